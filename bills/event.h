@@ -1,0 +1,57 @@
+#ifndef PAYVANE_EVENT_H
+#define PAYVANE_EVENT_H
+
+#include <QDate>
+#include <QString>
+#include <QtGlobal>
+
+#include <array>
+
+class QDataStream;
+
+// One bill. A plain record handled by pointer: a QList<Event *> owns its
+// records. The field order is the order of the bill file's record form,
+// so fields must never be reordered.
+struct Event
+{
+    enum EndMode : qint32 { EndNever = 0, EndAfterTimes = 1, EndOnDate = 2 };
+    enum Schedule : qint32 {
+        ScheduleSingular = 0,
+        ScheduleWeekly = 1,
+        ScheduleMonthly = 2,
+        ScheduleYearly = 3
+    };
+
+    QString name;
+    qint32 endMode = EndNever;
+    QDate endDate;                      // last day an occurrence still counts (inclusive)
+    qint32 schedule = ScheduleSingular;
+    QDate eventDate;                    // the date of a singular bill; null for repeating ones
+    std::array<bool, 7> weekdays = {};  // Monday first
+    bool byDay = false;                 // the N-th day (of month, year or selected months)
+    qint32 ordinal = 1;                 // N
+    std::array<bool, 12> months = {};   // January first
+    bool byYear = false;                // N counts within the whole year
+    bool notify = false;
+    qint32 notifyDays = 0;              // remind when due within this many days
+    bool showOnce = false;              // at most one reminder per calendar day
+    QDate lastNotified;                 // day a reminder was last shown
+    qint32 notifyAgainDays = 0;         // least whole days between two reminders
+
+    [[nodiscard]] bool anyWeekdaySelected() const;
+    [[nodiscard]] bool anyMonthSelected() const;
+};
+
+using EventList = QList<Event *>;
+
+// Convenience spellings of the two record queries.
+[[nodiscard]] inline bool anyWeekdaySelected(const Event &event) { return event.anyWeekdaySelected(); }
+[[nodiscard]] inline bool anyMonthSelected(const Event &event) { return event.anyMonthSelected(); }
+
+// The record's stream form. The stream's version must be QDataStream::Qt_4_2
+// (8); the caller sets it. Reading overwrites every field and does not check
+// the stream's status: the caller does.
+QDataStream &operator<<(QDataStream &stream, const Event &event);
+QDataStream &operator>>(QDataStream &stream, Event &event);
+
+#endif // PAYVANE_EVENT_H

@@ -1,0 +1,52 @@
+#include "notificationsettings.h"
+
+#include <QDataStream>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+bool NotificationSettings::load(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+
+    QDataStream stream(&file);
+    stream.setVersion(QDataStream::Qt_4_2);
+    bool separate = false;
+    bool popup = false;
+    stream >> separate >> popup;
+    // A short file keeps what it holds and defaults the rest, as the stream would.
+    separateNotifications = separate;
+    popupDialog = popup;
+    return stream.status() == QDataStream::Ok;
+}
+
+bool NotificationSettings::save(const QString &path, QString *errorString) const
+{
+    // A first run has no data folder yet; without it the choice would be lost.
+    const QFileInfo info(path);
+    if (!QDir().mkpath(info.absolutePath())) {
+        if (errorString)
+            *errorString = QStringLiteral("Cannot create the folder %1.")
+                               .arg(QDir::toNativeSeparators(info.absolutePath()));
+        return false;
+    }
+
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (errorString)
+            *errorString = file.errorString();
+        return false;
+    }
+    QDataStream stream(&file);
+    stream.setVersion(QDataStream::Qt_4_2);
+    stream << separateNotifications << popupDialog;
+    if (!file.commit()) {
+        if (errorString)
+            *errorString = file.errorString();
+        return false;
+    }
+    return true;
+}
