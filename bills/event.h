@@ -3,6 +3,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QMetaType>
 #include <QtGlobal>
 
 #include <array>
@@ -43,6 +44,8 @@ struct Event
 };
 
 using EventList = QList<Event *>;
+
+Q_DECLARE_METATYPE(Event)
 
 // Convenience spellings of the two record queries.
 [[nodiscard]] inline bool anyWeekdaySelected(const Event &event) { return event.anyWeekdaySelected(); }

@@ -1,0 +1,282 @@
+#include "billbytes.h"
+#include "eventstore.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+// Three records as the format's tables give them, with every field set.
+QByteArray threeRecordFile(qint32 count = 3)
+{
+    BillBytes bytes;
+    bytes.int32(count);
+    bytes.string(QStringLiteral("Rent"))
+        .int32(0).day(2461380).int32(2).day(0)
+        .booleans("0000000").boolean(1).int32(1).booleans("000000000000").boolean(0)
+        .boolean(1).int32(5).boolean(1).day(2461379).int32(1);
+    bytes.string(QStringLiteral("Car tax"))
+        .int32(1).day(2461500).int32(0).day(2461500)
+        .booleans("0000000").boolean(0).int32(1).booleans("000000000000").boolean(0)
+        .boolean(0).int32(0).boolean(0).day(0).int32(0);
+    bytes.string(QString())
+        .int32(2).day(2470000).int32(3).day(0)
+        .booleans("0010001").boolean(0).int32(3).booleans("010000000010").boolean(1)
+        .boolean(1).int32(99).boolean(0).day(0).int32(14);
+    return bytes.bytes();
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class tst_EventStore : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void pathsLiveInTheDataFolder();
+    void firstRunLoadsNothingAndSavesFourBytes();
+    void loadsHandAssembledFile();
+    void roundTripKeepsOrderAndFields();
+    void damagedFiles_data();
+    void damagedFiles();
+    void hugeCountLoadsAtItsRealSize();
+    void exportCreatesMissingFolders();
+    void failedSaveKeepsOldFile();
+    void saveIntoFolderThatIsAFileFails();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void tst_EventStore::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QCoreApplication::setOrganizationName(QStringLiteral("Tervona"));
+    QCoreApplication::setApplicationName(QStringLiteral("Payvane"));
+    QVERIFY(m_dir.isValid());
+}
+
+void tst_EventStore::init()
+{
+    QDir(QFileInfo(eventsFilePath()).absolutePath()).removeRecursively();
+}
+
+void tst_EventStore::pathsLiveInTheDataFolder()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    QVERIFY(folder.endsWith(QStringLiteral("Tervona/Payvane")));
+    QCOMPARE(eventsFilePath(), folder + QDir::separator() + QStringLiteral("events.evt"));
+    QCOMPARE(settingsFilePath(), folder + QDir::separator() + QStringLiteral("settings.ini"));
+}
+
+void tst_EventStore::firstRunLoadsNothingAndSavesFourBytes()
+{
+    QVERIFY(!QFile::exists(eventsFilePath()));
+    const EventList events = loadEvents(eventsFilePath());
+    QVERIFY(events.isEmpty());
+    QVERIFY(saveEvents(events, eventsFilePath()));
+    QCOMPARE(readFile(eventsFilePath()).toHex(), QByteArray("00000000"));
+}
+
+void tst_EventStore::loadsHandAssembledFile()
+{
+    const QString path = m_dir.filePath(QStringLiteral("three.evt"));
+    QVERIFY(writeFile(path, threeRecordFile()));
+    const EventList events = loadEvents(path);
+    QCOMPARE(events.size(), 3);
+
+    const Event &rent = *events.at(0);
+    QCOMPARE(rent.name, QStringLiteral("Rent"));
+    QCOMPARE(rent.endMode, int(Event::EndNever));
+    QCOMPARE(rent.endDate, QDate::fromJulianDay(2461380));
+    QCOMPARE(rent.schedule, int(Event::ScheduleMonthly));
+    QVERIFY(rent.eventDate.isNull());
+    QVERIFY(!rent.anyWeekdaySelected());
+    QVERIFY(rent.byDay);
+    QCOMPARE(rent.ordinal, 1);
+    QVERIFY(rent.notify);
+    QCOMPARE(rent.notifyDays, 5);
+    QVERIFY(rent.showOnce);
+    QCOMPARE(rent.lastNotified, QDate::fromJulianDay(2461379));
+    QCOMPARE(rent.notifyAgainDays, 1);
+
+    const Event &tax = *events.at(1);
+    QCOMPARE(tax.name, QStringLiteral("Car tax"));
+    QCOMPARE(tax.schedule, int(Event::ScheduleSingular));
+    QCOMPARE(tax.eventDate, QDate::fromJulianDay(2461500));
+    QCOMPARE(tax.endDate, tax.eventDate);
+    QVERIFY(!tax.notify);
+
+    const Event &third = *events.at(2);
+    QVERIFY(third.name.isNull());
+    QCOMPARE(third.endMode, int(Event::EndOnDate));
+    QCOMPARE(third.schedule, int(Event::ScheduleYearly));
+    QCOMPARE(third.weekdays, (std::array<bool, 7>{false, false, true, false, false, false, true}));
+    QCOMPARE(third.ordinal, 3);
+    QCOMPARE(third.months,
+             (std::array<bool, 12>{false, true, false, false, false, false, false, false, false, false, true, false}));
+    QVERIFY(third.byYear);
+    QCOMPARE(third.notifyDays, 99);
+    QCOMPARE(third.notifyAgainDays, 14);
+
+    // Saved again, the file is the same byte for byte.
+    const QString again = m_dir.filePath(QStringLiteral("again.evt"));
+    QVERIFY(saveEvents(events, again));
+    QCOMPARE(readFile(again).toHex(), threeRecordFile().toHex());
+    qDeleteAll(events);
+}
+
+void tst_EventStore::roundTripKeepsOrderAndFields()
+{
+    EventList events;
+    for (int i = 0; i < 3; ++i) {
+        auto *event = new Event;
+        event->name = QStringLiteral("Bill %1").arg(i);
+        event->schedule = i;
+        event->ordinal = i + 1;
+        event->weekdays[std::size_t(i)] = true;
+        event->endDate = QDate(2027, 1, 1 + i);
+        events.append(event);
+    }
+    QVERIFY(saveEvents(events, eventsFilePath()));
+    const EventList back = loadEvents(eventsFilePath());
+    QCOMPARE(back.size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(back.at(i)->name, events.at(i)->name);
+        QCOMPARE(back.at(i)->schedule, i);
+        QCOMPARE(back.at(i)->ordinal, i + 1);
+        QCOMPARE(back.at(i)->weekdays, events.at(i)->weekdays);
+        QCOMPARE(back.at(i)->endDate, events.at(i)->endDate);
+    }
+    qDeleteAll(events);
+    qDeleteAll(back);
+}
+
+void tst_EventStore::damagedFiles_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("names");
+
+    const QByteArray three = threeRecordFile();
+    const QStringList all = {QStringLiteral("Rent"), QStringLiteral("Car tax"), QString()};
+    QTest::newRow("empty file") << QByteArray() << QStringList();
+    QTest::newRow("count cut short") << QByteArray::fromHex("0000") << QStringList();
+    QTest::newRow("count zero, records follow") << threeRecordFile(0) << QStringList();
+    QTest::newRow("negative count") << threeRecordFile(-1) << QStringList();
+    QTest::newRow("count below records present") << threeRecordFile(2) << all.mid(0, 2);
+    QTest::newRow("count above records present") << threeRecordFile(5) << all;
+    QTest::newRow("last record cut in its last field") << three.chopped(1) << all.mid(0, 2);
+    QTest::newRow("cut inside the first name") << three.left(10) << QStringList();
+    QTest::newRow("odd name length") << QByteArray::fromHex("00000001" "00000003" "004100") << QStringList();
+    QTest::newRow("name longer than the file") << QByteArray::fromHex("00000001" "7ffffffe" "0041") << QStringList();
+    QTest::newRow("garbage") << QByteArray("this is not a bill file at all, just text") << QStringList();
+}
+
+void tst_EventStore::damagedFiles()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, names);
+    const QString path = m_dir.filePath(QStringLiteral("damaged.evt"));
+    QVERIFY(writeFile(path, bytes));
+    const EventList events = loadEvents(path);
+    QStringList loaded;
+    for (const Event *event : events)
+        loaded.append(event->name);
+    QCOMPARE(loaded, names);
+    qDeleteAll(events);
+}
+
+void tst_EventStore::hugeCountLoadsAtItsRealSize()
+{
+    const QString path = m_dir.filePath(QStringLiteral("huge.evt"));
+    QVERIFY(writeFile(path, threeRecordFile(2147483647)));
+    QElapsedTimer timer;
+    timer.start();
+    const EventList events = loadEvents(path);
+    QCOMPARE(events.size(), 3);
+    QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed()) + " ms"));
+    qDeleteAll(events);
+}
+
+void tst_EventStore::exportCreatesMissingFolders()
+{
+    const QString path = m_dir.filePath(QStringLiteral("new/deeper/export.evt"));
+    Event event;
+    event.name = QStringLiteral("Phone");
+    QVERIFY(saveEvents({&event}, path));
+    const EventList back = loadEvents(path);
+    QCOMPARE(back.size(), 1);
+    QCOMPARE(back.first()->name, QStringLiteral("Phone"));
+    qDeleteAll(back);
+}
+
+void tst_EventStore::failedSaveKeepsOldFile()
+{
+    // A disk that fills up during the write: the file size limit makes the
+    // write fail the same way, and works for root too.
+    const QString path = m_dir.filePath(QStringLiteral("full.evt"));
+    const QByteArray old = threeRecordFile();
+    QVERIFY(writeFile(path, old));
+
+    EventList many;
+    for (int i = 0; i < 500; ++i) {
+        auto *event = new Event;
+        event->name = QStringLiteral("A bill with a longish description number %1").arg(i);
+        many.append(event);
+    }
+
+    struct rlimit saved;
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = 4096;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+
+    QString error;
+    const bool saved_ok = saveEvents(many, path, &error);
+
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+    qDeleteAll(many);
+
+    QVERIFY(!saved_ok);
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(readFile(path).toHex(), old.toHex());
+    // No temporary file is left behind.
+    QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("full.evt*")}, QDir::Files | QDir::Hidden),
+             QStringList{QStringLiteral("full.evt")});
+}
+
+void tst_EventStore::saveIntoFolderThatIsAFileFails()
+{
+    const QString blocker = m_dir.filePath(QStringLiteral("blocker"));
+    QVERIFY(writeFile(blocker, "x"));
+    QString error;
+    QVERIFY(!saveEvents({}, blocker + QStringLiteral("/sub/events.evt"), &error));
+    QVERIFY(error.contains(QStringLiteral("blocker")));
+    QCOMPARE(readFile(blocker), QByteArray("x"));
+}
+
+QTEST_GUILESS_MAIN(tst_EventStore)
+#include "tst_eventstore.moc"

@@ -1,0 +1,96 @@
+#include "eventstore.h"
+#include "notificationsettings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class tst_NotificationSettings : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void missingFileKeepsValues();
+    void readsTheTwoBytes_data();
+    void readsTheTwoBytes();
+    void firstSaveCreatesTheDataFolder();
+    void writesTwoBytes();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void tst_NotificationSettings::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QCoreApplication::setOrganizationName(QStringLiteral("Tervona"));
+    QCoreApplication::setApplicationName(QStringLiteral("Payvane"));
+    QVERIFY(m_dir.isValid());
+}
+
+void tst_NotificationSettings::missingFileKeepsValues()
+{
+    NotificationSettings settings;
+    QCOMPARE(settings.separateNotifications, false);
+    QCOMPARE(settings.popupDialog, false);
+    settings.popupDialog = true;
+    QVERIFY(!settings.load(m_dir.filePath(QStringLiteral("missing.ini"))));
+    QCOMPARE(settings.popupDialog, true);
+}
+
+void tst_NotificationSettings::readsTheTwoBytes_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("separate");
+    QTest::addColumn<bool>("popup");
+    QTest::newRow("separate, tray") << QByteArray::fromHex("0100") << true << false;
+    QTest::newRow("together, popup") << QByteArray::fromHex("0001") << false << true;
+    QTest::newRow("any non-zero byte is true") << QByteArray::fromHex("ff02") << true << true;
+    QTest::newRow("one byte only") << QByteArray::fromHex("01") << true << false;
+}
+
+void tst_NotificationSettings::readsTheTwoBytes()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, separate);
+    QFETCH(bool, popup);
+    const QString path = m_dir.filePath(QStringLiteral("settings.ini"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    file.close();
+    NotificationSettings settings;
+    settings.load(path);
+    QCOMPARE(settings.separateNotifications, separate);
+    QCOMPARE(settings.popupDialog, popup);
+}
+
+void tst_NotificationSettings::firstSaveCreatesTheDataFolder()
+{
+    const QString folder = QFileInfo(settingsFilePath()).absolutePath();
+    QDir(folder).removeRecursively();
+    NotificationSettings settings;
+    settings.separateNotifications = true;
+    QVERIFY(settings.save(settingsFilePath()));
+    NotificationSettings back;
+    QVERIFY(back.load(settingsFilePath()));
+    QCOMPARE(back.separateNotifications, true);
+    QCOMPARE(back.popupDialog, false);
+}
+
+void tst_NotificationSettings::writesTwoBytes()
+{
+    const QString path = m_dir.filePath(QStringLiteral("two.ini"));
+    NotificationSettings settings;
+    settings.popupDialog = true;
+    QVERIFY(settings.save(path));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll().toHex(), QByteArray("0001"));
+}
+
+QTEST_GUILESS_MAIN(tst_NotificationSettings)
+#include "tst_notificationsettings.moc"
