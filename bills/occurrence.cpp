@@ -6,7 +6,9 @@
 #include <QDate>
 
 #include <algorithm>
+#include <array>
 #include <climits>
+#include <limits>
 #include <vector>
 
 // The engine works on day numbers (Julian Day Numbers, 0 for the null date)
@@ -80,11 +82,6 @@ int daysInMonth(qint64 year, int month)
     return month == 2 && isLeapYear(year) ? 29 : days[month - 1];
 }
 
-int daysInYear(qint64 year)
-{
-    return isLeapYear(year) ? 366 : 365;
-}
-
 // 1 = Monday ... 7 = Sunday; day 0 was a Monday.
 int isoWeekday(qint64 day)
 {
@@ -114,155 +111,210 @@ qint64 nextWeekly(const Event &event, qint64 from)
     return NoDay;
 }
 
-// ---- monthly
+// ---- monthly and yearly
 
-// "Day" N of the month: counted in days from the month of `from`, so a day
-// the month lacks runs over into the next month (N = 31 from 10 April gives
-// 1 May).
-qint64 monthlyDayOffset(qint64 ordinal, const CivilDate &from)
+// A monthly or yearly schedule is a set of candidate families ("Day" N of the
+// month, the 2nd Tuesday of March, ...). In every period (a month, or a year)
+// a family names one day; a start day takes this period's day unless it has
+// already passed, and then the family's next day. The due date is the
+// earliest of all families, or the start + 32000 days when none is nearer.
+struct Candidate
 {
-    const int dayOfMonth = from.day;
-    if (ordinal < dayOfMonth)
-        return daysInMonth(from.year, from.month) + ordinal - dayOfMonth;
-    return ordinal - dayOfMonth;
+    qint64 day;   // the family's day in this period
+    qint64 later; // its day once `day` has passed
+};
+
+constexpr qint64 NoLater = std::numeric_limits<qint64>::max();
+
+class CandidateSet
+{
+public:
+    explicit CandidateSet(const Event &event) : m_event(event) { }
+
+    // The due day on or after `from`. Cheapest when called with rising days.
+    qint64 next(qint64 from);
+
+private:
+    void buildPeriod(qint64 day);
+    void buildMonth(const CivilDate &civil, qint64 day);
+    void buildYear(const CivilDate &civil);
+    void add(qint64 day, qint64 later) { m_candidates[m_count++] = {day, later}; }
+
+    const Event &m_event;
+    qint64 m_start = 1; // the period held: [m_start, m_end)
+    qint64 m_end = 0;
+    // At most "Day" of the year, of 12 months, and 7 weekdays of the year
+    // and of 12 months; a fixed array keeps the walk free of allocations.
+    std::array<Candidate, 1 + 12 + 7 * 13> m_candidates;
+    std::size_t m_count = 0;             // candidates held, sorted by day
+    std::size_t m_passed = 0;            // candidates whose day lies before the last start
+    qint64 m_earliestLater = NoLater;    // the earliest `later` of those
+    qint64 m_lastFrom = 0;
+};
+
+qint64 CandidateSet::next(qint64 from)
+{
+    if (from < m_start || from >= m_end) {
+        buildPeriod(from);
+    } else if (from < m_lastFrom) {
+        m_passed = 0;
+        m_earliestLater = NoLater;
+    }
+    m_lastFrom = from;
+    while (m_passed < m_count && m_candidates[m_passed].day < from) {
+        m_earliestLater = std::min(m_earliestLater, m_candidates[m_passed].later);
+        ++m_passed;
+    }
+    qint64 best = std::min(from + NoCandidateOffset, m_earliestLater);
+    if (m_passed < m_count)
+        best = std::min(best, m_candidates[m_passed].day);
+    return best;
 }
 
-// The N-th `weekday` of a month, on or after `from`; months without an N-th
-// such weekday are skipped. N outside 1..5 never exists.
-qint64 monthlyWeekdayOnOrAfter(qint64 from, const CivilDate &civil, int weekday, qint64 ordinal)
+void CandidateSet::buildPeriod(qint64 day)
 {
+    m_count = 0;
+    m_passed = 0;
+    m_earliestLater = NoLater;
+    const CivilDate civil = civilFromDay(day);
+    if (m_event.schedule == Event::ScheduleMonthly)
+        buildMonth(civil, day);
+    else
+        buildYear(civil);
+    std::sort(m_candidates.begin(), m_candidates.begin() + m_count,
+              [](const Candidate &a, const Candidate &b) { return a.day < b.day; });
+}
+
+// The N-th `weekday` within the month starting at `monthStart`; NoDay when the
+// month has no such day (a fifth Friday of a month with four).
+qint64 nthWeekdayInMonth(qint64 monthStart, int length, int weekday, qint64 ordinal)
+{
+    const qint64 day = firstWeekdayOnOrAfter(monthStart, weekday) + 7 * (ordinal - 1);
+    return day < monthStart + length ? day : NoDay;
+}
+
+// Monthly "Day" N counts in days from the month's first day, so a day the
+// month lacks runs over into the next month (N = 31 from 10 April gives
+// 1 May). An N-th weekday is kept inside its month; months without one are
+// skipped, and N outside 1..5 never occurs.
+void CandidateSet::buildMonth(const CivilDate &civil, qint64 day)
+{
+    const qint64 ordinal = m_event.ordinal;
+    const int length = daysInMonth(civil.year, civil.month);
+    m_start = day - (civil.day - 1);
+    m_end = m_start + length;
+    if (m_event.byDay)
+        add(m_start + ordinal - 1, m_end + ordinal - 1);
     if (ordinal < 1 || ordinal > 5)
-        return NoDay;
-    qint64 year = civil.year;
-    int month = civil.month;
-    qint64 monthStart = from - (civil.day - 1);
-    for (int i = 0; i < MaxMonthsSearched; ++i) {
-        const int length = daysInMonth(year, month);
-        const qint64 candidate = firstWeekdayOnOrAfter(monthStart, weekday) + 7 * (ordinal - 1);
-        if (candidate < monthStart + length && candidate >= from)
-            return candidate;
-        monthStart += length;
-        if (++month > 12) {
-            month = 1;
-            ++year;
-        }
-    }
-    return NoDay;
-}
-
-qint64 nextMonthly(const Event &event, qint64 from)
-{
-    const CivilDate civil = civilFromDay(from);
-    const qint64 ordinal = event.ordinal;
-    qint64 best = NoCandidateOffset;
-    if (event.byDay)
-        best = monthlyDayOffset(ordinal, civil);
+        return;
     for (int weekday = 1; weekday <= 7; ++weekday) {
-        if (!weekdaySelected(event, weekday))
+        if (!weekdaySelected(m_event, weekday))
             continue;
-        const qint64 candidate = monthlyWeekdayOnOrAfter(from, civil, weekday, ordinal);
-        if (candidate != NoDay)
-            best = std::min(best, candidate - from);
-    }
-    return from + best;
-}
-
-// ---- yearly
-
-// Day N of month M in a year. A month without day N (30 February, 31 April)
-// gives its last day; N below 1 gives no day.
-qint64 dayOfMonthClamped(qint64 year, int month, qint64 ordinal)
-{
-    const int length = daysInMonth(year, month);
-    return dayFromCivil(year, month, int(std::min<qint64>(ordinal, length)));
-}
-
-qint64 yearlyDayOffset(const Event &event, qint64 from, const CivilDate &civil)
-{
-    const qint64 ordinal = event.ordinal;
-    qint64 offset = NoCandidateOffset;
-    if (event.byYear) {
-        const qint64 dayOfYear = from - dayFromCivil(civil.year, 1, 1) + 1;
-        if (ordinal < dayOfYear)
-            offset = daysInYear(civil.year) + ordinal - dayOfYear;
-        else
-            offset = ordinal - dayOfYear;
-    }
-    if (ordinal < 1)
-        return offset;
-    for (int month = 1; month <= 12; ++month) {
-        if (!event.months[std::size_t(month - 1)])
+        qint64 later = NoDay;
+        qint64 monthStart = m_end;
+        qint64 year = civil.year;
+        int month = civil.month;
+        for (int i = 0; i < MaxMonthsSearched && later == NoDay; ++i) {
+            if (++month > 12) {
+                month = 1;
+                ++year;
+            }
+            const int monthLength = daysInMonth(year, month);
+            later = nthWeekdayInMonth(monthStart, monthLength, weekday, ordinal);
+            monthStart += monthLength;
+        }
+        if (later == NoDay)
             continue;
-        qint64 candidate = dayOfMonthClamped(civil.year, month, ordinal);
-        if (candidate < from)
-            candidate = dayOfMonthClamped(civil.year + 1, month, ordinal);
-        offset = std::min(offset, candidate - from);
+        const qint64 here = nthWeekdayInMonth(m_start, length, weekday, ordinal);
+        add(here == NoDay ? later : here, later);
     }
-    return offset;
 }
 
-// The N-th `weekday` counted from `start`; not kept inside any month.
+// Day N of month M. A month without day N (30 February, 31 April) gives its
+// last day, in every year alike.
+qint64 dayOfMonthClamped(qint64 monthStart, int length, qint64 ordinal)
+{
+    return monthStart + std::min<qint64>(ordinal, length) - 1;
+}
+
+// The N-th `weekday` counted from `start`; not kept inside any month (a fifth
+// Monday of a February with four is the first Monday of March).
 qint64 nthWeekdayFrom(qint64 start, int weekday, qint64 ordinal)
 {
     return firstWeekdayOnOrAfter(start, weekday) + 7 * (ordinal - 1);
 }
 
-qint64 yearlyWeekdayOffset(const Event &event, qint64 from, const CivilDate &civil, int weekday)
+// Yearly "Day" N of the year counts in days from 1 January; of a month, it
+// is a date of that month (N below 1 names none).
+void CandidateSet::buildYear(const CivilDate &civil)
 {
-    const qint64 ordinal = event.ordinal;
-    qint64 offset = NoCandidateOffset;
-    if (event.byYear) {
-        qint64 candidate = nthWeekdayFrom(dayFromCivil(civil.year, 1, 1), weekday, ordinal);
-        if (candidate < from)
-            candidate = nthWeekdayFrom(dayFromCivil(civil.year + 1, 1, 1), weekday, ordinal);
-        offset = candidate - from;
+    const qint64 ordinal = m_event.ordinal;
+    const qint64 year = civil.year;
+    // First days of the months of this year and the next.
+    std::array<qint64, 25> monthStarts;
+    monthStarts[0] = dayFromCivil(year, 1, 1);
+    for (int i = 0; i < 24; ++i)
+        monthStarts[std::size_t(i + 1)] = monthStarts[std::size_t(i)] + daysInMonth(year + i / 12, i % 12 + 1);
+    m_start = monthStarts[0];
+    m_end = monthStarts[12];
+    if (m_event.byDay) {
+        if (m_event.byYear)
+            add(m_start + ordinal - 1, m_end + ordinal - 1);
+        for (int month = 1; month <= 12 && ordinal >= 1; ++month) {
+            if (m_event.months[std::size_t(month - 1)])
+                add(dayOfMonthClamped(monthStarts[std::size_t(month - 1)], daysInMonth(year, month), ordinal),
+                    dayOfMonthClamped(monthStarts[std::size_t(month + 11)], daysInMonth(year + 1, month), ordinal));
+        }
     }
-    for (int month = 1; month <= 12; ++month) {
-        if (!event.months[std::size_t(month - 1)])
-            continue;
-        qint64 candidate = nthWeekdayFrom(dayFromCivil(civil.year, month, 1), weekday, ordinal);
-        if (candidate < from)
-            candidate = nthWeekdayFrom(dayFromCivil(civil.year + 1, month, 1), weekday, ordinal);
-        offset = std::min(offset, candidate - from);
-    }
-    return offset;
-}
-
-qint64 nextYearly(const Event &event, qint64 from)
-{
-    const CivilDate civil = civilFromDay(from);
-    qint64 best = event.byDay ? yearlyDayOffset(event, from, civil) : NoCandidateOffset;
     for (int weekday = 1; weekday <= 7; ++weekday) {
-        if (weekdaySelected(event, weekday))
-            best = std::min(best, yearlyWeekdayOffset(event, from, civil, weekday));
+        if (!weekdaySelected(m_event, weekday))
+            continue;
+        if (m_event.byYear)
+            add(nthWeekdayFrom(m_start, weekday, ordinal), nthWeekdayFrom(m_end, weekday, ordinal));
+        for (int month = 1; month <= 12; ++month) {
+            if (!m_event.months[std::size_t(month - 1)])
+                continue;
+            add(nthWeekdayFrom(monthStarts[std::size_t(month - 1)], weekday, ordinal),
+                nthWeekdayFrom(monthStarts[std::size_t(month + 11)], weekday, ordinal));
+        }
     }
-    return from + best;
 }
 
-// The next due day of a repeating bill on or after `from`; NoDay when none.
-qint64 nextRepeatingDay(const Event &event, qint64 from)
+// The due days of a repeating bill, asked for with rising start days.
+class DueDays
 {
-    switch (event.schedule) {
-    case Event::ScheduleWeekly:
-        return nextWeekly(event, from);
-    case Event::ScheduleMonthly:
-        return nextMonthly(event, from);
-    case Event::ScheduleYearly:
-        return nextYearly(event, from);
-    default:
-        return NoDay;
+public:
+    explicit DueDays(const Event &event) : m_event(event), m_candidates(event) { }
+
+    // The first due day on or after `from`; NoDay when there is none.
+    qint64 onOrAfter(qint64 from)
+    {
+        switch (m_event.schedule) {
+        case Event::ScheduleWeekly:
+            return nextWeekly(m_event, from);
+        case Event::ScheduleMonthly:
+        case Event::ScheduleYearly:
+            return m_candidates.next(from);
+        default:
+            return NoDay;
+        }
     }
-}
+
+    // The due day after `day`, or NoDay when the schedule yields no later
+    // day (no date at all, or one that does not move forward): a count
+    // stops there.
+    qint64 following(qint64 day)
+    {
+        const qint64 next = onOrAfter(day + 1);
+        return next == NoDay || next <= day ? NoDay : next;
+    }
+
+private:
+    const Event &m_event;
+    CandidateSet m_candidates;
+};
 
 // ---- counting
-
-// The due day after `day`, or NoDay when the schedule yields no later day
-// (no date at all, or one that does not move forward): the count stops there.
-qint64 followingDay(const Event &event, qint64 day)
-{
-    const qint64 next = nextRepeatingDay(event, day + 1);
-    return next == NoDay || next <= day ? NoDay : next;
-}
 
 int saturated(qint64 count)
 {
@@ -278,12 +330,13 @@ qint64 countDueDays(const Event &event, qint64 today, qint64 end)
     const qint64 period = event.schedule == Event::ScheduleWeekly ? WeekDays : GregorianCycleDays;
     constexpr int MaxPhaseAttempts = 3;
 
+    DueDays dueDays(event);
     qint64 count = 0;
     qint64 day = today;
     int attempts = 0;
     std::vector<qint64> offsets; // due days of one period, relative to its first
     for (;;) {
-        const qint64 first = followingDay(event, day);
+        const qint64 first = dueDays.following(day);
         if (first == NoDay || first > end)
             return count;
         if (attempts == MaxPhaseAttempts || end - first < 2 * period) {
@@ -295,11 +348,11 @@ qint64 countDueDays(const Event &event, qint64 today, qint64 end)
 
         offsets.assign(1, 0);
         qint64 last = first;
-        qint64 next = followingDay(event, last);
+        qint64 next = dueDays.following(last);
         while (next != NoDay && next < first + period) {
             offsets.push_back(next - first);
             last = next;
-            next = followingDay(event, last);
+            next = dueDays.following(last);
         }
         const qint64 perPeriod = qint64(offsets.size());
         if (next == NoDay) // the schedule ended within the period, before `end`
@@ -323,7 +376,7 @@ QDate nextOccurrence(const Event &event, QDate from)
 {
     if (event.schedule == Event::ScheduleSingular)
         return event.eventDate;
-    return dateOfDayNumber(nextRepeatingDay(event, dayNumber(from)));
+    return dateOfDayNumber(DueDays(event).onOrAfter(dayNumber(from)));
 }
 
 int remainingOccurrences(const Event &event, QDate today)

@@ -1,6 +1,7 @@
 #include "daynumber.h"
 #include "event.h"
 #include "occurrence.h"
+#include "referencenextoccurrence.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
@@ -45,6 +46,37 @@ Event endingOn(Event e, QDate end)
     return e;
 }
 
+Event randomSchedule(QRandomGenerator &random)
+{
+    Event e;
+    e.schedule = 1 + random.bounded(3);
+    e.byDay = random.bounded(2);
+    e.byYear = random.bounded(2);
+    const int weekdayOdds = 1 + random.bounded(6);
+    for (bool &w : e.weekdays)
+        w = random.bounded(weekdayOdds) == 0;
+    const int monthOdds = 1 + random.bounded(8);
+    for (bool &m : e.months)
+        m = random.bounded(monthOdds) == 0;
+    if (random.bounded(10) == 0)
+        e.ordinal = random.bounded(-3, 400); // from a file, outside the editor's limits
+    else if (e.schedule == Event::ScheduleMonthly)
+        e.ordinal = 1 + random.bounded(e.anyWeekdaySelected() ? 5 : 31);
+    else
+        e.ordinal = 1 + random.bounded(e.byYear ? (e.anyWeekdaySelected() ? 52 : 366) : 31);
+    return e;
+}
+
+
+template<std::size_t N>
+QString selection(const std::array<bool, N> &on)
+{
+    QString text;
+    for (const bool b : on)
+        text += b ? QLatin1Char('1') : QLatin1Char('0');
+    return text;
+}
+
 // The count as the plain walk does it, one due date after another.
 int walkedCount(const Event &e, QDate today)
 {
@@ -70,6 +102,7 @@ class tst_Occurrence : public QObject
 private slots:
     void nextOccurrence_data();
     void nextOccurrence();
+    void agreesWithStepByStepRules();
     void singularIgnoresFrom();
     void nullFromCountsAsDayZero();
     void remainingOccurrences_data();
@@ -148,6 +181,24 @@ void tst_Occurrence::nextOccurrence()
     QFETCH(QDate, from);
     QFETCH(QDate, expected);
     QCOMPARE(::nextOccurrence(event, from), expected);
+}
+
+void tst_Occurrence::agreesWithStepByStepRules()
+{
+    QRandomGenerator random(7122026);
+    for (int i = 0; i < 20000; ++i) {
+        const Event e = randomSchedule(random);
+        // Month ends, leap days and century years are where rules break.
+        const QDate from = QDate(1896, 1, 1).addDays(random.bounded(220 * 366));
+        const QDate expected = reference::next(e, from);
+        const QDate actual = ::nextOccurrence(e, from);
+        if (actual != expected) {
+            qWarning() << "schedule" << e.schedule << "ordinal" << e.ordinal << "byDay" << e.byDay
+                       << "byYear" << e.byYear << "weekdays" << selection(e.weekdays) << "months" << selection(e.months)
+                       << "from" << from;
+        }
+        QCOMPARE(actual, expected);
+    }
 }
 
 void tst_Occurrence::singularIgnoresFrom()
@@ -237,17 +288,8 @@ void tst_Occurrence::remainingMatchesWalkOverManySchedules()
     // schedule, wherever today and the end fall in the 400-year cycle.
     QRandomGenerator random(20261205);
     for (int i = 0; i < 400; ++i) {
-        Event e;
-        e.schedule = 1 + random.bounded(3);
+        Event e = randomSchedule(random);
         e.endMode = Event::EndOnDate;
-        e.byDay = random.bounded(2);
-        e.byYear = random.bounded(2);
-        for (bool &w : e.weekdays)
-            w = random.bounded(4) == 0;
-        for (bool &m : e.months)
-            m = random.bounded(3) == 0;
-        e.ordinal = e.schedule == Event::ScheduleMonthly ? 1 + random.bounded(e.anyWeekdaySelected() ? 5 : 31)
-                                                         : 1 + random.bounded(e.byYear ? 365 : 31);
         const QDate today = QDate(1900, 1, 1).addDays(random.bounded(200 * 365));
         e.endDate = today.addDays(random.bounded(1300 * 365));
         const int walked = walkedCount(e, today);
