@@ -65,12 +65,16 @@ bool saveEvents(const EventList &events, const QString &path, QString *errorStri
 
 EventList loadEvents(const QString &path)
 {
-    EventList events;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return events;
+        return {};
+    return readEvents(file);
+}
 
-    QDataStream stream(&file);
+EventList readEvents(QIODevice &device)
+{
+    EventList events;
+    QDataStream stream(&device);
     stream.setVersion(QDataStream::Qt_4_2);
     qint32 count = 0;
     stream >> count;

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+class QIODevice;
+
 // The user's bill file, "events.evt" in the per-user data folder.
 [[nodiscard]] QString eventsFilePath();
 
@@ -22,5 +24,8 @@
 // opened gives an empty list; a damaged or truncated file gives the complete
 // records before the damage.
 [[nodiscard]] EventList loadEvents(const QString &path);
+
+// Reads bill-file content from an open device; loadEvents() without the file.
+[[nodiscard]] EventList readEvents(QIODevice &device);
 
 #endif // PAYVANE_EVENTSTORE_H
