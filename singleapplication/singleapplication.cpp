@@ -88,9 +88,9 @@ void SingleApplication::receiveConnection()
                 return; // the rest of the message is still on its way
             socket->write("\1");
             socket->flush();
-            emit messageReceived(message);
             if (activateOnMessage)
                 activateWindow();
+            emit messageReceived(message);
         });
     }
 }
