@@ -150,6 +150,10 @@ void ReminderWindow::on_okButton_clicked()
 void ReminderWindow::on_itemResize()
 {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+    // A hidden window's layouts wait to be shown before they take in new
+    // items; the size is needed now, for the placement before showing.
+    ui->centralwidget->layout()->activate();
+    layout()->activate();
     updateGeometry();
     adjustSize();
     QCoreApplication::processEvents(QEventLoop::AllEvents);

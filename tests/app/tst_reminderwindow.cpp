@@ -250,8 +250,13 @@ void ReminderWindowTest::popupIsCentred()
     ReminderWindow window;
     QVERIFY(window.addDueItems());
     window.positionWindow();
+    // Placed at the size it is shown with: all three items taken in.
+    const QSize placedSize = window.size();
     window.show();
     QVERIFY(window.windowFlags().testFlag(Qt::WindowTitleHint));
+    QTest::qWait(20); // the layouts settle
+    QCOMPARE(window.size(), placedSize);
+    QCOMPARE(itemTitles(window).size(), 3);
 
     // The window is placed before it is shown, when the platform has not yet
     // added its frame (2 pixels each side offscreen): the centre may be off by that.
