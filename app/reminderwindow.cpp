@@ -39,11 +39,8 @@ QSize availableSize()
 
 ReminderWindow::ReminderWindow(QWidget *parent)
     : QMainWindow(parent)
-    , ui(new Ui_ReminderWindow)
+    , ui(nullptr)
 {
-    initReminderResources();
-    ui->setupUi(this);
-
     slideTimer = new QTimer;
     slideTimer->setInterval(slideIntervalMs);
     connect(slideTimer, &QTimer::timeout, this, &ReminderWindow::updateAnimation);
@@ -58,11 +55,28 @@ ReminderWindow::ReminderWindow(QWidget *parent)
 
     events = new QList<Event *>(loadEvents(eventsFilePath()));
     nextIndex = 0;
+}
 
+void ReminderWindow::ensureForm()
+{
+    // Built with the first reminder, not at construction: the usual automatic
+    // start finds nothing due and then never pays for widgets and fonts.
+    if (ui)
+        return;
+    initReminderResources();
+    ui = new Ui_ReminderWindow;
+    ui->setupUi(this);
     if (!compositionActive())
         ui->centralwidget->setStyleSheet(
             ui->centralwidget->styleSheet()
             + QStringLiteral(" QWidget#centralwidget {background-color: rgb(232,236,246);} "));
+}
+
+void ReminderWindow::setVisible(bool visible)
+{
+    if (visible)
+        ensureForm();
+    QMainWindow::setVisible(visible);
 }
 
 ReminderWindow::~ReminderWindow()
@@ -95,7 +109,8 @@ bool ReminderWindow::isDue(const Event &event, QDate today)
 
 bool ReminderWindow::addDueItems()
 {
-    clearItems();
+    if (ui)
+        clearItems();
     if (nextIndex >= events->size())
         return false;
 
@@ -124,6 +139,7 @@ void ReminderWindow::clearItems()
 
 void ReminderWindow::addItem(Event *event)
 {
+    ensureForm();
     auto *item = new ReminderItem(event);
     connect(item, qOverload<>(&ReminderItem::resized), this,
             qOverload<>(&ReminderWindow::on_itemResize));
@@ -135,6 +151,7 @@ void ReminderWindow::addItem(Event *event)
 
 void ReminderWindow::positionWindow()
 {
+    ensureForm();
     if (notificationSettings->popupDialog)
         placeWindow();
     else
@@ -223,6 +240,6 @@ void ReminderWindow::closeEvent(QCloseEvent *)
 void ReminderWindow::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::LanguageChange)
+    if (ui && event->type() == QEvent::LanguageChange)
         ui->retranslateUi(this);
 }

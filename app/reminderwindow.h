@@ -40,6 +40,9 @@ public:
     void on_itemResize();
     void on_itemResize(int change);
 
+    // Builds the form first when it is not built yet.
+    void setVisible(bool visible) override;
+
 public slots:
     void on_okButton_clicked();
     void updateAnimation();
@@ -49,6 +52,7 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    void ensureForm();
     void addItem(Event *event);
     void clearItems();
     void placeWindow();

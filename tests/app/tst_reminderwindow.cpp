@@ -189,6 +189,8 @@ void ReminderWindowTest::noDueBillGivesNoItem()
     ReminderWindow window;
     QVERIFY(!window.addDueItems());
     QVERIFY(itemTitles(window).isEmpty());
+    // Nothing to show: the widgets were never built.
+    QVERIFY(!window.findChild<QCommandLinkButton *>(QStringLiteral("okButton")));
 }
 
 void ReminderWindowTest::separateModeStepsThroughDueBills()
