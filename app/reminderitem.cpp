@@ -10,12 +10,14 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
+#include <QPointer>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -233,11 +235,19 @@ void ReminderItem::doAnimation()
     optionsPanel->adjustSize();
     updateGeometry();
     adjustSize();
+
+    // The window may delete this item meanwhile ("OK" in separate mode),
+    // while events are processed or in answer to the signal.
+    const QPointer<ReminderItem> alive(this);
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+    if (!alive)
+        return;
 
     if (!animationTimer->isActive())
         emit resized();
     else
         emit resized(optionsPanel->height() - lastPanelHeight);
+    if (!alive)
+        return;
     lastPanelHeight = optionsPanel->height();
 }

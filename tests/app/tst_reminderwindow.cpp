@@ -71,6 +71,7 @@ private slots:
     void dueTest();
     void noDueBillGivesNoItem();
     void separateModeStepsThroughDueBills();
+    void okDuringItemAnimationMovesOn();
     void togetherModeShowsAllAndCloses();
     void popupIsCentred();
     void failedSaveIsReported();
@@ -220,6 +221,30 @@ void ReminderWindowTest::separateModeStepsThroughDueBills()
     QCOMPARE(saved.at(2)->lastNotified, QDate());
     QCOMPARE(saved.at(3)->lastNotified, QDate::currentDate());
     qDeleteAll(saved);
+}
+
+void ReminderWindowTest::okDuringItemAnimationMovesOn()
+{
+    writeBills();
+    writeSettings(true, true);
+    ReminderWindow window;
+    QVERIFY(window.addDueItems());
+    window.show();
+
+    // "OK" pressed in the middle of the first item's animation replaces that
+    // item while its animation step is still running.
+    ReminderItem *first = window.findChildren<ReminderItem *>().at(0);
+    bool pressed = false;
+    connect(first, qOverload<int>(&ReminderItem::resized), &window, [&] {
+        if (!pressed) {
+            pressed = true;
+            pressOk(window);
+        }
+    });
+    first->findChild<QCommandLinkButton *>(QStringLiteral("acceptButton"))->click();
+    QTRY_VERIFY(pressed);
+    QTest::qWait(50);
+    QCOMPARE(itemTitles(window), QStringList{"Gas"});
 }
 
 void ReminderWindowTest::togetherModeShowsAllAndCloses()
