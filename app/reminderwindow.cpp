@@ -120,9 +120,11 @@ bool ReminderWindow::addDueItems()
         Event *event = events->at(i);
         if (!isDue(*event, today))
             continue;
+        // Moved on before the item is added: adding processes events, and a
+        // nested "OK" must not find this bill again.
+        nextIndex = i + 1;
         addItem(event);
         added = true;
-        nextIndex = i + 1;
         if (notificationSettings->separateNotifications)
             return true;
     }
