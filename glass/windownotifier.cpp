@@ -26,12 +26,18 @@ void WindowNotifier::compositionChanged()
     }
 }
 
+void WindowNotifier::windowManagerMessage(unsigned int message)
+{
+    if (message == WmDwmCompositionChanged)
+        compositionChanged();
+}
+
 bool WindowNotifier::nativeEvent(const QByteArray &eventType, void *message, qintptr *result)
 {
 #ifdef Q_OS_WIN
     const MSG *msg = static_cast<const MSG *>(message);
-    if (msg && msg->message == WmDwmCompositionChanged)
-        compositionChanged();
+    if (msg)
+        windowManagerMessage(msg->message);
 #endif
     // Never consume the message.
     return QWidget::nativeEvent(eventType, message, result);

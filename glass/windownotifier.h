@@ -23,6 +23,10 @@ public:
     // composition state and repaints it.
     void compositionChanged();
 
+    // A message of the window manager, by its number: a composition change
+    // (0x031E) runs compositionChanged(); any other number does nothing.
+    void windowManagerMessage(unsigned int message);
+
 protected:
     bool nativeEvent(const QByteArray &eventType, void *message, qintptr *result) override;
 };

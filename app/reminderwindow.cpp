@@ -1,0 +1,247 @@
+#include "reminderwindow.h"
+#include "reminderitem.h"
+#include "ui_reminderwindow.h"
+
+#include <daynumber.h>
+#include <eventstore.h>
+#include <glass.h>
+#include <notificationsettings.h>
+#include <occurrence.h>
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QScreen>
+#include <QTimer>
+
+// The icons live in this library's resource bundle, which a static library
+// must register itself.
+static void initReminderResources()
+{
+    Q_INIT_RESOURCE(reminder);
+}
+
+namespace {
+
+constexpr int slideIntervalMs = 5;
+constexpr int cornerGap = 6; // pixels between the tray window and the screen's edges
+
+// Only the available area's size counts: positions are taken from the
+// screen's origin.
+QSize availableSize()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry().size() : QSize();
+}
+
+} // namespace
+
+ReminderWindow::ReminderWindow(QWidget *parent)
+    : QMainWindow(parent)
+    , ui(nullptr)
+{
+    slideTimer = new QTimer;
+    slideTimer->setInterval(slideIntervalMs);
+    connect(slideTimer, &QTimer::timeout, this, &ReminderWindow::updateAnimation);
+
+    notificationSettings = new NotificationSettings;
+    notificationSettings->load(settingsFilePath());
+
+    if (notificationSettings->popupDialog)
+        setWindowFlags(Qt::Window | Qt::WindowTitleHint);
+    else
+        setWindowFlags(Qt::SubWindow | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint);
+
+    events = new QList<Event *>(loadEvents(eventsFilePath()));
+    nextIndex = 0;
+}
+
+void ReminderWindow::ensureForm()
+{
+    // Built with the first reminder, not at construction: the usual automatic
+    // start finds nothing due and then never pays for widgets and fonts.
+    if (ui)
+        return;
+    initReminderResources();
+    ui = new Ui_ReminderWindow;
+    ui->setupUi(this);
+    if (!compositionActive())
+        ui->centralwidget->setStyleSheet(
+            ui->centralwidget->styleSheet()
+            + QStringLiteral(" QWidget#centralwidget {background-color: rgb(232,236,246);} "));
+}
+
+void ReminderWindow::setVisible(bool visible)
+{
+    if (visible)
+        ensureForm();
+    QMainWindow::setVisible(visible);
+}
+
+ReminderWindow::~ReminderWindow()
+{
+    delete ui;
+    delete notificationSettings;
+    delete slideTimer;
+    qDeleteAll(*events);
+    delete events;
+}
+
+bool ReminderWindow::isDue(const Event &event, QDate today)
+{
+    if (!event.notify)
+        return false;
+    const QDate next = nextOccurrence(event, today);
+    // A schedule without any due date has nothing to remind of.
+    if (next.isNull())
+        return false;
+    if (event.endMode != Event::EndNever
+        && (daysBetween(today, next) < 0 || daysBetween(next, event.endDate) < 0))
+        return false;
+    if (event.lastNotified == today && event.showOnce)
+        return false;
+    if (daysBetween(today, next) > event.notifyDays)
+        return false;
+    // A null lastNotified counts as day 0, so a bill never shown passes.
+    return daysBetween(event.lastNotified, today) >= event.notifyAgainDays;
+}
+
+bool ReminderWindow::addDueItems()
+{
+    if (ui)
+        clearItems();
+    if (nextIndex >= events->size())
+        return false;
+
+    const QDate today = QDate::currentDate();
+    bool added = false;
+    for (int i = nextIndex; i < events->size(); ++i) {
+        Event *event = events->at(i);
+        if (!isDue(*event, today))
+            continue;
+        // Moved on before the item is added: adding processes events, and a
+        // nested "OK" must not find this bill again.
+        nextIndex = i + 1;
+        addItem(event);
+        added = true;
+        if (notificationSettings->separateNotifications)
+            return true;
+    }
+    return added;
+}
+
+void ReminderWindow::clearItems()
+{
+    while (QLayoutItem *entry = ui->layout->takeAt(0)) {
+        delete entry->widget();
+        delete entry;
+    }
+}
+
+void ReminderWindow::addItem(Event *event)
+{
+    ensureForm();
+    auto *item = new ReminderItem(event);
+    connect(item, qOverload<>(&ReminderItem::resized), this,
+            qOverload<>(&ReminderWindow::on_itemResize));
+    connect(item, qOverload<int>(&ReminderItem::resized), this,
+            qOverload<int>(&ReminderWindow::on_itemResize));
+    ui->layout->addWidget(item);
+    on_itemResize();
+}
+
+void ReminderWindow::positionWindow()
+{
+    ensureForm();
+    if (notificationSettings->popupDialog)
+        placeWindow();
+    else
+        startSlideIn();
+}
+
+void ReminderWindow::on_okButton_clicked()
+{
+    if (!notificationSettings->separateNotifications || !addDueItems())
+        close();
+}
+
+void ReminderWindow::on_itemResize()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    // A hidden window's layouts wait to be shown before they take in new
+    // items; the size is needed now, for the placement before showing.
+    ui->centralwidget->layout()->activate();
+    layout()->activate();
+    updateGeometry();
+    adjustSize();
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    if (!notificationSettings->popupDialog)
+        placeWindow();
+}
+
+void ReminderWindow::on_itemResize(int change)
+{
+    QRect area = geometry();
+    area.setTop(area.top() - change);
+    area.setBottom(area.bottom() + change);
+    setGeometry(area);
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void ReminderWindow::placeWindow()
+{
+    const QSize available = availableSize();
+    const QRect frame = frameGeometry();
+    if (notificationSettings->popupDialog)
+        move((available.width() - frame.width()) / 2, (available.height() - frame.height()) / 2);
+    else
+        move(available.width() - frame.width() - cornerGap,
+             available.height() - frame.height() - cornerGap);
+}
+
+void ReminderWindow::startSlideIn()
+{
+    slideStep = 0;
+    updateAnimation();
+    slideTimer->start(slideIntervalMs);
+}
+
+void ReminderWindow::updateAnimation()
+{
+    // Rises a pixel a tick from below the available area's bottom edge until
+    // it sits cornerGap pixels above it.
+    const QSize available = availableSize();
+    const QRect frame = frameGeometry();
+    move(available.width() - frame.width() - cornerGap, available.height() - slideStep);
+    if (frame.height() + cornerGap - 1 < slideStep)
+        slideTimer->stop();
+    ++slideStep;
+}
+
+void ReminderWindow::saveBills()
+{
+    const QString path = eventsFilePath();
+    QString reason;
+    if (saveEvents(*events, path, &reason))
+        return;
+    QMessageBox::warning(this, QStringLiteral("Payvane"),
+                         QStringLiteral("Your bills could not be saved to %1: %2")
+                             .arg(QDir::toNativeSeparators(path), reason));
+}
+
+void ReminderWindow::closeEvent(QCloseEvent *)
+{
+    saveBills();
+    // The tray window is not an ordinary top-level window, so the event
+    // loop is ended here; a popup window ends it as the last window closed.
+    if (!notificationSettings->popupDialog)
+        QCoreApplication::exit(0);
+}
+
+void ReminderWindow::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (ui && event->type() == QEvent::LanguageChange)
+        ui->retranslateUi(this);
+}

@@ -1,0 +1,183 @@
+#include "exceptionhandler.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+#include <array>
+#include <csignal>
+#include <cstring>
+#include <execinfo.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::array<int, 5> fatalSignals = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
+
+// Everything the signal handler needs is prepared here beforehand, as plain
+// bytes: the handler may only use async-signal-safe calls, so it neither
+// allocates nor touches Qt.
+struct CrashContext
+{
+    std::array<struct sigaction, fatalSignals.size()> previous{};
+    char dumpPath[4096] = {};
+    char reporterPath[4096] = {};
+    char product[256] = {};
+    char version[64] = {};
+    bool active = false;
+};
+
+CrashContext context;
+
+// A stack of its own, so a stack overflow can still be reported.
+constexpr size_t alternateStackSize = 64 * 1024;
+char alternateStack[alternateStackSize];
+
+bool copyText(char *target, size_t size, const QByteArray &text)
+{
+    if (size_t(text.size()) >= size)
+        return false;
+    std::memcpy(target, text.constData(), size_t(text.size()));
+    target[text.size()] = '\0';
+    return true;
+}
+
+void writeText(int fd, const char *text)
+{
+    size_t length = std::strlen(text);
+    while (length > 0) {
+        const ssize_t written = ::write(fd, text, length);
+        if (written <= 0)
+            return;
+        text += written;
+        length -= size_t(written);
+    }
+}
+
+void writeNumber(int fd, unsigned long long value, unsigned base)
+{
+    char digits[32];
+    int i = int(sizeof digits) - 1;
+    digits[i] = '\0';
+    do {
+        digits[--i] = "0123456789abcdef"[value % base];
+        value /= base;
+    } while (value != 0 && i > 0);
+    writeText(fd, digits + i);
+}
+
+void writeDump(int signalNumber, const siginfo_t *info)
+{
+    const int fd = ::open(context.dumpPath, O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (fd < 0)
+        return;
+    writeText(fd, context.product);
+    writeText(fd, " ");
+    writeText(fd, context.version);
+    writeText(fd, "\nsignal ");
+    writeNumber(fd, static_cast<unsigned long long>(signalNumber), 10);
+    writeText(fd, "\naddress 0x");
+    writeNumber(fd, reinterpret_cast<unsigned long long>(info ? info->si_addr : nullptr), 16);
+    writeText(fd, "\nbacktrace\n");
+    void *frames[64];
+    const int count = ::backtrace(frames, 64);
+    ::backtrace_symbols_fd(frames, count, fd);
+    ::close(fd);
+}
+
+void startReporter()
+{
+    const pid_t child = ::fork();
+    if (child != 0)
+        return; // the crashed process does not wait for the report
+    char *const arguments[] = {context.reporterPath, context.product, context.version,
+                               context.dumpPath, nullptr};
+    ::execv(context.reporterPath, arguments);
+    ::_exit(127); // no error-report program: nothing more to do
+}
+
+void restorePreviousHandlers()
+{
+    for (size_t i = 0; i < fatalSignals.size(); ++i)
+        ::sigaction(fatalSignals[i], &context.previous[i], nullptr);
+}
+
+void handleFatalSignal(int signalNumber, siginfo_t *info, void *)
+{
+    // A second fault while reporting ends the process by the default action.
+    struct sigaction defaultAction = {};
+    defaultAction.sa_handler = SIG_DFL;
+    for (const int fatal : fatalSignals)
+        ::sigaction(fatal, &defaultAction, nullptr);
+
+    writeDump(signalNumber, info);
+    startReporter();
+    ::raise(signalNumber);
+}
+
+} // namespace
+
+namespace Tervona {
+
+ExceptionHandler::ExceptionHandler() = default;
+
+ExceptionHandler::~ExceptionHandler()
+{
+    if (!installed)
+        return;
+    restorePreviousHandlers();
+    context.active = false;
+}
+
+bool ExceptionHandler::initExceptionHandler()
+{
+    if (installed || context.active)
+        return false;
+    if (!copyText(context.dumpPath, sizeof context.dumpPath, QFile::encodeName(dumpFilePath()))
+        || !copyText(context.reporterPath, sizeof context.reporterPath,
+                     QFile::encodeName(reporterPath()))
+        || !copyText(context.product, sizeof context.product,
+                     QCoreApplication::applicationName().toUtf8())
+        || !copyText(context.version, sizeof context.version,
+                     QCoreApplication::applicationVersion().toUtf8()))
+        return false;
+
+    // backtrace() loads its unwinder on first use, which allocates: do that now.
+    void *frame = nullptr;
+    ::backtrace(&frame, 1);
+
+    stack_t stack = {};
+    stack.ss_sp = alternateStack;
+    stack.ss_size = alternateStackSize;
+    ::sigaltstack(&stack, nullptr);
+
+    struct sigaction action = {};
+    action.sa_sigaction = handleFatalSignal;
+    action.sa_flags = SA_SIGINFO | SA_ONSTACK;
+    sigemptyset(&action.sa_mask);
+    for (size_t i = 0; i < fatalSignals.size(); ++i) {
+        if (::sigaction(fatalSignals[i], &action, &context.previous[i]) != 0) {
+            // Leave nothing half installed.
+            for (size_t j = 0; j < i; ++j)
+                ::sigaction(fatalSignals[j], &context.previous[j], nullptr);
+            return false;
+        }
+    }
+    context.active = true;
+    installed = true;
+    return true;
+}
+
+QString ExceptionHandler::dumpFilePath() const
+{
+    return QDir::temp().filePath(QStringLiteral("%1-%2.dmp")
+                                     .arg(QCoreApplication::applicationName())
+                                     .arg(QCoreApplication::applicationPid()));
+}
+
+QString ExceptionHandler::reporterPath() const
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/Exception");
+}
+
+} // namespace Tervona

@@ -1,0 +1,60 @@
+#ifndef PAYVANE_SINGLEAPPLICATION_H
+#define PAYVANE_SINGLEAPPLICATION_H
+
+#include <QApplication>
+#include <QPointer>
+
+#include <memory>
+
+class QLocalServer;
+class QLockFile;
+
+// A QApplication that knows whether another instance of the same program runs
+// for the same user. The first instance holds a lock file in the user's
+// runtime folder and listens on a local socket beside it (user access only);
+// later instances only find the lock taken. Both live as long as the object.
+class SingleApplication : public QApplication
+{
+    Q_OBJECT
+
+public:
+    // An empty id derives one from the program's file name, so every copy of
+    // the same program shares it.
+    SingleApplication(int &argc, char **argv, const QString &id = QString());
+    ~SingleApplication() override;
+
+    // The identifier that names the lock file and the socket.
+    [[nodiscard]] QString id() const;
+
+    // Whether another instance already ran when this one started.
+    [[nodiscard]] bool isRunning() const;
+
+    // Sends a text to the running instance; whether it was delivered within
+    // timeout milliseconds. Always false in the first instance.
+    bool sendMessage(const QString &message, int timeout = 5000);
+
+    // The window that activateWindow() raises; with activateOnMessage every
+    // message from another instance raises it.
+    void setActivationWindow(QWidget *window, bool activateOnMessage = true);
+    [[nodiscard]] QWidget *activationWindow() const;
+
+public slots:
+    // Un-minimises, shows, raises and activates the activation window.
+    void activateWindow();
+
+signals:
+    void messageReceived(const QString &message);
+
+private:
+    void startServer();
+    void receiveConnection();
+
+    QString appId;
+    std::unique_ptr<QLockFile> lockFile;
+    QLocalServer *server = nullptr;
+    bool otherInstanceRuns = false;
+    QPointer<QWidget> window;
+    bool activateOnMessage = false;
+};
+
+#endif // PAYVANE_SINGLEAPPLICATION_H

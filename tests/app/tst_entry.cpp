@@ -1,0 +1,263 @@
+// The program's start as a process: the command line, the interval rule
+// with "LastRun" and "LastDisplay", the single instance. Each case runs the
+// built program with its own HOME and XDG folders and, where the day
+// matters, a frozen wall clock through libfaketime.
+
+#include <event.h>
+#include <eventstore.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString fakeTimeLibrary = QStringLiteral("/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1");
+// Every case runs on this frozen day and time.
+const QDateTime fakeNow(QDate(2027, 3, 1), QTime(10, 0));
+
+// Enough for a start that ends by itself, also under the sanitizers.
+constexpr int endTimeoutMs = 30000;
+// A process still running after this long has opened its window.
+constexpr int windowWaitMs = 3000;
+
+struct RunResult
+{
+    bool ended = false; // ended by itself (no window stayed open)
+    int exitCode = -1;
+};
+
+class Sandbox
+{
+public:
+    Sandbox()
+    {
+        QDir root(dir.path());
+        root.mkpath(QStringLiteral("config"));
+        root.mkpath(QStringLiteral("data/Tervona/Payvane"));
+        root.mkpath(QStringLiteral("runtime"));
+        QFile::setPermissions(root.filePath(QStringLiteral("runtime")),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    QString path(const QString &relative) const { return QDir(dir.path()).filePath(relative); }
+    QString configPath() const { return path(QStringLiteral("config/Tervona/Payvane.conf")); }
+    QString eventsPath() const { return path(QStringLiteral("data/Tervona/Payvane/events.evt")); }
+
+    // One bill, due on the fake day when `due`, else switched off.
+    bool writeBill(bool due) const
+    {
+        Event event;
+        event.name = QStringLiteral("Rent");
+        event.schedule = Event::ScheduleSingular;
+        event.eventDate = fakeNow.date();
+        event.endMode = Event::EndAfterTimes;
+        event.endDate = fakeNow.date();
+        event.notify = due;
+        event.notifyDays = 3;
+        const EventList events{&event};
+        return saveEvents(events, eventsPath());
+    }
+
+    void setStartTimes(const QDateTime &lastRun, const QDateTime &lastDisplay) const
+    {
+        QSettings settings(configPath(), QSettings::IniFormat);
+        if (lastRun.isValid())
+            settings.setValue(QStringLiteral("LastRun"), lastRun);
+        if (lastDisplay.isValid())
+            settings.setValue(QStringLiteral("LastDisplay"), lastDisplay);
+    }
+
+    QVariant setting(const QString &key) const
+    {
+        return QSettings(configPath(), QSettings::IniFormat).value(key);
+    }
+
+    QProcessEnvironment environment() const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), dir.path());
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), path(QStringLiteral("data")));
+        env.insert(QStringLiteral("XDG_CACHE_HOME"), path(QStringLiteral("cache")));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), path(QStringLiteral("runtime")));
+        env.insert(QStringLiteral("TMPDIR"), dir.path());
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        // The wall clock stands still; the event loop's timers keep running.
+        env.insert(QStringLiteral("LD_PRELOAD"), fakeTimeLibrary);
+        env.insert(QStringLiteral("FAKETIME"), fakeNow.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
+        env.insert(QStringLiteral("FAKETIME_DONT_FAKE_MONOTONIC"), QStringLiteral("1"));
+        env.insert(QStringLiteral("TZ"), QStringLiteral("UTC"));
+        // The sanitizer runtime must otherwise be the first library loaded.
+        env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("verify_asan_link_order=0"));
+        return env;
+    }
+
+    void start(QProcess &process, const QStringList &arguments) const
+    {
+        process.setProcessEnvironment(environment());
+        process.start(QStringLiteral(PAYVANE_EXECUTABLE), arguments);
+    }
+
+    // Runs the program; when it keeps a window open it is ended after a while.
+    RunResult run(const QStringList &arguments, int waitMs = endTimeoutMs) const
+    {
+        QProcess process;
+        start(process, arguments);
+        RunResult result;
+        if (!process.waitForStarted())
+            return result;
+        result.ended = process.waitForFinished(waitMs);
+        if (result.ended) {
+            result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        } else {
+            process.kill();
+            process.waitForFinished();
+        }
+        return result;
+    }
+
+private:
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+class EntryTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void commandLine_data();
+    void commandLine();
+    void intervalRule_data();
+    void intervalRule();
+    void secondInstanceLeavesFirstAlone();
+};
+
+void EntryTest::initTestCase()
+{
+    if (!QFile::exists(fakeTimeLibrary))
+        QSKIP("libfaketime is not installed");
+}
+
+void EntryTest::commandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("billDue");
+    QTest::addColumn<bool>("windowShown");
+    QTest::addColumn<bool>("lastRunWritten");
+    QTest::addColumn<bool>("lastDisplayWritten");
+
+    const QString a = QStringLiteral("auto");
+    QTest::newRow("auto, nothing due") << QStringList{a} << false << false << false << false;
+    QTest::newRow("auto interval, nothing due") << QStringList{a, "3600"} << false << false << true << false;
+    QTest::newRow("auto and two more, nothing due") << QStringList{a, "3600", "x"} << false << false << false << false;
+    QTest::newRow("auto, due") << QStringList{a} << true << true << false << true;
+    QTest::newRow("auto interval, due") << QStringList{a, "3600"} << true << true << true << true;
+    QTest::newRow("auto and two more, due") << QStringList{a, "3600", "x"} << true << true << false << true;
+    // Any other first argument is the interactive mode, which keeps no start times.
+    QTest::newRow("Auto, due") << QStringList{"Auto"} << true << true << false << false;
+    QTest::newRow("no argument, due") << QStringList{} << true << true << false << false;
+}
+
+void EntryTest::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, billDue);
+    QFETCH(bool, windowShown);
+    QFETCH(bool, lastRunWritten);
+    QFETCH(bool, lastDisplayWritten);
+
+    Sandbox sandbox;
+    QVERIFY(sandbox.writeBill(billDue));
+    const RunResult result = sandbox.run(arguments, windowShown ? windowWaitMs : endTimeoutMs);
+
+    QCOMPARE(result.ended, !windowShown);
+    if (result.ended)
+        QCOMPARE(result.exitCode, 0);
+    QCOMPARE(sandbox.setting(QStringLiteral("LastRun")).toDateTime(),
+             lastRunWritten ? fakeNow : QDateTime());
+    QCOMPARE(sandbox.setting(QStringLiteral("LastDisplay")).toDateTime(),
+             lastDisplayWritten ? fakeNow : QDateTime());
+}
+
+void EntryTest::intervalRule_data()
+{
+    QTest::addColumn<QString>("interval");
+    QTest::addColumn<qint64>("secondsSinceLastRun"); // 0: no "LastRun" yet
+    QTest::addColumn<QDateTime>("lastDisplay");
+    QTest::addColumn<bool>("windowShown");
+
+    const QDateTime shownToday = fakeNow.addSecs(-3 * 3600);
+    const QDateTime shownYesterday = fakeNow.addDays(-1);
+    QTest::newRow("1.5 intervals less 1 s, shown today") << "3600" << qint64(5399) << shownToday << false;
+    QTest::newRow("exactly 1.5 intervals, shown today") << "3600" << qint64(5400) << shownToday << true;
+    QTest::newRow("1.5 intervals less 1 s, shown yesterday") << "3600" << qint64(5399) << shownYesterday << true;
+    QTest::newRow("1.5 intervals less 1 s, never shown") << "3600" << qint64(5399) << QDateTime() << true;
+    QTest::newRow("no LastRun, shown today") << "3600" << qint64(0) << shownToday << true;
+    QTest::newRow("LastRun in the future, shown today") << "3600" << qint64(-60) << shownToday << false;
+    QTest::newRow("interval not a number, shown today") << "hourly" << qint64(10) << shownToday << true;
+}
+
+void EntryTest::intervalRule()
+{
+    QFETCH(QString, interval);
+    QFETCH(qint64, secondsSinceLastRun);
+    QFETCH(QDateTime, lastDisplay);
+    QFETCH(bool, windowShown);
+
+    Sandbox sandbox;
+    QVERIFY(sandbox.writeBill(true));
+    const QDateTime lastRun = secondsSinceLastRun == 0 ? QDateTime() : fakeNow.addSecs(-secondsSinceLastRun);
+    sandbox.setStartTimes(lastRun, lastDisplay);
+
+    const RunResult result = sandbox.run({QStringLiteral("auto"), interval},
+                                         windowShown ? windowWaitMs : endTimeoutMs);
+
+    QCOMPARE(result.ended, !windowShown);
+    if (result.ended)
+        QCOMPARE(result.exitCode, 0);
+    // "LastRun" records every start with an interval, held back or not.
+    QCOMPARE(sandbox.setting(QStringLiteral("LastRun")).toDateTime(), fakeNow);
+    QCOMPARE(sandbox.setting(QStringLiteral("LastDisplay")).toDateTime(),
+             windowShown ? fakeNow : lastDisplay);
+}
+
+void EntryTest::secondInstanceLeavesFirstAlone()
+{
+    Sandbox sandbox;
+    QVERIFY(sandbox.writeBill(true));
+    QFile events(sandbox.eventsPath());
+    QVERIFY(events.open(QIODevice::ReadOnly));
+    const QByteArray billsBefore = events.readAll();
+    events.close();
+
+    QProcess first;
+    sandbox.start(first, {});
+    QVERIFY(first.waitForStarted());
+    // The first instance holds its lock once its application object exists.
+    QTRY_VERIFY_WITH_TIMEOUT(!QDir(sandbox.path(QStringLiteral("runtime")))
+                                  .entryList({QStringLiteral("*.lock")}, QDir::Files)
+                                  .isEmpty(),
+                             endTimeoutMs);
+
+    const RunResult second = sandbox.run({QStringLiteral("auto"), QStringLiteral("3600")});
+    QVERIFY(second.ended);
+    QCOMPARE(second.exitCode, 0);
+    QCOMPARE(first.state(), QProcess::Running);
+    // The second start kept no start times and left the bills alone.
+    QVERIFY(!QFile::exists(sandbox.configPath()));
+    QVERIFY(events.open(QIODevice::ReadOnly));
+    QCOMPARE(events.readAll(), billsBefore);
+
+    first.kill();
+    first.waitForFinished();
+}
+
+QTEST_GUILESS_MAIN(EntryTest)
+#include "tst_entry.moc"

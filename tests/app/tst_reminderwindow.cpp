@@ -1,0 +1,378 @@
+// The reminder window: which bills are due, the separate and together
+// modes, where the window goes, and the save on close.
+
+#include "reminderitem.h"
+#include "reminderwindow.h"
+
+#include <eventstore.h>
+#include <notificationsettings.h>
+
+#include <QCommandLinkButton>
+#include <QDir>
+#include <QGroupBox>
+#include <QMessageBox>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+Event *singularBill(const QString &name, QDate due)
+{
+    auto *event = new Event;
+    event->name = name;
+    event->schedule = Event::ScheduleSingular;
+    event->eventDate = due;
+    event->endMode = Event::EndAfterTimes;
+    event->endDate = due;
+    event->notify = true;
+    event->notifyDays = 3;
+    return event;
+}
+
+// Due every day, so the next due date is always today.
+Event dailyBill()
+{
+    Event event;
+    event.name = QStringLiteral("Daily");
+    event.schedule = Event::ScheduleWeekly;
+    event.weekdays.fill(true);
+    event.endMode = Event::EndNever;
+    event.notify = true;
+    return event;
+}
+
+QStringList itemTitles(const ReminderWindow &window)
+{
+    QStringList titles;
+    const QList<ReminderItem *> items = window.findChildren<ReminderItem *>();
+    for (const ReminderItem *item : items)
+        titles.append(item->findChild<QGroupBox *>(QStringLiteral("groupBox"))->title());
+    return titles;
+}
+
+void pressOk(ReminderWindow &window)
+{
+    window.findChild<QCommandLinkButton *>(QStringLiteral("okButton"))->click();
+}
+
+} // namespace
+
+class ReminderWindowTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void dueTest_data();
+    void dueTest();
+    void noDueBillGivesNoItem();
+    void separateModeStepsThroughDueBills();
+    void okDuringItemAnimationMovesOn();
+    void togetherModeShowsAllAndCloses();
+    void popupIsCentred();
+    void failedSaveIsReported();
+    void traySlidesIntoCorner();
+    void trayCloseSavesAndEndsLoop();
+
+private:
+    // Three due bills with a bill between them that is not due.
+    void writeBills();
+    void writeSettings(bool separate, bool popup);
+    QTemporaryDir home;
+};
+
+void ReminderWindowTest::initTestCase()
+{
+    QVERIFY(home.isValid());
+    // Test mode keeps the data folder under HOME, which is ours.
+    qputenv("HOME", QFile::encodeName(home.path()));
+    QStandardPaths::setTestModeEnabled(true);
+    QVERIFY(eventsFilePath().startsWith(home.path()));
+}
+
+void ReminderWindowTest::init()
+{
+    QFile::remove(eventsFilePath());
+    QFile::remove(settingsFilePath());
+}
+
+void ReminderWindowTest::writeBills()
+{
+    const QDate today = QDate::currentDate();
+    EventList events{singularBill("Rent", today), singularBill("Gas", today.addDays(1)),
+                     singularBill("Later", today.addDays(20)),
+                     singularBill("Phone", today.addDays(3))};
+    const bool saved = saveEvents(events, eventsFilePath());
+    qDeleteAll(events);
+    QVERIFY(saved);
+}
+
+void ReminderWindowTest::writeSettings(bool separate, bool popup)
+{
+    NotificationSettings settings;
+    settings.separateNotifications = separate;
+    settings.popupDialog = popup;
+    QVERIFY(settings.save(settingsFilePath()));
+}
+
+void ReminderWindowTest::dueTest_data()
+{
+    QTest::addColumn<int>("field");   // which field the row changes
+    QTest::addColumn<int>("value");
+    QTest::addColumn<bool>("due");
+
+    // Each row changes one field of the daily bill (due today, never ending,
+    // never shown); the fields are numbered below.
+    enum { None, Notify, EndOnDateOffset, ShownDaysAgoOnce, ShownDaysAgo, AgainDays, NoWeekdays,
+           SingularOffset };
+    QTest::newRow("plain daily bill") << int(None) << 0 << true;
+    QTest::newRow("1: notify off") << int(Notify) << 0 << false;
+    QTest::newRow("2: ends yesterday") << int(EndOnDateOffset) << -1 << false;
+    QTest::newRow("2: ends today") << int(EndOnDateOffset) << 0 << true;
+    QTest::newRow("2: singular passed") << int(SingularOffset) << -1 << false;
+    QTest::newRow("3: shown today, once a day") << int(ShownDaysAgoOnce) << 0 << false;
+    QTest::newRow("3: shown yesterday, once a day") << int(ShownDaysAgoOnce) << 1 << true;
+    QTest::newRow("3: shown today, not once a day") << int(ShownDaysAgo) << 0 << true;
+    QTest::newRow("4: due today, 0 days ahead") << int(SingularOffset) << 0 << true;
+    QTest::newRow("4: due tomorrow, 0 days ahead") << int(SingularOffset) << 1 << false;
+    QTest::newRow("5: again in 3, shown 2 days ago") << int(AgainDays) << 2 << false;
+    QTest::newRow("5: again in 3, shown 3 days ago") << int(AgainDays) << 3 << true;
+    QTest::newRow("5: again in 3, never shown") << int(AgainDays) << -1 << true;
+    QTest::newRow("never due at all") << int(NoWeekdays) << 0 << false;
+}
+
+void ReminderWindowTest::dueTest()
+{
+    QFETCH(int, field);
+    QFETCH(int, value);
+    QFETCH(bool, due);
+
+    const QDate today(2027, 3, 10);
+    Event event = dailyBill();
+    switch (field) {
+    case 1: event.notify = false; break;
+    case 2:
+        event.endMode = Event::EndOnDate;
+        event.endDate = today.addDays(value);
+        break;
+    case 3:
+        event.showOnce = true;
+        event.lastNotified = today.addDays(-value);
+        break;
+    case 4: event.lastNotified = today.addDays(-value); break;
+    case 5:
+        event.notifyAgainDays = 3;
+        event.lastNotified = value < 0 ? QDate() : today.addDays(-value);
+        break;
+    case 6: event.weekdays.fill(false); break;
+    case 7: {
+        std::unique_ptr<Event> singular(singularBill(QStringLiteral("Once"), today.addDays(value)));
+        singular->notifyDays = 0;
+        event = *singular;
+        break;
+    }
+    default: break;
+    }
+    QCOMPARE(ReminderWindow::isDue(event, today), due);
+}
+
+void ReminderWindowTest::noDueBillGivesNoItem()
+{
+    EventList events{singularBill("Later", QDate::currentDate().addDays(20))};
+    QVERIFY(saveEvents(events, eventsFilePath()));
+    qDeleteAll(events);
+    writeSettings(false, true);
+
+    ReminderWindow window;
+    QVERIFY(!window.addDueItems());
+    QVERIFY(itemTitles(window).isEmpty());
+    // Nothing to show: the widgets were never built.
+    QVERIFY(!window.findChild<QCommandLinkButton *>(QStringLiteral("okButton")));
+}
+
+void ReminderWindowTest::separateModeStepsThroughDueBills()
+{
+    writeBills();
+    writeSettings(true, true);
+    ReminderWindow window;
+    QVERIFY(window.addDueItems());
+    window.positionWindow();
+    window.show();
+
+    QCOMPARE(itemTitles(window), QStringList{"Rent"});
+    pressOk(window);
+    QCOMPARE(itemTitles(window), QStringList{"Gas"});
+    pressOk(window);
+    QCOMPARE(itemTitles(window), QStringList{"Phone"});
+    QVERIFY(window.isVisible());
+    pressOk(window);
+    QVERIFY(!window.isVisible());
+    QVERIFY(itemTitles(window).isEmpty());
+
+    // Closing saved the three bills as shown today; the one not due is as it was.
+    const EventList saved = loadEvents(eventsFilePath());
+    QCOMPARE(saved.size(), 4);
+    QCOMPARE(saved.at(0)->lastNotified, QDate::currentDate());
+    QCOMPARE(saved.at(1)->lastNotified, QDate::currentDate());
+    QCOMPARE(saved.at(2)->lastNotified, QDate());
+    QCOMPARE(saved.at(3)->lastNotified, QDate::currentDate());
+    qDeleteAll(saved);
+}
+
+void ReminderWindowTest::okDuringItemAnimationMovesOn()
+{
+    writeBills();
+    writeSettings(true, true);
+    ReminderWindow window;
+    QVERIFY(window.addDueItems());
+    window.show();
+
+    // "OK" pressed in the middle of the first item's animation replaces that
+    // item while its animation step is still running.
+    ReminderItem *first = window.findChildren<ReminderItem *>().at(0);
+    bool pressed = false;
+    connect(first, qOverload<int>(&ReminderItem::resized), &window, [&] {
+        if (!pressed) {
+            pressed = true;
+            pressOk(window);
+        }
+    });
+    first->findChild<QCommandLinkButton *>(QStringLiteral("acceptButton"))->click();
+    QTRY_VERIFY(pressed);
+    QTest::qWait(50);
+    QCOMPARE(itemTitles(window), QStringList{"Gas"});
+}
+
+void ReminderWindowTest::togetherModeShowsAllAndCloses()
+{
+    writeBills();
+    writeSettings(false, true);
+    ReminderWindow window;
+    QVERIFY(window.addDueItems());
+    window.show();
+    QCOMPARE(itemTitles(window), (QStringList{"Rent", "Gas", "Phone"}));
+
+    // A choice made in an item reaches the file.
+    ReminderItem *gas = window.findChildren<ReminderItem *>().at(1);
+    gas->findChild<QCommandLinkButton *>(QStringLiteral("acceptButton"))->click();
+    QTRY_COMPARE(gas->findChild<QWidget *>(QStringLiteral("optionsPanel"))->maximumHeight(), 99);
+
+    pressOk(window);
+    QVERIFY(!window.isVisible());
+    const EventList saved = loadEvents(eventsFilePath());
+    QCOMPARE(saved.size(), 4);
+    QCOMPARE(saved.at(1)->notifyAgainDays, 0); // due tomorrow: spin box preselects 0
+    QCOMPARE(saved.at(3)->lastNotified, QDate::currentDate());
+    qDeleteAll(saved);
+}
+
+void ReminderWindowTest::popupIsCentred()
+{
+    writeBills();
+    writeSettings(false, true);
+    ReminderWindow window;
+    QVERIFY(window.addDueItems());
+    window.positionWindow();
+    // Placed at the size it is shown with: all three items taken in.
+    const QSize placedSize = window.size();
+    window.show();
+    QVERIFY(window.windowFlags().testFlag(Qt::WindowTitleHint));
+    QTest::qWait(20); // the layouts settle
+    QCOMPARE(window.size(), placedSize);
+    QCOMPARE(itemTitles(window).size(), 3);
+
+    // The window is placed before it is shown, when the platform has not yet
+    // added its frame (2 pixels each side offscreen): the centre may be off by that.
+    const QSize available = QGuiApplication::primaryScreen()->availableGeometry().size();
+    const QPoint offCentre = window.frameGeometry().center()
+                             - QPoint(available.width() / 2, available.height() / 2);
+    QVERIFY2(qAbs(offCentre.x()) <= 3 && qAbs(offCentre.y()) <= 3,
+             qPrintable(QStringLiteral("%1,%2").arg(offCentre.x()).arg(offCentre.y())));
+}
+
+void ReminderWindowTest::failedSaveIsReported()
+{
+    writeBills();
+    writeSettings(false, true);
+    ReminderWindow window;
+    QVERIFY(window.addDueItems());
+    window.show();
+
+    // A folder where the bill file should be makes the save fail.
+    const QString path = eventsFilePath();
+    QVERIFY(QFile::remove(path));
+    QVERIFY(QDir().mkpath(path));
+
+    QString message;
+    QTimer::singleShot(0, this, [&message] {
+        const QList<QWidget *> windows = QApplication::topLevelWidgets();
+        for (QWidget *widget : windows) {
+            if (auto *box = qobject_cast<QMessageBox *>(widget)) {
+                message = box->text();
+                box->accept();
+            }
+        }
+    });
+    window.close();
+    QVERIFY(QDir().rmdir(path));
+    QVERIFY2(message.contains(QDir::toNativeSeparators(path)), qPrintable(message));
+}
+
+void ReminderWindowTest::traySlidesIntoCorner()
+{
+    writeBills();
+    writeSettings(false, false);
+    ReminderWindow window;
+    QVERIFY(window.addDueItems());
+    QVERIFY(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    window.positionWindow();
+    window.show();
+
+    const QSize available = QGuiApplication::primaryScreen()->availableGeometry().size();
+    // It starts below the available area's bottom edge and rises.
+    QVERIFY(window.frameGeometry().top() >= available.height() - 2);
+    const auto cornerGap = [&] {
+        const QRect frame = window.frameGeometry();
+        return QPoint(available.width() - (frame.x() + frame.width()),
+                      available.height() - (frame.y() + frame.height()));
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(cornerGap(), QPoint(6, 6), 10000);
+    QTest::qWait(50); // the slide has stopped: it stays there
+    QCOMPARE(cornerGap(), QPoint(6, 6));
+
+    // Opening an item's options grows the window upward, then it is put back
+    // into the corner.
+    const int heightBefore = window.frameGeometry().height();
+    ReminderItem *item = window.findChildren<ReminderItem *>().at(0);
+    item->findChild<QCommandLinkButton *>(QStringLiteral("acceptButton"))->click();
+    QTRY_COMPARE(item->findChild<QWidget *>(QStringLiteral("optionsPanel"))->maximumHeight(), 99);
+    QTest::qWait(50);
+    QVERIFY(window.frameGeometry().height() > heightBefore);
+    QCOMPARE(cornerGap(), QPoint(6, 6));
+}
+
+void ReminderWindowTest::trayCloseSavesAndEndsLoop()
+{
+    writeBills();
+    writeSettings(false, false);
+    ReminderWindow window;
+    QVERIFY(window.addDueItems());
+    window.positionWindow();
+    window.show();
+
+    QTimer::singleShot(50, &window, [&window] { pressOk(window); });
+    // A second timer fails the test instead of hanging when the loop stays.
+    QTimer::singleShot(10000, qApp, [] { QCoreApplication::exit(99); });
+    QCOMPARE(QApplication::exec(), 0);
+    const EventList saved = loadEvents(eventsFilePath());
+    QCOMPARE(saved.size(), 4);
+    QCOMPARE(saved.at(0)->lastNotified, QDate::currentDate());
+    qDeleteAll(saved);
+}
+
+QTEST_MAIN(ReminderWindowTest)
+#include "tst_reminderwindow.moc"

@@ -1,0 +1,12 @@
+#ifndef PAYVANE_UPDATE_GLOBAL_H
+#define PAYVANE_UPDATE_GLOBAL_H
+
+#include <QtGlobal>
+
+#ifdef UPDATE_LIBRARY
+#  define UPDATE_EXPORT Q_DECL_EXPORT
+#else
+#  define UPDATE_EXPORT Q_DECL_IMPORT
+#endif
+
+#endif // PAYVANE_UPDATE_GLOBAL_H
