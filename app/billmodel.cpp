@@ -1,5 +1,6 @@
 #include "billmodel.h"
 
+#include <QDate>
 #include <QSignalBlocker>
 
 #include <algorithm>
@@ -64,25 +65,70 @@ void BillModel::permuteRows(const QList<int> &newRow)
     changePersistentIndexList(from, to);
 }
 
+bool BillModel::lessThan(const QVariant &left, const QVariant &right)
+{
+    // QStandardItem::operator< on the display values, spelt out for the
+    // types this model holds so that sorting needs no item look-ups.
+    const int leftType = left.userType();
+    const int rightType = right.userType();
+    if (leftType == QMetaType::UnknownType)
+        return false;
+    if (rightType == QMetaType::UnknownType)
+        return true;
+    switch (leftType) {
+    case QMetaType::Int:
+        return left.toInt() < right.toInt();
+    case QMetaType::QDate:
+        return left.toDate() < right.toDate();
+    case QMetaType::QString:
+        if (rightType == QMetaType::QString)
+            return QString::compare(*static_cast<const QString *>(left.constData()),
+                                    *static_cast<const QString *>(right.constData())) < 0;
+        return left.toString().compare(right.toString()) < 0;
+    default: {
+        QStandardItem leftItem;
+        QStandardItem rightItem;
+        leftItem.setData(left, Qt::DisplayRole);
+        rightItem.setData(right, Qt::DisplayRole);
+        return leftItem < rightItem;
+    }
+    }
+}
+
+QList<int> BillModel::sortedOrder(const QList<QVariant> &keys, Qt::SortOrder order)
+{
+    QList<int> byKey(keys.size());
+    std::iota(byKey.begin(), byKey.end(), 0);
+    if (order == Qt::AscendingOrder) {
+        std::stable_sort(byKey.begin(), byKey.end(),
+                         [&keys](int a, int b) { return lessThan(keys.at(a), keys.at(b)); });
+    } else {
+        std::stable_sort(byKey.begin(), byKey.end(),
+                         [&keys](int a, int b) { return lessThan(keys.at(b), keys.at(a)); });
+    }
+    return byKey;
+}
+
 void BillModel::sort(int column, Qt::SortOrder order)
 {
-    if (column < 0 || column >= columnCount())
+    if (column < 0 || column >= columnCount() || sortRole() != Qt::DisplayRole)
         return;
-    QList<int> byKey(rowCount());
-    std::iota(byKey.begin(), byKey.end(), 0);
-    // The comparison of QStandardItemModel's own sort: QStandardItem::operator<.
-    const auto less = [this, column, order](int a, int b) {
-        const QStandardItem *left = item(a, column);
-        const QStandardItem *right = item(b, column);
-        if (!left || !right)
-            return left && !right; // rows without an item go last
-        return order == Qt::AscendingOrder ? *left < *right : *right < *left;
-    };
-    std::stable_sort(byKey.begin(), byKey.end(), less);
+    QList<QVariant> keys;
+    keys.reserve(rowCount());
+    for (int row = 0; row < rowCount(); ++row) {
+        const QStandardItem *cell = item(row, column);
+        keys.append(cell ? cell->data(Qt::DisplayRole) : QVariant());
+    }
+    const QList<int> byKey = sortedOrder(keys, order);
 
     QList<int> newRow(byKey.size());
-    for (int position = 0; position < byKey.size(); ++position)
+    bool moved = false;
+    for (int position = 0; position < byKey.size(); ++position) {
         newRow[byKey.at(position)] = position;
+        moved = moved || byKey.at(position) != position;
+    }
+    if (!moved)
+        return; // already in order: nothing to tell the views
 
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     permuteRows(newRow);

@@ -31,6 +31,12 @@ public:
     // keeping persistent indexes (selection, current row) on their rows.
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
+    // The order QStandardItemModel's sort gives values of one column:
+    // QStandardItem::operator< on display values.
+    [[nodiscard]] static bool lessThan(const QVariant &left, const QVariant &right);
+    // The positions of the keys in sorted order (a stable sort).
+    [[nodiscard]] static QList<int> sortedOrder(const QList<QVariant> &keys, Qt::SortOrder order);
+
     // Makes `count` new empty rows at the top; the rows below move down.
     void insertRowsAtTop(int count);
 

@@ -15,13 +15,16 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
+#include <QSignalBlocker>
 #include <QStandardItemModel>
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <numeric>
 #include <memory>
 
 namespace {
@@ -120,11 +123,14 @@ MainWindow::MainWindow(QWidget *parent)
 
     billModel = createBillModel(this);
     setUpListView();
-    loadBillModel(eventsFilePath());
+    // The rows are filled in the order the stored sort gives them, so the
+    // sort below finds nothing to move.
+    const SortKeys sortKeys = storedSortKeys();
+    addBillRowsAtTop(loadEvents(eventsFilePath()), sortKeys);
     setUpEditorModels();
     if (!compositionActive())
         applyOpaqueColours();
-    restoreWindowState();
+    restoreWindowState(sortKeys);
     notificationSettings->load(settingsFilePath());
 }
 
@@ -167,10 +173,9 @@ void MainWindow::applyOpaqueColours()
         + QStringLiteral("QWidget#settingsTab {background-color: rgb(214,221,239);}"));
 }
 
-void MainWindow::restoreWindowState()
+MainWindow::SortKeys MainWindow::storedSortKeys()
 {
     const QSettings settings = nativeSettings();
-    restoreGeometry(settings.value(QLatin1String(GeometryKey)).toByteArray());
     int order = settings.value(QLatin1String(SortOrderKey), 0).toInt();
     int section = settings.value(QLatin1String(SortSectionKey), 0).toInt();
     // A damaged store must not sort by the hidden column or by nothing.
@@ -178,7 +183,14 @@ void MainWindow::restoreWindowState()
         order = Qt::AscendingOrder;
     if (section < DueDateColumn || section > DetailsColumn)
         section = DueDateColumn;
-    ui->eventTreeView->sortByColumn(section, Qt::SortOrder(order));
+    return {section, Qt::SortOrder(order)};
+}
+
+void MainWindow::restoreWindowState(const SortKeys &sortKeys)
+{
+    const QSettings settings = nativeSettings();
+    restoreGeometry(settings.value(QLatin1String(GeometryKey)).toByteArray());
+    ui->eventTreeView->sortByColumn(sortKeys.section, sortKeys.order);
 }
 
 void MainWindow::saveWindowState() const
@@ -276,15 +288,83 @@ Event *MainWindow::eventAtRow(int row) const
     return item ? static_cast<Event *>(item->data(BillModel::RecordRole).value<void *>()) : nullptr;
 }
 
-void MainWindow::fillBillRow(int row, const Event &event)
+namespace {
+
+// What a row shows in a column, as the model holds it.
+QVariant cellValue(const BillRow &values, int column)
 {
+    switch (column) {
+    case DueDateColumn:
+        return values.dueDate;
+    case DaysColumn:
+        return values.daysLeft >= 0 ? QVariant(int(values.daysLeft)) : QVariant(QStringLiteral("N/A"));
+    default:
+        return values.details;
+    }
+}
+
+} // namespace
+
+void MainWindow::setRowCells(int row, const BillRow &values)
+{
+    for (int column : {DetailsColumn, DueDateColumn, DaysColumn})
+        billModel->item(row, column)->setData(cellValue(values, column), Qt::EditRole);
+}
+
+void MainWindow::fillBillRow(int row, const Event &event, QDate today, const QLocale &locale)
+{
+    setRowCells(row, billRow(event, today, remainingOccurrences(event, today), locale));
+}
+
+void MainWindow::setRowRecord(int row, Event *event)
+{
+    billModel->item(row, DataColumn)->setData(QVariant::fromValue(static_cast<void *>(event)), BillModel::RecordRole);
+    countName(event->name, +1);
+}
+
+void MainWindow::addBillRowsAtTop(const EventList &records)
+{
+    addBillRowsAtTop(records, SortKeys());
+}
+
+void MainWindow::addBillRowsAtTop(const EventList &records, const SortKeys &sortKeys)
+{
+    const int count = int(records.size());
+    if (count == 0)
+        return;
+    const bool wasEmpty = billModel->rowCount() == 0;
+    billModel->insertRowsAtTop(count);
     const QDate today = QDate::currentDate();
-    const BillRow values = billRow(event, today, remainingOccurrences(event, today));
-    billModel->item(row, DetailsColumn)->setData(values.details, Qt::EditRole);
-    billModel->item(row, DueDateColumn)->setData(values.dueDate, Qt::EditRole);
-    billModel->item(row, DaysColumn)
-        ->setData(values.daysLeft >= 0 ? QVariant(int(values.daysLeft)) : QVariant(QStringLiteral("N/A")),
-                  Qt::EditRole);
+    const QLocale locale = QLocale::system();
+
+    // Each record in turn goes to the top, so the last one ends up first.
+    QList<Event *> inRowOrder;
+    QList<BillRow> values;
+    inRowOrder.reserve(count);
+    values.reserve(count);
+    for (int i = count - 1; i >= 0; --i) {
+        Event *event = records.at(i);
+        inRowOrder.append(event);
+        values.append(billRow(*event, today, remainingOccurrences(*event, today), locale));
+    }
+    QList<int> order(count);
+    std::iota(order.begin(), order.end(), 0);
+    if (wasEmpty && sortKeys.section >= 0) {
+        QList<QVariant> keys;
+        keys.reserve(count);
+        for (const BillRow &row : values)
+            keys.append(cellValue(row, sortKeys.section));
+        order = BillModel::sortedOrder(keys, sortKeys.order);
+    }
+    {
+        // One change notice for all rows instead of one per cell.
+        const QSignalBlocker blocker(billModel);
+        for (int row = 0; row < count; ++row) {
+            setRowCells(row, values.at(order.at(row)));
+            setRowRecord(row, inRowOrder.at(order.at(row)));
+        }
+    }
+    emit billModel->dataChanged(billModel->index(0, 0), billModel->index(count - 1, BillModel::ColumnCount - 1));
 }
 
 void MainWindow::countName(const QString &name, int change)
@@ -295,15 +375,12 @@ void MainWindow::countName(const QString &name, int change)
 
 void MainWindow::addBillRow(Event *event)
 {
-    billModel->insertRowsAtTop(1);
-    fillBillRow(0, *event);
-    billModel->item(0, DataColumn)->setData(QVariant::fromValue(static_cast<void *>(event)), BillModel::RecordRole);
-    countName(event->name, +1);
+    addBillRowsAtTop({event});
 }
 
 void MainWindow::replaceBillRow(int row, Event *event)
 {
-    fillBillRow(row, *event);
+    fillBillRow(row, *event, QDate::currentDate(), QLocale::system());
     Event *old = eventAtRow(row);
     if (old) {
         countName(old->name, -1);
@@ -334,16 +411,7 @@ void MainWindow::removeBillRows(const QList<int> &rows)
 
 void MainWindow::loadBillModel(const QString &path)
 {
-    const EventList loaded = loadEvents(path);
-    // Each record in turn goes to the top, so the last one ends up first.
-    billModel->insertRowsAtTop(int(loaded.size()));
-    for (int i = 0; i < loaded.size(); ++i) {
-        const int row = int(loaded.size()) - 1 - i;
-        Event *event = loaded.at(i);
-        fillBillRow(row, *event);
-        billModel->item(row, DataColumn)->setData(QVariant::fromValue(static_cast<void *>(event)), BillModel::RecordRole);
-        countName(event->name, +1);
-    }
+    addBillRowsAtTop(loadEvents(path));
 }
 
 EventList MainWindow::rowRecords() const
@@ -446,14 +514,7 @@ int MainWindow::importBills(const QString &path)
         ++count;
         taken.append(event);
     }
-    billModel->insertRowsAtTop(int(taken.size()));
-    for (int i = 0; i < taken.size(); ++i) {
-        const int row = int(taken.size()) - 1 - i;
-        Event *event = taken.at(i);
-        fillBillRow(row, *event);
-        billModel->item(row, DataColumn)->setData(QVariant::fromValue(static_cast<void *>(event)), BillModel::RecordRole);
-        countName(event->name, +1);
-    }
+    addBillRowsAtTop(taken);
     resortList();
     return int(taken.size());
 }

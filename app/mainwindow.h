@@ -9,6 +9,8 @@
 #include <QString>
 
 class BillModel;
+class QLocale;
+struct BillRow;
 class QStandardItemModel;
 struct NotificationSettings;
 
@@ -98,15 +100,27 @@ private slots:
 
 private:
     enum Page { ListPage = 0, EditPage = 1, DetailsPage = 2, SettingsPage = 3 };
+    struct SortKeys
+    {
+        int section = -1; // -1: unsorted
+        Qt::SortOrder order = Qt::AscendingOrder;
+    };
 
     void setUpListView();
     void setUpEditorModels();
     void applyOpaqueColours();
-    void restoreWindowState();
+    [[nodiscard]] static SortKeys storedSortKeys();
+    void restoreWindowState(const SortKeys &sortKeys);
     void saveWindowState() const;
     void showPage(Page page);
     void resortList();
-    void fillBillRow(int row, const Event &event);
+    void setRowCells(int row, const BillRow &values);
+    void fillBillRow(int row, const Event &event, QDate today, const QLocale &locale);
+    void setRowRecord(int row, Event *event); // the row takes the record; counts its name
+    // New rows at the top for the records, as if each went to the top in turn.
+    // Into an empty list they go in the order `sortKeys` gives.
+    void addBillRowsAtTop(const EventList &records, const SortKeys &sortKeys);
+    void addBillRowsAtTop(const EventList &records);
     void countName(const QString &name, int change);
     // The record pointers of all rows, in row order.
     [[nodiscard]] EventList rowRecords() const;

@@ -53,10 +53,20 @@ QString periodText(const Event &event)
 
 QString longDateText(QDate date)
 {
-    return QLocale::system().toString(date, QLocale::LongFormat);
+    return longDateText(date, QLocale::system());
+}
+
+QString longDateText(QDate date, const QLocale &locale)
+{
+    return locale.toString(date, QLocale::LongFormat);
 }
 
 BillRow billRow(const Event &event, QDate today, int remaining)
+{
+    return billRow(event, today, remaining, QLocale::system());
+}
+
+BillRow billRow(const Event &event, QDate today, int remaining, const QLocale &locale)
 {
     BillRow row;
     row.dueDate = nextOccurrence(event, today);
@@ -71,7 +81,7 @@ BillRow billRow(const Event &event, QDate today, int remaining)
         row.details += QStringLiteral(" - Due ") + QString::number(remaining)
                        + (remaining == 1 ? QStringLiteral(" more time, ending on ")
                                          : QStringLiteral(" more times, ending on "))
-                       + longDateText(event.endDate);
+                       + longDateText(event.endDate, locale);
     }
     return row;
 }

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QtGlobal>
 
+class QLocale;
+
 struct Event;
 
 // The words the bill list and the details page use for a bill. No widgets.
@@ -23,6 +25,9 @@ struct Event;
 
 // A date in the system's long format.
 [[nodiscard]] QString longDateText(QDate date);
+// The same with a locale the caller keeps (building the system locale for
+// every row of a long list costs more than the row itself).
+[[nodiscard]] QString longDateText(QDate date, const QLocale &locale);
 
 // One line of the bill list.
 struct BillRow
@@ -33,7 +38,9 @@ struct BillRow
 };
 
 // The list line of a bill on `today`. `remaining` is the bill's
-// remainingOccurrences on that day (-1 for a bill without end).
+// remainingOccurrences on that day (-1 for a bill without end). Dates are
+// written in the given locale's long format (the system's by default).
 [[nodiscard]] BillRow billRow(const Event &event, QDate today, int remaining);
+[[nodiscard]] BillRow billRow(const Event &event, QDate today, int remaining, const QLocale &locale);
 
 #endif // PAYVANE_BILLTEXT_H
