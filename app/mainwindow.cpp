@@ -122,11 +122,12 @@ MainWindow::MainWindow(QWidget *parent)
     ui->tabWidget->setCurrentIndex(ListPage);
 
     billModel = createBillModel(this);
-    setUpListView();
     // The rows are filled in the order the stored sort gives them, so the
-    // sort below finds nothing to move.
+    // sort below finds nothing to move, and before the view watches them.
     const SortKeys sortKeys = storedSortKeys();
     addBillRowsAtTop(loadEvents(eventsFilePath()), sortKeys);
+    ui->eventTreeView->header()->setSortIndicator(sortKeys.section, sortKeys.order);
+    setUpListView();
     setUpEditorModels();
     if (!compositionActive())
         applyOpaqueColours();
@@ -333,7 +334,6 @@ void MainWindow::addBillRowsAtTop(const EventList &records, const SortKeys &sort
     if (count == 0)
         return;
     const bool wasEmpty = billModel->rowCount() == 0;
-    billModel->insertRowsAtTop(count);
     const QDate today = QDate::currentDate();
     const QLocale locale = QLocale::system();
 
@@ -356,6 +356,25 @@ void MainWindow::addBillRowsAtTop(const EventList &records, const SortKeys &sort
             keys.append(cellValue(row, sortKeys.section));
         order = BillModel::sortedOrder(keys, sortKeys.order);
     }
+    if (wasEmpty) {
+        // Items filled before they join the model cost no change notices.
+        for (int row = 0; row < count; ++row) {
+            const BillRow &rowValues = values.at(order.at(row));
+            QList<QStandardItem *> cells;
+            for (int column = 0; column < DataColumn; ++column) {
+                auto *cell = new QStandardItem;
+                cell->setData(cellValue(rowValues, column), Qt::EditRole);
+                cells.append(cell);
+            }
+            auto *record = new QStandardItem;
+            record->setData(QVariant::fromValue(static_cast<void *>(inRowOrder.at(order.at(row)))), BillModel::RecordRole);
+            cells.append(record);
+            billModel->appendRow(cells);
+            countName(inRowOrder.at(order.at(row))->name, +1);
+        }
+        return;
+    }
+    billModel->insertRowsAtTop(count);
     {
         // One change notice for all rows instead of one per cell.
         const QSignalBlocker blocker(billModel);
