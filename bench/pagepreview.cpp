@@ -2,7 +2,7 @@
 // for looking at the window (screenshots under Xvfb). Works on the standard
 // paths' test folders, never on the user's own bills.
 //
-//   pagepreview <page 0-3> [seconds]
+//   pagepreview <page 0-3> [seconds] [current row]
 #include "mainwindow.h"
 
 #include "daynumber.h"
@@ -69,6 +69,7 @@ int main(int argc, char *argv[])
 
     const int page = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 0;
     const int seconds = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 5;
+    const int row = argc > 3 ? QString::fromLocal8Bit(argv[3]).toInt() : 1;
 
     EventList bills = sampleBills(QDate::currentDate());
     if (!saveEvents(bills, eventsFilePath()))
@@ -77,7 +78,7 @@ int main(int argc, char *argv[])
 
     auto *window = new MainWindow;
     auto *tree = window->findChild<QTreeView *>(QStringLiteral("eventTreeView"));
-    tree->setCurrentIndex(tree->model()->index(1, 0));
+    tree->setCurrentIndex(tree->model()->index(row, 0));
     const char *const buttons[] = {nullptr, "editButton", "viewButton", "settingsButton"};
     if (page > 0 && page < 4)
         QMetaObject::invokeMethod(window, (QByteArray("on_") + buttons[page] + "_clicked").constData());

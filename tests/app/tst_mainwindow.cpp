@@ -18,6 +18,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMetaMethod>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -152,6 +153,7 @@ private slots:
     void init();
     void cleanup();
 
+    void slotTable();
     void firstStart();
     void sortOrderKeptAcrossRestart();
     void rowTexts();
@@ -283,6 +285,30 @@ bool tst_MainWindow::lineShown(const char *label) const
 }
 
 // ---- start and close
+
+void tst_MainWindow::slotTable()
+{
+    // The form connects these by name; a renamed slot would silently do nothing.
+    const QMetaObject &meta = MainWindow::staticMetaObject;
+    QCOMPARE(meta.className(), "MainWindow");
+    QCOMPARE(meta.superClass(), &QMainWindow::staticMetaObject);
+    QStringList signatures;
+    for (int i = meta.methodOffset(); i < meta.methodCount(); ++i) {
+        const QMetaMethod method = meta.method(i);
+        QCOMPARE(method.methodType(), QMetaMethod::Slot);
+        QCOMPARE(method.access(), QMetaMethod::Private);
+        signatures << QString::fromLatin1(method.methodSignature());
+    }
+    QCOMPARE(signatures, (QStringList{"on_viewOKButton_clicked()", "on_settingOKButton_clicked()",
+                                 "on_settingsCancelButton_clicked()", "on_settingsButton_clicked()",
+                                 "on_viewButton_clicked()", "on_exportButton_clicked()", "on_importButton_clicked()",
+                                 "on_notifyCheckBox_stateChanged(int)", "on_repeatingRadioButton_toggled(bool)",
+                                 "on_singularRadioButton_toggled(bool)", "on_saveButton_clicked()",
+                                 "on_cancelButton_clicked()", "on_removeButton_clicked()", "on_editButton_clicked()",
+                                 "on_addButton_clicked()", "on_updatePushButton_clicked()"}));
+    QCOMPARE(meta.method(meta.methodOffset() + 8).parameterNames(), QList<QByteArray>{"checked"});
+    QCOMPARE(meta.method(meta.methodOffset() + 7).parameterNames(), QList<QByteArray>{QByteArray()});
+}
 
 void tst_MainWindow::firstStart()
 {
