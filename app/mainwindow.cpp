@@ -1,9 +1,923 @@
 #include "mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include "billmodel.h"
+#include "billrules.h"
+#include "billtext.h"
+#include "daynumber.h"
+#include "eventstore.h"
+#include "glass.h"
+#include "notificationsettings.h"
+#include "occurrence.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSettings>
+#include <QSignalBlocker>
+#include <QStandardItemModel>
+#include <QStandardPaths>
+
+#include <algorithm>
+#include <numeric>
+#include <memory>
+
+namespace {
+
+const char *const OrganizationName = "Tervona";
+const char *const ApplicationName = "Payvane";
+const char *const GeometryKey = "geometryMainWindow";
+const char *const SortOrderKey = "sortOrder";
+const char *const SortSectionKey = "sortSection";
+
+enum BillColumn { DueDateColumn = 0, DaysColumn = 1, DetailsColumn = 2, DataColumn = 3 };
+
+QString billFileFilter()
+{
+    return QStringLiteral("Bill File (*") + QStringLiteral(".evt") + QStringLiteral(")");
+}
+
+QSettings nativeSettings()
+{
+    return QSettings(QString::fromLatin1(OrganizationName), QString::fromLatin1(ApplicationName));
+}
+
+// The program's one-sentence message boxes have no parent and run modally.
+void showMessage(QMessageBox::Icon icon, const QString &title, const QString &text)
+{
+    QMessageBox box(icon, title, text, QMessageBox::Ok);
+    box.exec();
+}
+
+QString nativePath(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+bool isChecked(const QStandardItemModel *model, int row)
+{
+    const QStandardItem *item = model->item(row);
+    return item && item->checkState() == Qt::Checked;
+}
+
+void setChecked(QStandardItemModel *model, int row, bool checked)
+{
+    if (QStandardItem *item = model->item(row))
+        item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+}
+
+void uncheckAll(QStandardItemModel *model)
+{
+    for (int row = 0; row < model->rowCount(); ++row)
+        setChecked(model, row, false);
+}
+
+QStandardItemModel *listModel(const QAbstractItemView *view)
+{
+    return qobject_cast<QStandardItemModel *>(view->model());
+}
+
+QStandardItemModel *checkableListModel(const QStringList &texts, QObject *parent)
+{
+    auto *model = new QStandardItemModel(parent);
+    for (const QString &text : texts) {
+        auto *item = new QStandardItem(text);
+        item->setCheckable(true);
+        model->appendRow(item);
+    }
+    return model;
+}
+
+QStringList weekdayNames()
+{
+    return {QStringLiteral("Monday"), QStringLiteral("Tuesday"), QStringLiteral("Wednesday"),
+            QStringLiteral("Thursday"), QStringLiteral("Friday"), QStringLiteral("Saturday"),
+            QStringLiteral("Sunday")};
+}
+
+} // namespace
+
+// The icons live in a static library, whose resources are linked in only
+// when something asks for them.
+static int initResources()
+{
+    Q_INIT_RESOURCE(resources);
+    return 0;
+}
 
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
+    , ui((initResources(), new Ui::MainWindow))
+    , billModel(nullptr)
+    , billNameCounts(new QHash<QString, int>)
+    , notificationSettings(new NotificationSettings)
 {
-    setWindowTitle(QStringLiteral("Payvane"));
+    ui->setupUi(this);
+    ui->tabWidget->setProperty("showTabs", false);
+    ui->tabWidget->setCurrentIndex(ListPage);
+
+    billModel = createBillModel(this);
+    // The rows are filled in the order the stored sort gives them, so the
+    // sort below finds nothing to move, and before the view watches them.
+    const SortKeys sortKeys = storedSortKeys();
+    addBillRowsAtTop(loadEvents(eventsFilePath()), sortKeys);
+    ui->eventTreeView->header()->setSortIndicator(sortKeys.section, sortKeys.order);
+    setUpListView();
+    setUpEditorModels();
+    if (!compositionActive())
+        applyOpaqueColours();
+    restoreWindowState(sortKeys);
+    notificationSettings->load(settingsFilePath());
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // The rows own their records.
+    const EventList records = rowRecords();
+    qDeleteAll(records);
+    delete billModel;
+    delete billNameCounts;
+    delete notificationSettings;
+    delete ui;
+}
+
+// ---- construction
+
+void MainWindow::setUpListView()
+{
+    ui->eventTreeView->setModel(billModel);
+    ui->eventTreeView->hideColumn(DataColumn);
+}
+
+void MainWindow::setUpEditorModels()
+{
+    ui->weeklyListView->setModel(createWeekdayModel(this));
+    ui->monthlyListView->setModel(createDayOrWeekdayModel(this));
+    ui->yearlyListView->setModel(createDayOrWeekdayModel(this));
+    ui->yearlyMonthListView->setModel(createYearOrMonthModel(this));
+}
+
+void MainWindow::applyOpaqueColours()
+{
+    // Without a composing desktop there is no glass to show through.
+    ui->centralWidget->setStyleSheet(
+        ui->centralWidget->styleSheet()
+        + QStringLiteral("QWidget#centralWidget {background-color: rgb(232,236,246);} ")
+        + QStringLiteral("QWidget#viewTab {background-color: rgb(214,221,239);} ")
+        + QStringLiteral("QWidget#editTab {background-color: rgb(214,221,239);} ")
+        + QStringLiteral("QWidget#infoTab {background-color: rgb(214,221,239);} ")
+        + QStringLiteral("QWidget#settingsTab {background-color: rgb(214,221,239);}"));
+}
+
+MainWindow::SortKeys MainWindow::storedSortKeys()
+{
+    const QSettings settings = nativeSettings();
+    int order = settings.value(QLatin1String(SortOrderKey), 0).toInt();
+    int section = settings.value(QLatin1String(SortSectionKey), 0).toInt();
+    // A damaged store must not sort by the hidden column or by nothing.
+    if (order != Qt::AscendingOrder && order != Qt::DescendingOrder)
+        order = Qt::AscendingOrder;
+    if (section < DueDateColumn || section > DetailsColumn)
+        section = DueDateColumn;
+    return {section, Qt::SortOrder(order)};
+}
+
+void MainWindow::restoreWindowState(const SortKeys &sortKeys)
+{
+    const QSettings settings = nativeSettings();
+    restoreGeometry(settings.value(QLatin1String(GeometryKey)).toByteArray());
+    ui->eventTreeView->sortByColumn(sortKeys.section, sortKeys.order);
+}
+
+void MainWindow::saveWindowState() const
+{
+    QSettings settings = nativeSettings();
+    const QHeaderView *header = ui->eventTreeView->header();
+    settings.setValue(QLatin1String(GeometryKey), saveGeometry());
+    settings.setValue(QLatin1String(SortOrderKey), int(header->sortIndicatorOrder()));
+    settings.setValue(QLatin1String(SortSectionKey), header->sortIndicatorSection());
+}
+
+// ---- closing
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    QString reason;
+    if (!saveBillModel(eventsFilePath(), &reason) && !confirmCloseWithoutSaving(reason)) {
+        event->ignore();
+        return;
+    }
+    saveWindowState();
+    QMainWindow::closeEvent(event);
+}
+
+bool MainWindow::confirmCloseWithoutSaving(const QString &reason)
+{
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Save Bills"),
+                    QStringLiteral("Your bills could not be saved to %1 (%2): close anyway and lose "
+                                   "the changes?")
+                        .arg(nativePath(eventsFilePath()), reason));
+    QPushButton *closeButton = box.addButton(QStringLiteral("Close Anyway"), QMessageBox::DestructiveRole);
+    QPushButton *stayButton = box.addButton(QStringLiteral("Stay Open"), QMessageBox::RejectRole);
+    box.setDefaultButton(stayButton);
+    box.exec();
+    return box.clickedButton() == closeButton;
+}
+
+void MainWindow::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange)
+        ui->retranslateUi(this);
+}
+
+// ---- pages
+
+void MainWindow::showPage(Page page)
+{
+    ui->tabWidget->setCurrentIndex(page);
+}
+
+void MainWindow::on_viewOKButton_clicked()
+{
+    showPage(ListPage);
+}
+
+void MainWindow::on_cancelButton_clicked()
+{
+    showPage(ListPage);
+}
+
+// The settings page's behaviour (the notification flags and the updater's
+// switches) comes with the updater; until then its buttons do nothing.
+void MainWindow::on_settingOKButton_clicked()
+{
+}
+
+void MainWindow::on_settingsCancelButton_clicked()
+{
+}
+
+void MainWindow::on_settingsButton_clicked()
+{
+}
+
+void MainWindow::on_updatePushButton_clicked()
+{
+}
+
+// ---- the bill list
+
+BillModel *MainWindow::createBillModel(QObject *parent)
+{
+    auto *model = new BillModel(parent);
+    model->setHeaderData(DueDateColumn, Qt::Horizontal, QObject::tr("Due Date"), Qt::EditRole);
+    model->setHeaderData(DaysColumn, Qt::Horizontal, QObject::tr("Days Remaining"), Qt::EditRole);
+    model->setHeaderData(DetailsColumn, Qt::Horizontal, QObject::tr("Details"), Qt::EditRole);
+    model->setHeaderData(DataColumn, Qt::Horizontal, QObject::tr("Data"), Qt::EditRole);
+    return model;
+}
+
+Event *MainWindow::eventAtRow(int row) const
+{
+    const QStandardItem *item = billModel->item(row, DataColumn);
+    return item ? static_cast<Event *>(item->data(BillModel::RecordRole).value<void *>()) : nullptr;
+}
+
+namespace {
+
+// What a row shows in a column, as the model holds it.
+QVariant cellValue(const BillRow &values, int column)
+{
+    switch (column) {
+    case DueDateColumn:
+        return values.dueDate;
+    case DaysColumn:
+        return values.daysLeft >= 0 ? QVariant(int(values.daysLeft)) : QVariant(QStringLiteral("N/A"));
+    default:
+        return values.details;
+    }
+}
+
+} // namespace
+
+void MainWindow::setRowCells(int row, const BillRow &values)
+{
+    for (int column : {DetailsColumn, DueDateColumn, DaysColumn})
+        billModel->item(row, column)->setData(cellValue(values, column), Qt::EditRole);
+}
+
+void MainWindow::fillBillRow(int row, const Event &event, QDate today, const QLocale &locale)
+{
+    setRowCells(row, billRow(event, today, remainingOccurrences(event, today), locale));
+}
+
+void MainWindow::setRowRecord(int row, Event *event)
+{
+    billModel->item(row, DataColumn)->setData(QVariant::fromValue(static_cast<void *>(event)), BillModel::RecordRole);
+    countName(event->name, +1);
+}
+
+void MainWindow::addBillRowsAtTop(const EventList &records)
+{
+    addBillRowsAtTop(records, SortKeys());
+}
+
+void MainWindow::addBillRowsAtTop(const EventList &records, const SortKeys &sortKeys)
+{
+    const int count = int(records.size());
+    if (count == 0)
+        return;
+    const bool wasEmpty = billModel->rowCount() == 0;
+    const QDate today = QDate::currentDate();
+    const QLocale locale = QLocale::system();
+
+    // Each record in turn goes to the top, so the last one ends up first.
+    QList<Event *> inRowOrder;
+    QList<BillRow> values;
+    inRowOrder.reserve(count);
+    values.reserve(count);
+    for (int i = count - 1; i >= 0; --i) {
+        Event *event = records.at(i);
+        inRowOrder.append(event);
+        values.append(billRow(*event, today, remainingOccurrences(*event, today), locale));
+    }
+    QList<int> order(count);
+    std::iota(order.begin(), order.end(), 0);
+    if (wasEmpty && sortKeys.section >= 0) {
+        QList<QVariant> keys;
+        keys.reserve(count);
+        for (const BillRow &row : values)
+            keys.append(cellValue(row, sortKeys.section));
+        order = BillModel::sortedOrder(keys, sortKeys.order);
+    }
+    if (wasEmpty) {
+        // Items filled before they join the model cost no change notices.
+        for (int row = 0; row < count; ++row) {
+            const BillRow &rowValues = values.at(order.at(row));
+            QList<QStandardItem *> cells;
+            for (int column = 0; column < DataColumn; ++column) {
+                auto *cell = new QStandardItem;
+                cell->setData(cellValue(rowValues, column), Qt::EditRole);
+                cells.append(cell);
+            }
+            auto *record = new QStandardItem;
+            record->setData(QVariant::fromValue(static_cast<void *>(inRowOrder.at(order.at(row)))), BillModel::RecordRole);
+            cells.append(record);
+            billModel->appendRow(cells);
+            countName(inRowOrder.at(order.at(row))->name, +1);
+        }
+        return;
+    }
+    billModel->insertRowsAtTop(count);
+    {
+        // One change notice for all rows instead of one per cell.
+        const QSignalBlocker blocker(billModel);
+        for (int row = 0; row < count; ++row) {
+            setRowCells(row, values.at(order.at(row)));
+            setRowRecord(row, inRowOrder.at(order.at(row)));
+        }
+    }
+    emit billModel->dataChanged(billModel->index(0, 0), billModel->index(count - 1, BillModel::ColumnCount - 1));
+}
+
+void MainWindow::countName(const QString &name, int change)
+{
+    int &count = (*billNameCounts)[name];
+    count = std::max(0, count + change);
+}
+
+void MainWindow::addBillRow(Event *event)
+{
+    addBillRowsAtTop({event});
+}
+
+void MainWindow::replaceBillRow(int row, Event *event)
+{
+    fillBillRow(row, *event, QDate::currentDate(), QLocale::system());
+    Event *old = eventAtRow(row);
+    if (old) {
+        countName(old->name, -1);
+        countName(event->name, +1);
+        delete old;
+    } else {
+        countName(event->name, +1);
+    }
+    billModel->item(row, DataColumn)->setData(QVariant::fromValue(static_cast<void *>(event)), BillModel::RecordRole);
+}
+
+void MainWindow::removeBillRow(int row)
+{
+    removeBillRows({row});
+}
+
+void MainWindow::removeBillRows(const QList<int> &rows)
+{
+    for (int row : rows) {
+        Event *event = eventAtRow(row);
+        if (!event)
+            continue;
+        countName(event->name, -1);
+        delete event;
+    }
+    billModel->removeRowsKeepingOrder(rows);
+}
+
+void MainWindow::loadBillModel(const QString &path)
+{
+    addBillRowsAtTop(loadEvents(path));
+}
+
+EventList MainWindow::rowRecords() const
+{
+    EventList records;
+    records.reserve(billModel->rowCount());
+    for (int row = 0; row < billModel->rowCount(); ++row) {
+        if (Event *event = eventAtRow(row))
+            records.append(event);
+    }
+    return records;
+}
+
+bool MainWindow::saveBillModel(const QString &path, QString *errorString) const
+{
+    return saveEvents(rowRecords(), path, errorString);
+}
+
+void MainWindow::resortList()
+{
+    const QHeaderView *header = ui->eventTreeView->header();
+    ui->eventTreeView->sortByColumn(header->sortIndicatorSection(), header->sortIndicatorOrder());
+}
+
+void MainWindow::on_removeButton_clicked()
+{
+    const QModelIndexList selected = ui->eventTreeView->selectionModel()->selectedRows(0);
+    if (selected.isEmpty()) {
+        showMessage(QMessageBox::Information, QStringLiteral("Select Bill"),
+                    QStringLiteral("Please select a bill to remove."));
+        return;
+    }
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm Removal"),
+                    selected.size() == 1
+                        ? QStringLiteral("Are you sure you wish to permanently remove this bill?")
+                        : QStringLiteral("Are you sure you wish to permanently remove these bills?"),
+                    QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(QMessageBox::Yes);
+    if (box.exec() != QMessageBox::Yes)
+        return;
+    QList<int> rows;
+    rows.reserve(selected.size());
+    for (const QModelIndex &index : selected)
+        rows.append(index.row());
+    removeBillRows(rows);
+}
+
+void MainWindow::on_exportButton_clicked()
+{
+    const QString path = QFileDialog::getSaveFileName(
+        this, tr("Export Bills"), QStandardPaths::writableLocation(QStandardPaths::DesktopLocation),
+        billFileFilter());
+    if (!path.isEmpty())
+        exportBills(path);
+}
+
+bool MainWindow::exportBills(const QString &path)
+{
+    QString reason;
+    if (saveBillModel(path, &reason))
+        return true;
+    showMessage(QMessageBox::Warning, QStringLiteral("Export Bills"),
+                QStringLiteral("The bills could not be saved to %1 (%2).").arg(nativePath(path), reason));
+    return false;
+}
+
+void MainWindow::on_importButton_clicked()
+{
+    const QString path = QFileDialog::getOpenFileName(
+        this, tr("Import Bills"), QStandardPaths::writableLocation(QStandardPaths::DesktopLocation),
+        billFileFilter());
+    if (!path.isEmpty())
+        importBills(path);
+}
+
+int MainWindow::importBills(const QString &path)
+{
+    {
+        // The loader answers an empty list for a file it cannot open, which
+        // the user would take for a file without bills.
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            showMessage(QMessageBox::Warning, QStringLiteral("Import Bills"),
+                        QStringLiteral("The file %1 could not be opened (%2).")
+                            .arg(nativePath(path), file.errorString()));
+            return -1;
+        }
+    }
+    const EventList loaded = loadEvents(path);
+    // A bill whose name is listed (or was taken earlier from this file) is
+    // left out; the rest go to the top one after another.
+    QHash<QString, int> counts = *billNameCounts;
+    EventList taken;
+    for (Event *event : loaded) {
+        int &count = counts[event->name];
+        if (count != 0) {
+            delete event;
+            continue;
+        }
+        ++count;
+        taken.append(event);
+    }
+    addBillRowsAtTop(taken);
+    resortList();
+    return int(taken.size());
+}
+
+// ---- the editor
+
+QStandardItemModel *MainWindow::createWeekdayModel(QObject *parent)
+{
+    return checkableListModel(weekdayNames(), parent);
+}
+
+QStandardItemModel *MainWindow::createDayOrWeekdayModel(QObject *parent)
+{
+    return checkableListModel(QStringList{QStringLiteral("Day")} + weekdayNames(), parent);
+}
+
+QStandardItemModel *MainWindow::createYearOrMonthModel(QObject *parent)
+{
+    return checkableListModel(
+        {QStringLiteral("Year"), QStringLiteral("January"), QStringLiteral("February"),
+         QStringLiteral("March"), QStringLiteral("April"), QStringLiteral("May"),
+         QStringLiteral("June"), QStringLiteral("July"), QStringLiteral("August"),
+         QStringLiteral("September"), QStringLiteral("October"), QStringLiteral("November"),
+         QStringLiteral("December")},
+        parent);
+}
+
+void MainWindow::on_addButton_clicked()
+{
+    ui->tabWidget->setProperty("addMode", true);
+    clearEditor();
+    showPage(EditPage);
+}
+
+void MainWindow::on_editButton_clicked()
+{
+    const QModelIndex current = ui->eventTreeView->currentIndex();
+    const Event *event = current.isValid() ? eventAtRow(current.row()) : nullptr;
+    if (!event) {
+        showMessage(QMessageBox::Information, QStringLiteral("Select Bill"),
+                    QStringLiteral("Please select a bill to edit."));
+        return;
+    }
+    ui->tabWidget->setProperty("addMode", false);
+    loadEditor(*event);
+    showPage(EditPage);
+}
+
+void MainWindow::clearEditor()
+{
+    const QDate today = QDate::currentDate();
+    ui->eventName->setText(QString());
+    ui->alwaysRadioButton->setChecked(true);
+    ui->timesSpinBox->setValue(0);
+    ui->untilDateEdit->setDate(today);
+    ui->repeatingRadioButton->setChecked(true);
+    ui->eventDate->setDate(today);
+    ui->repeatingTabWidget->setCurrentIndex(0);
+    uncheckAll(listModel(ui->weeklyListView));
+    uncheckAll(listModel(ui->monthlyListView));
+    ui->monthlySpinBox->setValue(1);
+    uncheckAll(listModel(ui->yearlyListView));
+    uncheckAll(listModel(ui->yearlyMonthListView));
+    ui->yearlySpinBox->setValue(1);
+    ui->notifyCheckBox->setCheckState(Qt::Checked);
+    ui->notifyMaxSpinBox->setValue(10);
+    ui->showOnceCheckBox->setChecked(true);
+}
+
+void MainWindow::loadEditor(const Event &event)
+{
+    const QDate today = QDate::currentDate();
+    ui->eventName->setText(event.name);
+    switch (event.endMode) {
+    case Event::EndNever:
+        ui->alwaysRadioButton->setChecked(true);
+        ui->timesSpinBox->setValue(0);
+        ui->untilDateEdit->setDate(today);
+        break;
+    case Event::EndAfterTimes:
+        ui->timesRadioButton->setChecked(true);
+        ui->timesSpinBox->setValue(remainingOccurrences(event, today));
+        ui->untilDateEdit->setDate(event.endDate);
+        break;
+    case Event::EndOnDate:
+        ui->untilRadioButton->setChecked(true);
+        ui->untilDateEdit->setDate(event.endDate);
+        ui->timesSpinBox->setValue(remainingOccurrences(event, today));
+        break;
+    default:
+        break;
+    }
+    const bool singular = event.schedule == Event::ScheduleSingular;
+    ui->singularRadioButton->setChecked(singular);
+    ui->repeatingRadioButton->setChecked(!singular);
+    ui->eventDate->setDate(singular ? event.eventDate : today);
+
+    QStandardItemModel *weekly = listModel(ui->weeklyListView);
+    QStandardItemModel *monthly = listModel(ui->monthlyListView);
+    QStandardItemModel *yearly = listModel(ui->yearlyListView);
+    QStandardItemModel *yearlyMonths = listModel(ui->yearlyMonthListView);
+    uncheckAll(weekly);
+    uncheckAll(monthly);
+    uncheckAll(yearly);
+    uncheckAll(yearlyMonths);
+    ui->monthlySpinBox->setValue(1);
+    ui->yearlySpinBox->setValue(1);
+
+    const auto checkDayAndWeekdays = [&event](QStandardItemModel *model) {
+        setChecked(model, 0, event.byDay);
+        for (int day = 0; day < 7; ++day)
+            setChecked(model, day + 1, event.weekdays[std::size_t(day)]);
+    };
+    switch (event.schedule) {
+    case Event::ScheduleWeekly:
+        ui->repeatingTabWidget->setCurrentIndex(0);
+        for (int day = 0; day < 7; ++day)
+            setChecked(weekly, day, event.weekdays[std::size_t(day)]);
+        break;
+    case Event::ScheduleMonthly:
+        ui->repeatingTabWidget->setCurrentIndex(1);
+        checkDayAndWeekdays(monthly);
+        ui->monthlySpinBox->setValue(event.ordinal);
+        break;
+    case Event::ScheduleYearly:
+        ui->repeatingTabWidget->setCurrentIndex(2);
+        checkDayAndWeekdays(yearly);
+        ui->yearlySpinBox->setValue(event.ordinal);
+        setChecked(yearlyMonths, 0, event.byYear);
+        for (int month = 0; month < 12; ++month)
+            setChecked(yearlyMonths, month + 1, event.months[std::size_t(month)]);
+        break;
+    default:
+        break;
+    }
+
+    ui->notifyCheckBox->setChecked(event.notify);
+    ui->notifyMaxSpinBox->setValue(event.notify ? event.notifyDays : 0);
+    ui->showOnceCheckBox->setChecked(event.showOnce);
+}
+
+void MainWindow::readEditor(Event &event) const
+{
+    const QDate today = QDate::currentDate();
+    event.name = ui->eventName->text();
+    if (ui->alwaysRadioButton->isChecked()) {
+        event.endMode = Event::EndNever;
+        event.endDate = today;
+    } else if (ui->timesRadioButton->isChecked()) {
+        event.endMode = Event::EndAfterTimes;
+        event.endDate = today;
+    } else if (ui->untilRadioButton->isChecked()) {
+        event.endMode = Event::EndOnDate;
+        event.endDate = ui->untilDateEdit->date();
+    }
+
+    const auto readDayAndWeekdays = [&event](const QStandardItemModel *model) {
+        event.byDay = isChecked(model, 0);
+        for (int day = 0; day < 7; ++day)
+            event.weekdays[std::size_t(day)] = isChecked(model, day + 1);
+    };
+    if (ui->singularRadioButton->isChecked()) {
+        event.schedule = Event::ScheduleSingular;
+        event.endMode = Event::EndAfterTimes;
+        event.eventDate = ui->eventDate->date();
+        event.endDate = event.eventDate;
+    } else {
+        switch (ui->repeatingTabWidget->currentIndex()) {
+        case 0: {
+            event.schedule = Event::ScheduleWeekly;
+            const QStandardItemModel *weekly = listModel(ui->weeklyListView);
+            for (int day = 0; day < 7; ++day)
+                event.weekdays[std::size_t(day)] = isChecked(weekly, day);
+            break;
+        }
+        case 1:
+            event.schedule = Event::ScheduleMonthly;
+            readDayAndWeekdays(listModel(ui->monthlyListView));
+            event.ordinal = ui->monthlySpinBox->value();
+            break;
+        default: {
+            event.schedule = Event::ScheduleYearly;
+            readDayAndWeekdays(listModel(ui->yearlyListView));
+            event.ordinal = ui->yearlySpinBox->value();
+            const QStandardItemModel *months = listModel(ui->yearlyMonthListView);
+            event.byYear = isChecked(months, 0);
+            for (int month = 0; month < 12; ++month)
+                event.months[std::size_t(month)] = isChecked(months, month + 1);
+            break;
+        }
+        }
+    }
+
+    event.notify = ui->notifyCheckBox->checkState() == Qt::Checked;
+    event.notifyDays = ui->notifyMaxSpinBox->value();
+    event.showOnce = ui->showOnceCheckBox->checkState() == Qt::Checked;
+    // Every save clears the reminder state, so the bill can be reminded of at once.
+    event.lastNotified = addDays(today, -1);
+    event.notifyAgainDays = 0;
+}
+
+int MainWindow::validateEvent(const Event &event)
+{
+    const BillCheck check = checkBill(event);
+    if (check.problem != BillProblem::None)
+        showMessage(QMessageBox::Information, QStringLiteral("Enter Details"), check.message);
+    return int(check.problem);
+}
+
+void MainWindow::moveFocusTo(int validationCode)
+{
+    switch (BillProblem(validationCode)) {
+    case BillProblem::NoDescription:
+        ui->eventName->setFocus(Qt::OtherFocusReason);
+        break;
+    case BillProblem::MonthlyLimit:
+        ui->monthlySpinBox->setFocus(Qt::OtherFocusReason);
+        break;
+    case BillProblem::YearlyLimit:
+        ui->yearlySpinBox->setFocus(Qt::OtherFocusReason);
+        break;
+    default:
+        break;
+    }
+}
+
+void MainWindow::on_saveButton_clicked()
+{
+    auto event = std::make_unique<Event>();
+    readEditor(*event);
+    const int code = validateEvent(*event);
+    if (code != 0) {
+        moveFocusTo(code);
+        return;
+    }
+    // A singular bill keeps its own date as its end; only repeating bills
+    // count their remaining times.
+    if (ui->timesRadioButton->isChecked() && event->schedule != Event::ScheduleSingular)
+        event->endDate = endDateAfterTimes(*event, QDate::currentDate(), ui->timesSpinBox->value());
+
+    const QModelIndex current = ui->eventTreeView->currentIndex();
+    if (ui->tabWidget->property("addMode").toBool() || !current.isValid())
+        addBillRow(event.release());
+    else
+        replaceBillRow(current.row(), event.release());
+    resortList();
+    showPage(ListPage);
+}
+
+void MainWindow::on_notifyCheckBox_stateChanged(int state)
+{
+    ui->notifyMaxSpinBox->setEnabled(state == Qt::Checked);
+}
+
+void MainWindow::on_repeatingRadioButton_toggled(bool checked)
+{
+    ui->repeatingTabWidget->setEnabled(checked);
+}
+
+void MainWindow::on_singularRadioButton_toggled(bool checked)
+{
+    ui->eventDate->setEnabled(checked);
+}
+
+// ---- the details page
+
+void MainWindow::setLineShown(QWidget *label, bool shown)
+{
+    label->setMaximumHeight(shown ? 999 : 1);
+    label->setVisible(shown);
+}
+
+void MainWindow::on_viewButton_clicked()
+{
+    const QModelIndex current = ui->eventTreeView->currentIndex();
+    const Event *event = current.isValid() ? eventAtRow(current.row()) : nullptr;
+    if (!event) {
+        showMessage(QMessageBox::Information, QStringLiteral("Select Bill"),
+                    QStringLiteral("Please select a bill to view."));
+        return;
+    }
+    showBillDetails(*event);
+    showPage(DetailsPage);
+}
+
+void MainWindow::hideDetailLines()
+{
+    for (QWidget *label :
+         {static_cast<QWidget *>(ui->eventDateLabelA), static_cast<QWidget *>(ui->eventDateLabel),
+          static_cast<QWidget *>(ui->repeatLabelA), static_cast<QWidget *>(ui->repeatLabel),
+          static_cast<QWidget *>(ui->weeklyLabelA), static_cast<QWidget *>(ui->weeklyLabel),
+          static_cast<QWidget *>(ui->monthlyLabelA), static_cast<QWidget *>(ui->monthlyCountLabel),
+          static_cast<QWidget *>(ui->monthlyPeriodLabel), static_cast<QWidget *>(ui->monthlyLabelB),
+          static_cast<QWidget *>(ui->yearlyLabelA), static_cast<QWidget *>(ui->yearlyCountLabel),
+          static_cast<QWidget *>(ui->yearlyPeriodLabel), static_cast<QWidget *>(ui->yearlyLabelB),
+          static_cast<QWidget *>(ui->yearlyMonthLabel)})
+        setLineShown(label, false);
+}
+
+void MainWindow::showScheduleDetails(const Event &event)
+{
+    hideDetailLines();
+    if (event.schedule == Event::ScheduleSingular) {
+        ui->scheduleLabel->setText(QStringLiteral("singular."));
+        setLineShown(ui->eventDateLabelA, true);
+        setLineShown(ui->eventDateLabel, true);
+        ui->eventDateLabel->setText(longDateText(event.eventDate));
+        return;
+    }
+    ui->scheduleLabel->setText(QStringLiteral("repeating."));
+    setLineShown(ui->repeatLabelA, true);
+    const auto showAll = [](std::initializer_list<QWidget *> labels) {
+        for (QWidget *label : labels)
+            setLineShown(label, true);
+    };
+    switch (event.schedule) {
+    case Event::ScheduleWeekly:
+        showAll({ui->weeklyLabelA, ui->weeklyLabel});
+        ui->weeklyLabel->setText(weekdayListText(event));
+        ui->repeatLabel->setText(QStringLiteral("weekly."));
+        setLineShown(ui->repeatLabel, true);
+        break;
+    case Event::ScheduleMonthly:
+        showAll({ui->monthlyLabelA, ui->monthlyCountLabel, ui->monthlyPeriodLabel, ui->monthlyLabelB});
+        ui->monthlyCountLabel->setText(ordinalString(event.ordinal) + QStringLiteral(" "));
+        ui->monthlyPeriodLabel->setText(periodText(event));
+        ui->repeatLabel->setText(QStringLiteral("monthly."));
+        setLineShown(ui->repeatLabel, true);
+        break;
+    case Event::ScheduleYearly:
+        showAll({ui->yearlyLabelA, ui->yearlyCountLabel, ui->yearlyPeriodLabel, ui->yearlyLabelB,
+                 ui->yearlyMonthLabel});
+        ui->yearlyCountLabel->setText(ordinalString(event.ordinal) + QStringLiteral(" "));
+        ui->yearlyPeriodLabel->setText(periodText(event));
+        ui->yearlyMonthLabel->setText(monthListText(event));
+        ui->repeatLabel->setText(QStringLiteral("yearly."));
+        setLineShown(ui->repeatLabel, true);
+        break;
+    default:
+        break; // an unknown schedule: "Occurring " and nothing more
+    }
+}
+
+void MainWindow::showBillDetails(const Event &event)
+{
+    const QDate today = QDate::currentDate();
+    ui->eventNameLabel->setText(event.name);
+
+    const bool ends = event.endMode != Event::EndNever;
+    for (QWidget *label : {static_cast<QWidget *>(ui->occuredLabelA), static_cast<QWidget *>(ui->occuredLabel),
+                           static_cast<QWidget *>(ui->occuredLabelB), static_cast<QWidget *>(ui->occuredLabelTimes),
+                           static_cast<QWidget *>(ui->occuredLabelC), static_cast<QWidget *>(ui->occuredLabelEnd)})
+        setLineShown(label, ends);
+    if (ends) {
+        const int remaining = remainingOccurrences(event, today);
+        ui->occuredLabel->setText(QString::number(remaining));
+        ui->occuredLabelTimes->setText(remaining == 1 ? QStringLiteral("time") : QStringLiteral("times"));
+        ui->occuredLabelEnd->setText(longDateText(event.endDate));
+    }
+
+    const QDate next = nextOccurrence(event, today);
+    // An invalid date counts as before today.
+    const bool due = next.isValid() && daysBetween(today, next) >= 0;
+    for (QWidget *label : {static_cast<QWidget *>(ui->nextDateLabelA), static_cast<QWidget *>(ui->nextDateLabel),
+                           static_cast<QWidget *>(ui->nextDateLabelB), static_cast<QWidget *>(ui->nextCountLabel),
+                           static_cast<QWidget *>(ui->nextDateLabelC)})
+        setLineShown(label, due);
+    if (due) {
+        ui->nextDateLabel->setText(longDateText(next));
+        ui->nextCountLabel->setText(QString::number(daysBetween(today, next)));
+    }
+
+    showScheduleDetails(event);
+
+    setLineShown(ui->notifyLabelA, event.notify);
+    setLineShown(ui->notifedLabel, event.notify);
+    setLineShown(ui->notifedLabelB, event.notify);
+    setLineShown(ui->noNotifyLabel, !event.notify);
+    if (event.notify) {
+        ui->notifedLabel->setText(QString::number(event.notifyDays));
+        ui->notifedLabelB->setText(event.notifyDays == 1 ? QStringLiteral(" day before the bill.")
+                                                         : QStringLiteral(" days before the bill."));
+    }
+    setLineShown(ui->showOnceLabel, event.showOnce);
+}
+
+#include "moc_mainwindow.cpp"

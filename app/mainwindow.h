@@ -1,9 +1,30 @@
 #ifndef PAYVANE_MAINWINDOW_H
 #define PAYVANE_MAINWINDOW_H
 
-#include <QMainWindow>
+#include "event.h"
 
-// The bill list window; its pages come with their own changes.
+#include <QHash>
+#include <QList>
+#include <QMainWindow>
+#include <QString>
+
+class BillModel;
+class QLocale;
+struct BillRow;
+class QStandardItemModel;
+struct NotificationSettings;
+
+namespace Ui {
+class MainWindow;
+}
+
+// The program's window: the bill list (page 0), the bill editor (1), the
+// details of one bill (2) and the settings (3), stacked in one tab widget
+// whose tabs are hidden; the window's own buttons switch the pages.
+//
+// The list model is the window's working copy of the bills: its rows own
+// the records. The bills reach the data file only when the window closes
+// (and a chosen file on export).
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -11,6 +32,113 @@ class MainWindow : public QMainWindow
 public:
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
+
+    // ---- the bill list
+
+    // The empty four-column list model with its headers.
+    [[nodiscard]] static BillModel *createBillModel(QObject *parent);
+    // The record of a row; null when the row holds none.
+    [[nodiscard]] Event *eventAtRow(int row) const;
+    // A new row at the top; the row takes the record.
+    void addBillRow(Event *event);
+    // Gives the row a new record (never the row's own) and deletes the old one.
+    void replaceBillRow(int row, Event *event);
+    // Removes the row and deletes its record.
+    void removeBillRow(int row);
+    // Removes several rows (any order) and deletes their records.
+    void removeBillRows(const QList<int> &rows);
+    // Adds every bill of a bill file as a row, the last one on top.
+    void loadBillModel(const QString &path);
+    // Writes the bills of all rows, in row order, to a bill file.
+    [[nodiscard]] bool saveBillModel(const QString &path, QString *errorString = nullptr) const;
+    // Adds the bills of a file whose names are not listed yet and re-sorts;
+    // the number added, or -1 (after telling the user) when the file cannot
+    // be opened.
+    int importBills(const QString &path);
+    // Writes all bills to a file; tells the user and returns false when that
+    // fails.
+    bool exportBills(const QString &path);
+
+    // ---- the editor
+
+    // Checkable one-column models for the editor's list views.
+    [[nodiscard]] static QStandardItemModel *createWeekdayModel(QObject *parent);
+    [[nodiscard]] static QStandardItemModel *createDayOrWeekdayModel(QObject *parent);
+    [[nodiscard]] static QStandardItemModel *createYearOrMonthModel(QObject *parent);
+    // 0 when the bill may be stored; otherwise shows why (a modal message)
+    // and returns the reason's code (1 description, 2 monthly limit,
+    // 3 yearly limit, 4 no schedule).
+    int validateEvent(const Event &event);
+
+    // ---- the details page
+
+    void showBillDetails(const Event &event);
+    // A hidden label takes no room in its line.
+    static void setLineShown(QWidget *label, bool shown);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private slots:
+    void on_viewOKButton_clicked();
+    void on_settingOKButton_clicked();
+    void on_settingsCancelButton_clicked();
+    void on_settingsButton_clicked();
+    void on_viewButton_clicked();
+    void on_exportButton_clicked();
+    void on_importButton_clicked();
+    void on_notifyCheckBox_stateChanged(int);
+    void on_repeatingRadioButton_toggled(bool checked);
+    void on_singularRadioButton_toggled(bool checked);
+    void on_saveButton_clicked();
+    void on_cancelButton_clicked();
+    void on_removeButton_clicked();
+    void on_editButton_clicked();
+    void on_addButton_clicked();
+    void on_updatePushButton_clicked();
+
+private:
+    enum Page { ListPage = 0, EditPage = 1, DetailsPage = 2, SettingsPage = 3 };
+    struct SortKeys
+    {
+        int section = -1; // -1: unsorted
+        Qt::SortOrder order = Qt::AscendingOrder;
+    };
+
+    void setUpListView();
+    void setUpEditorModels();
+    void applyOpaqueColours();
+    [[nodiscard]] static SortKeys storedSortKeys();
+    void restoreWindowState(const SortKeys &sortKeys);
+    void saveWindowState() const;
+    void showPage(Page page);
+    void resortList();
+    void setRowCells(int row, const BillRow &values);
+    void fillBillRow(int row, const Event &event, QDate today, const QLocale &locale);
+    void setRowRecord(int row, Event *event); // the row takes the record; counts its name
+    // New rows at the top for the records, as if each went to the top in turn.
+    // Into an empty list they go in the order `sortKeys` gives.
+    void addBillRowsAtTop(const EventList &records, const SortKeys &sortKeys);
+    void addBillRowsAtTop(const EventList &records);
+    void countName(const QString &name, int change);
+    // The record pointers of all rows, in row order.
+    [[nodiscard]] EventList rowRecords() const;
+
+    void clearEditor();
+    void loadEditor(const Event &event);
+    void readEditor(Event &event) const;
+    void moveFocusTo(int validationCode);
+
+    void hideDetailLines();
+    void showScheduleDetails(const Event &event);
+
+    bool confirmCloseWithoutSaving(const QString &reason);
+
+    Ui::MainWindow *ui;
+    BillModel *billModel;
+    QHash<QString, int> *billNameCounts; // listed bills per name; read by the import
+    NotificationSettings *notificationSettings;
 };
 
 #endif // PAYVANE_MAINWINDOW_H

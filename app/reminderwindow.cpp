@@ -15,11 +15,11 @@
 #include <QScreen>
 #include <QTimer>
 
-// The icons live in this library's resource bundle, which a static library
+// The icons live in the shared resource bundle, which a static library
 // must register itself.
 static void initReminderResources()
 {
-    Q_INIT_RESOURCE(reminder);
+    Q_INIT_RESOURCE(resources);
 }
 
 namespace {

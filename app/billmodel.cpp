@@ -1,0 +1,188 @@
+#include "billmodel.h"
+
+#include <QDate>
+#include <QSignalBlocker>
+
+#include <algorithm>
+#include <numeric>
+
+BillModel::BillModel(QObject *parent)
+    : QStandardItemModel(0, ColumnCount, parent)
+{
+}
+
+BillModel::RowData BillModel::rowData(int row) const
+{
+    RowData data;
+    for (int column = 0; column < ColumnCount; ++column) {
+        if (const QStandardItem *cell = item(row, column))
+            data[std::size_t(column)] = cell->data(Qt::DisplayRole);
+    }
+    if (const QStandardItem *cell = item(row, ColumnCount - 1))
+        data[ColumnCount] = cell->data(RecordRole);
+    return data;
+}
+
+void BillModel::setRowData(int row, const RowData &data)
+{
+    for (int column = 0; column < ColumnCount; ++column) {
+        QStandardItem *cell = item(row, column);
+        if (!cell) {
+            cell = new QStandardItem;
+            setItem(row, column, cell);
+        }
+        cell->setData(data[std::size_t(column)], Qt::DisplayRole);
+    }
+    item(row, ColumnCount - 1)->setData(data[ColumnCount], RecordRole);
+}
+
+void BillModel::permuteRows(const QList<int> &newRow)
+{
+    QList<RowData> old;
+    old.reserve(newRow.size());
+    for (int row = 0; row < newRow.size(); ++row)
+        old.append(rowData(row));
+
+    QModelIndexList from;
+    QModelIndexList to;
+    const QModelIndexList persistent = persistentIndexList();
+    for (const QModelIndex &index : persistent) {
+        if (index.parent().isValid() || index.row() >= newRow.size())
+            continue;
+        const int target = newRow.at(index.row());
+        from.append(index);
+        to.append(target < 0 ? QModelIndex() : this->index(target, index.column()));
+    }
+
+    {
+        // The views learn of the new order from layoutChanged alone.
+        const QSignalBlocker blocker(this);
+        for (int row = 0; row < newRow.size(); ++row) {
+            if (newRow.at(row) >= 0 && newRow.at(row) != row)
+                setRowData(newRow.at(row), old.at(row));
+        }
+    }
+    changePersistentIndexList(from, to);
+}
+
+bool BillModel::lessThan(const QVariant &left, const QVariant &right)
+{
+    // QStandardItem::operator< on the display values, spelt out for the
+    // types this model holds so that sorting needs no item look-ups.
+    const int leftType = left.userType();
+    const int rightType = right.userType();
+    if (leftType == QMetaType::UnknownType)
+        return false;
+    if (rightType == QMetaType::UnknownType)
+        return true;
+    switch (leftType) {
+    case QMetaType::Int:
+        return left.toInt() < right.toInt();
+    case QMetaType::QDate:
+        return left.toDate() < right.toDate();
+    case QMetaType::QString:
+        if (rightType == QMetaType::QString)
+            return QString::compare(*static_cast<const QString *>(left.constData()),
+                                    *static_cast<const QString *>(right.constData())) < 0;
+        return left.toString().compare(right.toString()) < 0;
+    default: {
+        QStandardItem leftItem;
+        QStandardItem rightItem;
+        leftItem.setData(left, Qt::DisplayRole);
+        rightItem.setData(right, Qt::DisplayRole);
+        return leftItem < rightItem;
+    }
+    }
+}
+
+QList<int> BillModel::sortedOrder(const QList<QVariant> &keys, Qt::SortOrder order)
+{
+    QList<int> byKey(keys.size());
+    std::iota(byKey.begin(), byKey.end(), 0);
+    if (order == Qt::AscendingOrder) {
+        std::stable_sort(byKey.begin(), byKey.end(),
+                         [&keys](int a, int b) { return lessThan(keys.at(a), keys.at(b)); });
+    } else {
+        std::stable_sort(byKey.begin(), byKey.end(),
+                         [&keys](int a, int b) { return lessThan(keys.at(b), keys.at(a)); });
+    }
+    return byKey;
+}
+
+void BillModel::sort(int column, Qt::SortOrder order)
+{
+    if (column < 0 || column >= columnCount() || sortRole() != Qt::DisplayRole)
+        return;
+    QList<QVariant> keys;
+    keys.reserve(rowCount());
+    for (int row = 0; row < rowCount(); ++row) {
+        const QStandardItem *cell = item(row, column);
+        keys.append(cell ? cell->data(Qt::DisplayRole) : QVariant());
+    }
+    const QList<int> byKey = sortedOrder(keys, order);
+
+    QList<int> newRow(byKey.size());
+    bool moved = false;
+    for (int position = 0; position < byKey.size(); ++position) {
+        newRow[byKey.at(position)] = position;
+        moved = moved || byKey.at(position) != position;
+    }
+    if (!moved)
+        return; // already in order: nothing to tell the views
+
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    permuteRows(newRow);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void BillModel::insertRowsAtTop(int count)
+{
+    if (count <= 0)
+        return;
+    const int oldCount = rowCount();
+    // New items are appended (appending is what records each item's place);
+    // the data then moves down by `count`.
+    for (int row = 0; row < count; ++row) {
+        QList<QStandardItem *> cells;
+        cells.reserve(ColumnCount);
+        for (int column = 0; column < ColumnCount; ++column)
+            cells.append(new QStandardItem);
+        appendRow(cells);
+    }
+    if (oldCount == 0)
+        return;
+    QList<int> newRow(oldCount + count);
+    for (int row = 0; row < oldCount; ++row)
+        newRow[row] = row + count;
+    for (int row = oldCount; row < oldCount + count; ++row)
+        newRow[row] = row - oldCount;
+
+    emit layoutAboutToBeChanged();
+    permuteRows(newRow);
+    emit layoutChanged();
+}
+
+void BillModel::removeRowsKeepingOrder(const QList<int> &rows)
+{
+    if (rows.isEmpty())
+        return;
+    const int oldCount = rowCount();
+    QList<bool> removed(oldCount, false);
+    for (int row : rows) {
+        if (row >= 0 && row < oldCount)
+            removed[row] = true;
+    }
+    QList<int> newRow(oldCount);
+    int kept = 0;
+    for (int row = 0; row < oldCount; ++row)
+        newRow[row] = removed.at(row) ? -1 : kept++;
+
+    emit layoutAboutToBeChanged();
+    permuteRows(newRow);
+    emit layoutChanged();
+    // The rows that are now surplus sit at the end; removing them moves
+    // nothing else.
+    removeRows(kept, oldCount - kept);
+}
+
+#include "moc_billmodel.cpp"

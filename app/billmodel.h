@@ -1,0 +1,56 @@
+#ifndef PAYVANE_BILLMODEL_H
+#define PAYVANE_BILLMODEL_H
+
+#include <array>
+
+#include <QList>
+#include <QVariant>
+#include <QStandardItemModel>
+
+// The item model behind the bill list: four columns (due date, days
+// remaining, details, and the hidden record pointer).
+//
+// Rows keep their physical items for the model's whole life: sorting,
+// insertion at the top and removal move the items' data, never the items.
+// QStandardItem finds its own position from a remembered index, and an item
+// that was moved makes that search walk the list; tearing down a model of
+// moved items is then quadratic in the number of rows. Items that stay where
+// they were appended keep the teardown linear.
+class BillModel : public QStandardItemModel
+{
+    Q_OBJECT
+
+public:
+    // The role of column 3 that holds the row's record pointer.
+    static constexpr int RecordRole = Qt::UserRole + 1;
+    static constexpr int ColumnCount = 4;
+
+    explicit BillModel(QObject *parent = nullptr);
+
+    // Sorts like QStandardItemModel (a stable sort by the column's items),
+    // keeping persistent indexes (selection, current row) on their rows.
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+
+    // The order QStandardItemModel's sort gives values of one column:
+    // QStandardItem::operator< on display values.
+    [[nodiscard]] static bool lessThan(const QVariant &left, const QVariant &right);
+    // The positions of the keys in sorted order (a stable sort).
+    [[nodiscard]] static QList<int> sortedOrder(const QList<QVariant> &keys, Qt::SortOrder order);
+
+    // Makes `count` new empty rows at the top; the rows below move down.
+    void insertRowsAtTop(int count);
+
+    // Removes the given rows (any order, no duplicates); the others keep
+    // their order.
+    void removeRowsKeepingOrder(const QList<int> &rows);
+
+private:
+    using RowData = std::array<QVariant, ColumnCount + 1>; // four display values and the record
+
+    [[nodiscard]] RowData rowData(int row) const;
+    void setRowData(int row, const RowData &data);
+    // Puts the data of old row r at row newRow[r] (-1: the row goes away).
+    void permuteRows(const QList<int> &newRow);
+};
+
+#endif // PAYVANE_BILLMODEL_H

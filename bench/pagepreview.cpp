@@ -1,0 +1,97 @@
+// Shows one page of the main window with a few bills of every schedule kind,
+// for looking at the window (screenshots under Xvfb). Works on the standard
+// paths' test folders, never on the user's own bills.
+//
+//   pagepreview <page 0-3> [seconds] [current row]
+#include "mainwindow.h"
+
+#include "daynumber.h"
+#include "event.h"
+#include "eventstore.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTimer>
+#include <QTreeView>
+
+namespace {
+
+Event *bill(const QString &name, qint32 schedule, qint32 endMode, QDate endDate)
+{
+    auto *event = new Event;
+    event->name = name;
+    event->schedule = schedule;
+    event->endMode = endMode;
+    event->endDate = endDate;
+    event->notify = true;
+    event->notifyDays = 5;
+    event->showOnce = true;
+    return event;
+}
+
+EventList sampleBills(QDate today)
+{
+    EventList bills;
+    Event *rent = bill(QStringLiteral("Rent"), Event::ScheduleMonthly, Event::EndNever, today);
+    rent->byDay = true;
+    rent->ordinal = 1;
+    bills << rent;
+    Event *cleaner = bill(QStringLiteral("Cleaner"), Event::ScheduleWeekly, Event::EndAfterTimes, addDays(today, 20));
+    cleaner->weekdays[0] = cleaner->weekdays[2] = true;
+    bills << cleaner;
+    Event *tax = bill(QStringLiteral("Council tax"), Event::ScheduleYearly, Event::EndOnDate, addDays(today, 800));
+    tax->byDay = true;
+    tax->ordinal = 15;
+    tax->months[0] = tax->months[3] = tax->months[6] = tax->months[9] = true;
+    bills << tax;
+    Event *insurance = bill(QStringLiteral("Car insurance"), Event::ScheduleSingular, Event::EndAfterTimes, addDays(today, 40));
+    insurance->eventDate = insurance->endDate;
+    insurance->notify = false;
+    bills << insurance;
+    Event *phone = bill(QStringLiteral("Old phone contract"), Event::ScheduleMonthly, Event::EndOnDate, addDays(today, -30));
+    phone->weekdays[1] = true;
+    phone->ordinal = 2;
+    bills << phone;
+    return bills;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Tervona"));
+    QCoreApplication::setApplicationName(QStringLiteral("Payvane"));
+    QStandardPaths::setTestModeEnabled(true);
+
+    const int page = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 0;
+    const int seconds = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 5;
+    const int row = argc > 3 ? QString::fromLocal8Bit(argv[3]).toInt() : 1;
+
+    EventList bills = sampleBills(QDate::currentDate());
+    if (!saveEvents(bills, eventsFilePath()))
+        return 1;
+    qDeleteAll(bills);
+
+    auto *window = new MainWindow;
+    auto *tree = window->findChild<QTreeView *>(QStringLiteral("eventTreeView"));
+    tree->setCurrentIndex(tree->model()->index(row, 0));
+    const char *const buttons[] = {nullptr, "editButton", "viewButton", "settingsButton"};
+    if (page > 0 && page < 4)
+        QMetaObject::invokeMethod(window, (QByteArray("on_") + buttons[page] + "_clicked").constData());
+    // The settings page has no behaviour yet; show it directly.
+    if (page == 3)
+        window->findChild<QTabWidget *>(QStringLiteral("tabWidget"))->setCurrentIndex(3);
+    window->move(20, 20);
+    window->show();
+    QTimer::singleShot(seconds * 1000, window, [window] {
+        window->close();
+        delete window;
+        QFile::remove(eventsFilePath());
+        QCoreApplication::quit();
+    });
+    return app.exec();
+}

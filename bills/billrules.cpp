@@ -1,0 +1,85 @@
+#include "billrules.h"
+
+#include "daynumber.h"
+#include "event.h"
+#include "occurrence.h"
+
+namespace {
+
+const char *const NoScheduleText = "Please select a reminder schedule.";
+
+BillCheck problem(BillProblem kind, const char *text)
+{
+    return {kind, QString::fromLatin1(text)};
+}
+
+BillCheck checkWeekly(const Event &event)
+{
+    if (!event.anyWeekdaySelected())
+        return problem(BillProblem::NoSchedule, NoScheduleText);
+    return {};
+}
+
+BillCheck checkMonthly(const Event &event)
+{
+    // The N-th weekday of a month exists only up to the fifth.
+    if (event.ordinal > 5 && event.anyWeekdaySelected())
+        return problem(BillProblem::MonthlyLimit,
+                       "You cannot select a monthly repetition period greater than 5 week days.");
+    if (!event.byDay && !event.anyWeekdaySelected())
+        return problem(BillProblem::NoSchedule, NoScheduleText);
+    return {};
+}
+
+BillCheck checkYearly(const Event &event)
+{
+    const int n = event.ordinal;
+    const bool weekday = event.anyWeekdaySelected();
+    const bool month = event.anyMonthSelected();
+    if (n > 5) {
+        if (weekday && month)
+            return problem(BillProblem::YearlyLimit,
+                           "You cannot select a yearly repetition period greater than 5 weeks for a specific month.");
+        if (n > 31 && event.byDay && month)
+            return problem(BillProblem::YearlyLimit,
+                           "You cannot select a yearly repetition period greater than 31 days for a specific month.");
+        if (n > 52 && weekday && event.byYear)
+            return problem(BillProblem::YearlyLimit,
+                           "You cannot select a yearly repetition period greater than 52 weeks.");
+    }
+    if (!((event.byDay || weekday) && (event.byYear || month)))
+        return problem(BillProblem::NoSchedule, NoScheduleText);
+    return {};
+}
+
+} // namespace
+
+BillCheck checkBill(const Event &event)
+{
+    if (event.name.isEmpty())
+        return problem(BillProblem::NoDescription, "Please enter a description of the bill.");
+    switch (event.schedule) {
+    case Event::ScheduleWeekly:
+        return checkWeekly(event);
+    case Event::ScheduleMonthly:
+        return checkMonthly(event);
+    case Event::ScheduleYearly:
+        return checkYearly(event);
+    default:
+        return {};
+    }
+}
+
+QDate endDateAfterTimes(const Event &event, QDate today, int times)
+{
+    QDate day = today;
+    for (int i = 0; i < times; ++i) {
+        const QDate next = nextOccurrence(event, addDays(day, 1));
+        // A schedule without later dates would otherwise hand back the null
+        // date (or stand still); keep the last real one.
+        if (daysBetween(day, next) <= 0)
+            break;
+        day = next;
+    }
+    return day;
+}

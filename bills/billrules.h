@@ -1,0 +1,37 @@
+#ifndef PAYVANE_BILLRULES_H
+#define PAYVANE_BILLRULES_H
+
+#include <QDate>
+#include <QString>
+
+struct Event;
+
+// What the editor checks before a bill is stored, and what it computes for it.
+// No widgets: the main window shows the message and moves the focus.
+
+// Why a bill cannot be stored; the values are the editor's result codes.
+enum class BillProblem {
+    None = 0,            // the bill can be stored
+    NoDescription = 1,   // focus goes to the description
+    MonthlyLimit = 2,    // focus goes to the monthly ordinal
+    YearlyLimit = 3,     // focus goes to the yearly ordinal
+    NoSchedule = 4,      // focus stays where it is
+};
+
+struct BillCheck
+{
+    BillProblem problem = BillProblem::None;
+    QString message; // the sentence shown to the user; empty when valid
+};
+
+// Checks the description first, then the schedule's limits and selection.
+// Singular bills and unknown schedules need no selection.
+[[nodiscard]] BillCheck checkBill(const Event &event);
+
+// The date of the last of `times` due dates after `today` (today itself does
+// not count): the end date of a bill that repeats a number of times. With 0
+// the answer is `today`. Stops early, keeping the last date found, when the
+// schedule yields no later date.
+[[nodiscard]] QDate endDateAfterTimes(const Event &event, QDate today, int times);
+
+#endif // PAYVANE_BILLRULES_H

@@ -1,0 +1,87 @@
+#include "billtext.h"
+
+#include "daynumber.h"
+#include "event.h"
+#include "occurrence.h"
+
+#include <QLocale>
+
+#include <array>
+
+QString weekdayListText(const Event &event)
+{
+    static const std::array<const char *, 7> firstForms = {
+        "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday"};
+    static const std::array<const char *, 7> followingForms = {
+        ", Monday", ", Tuesday", ", Wedneday", ", Thursday", ", Friday", ", Saturday", ", Sunday"};
+    QString text;
+    for (std::size_t day = 0; day < event.weekdays.size(); ++day) {
+        if (!event.weekdays[day])
+            continue;
+        text += QLatin1String(text.isEmpty() ? firstForms[day] : followingForms[day]);
+    }
+    return text;
+}
+
+QString monthListText(const Event &event)
+{
+    static const std::array<const char *, 12> names = {
+        "January", "February", "March", "April", "May", "June",
+        "July", "August", "September", "October", "November", "December"};
+    QString text;
+    if (event.byYear)
+        text += QLatin1String("the Year");
+    for (std::size_t month = 0; month < event.months.size(); ++month) {
+        if (!event.months[month])
+            continue;
+        if (!text.isEmpty())
+            text += QLatin1String(", ");
+        text += QLatin1String(names[month]);
+    }
+    return text;
+}
+
+QString periodText(const Event &event)
+{
+    const QString weekdays = weekdayListText(event);
+    if (!event.byDay)
+        return weekdays;
+    if (weekdays.isEmpty())
+        return QStringLiteral("Day");
+    return QStringLiteral("Day, ") + weekdays;
+}
+
+QString longDateText(QDate date)
+{
+    return longDateText(date, QLocale::system());
+}
+
+QString longDateText(QDate date, const QLocale &locale)
+{
+    return locale.toString(date, QLocale::LongFormat);
+}
+
+BillRow billRow(const Event &event, QDate today, int remaining)
+{
+    return billRow(event, today, remaining, QLocale::system());
+}
+
+BillRow billRow(const Event &event, QDate today, int remaining, const QLocale &locale)
+{
+    BillRow row;
+    row.dueDate = nextOccurrence(event, today);
+    row.daysLeft = daysBetween(today, row.dueDate);
+    // A bill past its end shows the end date, and no days.
+    if (event.endMode != Event::EndNever && daysBetween(event.endDate, row.dueDate) > 0) {
+        row.dueDate = event.endDate;
+        row.daysLeft = -1;
+    }
+    row.details = event.name;
+    if (remaining >= 0) {
+        row.details += QStringLiteral(" - Due ") + QString::number(remaining)
+                       + (remaining == 1 ? QStringLiteral(" more time, ending on ")
+                                         : QStringLiteral(" more times, ending on "))
+                       + longDateText(event.endDate, locale);
+    }
+    return row;
+}

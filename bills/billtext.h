@@ -1,0 +1,46 @@
+#ifndef PAYVANE_BILLTEXT_H
+#define PAYVANE_BILLTEXT_H
+
+#include <QDate>
+#include <QString>
+#include <QtGlobal>
+
+class QLocale;
+
+struct Event;
+
+// The words the bill list and the details page use for a bill. No widgets.
+
+// The selected weekdays, Monday first, joined with ", " (the following form
+// of Wednesday is spelt ", Wedneday", as the program always showed it).
+[[nodiscard]] QString weekdayListText(const Event &event);
+
+// "the Year" when counted in the whole year, then the selected months,
+// January first, joined with ", ".
+[[nodiscard]] QString monthListText(const Event &event);
+
+// What a monthly or yearly bill counts: "Day", "Day, " plus the weekdays, or
+// the weekdays alone.
+[[nodiscard]] QString periodText(const Event &event);
+
+// A date in the system's long format.
+[[nodiscard]] QString longDateText(QDate date);
+// The same with a locale the caller keeps (building the system locale for
+// every row of a long list costs more than the row itself).
+[[nodiscard]] QString longDateText(QDate date, const QLocale &locale);
+
+// One line of the bill list.
+struct BillRow
+{
+    QDate dueDate;     // the next due date, or the end date of an ended bill
+    qint64 daysLeft;   // days from today to dueDate; negative: "N/A"
+    QString details;   // the name, plus what is left of a bill with an end
+};
+
+// The list line of a bill on `today`. `remaining` is the bill's
+// remainingOccurrences on that day (-1 for a bill without end). Dates are
+// written in the given locale's long format (the system's by default).
+[[nodiscard]] BillRow billRow(const Event &event, QDate today, int remaining);
+[[nodiscard]] BillRow billRow(const Event &event, QDate today, int remaining, const QLocale &locale);
+
+#endif // PAYVANE_BILLTEXT_H

@@ -1,0 +1,43 @@
+#!/bin/sh
+# Draws Payvane's icons with ImageMagick. Run from this folder; the PNG and ICO
+# files it writes are committed, so building needs no ImageMagick.
+set -e
+S=64   # drawn large and scaled down, for smooth edges
+draw() { # name, draw commands...
+    name=$1; shift
+    convert -size ${S}x${S} xc:none -strokewidth 0 "$@" -resize 32x32 "$name"
+}
+# add: green disc with a white plus
+draw add.png -fill '#2e9d3a' -draw 'circle 32,32 32,3' \
+    -fill white -draw 'rectangle 28,14 36,50' -draw 'rectangle 14,28 50,36'
+# remove: red disc with a white bar
+draw remove.png -fill '#d23a2e' -draw 'circle 32,32 32,3' \
+    -fill white -draw 'rectangle 14,28 50,36'
+# ok: green tick
+draw ok.png -fill none -stroke '#2e9d3a' -strokewidth 9 -draw 'polyline 10,34 26,50 54,16'
+# edit: a yellow pencil with a dark tip
+draw edit.png -fill '#f0b429' -stroke '#8a5a00' -strokewidth 2 \
+    -draw 'polygon 44,6 58,20 24,54 10,40' \
+    -fill '#f4d9a8' -draw 'polygon 10,40 24,54 6,58' \
+    -fill '#333333' -stroke none -draw 'polygon 6,58 9,50 14,55'
+# view: a magnifying glass
+draw view.png -fill '#dbe9fb' -stroke '#2d5f9e' -strokewidth 6 -draw 'circle 26,26 26,8' \
+    -stroke '#2d5f9e' -strokewidth 10 -draw 'line 40,40 56,56'
+# settings: a grey gear
+draw settings.png -fill '#6b7380' \
+    -draw 'rectangle 27,2 37,62' -draw 'rectangle 2,27 62,37' \
+    -draw 'polygon 9,16 16,9 55,48 48,55' -draw 'polygon 48,9 55,16 16,55 9,48' \
+    -draw 'circle 32,32 32,12' -fill '#dde3ea' -draw 'circle 32,32 32,24'
+# right (import): a blue arrow pointing right
+draw right.png -fill '#2d6fc6' -draw 'polygon 6,24 34,24 34,10 58,32 34,54 34,40 6,40'
+# left (export): a blue arrow pointing left
+draw left.png -fill '#2d6fc6' -draw 'polygon 58,24 30,24 30,10 6,32 30,54 30,40 58,40'
+# icon.ico: a bill with a due-date ribbon, in 16, 32 and 48 pixels
+convert -size 96x96 xc:none \
+    -fill white -stroke '#2d5f9e' -strokewidth 4 -draw 'roundrectangle 14,6 82,90 8,8' \
+    -stroke none -fill '#2d6fc6' -draw 'rectangle 16,8 80,28' \
+    -fill '#9db8dc' -draw 'rectangle 26,40 70,46' -draw 'rectangle 26,54 70,60' -draw 'rectangle 26,68 54,74' \
+    -fill '#d23a2e' -draw 'circle 70,72 70,58' -fill white -draw 'rectangle 67,63 73,74' -draw 'rectangle 67,77 73,81' \
+    /tmp/payvane-icon-96.png
+convert /tmp/payvane-icon-96.png -define icon:auto-resize=48,32,16 icon.ico
+rm -f /tmp/payvane-icon-96.png

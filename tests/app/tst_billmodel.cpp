@@ -1,0 +1,169 @@
+// The bill list model sorts, inserts at the top and removes like a plain
+// QStandardItemModel would, while its items never change place.
+#include "billmodel.h"
+
+#include <QItemSelectionModel>
+#include <QRandomGenerator>
+#include <QTest>
+
+namespace {
+
+// Column 1 mixes whole numbers with "N/A", as the bill list does.
+QVariant dayValue(int value)
+{
+    return value < 0 ? QVariant(QStringLiteral("N/A")) : QVariant(value);
+}
+
+template<typename Model>
+void appendRows(Model &model, const QList<int> &keys)
+{
+    for (int key : keys) {
+        QList<QStandardItem *> cells;
+        auto *date = new QStandardItem;
+        date->setData(QDate(2026, 1, 1).addDays(key % 17), Qt::EditRole);
+        auto *days = new QStandardItem;
+        days->setData(dayValue(key % 11 - 3), Qt::EditRole);
+        auto *text = new QStandardItem(QStringLiteral("bill %1").arg(key % 13));
+        auto *data = new QStandardItem;
+        data->setData(key, BillModel::RecordRole);
+        cells << date << days << text << data;
+        model.appendRow(cells);
+    }
+}
+
+QList<int> keysOf(const QStandardItemModel &model)
+{
+    QList<int> keys;
+    for (int row = 0; row < model.rowCount(); ++row)
+        keys.append(model.item(row, 3)->data(BillModel::RecordRole).toInt());
+    return keys;
+}
+
+QList<QStandardItem *> itemsOf(const QStandardItemModel &model)
+{
+    QList<QStandardItem *> items;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        for (int column = 0; column < model.columnCount(); ++column)
+            items.append(model.item(row, column));
+    }
+    return items;
+}
+
+QList<int> randomKeys(int count)
+{
+    QRandomGenerator random(4711);
+    QList<int> keys;
+    for (int i = 0; i < count; ++i)
+        keys.append(int(random.bounded(1000)) * 1000 + i); // unique, in no order
+    return keys;
+}
+
+} // namespace
+
+class tst_BillModel : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void sortMatchesStandardModel_data();
+    void sortMatchesStandardModel();
+    void selectionFollowsSortedRows();
+    void insertRowsAtTop();
+    void removeRowsKeepingOrder();
+};
+
+void tst_BillModel::sortMatchesStandardModel_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<Qt::SortOrder>("order");
+    for (int column = 0; column < 3; ++column) {
+        QTest::addRow("column %d ascending", column) << column << Qt::AscendingOrder;
+        QTest::addRow("column %d descending", column) << column << Qt::DescendingOrder;
+    }
+}
+
+void tst_BillModel::sortMatchesStandardModel()
+{
+    QFETCH(int, column);
+    QFETCH(Qt::SortOrder, order);
+    const QList<int> keys = randomKeys(300);
+    QStandardItemModel plain(0, 4);
+    BillModel model;
+    appendRows(plain, keys);
+    appendRows(model, keys);
+    const QList<QStandardItem *> items = itemsOf(model);
+
+    plain.sort(column, order);
+    model.sort(column, order);
+    QCOMPARE(keysOf(model), keysOf(plain));
+    for (int row = 0; row < model.rowCount(); ++row) {
+        for (int c = 0; c < 3; ++c)
+            QCOMPARE(model.item(row, c)->data(Qt::DisplayRole), plain.item(row, c)->data(Qt::DisplayRole));
+    }
+    QCOMPARE(itemsOf(model), items); // the data moved, the items did not
+}
+
+void tst_BillModel::selectionFollowsSortedRows()
+{
+    BillModel model;
+    appendRows(model, {30, 10, 20});
+    QItemSelectionModel selection(&model);
+    selection.setCurrentIndex(model.index(0, 0), QItemSelectionModel::NoUpdate);
+    selection.select(model.index(2, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+
+    model.sort(2, Qt::AscendingOrder); // "bill 10" (4) < "bill 4" (30) < "bill 7" (20)
+    QCOMPARE(keysOf(model), (QList<int>{10, 30, 20}));
+    QCOMPARE(selection.currentIndex().row(), 1); // key 30 moved from row 0 to row 1
+    const QModelIndexList selected = selection.selectedRows(0);
+    QCOMPARE(selected.size(), 1);
+    QCOMPARE(selected.first().row(), 2); // key 20 stayed last
+}
+
+void tst_BillModel::insertRowsAtTop()
+{
+    BillModel model;
+    appendRows(model, {1, 2, 3});
+    const QList<QStandardItem *> items = itemsOf(model);
+    QItemSelectionModel selection(&model);
+    selection.setCurrentIndex(model.index(2, 0), QItemSelectionModel::NoUpdate);
+
+    model.insertRowsAtTop(2);
+    QCOMPARE(model.rowCount(), 5);
+    QCOMPARE(itemsOf(model).mid(0, items.size()), items);
+    for (int row = 0; row < 2; ++row) {
+        QVERIFY(!model.item(row, 3)->data(BillModel::RecordRole).isValid());
+        QVERIFY(!model.item(row, 2)->data(Qt::DisplayRole).isValid());
+    }
+    QCOMPARE(keysOf(model).mid(2), (QList<int>{1, 2, 3}));
+    QCOMPARE(model.item(2, 2)->text(), QStringLiteral("bill 1"));
+    QCOMPARE(selection.currentIndex().row(), 4);
+
+    BillModel empty;
+    empty.insertRowsAtTop(3);
+    QCOMPARE(empty.rowCount(), 3);
+    QCOMPARE(empty.columnCount(), 4);
+    QVERIFY(empty.item(2, 3));
+}
+
+void tst_BillModel::removeRowsKeepingOrder()
+{
+    BillModel model;
+    appendRows(model, {0, 1, 2, 3, 4, 5, 6});
+    QItemSelectionModel selection(&model);
+    selection.setCurrentIndex(model.index(5, 0), QItemSelectionModel::NoUpdate);
+    const QList<QStandardItem *> items = itemsOf(model);
+
+    model.removeRowsKeepingOrder({6, 0, 3});
+    QCOMPARE(keysOf(model), (QList<int>{1, 2, 4, 5}));
+    QCOMPARE(model.item(2, 2)->text(), QStringLiteral("bill 4"));
+    QCOMPARE(itemsOf(model), items.mid(0, 4 * 4));
+    QCOMPARE(selection.currentIndex().row(), 3); // still on key 5
+
+    model.removeRowsKeepingOrder({3});
+    QVERIFY(!selection.currentIndex().isValid()); // its row is gone
+    model.removeRowsKeepingOrder({0, 1, 2});
+    QCOMPARE(model.rowCount(), 0);
+}
+
+QTEST_MAIN(tst_BillModel)
+#include "tst_billmodel.moc"

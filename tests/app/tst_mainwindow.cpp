@@ -1,0 +1,895 @@
+// The main window in-process: start, sort order kept, the list rows, removal,
+// import and export, the editor's checks and saves, the details page, and
+// closing. Files live in the standard paths' test folders.
+#include "mainwindow.h"
+
+#include "billtext.h"
+#include "daynumber.h"
+#include "event.h"
+#include "eventstore.h"
+#include "occurrence.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMetaMethod>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QSpinBox>
+#include <QStandardItemModel>
+#include <QStandardPaths>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+// ---- bills
+
+Event *weeklyBill(const QString &name, QDate dueOn, qint32 endMode = Event::EndNever, QDate endDate = QDate())
+{
+    auto *event = new Event;
+    event->name = name;
+    event->schedule = Event::ScheduleWeekly;
+    event->weekdays[std::size_t(dueOn.dayOfWeek() - 1)] = true;
+    event->endMode = endMode;
+    event->endDate = endDate.isValid() ? endDate : dueOn;
+    event->notify = true;
+    event->notifyDays = 3;
+    return event;
+}
+
+void writeBills(const QString &path, EventList bills)
+{
+    QVERIFY(saveEvents(bills, path));
+    qDeleteAll(bills);
+}
+
+QStringList namesIn(const QString &path)
+{
+    const EventList bills = loadEvents(path);
+    QStringList names;
+    for (const Event *event : bills)
+        names << event->name;
+    qDeleteAll(bills);
+    return names;
+}
+
+// ---- modal boxes
+
+// Answers the next modal message box with the button of the given text (or
+// the standard button) once it shows, and keeps its text.
+struct BoxAnswer
+{
+    QString text;
+    QString title;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    bool seen = false;
+};
+
+std::shared_ptr<BoxAnswer> answerBox(QMessageBox::StandardButton button, const QString &buttonText = QString())
+{
+    auto answer = std::make_shared<BoxAnswer>();
+    auto *timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, answer, button, buttonText] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        answer->seen = true;
+        answer->text = box->text();
+        answer->title = box->windowTitle();
+        answer->icon = box->icon();
+        QAbstractButton *target = nullptr;
+        for (QAbstractButton *candidate : box->buttons()) {
+            if (!buttonText.isEmpty() ? candidate->text() == buttonText : box->standardButton(candidate) == button)
+                target = candidate;
+        }
+        if (target)
+            target->click();
+        else
+            box->reject();
+        timer->stop();
+        timer->deleteLater();
+    });
+    timer->start();
+    return answer;
+}
+
+// Picks the file in the next file dialog. A message box the dialog raises
+// itself (a file it cannot find) is answered and its text kept.
+std::shared_ptr<QString> answerFileDialog(const QString &path)
+{
+    auto complaint = std::make_shared<QString>();
+    auto accepted = std::make_shared<bool>(false);
+    auto *timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, path, complaint, accepted] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+            *complaint = QStringLiteral("box: ") + box->text();
+            box->reject();
+        } else if (auto *dialog = qobject_cast<QFileDialog *>(modal)) {
+            if (!*accepted) {
+                // Typed into the name field, as a user would.
+                if (auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+                    name->setText(path);
+                QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+                *accepted = true;
+            } else if (!complaint->isEmpty()) {
+                dialog->reject();
+            }
+        } else if (*accepted) {
+            timer->stop();
+            timer->deleteLater();
+        }
+    });
+    timer->start();
+    return complaint;
+}
+
+} // namespace
+
+class tst_MainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void slotTable();
+    void firstStart();
+    void sortOrderKeptAcrossRestart();
+    void rowTexts();
+    void removeScatteredRows();
+    void removeAnsweredNo();
+    void importSkipsListedNames();
+    void exportThenImportIntoEmptyList();
+    void importAndExportThroughDialogs();
+    void importUnreadableFile();
+    void exportUnwritableFile();
+    void closeWhenDataFileCannotBeWritten();
+    void closeWritesRemainingBills();
+    void validationMessages_data();
+    void validationMessages();
+    void timesEndDateAndReopen();
+    void singularSavedWithAlways();
+    void editClearsReminderState();
+    void notifyBox();
+    void editAndViewNeedCurrentBill();
+    void detailsLines_data();
+    void detailsLines();
+
+private:
+    std::unique_ptr<MainWindow> openWindow();
+    template<typename T>
+    T *child(const char *name) const
+    {
+        T *widget = window->findChild<T *>(QLatin1String(name));
+        if (!widget)
+            qFatal("no child %s", name);
+        return widget;
+    }
+    void click(const char *buttonName);
+    [[nodiscard]] int rowOf(const QString &name) const;
+    [[nodiscard]] QStandardItemModel *billModel() const;
+    [[nodiscard]] QStringList listedNames() const;
+    void selectRows(const QList<int> &rows);
+    void setChecked(const char *listView, const QList<int> &rows);
+    [[nodiscard]] bool lineShown(const char *label) const;
+
+    std::unique_ptr<MainWindow> window;
+    QDate today;
+};
+
+void tst_MainWindow::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QCoreApplication::setOrganizationName(QStringLiteral("Tervona"));
+    // A data folder of its own, apart from other tests of the program.
+    QCoreApplication::setApplicationName(QStringLiteral("Payvane-tst_mainwindow"));
+    QVERIFY(eventsFilePath().contains(QLatin1String(".qttest")));
+    QVERIFY(QSettings(QStringLiteral("Tervona"), QStringLiteral("Payvane")).fileName().contains(QLatin1String(".qttest")));
+}
+
+void tst_MainWindow::init()
+{
+    today = QDate::currentDate();
+    QDir(QFileInfo(eventsFilePath()).absolutePath()).removeRecursively();
+    QSettings settings(QStringLiteral("Tervona"), QStringLiteral("Payvane"));
+    settings.remove(QStringLiteral("geometryMainWindow"));
+    settings.remove(QStringLiteral("sortOrder"));
+    settings.remove(QStringLiteral("sortSection"));
+}
+
+void tst_MainWindow::cleanup()
+{
+    window.reset();
+    QDir(QFileInfo(eventsFilePath()).absolutePath()).removeRecursively();
+}
+
+std::unique_ptr<MainWindow> tst_MainWindow::openWindow()
+{
+    auto opened = std::make_unique<MainWindow>();
+    opened->show();
+    if (!QTest::qWaitForWindowExposed(opened.get()))
+        qWarning("window not exposed");
+    return opened;
+}
+
+void tst_MainWindow::click(const char *buttonName)
+{
+    child<QAbstractButton>(buttonName)->click();
+}
+
+QStandardItemModel *tst_MainWindow::billModel() const
+{
+    return qobject_cast<QStandardItemModel *>(child<QTreeView>("eventTreeView")->model());
+}
+
+int tst_MainWindow::rowOf(const QString &name) const
+{
+    for (int row = 0; row < billModel()->rowCount(); ++row) {
+        if (window->eventAtRow(row)->name == name)
+            return row;
+    }
+    return -1;
+}
+
+QStringList tst_MainWindow::listedNames() const
+{
+    QStringList names;
+    for (int row = 0; row < billModel()->rowCount(); ++row)
+        names << window->eventAtRow(row)->name;
+    return names;
+}
+
+void tst_MainWindow::selectRows(const QList<int> &rows)
+{
+    auto *tree = child<QTreeView>("eventTreeView");
+    tree->selectionModel()->clearSelection();
+    for (int row : rows)
+        tree->selectionModel()->select(billModel()->index(row, 0),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    if (!rows.isEmpty())
+        tree->selectionModel()->setCurrentIndex(billModel()->index(rows.first(), 0), QItemSelectionModel::NoUpdate);
+}
+
+void tst_MainWindow::setChecked(const char *listView, const QList<int> &rows)
+{
+    auto *model = qobject_cast<QStandardItemModel *>(child<QAbstractItemView>(listView)->model());
+    for (int row : rows)
+        model->item(row)->setCheckState(Qt::Checked);
+}
+
+bool tst_MainWindow::lineShown(const char *label) const
+{
+    const QLabel *widget = child<QLabel>(label);
+    return widget->isVisibleTo(window.get()) && widget->maximumHeight() > 1;
+}
+
+// ---- start and close
+
+void tst_MainWindow::slotTable()
+{
+    // The form connects these by name; a renamed slot would silently do nothing.
+    const QMetaObject &meta = MainWindow::staticMetaObject;
+    QCOMPARE(meta.className(), "MainWindow");
+    QCOMPARE(meta.superClass(), &QMainWindow::staticMetaObject);
+    QStringList signatures;
+    for (int i = meta.methodOffset(); i < meta.methodCount(); ++i) {
+        const QMetaMethod method = meta.method(i);
+        QCOMPARE(method.methodType(), QMetaMethod::Slot);
+        QCOMPARE(method.access(), QMetaMethod::Private);
+        signatures << QString::fromLatin1(method.methodSignature());
+    }
+    QCOMPARE(signatures, (QStringList{"on_viewOKButton_clicked()", "on_settingOKButton_clicked()",
+                                 "on_settingsCancelButton_clicked()", "on_settingsButton_clicked()",
+                                 "on_viewButton_clicked()", "on_exportButton_clicked()", "on_importButton_clicked()",
+                                 "on_notifyCheckBox_stateChanged(int)", "on_repeatingRadioButton_toggled(bool)",
+                                 "on_singularRadioButton_toggled(bool)", "on_saveButton_clicked()",
+                                 "on_cancelButton_clicked()", "on_removeButton_clicked()", "on_editButton_clicked()",
+                                 "on_addButton_clicked()", "on_updatePushButton_clicked()"}));
+    QCOMPARE(meta.method(meta.methodOffset() + 8).parameterNames(), QList<QByteArray>{"checked"});
+    QCOMPARE(meta.method(meta.methodOffset() + 7).parameterNames(), QList<QByteArray>{QByteArray()});
+}
+
+void tst_MainWindow::firstStart()
+{
+    window = openWindow();
+    QCOMPARE(window->size(), QSize(639, 654));
+    const QHeaderView *header = child<QTreeView>("eventTreeView")->header();
+    QCOMPARE(header->sortIndicatorSection(), 0);
+    QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
+    QCOMPARE(billModel()->rowCount(), 0);
+    QCOMPARE(billModel()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Due Date"));
+    QCOMPARE(billModel()->headerData(3, Qt::Horizontal).toString(), QStringLiteral("Data"));
+    QVERIFY(child<QTreeView>("eventTreeView")->isColumnHidden(3));
+
+    auto *pages = child<QTabWidget>("tabWidget");
+    QCOMPARE(pages->currentIndex(), 0);
+    // The page tabs take no room; the repetition tabs do.
+    QVERIFY(pages->tabBar()->height() <= 1);
+    auto *repeating = child<QTabWidget>("repeatingTabWidget");
+    pages->setCurrentIndex(1);
+    QTRY_VERIFY(repeating->tabBar()->isVisible());
+    QVERIFY(repeating->tabBar()->height() >= 16);
+    QVERIFY(pages->tabBar()->height() <= 1);
+    // Composition is off here: the opaque colours apply.
+    QVERIFY(child<QWidget>("centralWidget")->styleSheet().contains(
+        QLatin1String("QWidget#editTab {background-color: rgb(214,221,239);} ")));
+
+    // Closing the empty list writes an empty bill file.
+    QVERIFY(window->close());
+    QFile file(eventsFilePath());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray(4, '\0'));
+}
+
+void tst_MainWindow::sortOrderKeptAcrossRestart()
+{
+    writeBills(eventsFilePath(), {weeklyBill(QStringLiteral("b"), today), weeklyBill(QStringLiteral("a"), today.addDays(1)),
+                                  weeklyBill(QStringLiteral("c"), today.addDays(2))});
+    window = openWindow();
+    QCOMPARE(listedNames(), (QStringList{"b", "a", "c"})); // by due date
+    child<QTreeView>("eventTreeView")->sortByColumn(2, Qt::DescendingOrder);
+    QCOMPARE(listedNames(), (QStringList{"c", "b", "a"}));
+    QVERIFY(window->close());
+    window.reset();
+    // The file keeps the order shown.
+    QCOMPARE(namesIn(eventsFilePath()), (QStringList{"c", "b", "a"}));
+
+    window = openWindow();
+    const QHeaderView *header = child<QTreeView>("eventTreeView")->header();
+    QCOMPARE(header->sortIndicatorSection(), 2);
+    QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
+    QCOMPARE(listedNames(), (QStringList{"c", "b", "a"}));
+}
+
+void tst_MainWindow::rowTexts()
+{
+    const QDate lastMonday = today.addDays(-(today.dayOfWeek() - 1) - 7);
+    writeBills(eventsFilePath(),
+               {weeklyBill(QStringLiteral("Endless"), today),
+                weeklyBill(QStringLiteral("Ended"), lastMonday, Event::EndOnDate, lastMonday),
+                // Due tomorrow and never again: exactly one date left.
+                weeklyBill(QStringLiteral("Last"), today.addDays(1), Event::EndAfterTimes, today.addDays(1))});
+    window = openWindow();
+    QStandardItemModel *model = billModel();
+
+    const int endless = rowOf(QStringLiteral("Endless"));
+    QCOMPARE(model->item(endless, 0)->data(Qt::DisplayRole).toDate(), today);
+    QCOMPARE(model->item(endless, 1)->data(Qt::DisplayRole), QVariant(0));
+    QCOMPARE(model->item(endless, 2)->text(), QStringLiteral("Endless"));
+
+    const int ended = rowOf(QStringLiteral("Ended"));
+    QCOMPARE(model->item(ended, 0)->data(Qt::DisplayRole).toDate(), lastMonday);
+    QCOMPARE(model->item(ended, 1)->data(Qt::DisplayRole), QVariant(QStringLiteral("N/A")));
+    QCOMPARE(model->item(ended, 2)->text(),
+             QStringLiteral("Ended - Due 0 more times, ending on ") + longDateText(lastMonday));
+
+    const int last = rowOf(QStringLiteral("Last"));
+    QCOMPARE(model->item(last, 0)->data(Qt::DisplayRole).toDate(), today.addDays(1));
+    QCOMPARE(model->item(last, 1)->data(Qt::DisplayRole), QVariant(1));
+    QCOMPARE(model->item(last, 2)->text(),
+             QStringLiteral("Last - Due 1 more time, ending on ") + longDateText(today.addDays(1)));
+    // Sorted by due date, ascending.
+    QCOMPARE(listedNames(), (QStringList{"Ended", "Endless", "Last"}));
+}
+
+// ---- removal
+
+void tst_MainWindow::removeScatteredRows()
+{
+    EventList bills;
+    for (int i = 0; i < 7; ++i)
+        bills << weeklyBill(QStringLiteral("bill %1").arg(i), today.addDays(i));
+    writeBills(eventsFilePath(), bills);
+    window = openWindow();
+    QCOMPARE(listedNames().size(), 7);
+
+    const auto nothing = answerBox(QMessageBox::Ok);
+    selectRows({});
+    click("removeButton");
+    QVERIFY(nothing->seen);
+    QCOMPARE(nothing->title, QStringLiteral("Select Bill"));
+    QCOMPARE(nothing->text, QStringLiteral("Please select a bill to remove."));
+
+    selectRows({5, 1, 3});
+    const auto confirm = answerBox(QMessageBox::Yes);
+    click("removeButton");
+    QVERIFY(confirm->seen);
+    QCOMPARE(confirm->title, QStringLiteral("Confirm Removal"));
+    QCOMPARE(confirm->icon, QMessageBox::Question);
+    QCOMPARE(confirm->text, QStringLiteral("Are you sure you wish to permanently remove these bills?"));
+    QCOMPARE(listedNames(), (QStringList{"bill 0", "bill 2", "bill 4", "bill 6"}));
+
+    selectRows({3});
+    const auto single = answerBox(QMessageBox::Yes);
+    click("removeButton");
+    QCOMPARE(single->text, QStringLiteral("Are you sure you wish to permanently remove this bill?"));
+    QCOMPARE(listedNames(), (QStringList{"bill 0", "bill 2", "bill 4"}));
+
+    QVERIFY(window->close());
+    QCOMPARE(namesIn(eventsFilePath()), (QStringList{"bill 0", "bill 2", "bill 4"}));
+}
+
+void tst_MainWindow::removeAnsweredNo()
+{
+    writeBills(eventsFilePath(), {weeklyBill(QStringLiteral("a"), today), weeklyBill(QStringLiteral("b"), today.addDays(1))});
+    window = openWindow();
+    selectRows({0});
+    const auto answer = answerBox(QMessageBox::No);
+    click("removeButton");
+    QVERIFY(answer->seen);
+    QCOMPARE(listedNames(), (QStringList{"a", "b"}));
+}
+
+// ---- import and export
+
+void tst_MainWindow::importSkipsListedNames()
+{
+    QTemporaryDir folder;
+    const QString file = folder.filePath(QStringLiteral("bills.evt"));
+    writeBills(file, {weeklyBill(QStringLiteral("gas"), today.addDays(3)), weeklyBill(QStringLiteral("water"), today.addDays(1))});
+    const QString twins = folder.filePath(QStringLiteral("twins.evt"));
+    writeBills(twins, {weeklyBill(QStringLiteral("phone"), today.addDays(2)), weeklyBill(QStringLiteral("phone"), today.addDays(4))});
+    writeBills(eventsFilePath(), {weeklyBill(QStringLiteral("rent"), today)});
+    window = openWindow();
+    auto *tree = child<QTreeView>("eventTreeView");
+    tree->sortByColumn(2, Qt::AscendingOrder);
+
+    QCOMPARE(window->importBills(file), 2);
+    QCOMPARE(listedNames(), (QStringList{"gas", "rent", "water"})); // sorted as before
+    QCOMPARE(window->importBills(file), 0);
+    QCOMPARE(listedNames().size(), 3);
+
+    // A removed name counts 0 and comes back.
+    selectRows({rowOf(QStringLiteral("water"))});
+    answerBox(QMessageBox::Yes);
+    click("removeButton");
+    QCOMPARE(listedNames(), (QStringList{"gas", "rent"}));
+    QCOMPARE(window->importBills(file), 1);
+    QCOMPARE(listedNames(), (QStringList{"gas", "rent", "water"}));
+
+    // Of two new bills with one name only the first is taken.
+    QCOMPARE(window->importBills(twins), 1);
+    const Event *phone = window->eventAtRow(rowOf(QStringLiteral("phone")));
+    QCOMPARE(nextOccurrence(*phone, today), today.addDays(2));
+    QCOMPARE(listedNames().size(), 4);
+}
+
+void tst_MainWindow::exportThenImportIntoEmptyList()
+{
+    Event *monthly = weeklyBill(QStringLiteral("monthly"), today);
+    monthly->schedule = Event::ScheduleMonthly;
+    monthly->byDay = true;
+    monthly->ordinal = 12;
+    writeBills(eventsFilePath(), {weeklyBill(QStringLiteral("weekly"), today, Event::EndOnDate, today.addDays(30)), monthly});
+    QTemporaryDir folder;
+    const QString exported = folder.filePath(QStringLiteral("sub/out.evt"));
+    window = openWindow();
+    QVERIFY(window->exportBills(exported));
+    QFile original(eventsFilePath());
+    QVERIFY(original.open(QIODevice::ReadOnly));
+    const QByteArray before = original.readAll();
+    window.reset();
+
+    QFile::remove(eventsFilePath());
+    window = openWindow();
+    QCOMPARE(billModel()->rowCount(), 0);
+    QCOMPARE(window->importBills(exported), 2);
+    QVERIFY(window->close());
+    window.reset();
+    // The same bills, byte for byte (the order follows the same sort).
+    QFile after(eventsFilePath());
+    QVERIFY(after.open(QIODevice::ReadOnly));
+    QCOMPARE(after.readAll(), before);
+}
+
+void tst_MainWindow::importAndExportThroughDialogs()
+{
+    writeBills(eventsFilePath(), {weeklyBill(QStringLiteral("one"), today)});
+    QTemporaryDir folder;
+    const QString exported = folder.filePath(QStringLiteral("chosen.evt"));
+    window = openWindow();
+    answerFileDialog(exported);
+    click("exportButton");
+    QCOMPARE(namesIn(exported), QStringList{"one"});
+
+    const QString other = folder.filePath(QStringLiteral("other.evt"));
+    writeBills(other, {weeklyBill(QStringLiteral("two"), today)});
+    const auto complaint = answerFileDialog(other);
+    click("importButton");
+    QCOMPARE(*complaint, QString());
+    QCOMPARE(listedNames().size(), 2);
+}
+
+void tst_MainWindow::importUnreadableFile()
+{
+    writeBills(eventsFilePath(), {weeklyBill(QStringLiteral("one"), today)});
+    window = openWindow();
+    const QString missing = QDir::temp().filePath(QStringLiteral("payvane-no-such-file.evt"));
+    const auto answer = answerBox(QMessageBox::Ok);
+    QCOMPARE(window->importBills(missing), -1);
+    QVERIFY(answer->seen);
+    QCOMPARE(answer->icon, QMessageBox::Warning);
+    QVERIFY(answer->text.contains(QDir::toNativeSeparators(missing)));
+    QCOMPARE(listedNames(), QStringList{"one"});
+}
+
+void tst_MainWindow::exportUnwritableFile()
+{
+    window = openWindow();
+    QTemporaryDir folder;
+    const QString target = folder.filePath(QStringLiteral("taken"));
+    QVERIFY(QDir().mkpath(target)); // a folder where the file should go
+    const auto answer = answerBox(QMessageBox::Ok);
+    QVERIFY(!window->exportBills(target));
+    QVERIFY(answer->seen);
+    QCOMPARE(answer->icon, QMessageBox::Warning);
+    QCOMPARE(answer->title, QStringLiteral("Export Bills"));
+    QVERIFY(answer->text.contains(QDir::toNativeSeparators(target)));
+}
+
+void tst_MainWindow::closeWhenDataFileCannotBeWritten()
+{
+    window = openWindow();
+    QVERIFY(QDir().mkpath(eventsFilePath())); // the data file's place is taken
+    const auto stay = answerBox(QMessageBox::NoButton, QStringLiteral("Stay Open"));
+    QVERIFY(!window->close());
+    QVERIFY(stay->seen);
+    QVERIFY(stay->text.contains(QDir::toNativeSeparators(eventsFilePath())));
+    QVERIFY(window->isVisible());
+
+    const auto leave = answerBox(QMessageBox::NoButton, QStringLiteral("Close Anyway"));
+    QVERIFY(window->close());
+    QVERIFY(leave->seen);
+    QVERIFY(!window->isVisible());
+}
+
+void tst_MainWindow::closeWritesRemainingBills()
+{
+    writeBills(eventsFilePath(), {weeklyBill(QStringLiteral("keep"), today), weeklyBill(QStringLiteral("drop"), today.addDays(1))});
+    window = openWindow();
+    window->removeBillRow(rowOf(QStringLiteral("drop")));
+    QVERIFY(window->close());
+    QCOMPARE(namesIn(eventsFilePath()), QStringList{"keep"});
+}
+
+// ---- the editor
+
+void tst_MainWindow::validationMessages_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<int>("ordinal");
+    QTest::addColumn<QList<int>>("rows");       // checked rows of the tab's first list
+    QTest::addColumn<QList<int>>("monthRows");  // checked rows of the yearly month list
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("focus");
+
+    QTest::newRow("no description") << QString() << 1 << 6 << QList<int>{2} << QList<int>{}
+                                    << QStringLiteral("Please enter a description of the bill.") << QStringLiteral("eventName");
+    QTest::newRow("weekly nothing") << QStringLiteral("x") << 0 << 1 << QList<int>{} << QList<int>{}
+                                    << QStringLiteral("Please select a reminder schedule.") << QStringLiteral("saveButton");
+    QTest::newRow("monthly 6th Tuesday") << QStringLiteral("x") << 1 << 6 << QList<int>{2} << QList<int>{}
+                                         << QStringLiteral("You cannot select a monthly repetition period greater than 5 week days.")
+                                         << QStringLiteral("monthlySpinBox");
+    QTest::newRow("yearly 6th Monday of March")
+        << QStringLiteral("x") << 2 << 6 << QList<int>{1} << QList<int>{3}
+        << QStringLiteral("You cannot select a yearly repetition period greater than 5 weeks for a specific month.")
+        << QStringLiteral("yearlySpinBox");
+    QTest::newRow("yearly day 32 of March")
+        << QStringLiteral("x") << 2 << 32 << QList<int>{0} << QList<int>{3}
+        << QStringLiteral("You cannot select a yearly repetition period greater than 31 days for a specific month.")
+        << QStringLiteral("yearlySpinBox");
+    QTest::newRow("yearly 53rd Monday of the year")
+        << QStringLiteral("x") << 2 << 53 << QList<int>{1} << QList<int>{0}
+        << QStringLiteral("You cannot select a yearly repetition period greater than 52 weeks.") << QStringLiteral("yearlySpinBox");
+    QTest::newRow("yearly day without year or month")
+        << QStringLiteral("x") << 2 << 3 << QList<int>{0} << QList<int>{}
+        << QStringLiteral("Please select a reminder schedule.") << QStringLiteral("saveButton");
+}
+
+void tst_MainWindow::validationMessages()
+{
+    QFETCH(QString, name);
+    QFETCH(int, tab);
+    QFETCH(int, ordinal);
+    QFETCH(QList<int>, rows);
+    QFETCH(QList<int>, monthRows);
+    QFETCH(QString, message);
+    QFETCH(QString, focus);
+
+    window = openWindow();
+    QApplication::setActiveWindow(window.get());
+    click("addButton");
+    QCOMPARE(child<QTabWidget>("tabWidget")->currentIndex(), 1);
+    child<QLineEdit>("eventName")->setText(name);
+    child<QTabWidget>("repeatingTabWidget")->setCurrentIndex(tab);
+    const char *const lists[] = {"weeklyListView", "monthlyListView", "yearlyListView"};
+    setChecked(lists[tab], rows);
+    setChecked("yearlyMonthListView", monthRows);
+    child<QSpinBox>("monthlySpinBox")->setValue(ordinal);
+    child<QSpinBox>("yearlySpinBox")->setValue(ordinal);
+    // Focus starts on the save button, as if it was clicked with the mouse.
+    child<QWidget>("saveButton")->setFocus();
+
+    const auto answer = answerBox(QMessageBox::Ok);
+    click("saveButton");
+    QVERIFY(answer->seen);
+    QCOMPARE(answer->title, QStringLiteral("Enter Details"));
+    QCOMPARE(answer->icon, QMessageBox::Information);
+    QCOMPARE(answer->text, message);
+    QVERIFY(window->focusWidget());
+    QCOMPARE(window->focusWidget()->objectName(), focus);
+    QCOMPARE(child<QTabWidget>("tabWidget")->currentIndex(), 1); // stays, nothing stored
+    QCOMPARE(billModel()->rowCount(), 0);
+    QCOMPARE(child<QLineEdit>("eventName")->text(), name); // the input is kept
+}
+
+void tst_MainWindow::timesEndDateAndReopen()
+{
+    window = openWindow();
+    click("addButton");
+    child<QLineEdit>("eventName")->setText(QStringLiteral("Lessons"));
+    const QDate tomorrow = today.addDays(1);
+    setChecked("weeklyListView", {tomorrow.dayOfWeek() - 1});
+    child<QRadioButton>("timesRadioButton")->setChecked(true);
+    child<QSpinBox>("timesSpinBox")->setValue(3);
+    click("saveButton");
+    QCOMPARE(child<QTabWidget>("tabWidget")->currentIndex(), 0);
+
+    const Event *saved = window->eventAtRow(0);
+    QCOMPARE(saved->endMode, qint32(Event::EndAfterTimes));
+    QCOMPARE(saved->endDate, tomorrow.addDays(14)); // tomorrow, a week later, two weeks later
+    QCOMPARE(billModel()->item(0, 2)->text(),
+             QStringLiteral("Lessons - Due 3 more times, ending on ") + longDateText(tomorrow.addDays(14)));
+
+    child<QTreeView>("eventTreeView")->setCurrentIndex(billModel()->index(0, 0));
+    click("editButton");
+    QVERIFY(child<QRadioButton>("timesRadioButton")->isChecked());
+    QCOMPARE(child<QSpinBox>("timesSpinBox")->value(), 3);
+    QCOMPARE(child<QDateEdit>("untilDateEdit")->date(), tomorrow.addDays(14));
+    QCOMPARE(child<QTabWidget>("repeatingTabWidget")->currentIndex(), 0);
+    QVERIFY(!child<QTabWidget>("tabWidget")->property("addMode").toBool());
+
+    // Saving the edit replaces the row rather than adding one.
+    child<QLineEdit>("eventName")->setText(QStringLiteral("Piano lessons"));
+    click("saveButton");
+    QCOMPARE(listedNames(), QStringList{"Piano lessons"});
+}
+
+void tst_MainWindow::singularSavedWithAlways()
+{
+    window = openWindow();
+    click("addButton");
+    child<QLineEdit>("eventName")->setText(QStringLiteral("Passport"));
+    child<QRadioButton>("singularRadioButton")->setChecked(true);
+    QVERIFY(child<QDateEdit>("eventDate")->isEnabled());
+    QVERIFY(!child<QTabWidget>("repeatingTabWidget")->isEnabled());
+    const QDate date = today.addDays(30);
+    child<QDateEdit>("eventDate")->setDate(date);
+    QVERIFY(child<QRadioButton>("alwaysRadioButton")->isChecked());
+    click("saveButton");
+
+    const Event *saved = window->eventAtRow(0);
+    QCOMPARE(saved->schedule, qint32(Event::ScheduleSingular));
+    QCOMPARE(saved->endMode, qint32(Event::EndAfterTimes));
+    QCOMPARE(saved->eventDate, date);
+    QCOMPARE(saved->endDate, date);
+    QCOMPARE(billModel()->item(0, 1)->data(Qt::DisplayRole), QVariant(30));
+
+    // "times" with 0 must not end a future one-off bill today.
+    click("addButton");
+    child<QLineEdit>("eventName")->setText(QStringLiteral("Visa"));
+    child<QRadioButton>("singularRadioButton")->setChecked(true);
+    child<QDateEdit>("eventDate")->setDate(date);
+    child<QRadioButton>("timesRadioButton")->setChecked(true);
+    child<QSpinBox>("timesSpinBox")->setValue(0);
+    click("saveButton");
+    QCOMPARE(window->eventAtRow(rowOf(QStringLiteral("Visa")))->endDate, date);
+
+    child<QTreeView>("eventTreeView")->setCurrentIndex(billModel()->index(rowOf(QStringLiteral("Passport")), 0));
+    click("editButton");
+    QVERIFY(child<QRadioButton>("timesRadioButton")->isChecked());
+    QVERIFY(child<QRadioButton>("singularRadioButton")->isChecked());
+    QCOMPARE(child<QSpinBox>("timesSpinBox")->value(), 1);
+    QCOMPARE(child<QDateEdit>("eventDate")->date(), date);
+}
+
+void tst_MainWindow::editClearsReminderState()
+{
+    Event *postponed = weeklyBill(QStringLiteral("Power"), today);
+    postponed->lastNotified = today.addDays(-20);
+    postponed->notifyAgainDays = 5;
+    writeBills(eventsFilePath(), {postponed});
+    window = openWindow();
+    child<QTreeView>("eventTreeView")->setCurrentIndex(billModel()->index(0, 0));
+    click("editButton");
+    click("saveButton");
+    const Event *saved = window->eventAtRow(0);
+    QCOMPARE(saved->name, QStringLiteral("Power"));
+    QCOMPARE(saved->lastNotified, today.addDays(-1));
+    QCOMPARE(saved->notifyAgainDays, 0);
+    QCOMPARE(saved->notifyDays, 3);
+    QVERIFY(saved->notify);
+}
+
+void tst_MainWindow::notifyBox()
+{
+    Event *quiet = weeklyBill(QStringLiteral("Quiet"), today);
+    quiet->notify = false;
+    quiet->notifyDays = 7;
+    writeBills(eventsFilePath(), {quiet});
+    window = openWindow();
+    click("addButton");
+    auto *spin = child<QSpinBox>("notifyMaxSpinBox");
+    QVERIFY(spin->isEnabled());
+    QCOMPARE(spin->value(), 10);
+    child<QCheckBox>("notifyCheckBox")->setChecked(false);
+    QVERIFY(!spin->isEnabled());
+    click("cancelButton");
+    QCOMPARE(child<QTabWidget>("tabWidget")->currentIndex(), 0);
+    QCOMPARE(billModel()->rowCount(), 1);
+
+    child<QTreeView>("eventTreeView")->setCurrentIndex(billModel()->index(0, 0));
+    click("editButton");
+    QVERIFY(!child<QCheckBox>("notifyCheckBox")->isChecked());
+    QCOMPARE(spin->value(), 0);
+    QVERIFY(!spin->isEnabled());
+}
+
+void tst_MainWindow::editAndViewNeedCurrentBill()
+{
+    writeBills(eventsFilePath(), {weeklyBill(QStringLiteral("one"), today)});
+    window = openWindow();
+    child<QTreeView>("eventTreeView")->setCurrentIndex(QModelIndex());
+    const auto edit = answerBox(QMessageBox::Ok);
+    click("editButton");
+    QCOMPARE(edit->title, QStringLiteral("Select Bill"));
+    QCOMPARE(edit->text, QStringLiteral("Please select a bill to edit."));
+    const auto view = answerBox(QMessageBox::Ok);
+    click("viewButton");
+    QCOMPARE(view->text, QStringLiteral("Please select a bill to view."));
+    QCOMPARE(child<QTabWidget>("tabWidget")->currentIndex(), 0);
+
+    child<QTreeView>("eventTreeView")->setCurrentIndex(billModel()->index(0, 0));
+    click("viewButton");
+    QCOMPARE(child<QTabWidget>("tabWidget")->currentIndex(), 2);
+    QCOMPARE(child<QLabel>("eventNameLabel")->text(), QStringLiteral("one"));
+    click("viewOKButton");
+    QCOMPARE(child<QTabWidget>("tabWidget")->currentIndex(), 0);
+}
+
+// ---- the details page
+
+void tst_MainWindow::detailsLines_data()
+{
+    QTest::addColumn<Event>("event");
+    QTest::addColumn<QStringList>("shown");          // labels that must show
+    QTest::addColumn<QStringList>("hidden");         // labels that must not
+    QTest::addColumn<QHash<QString, QString>>("texts");
+
+    today = QDate::currentDate();
+    const QStringList occurrence{"occuredLabelA", "occuredLabel", "occuredLabelB", "occuredLabelTimes", "occuredLabelC", "occuredLabelEnd"};
+    const QStringList nextDate{"nextDateLabelA", "nextDateLabel", "nextDateLabelB", "nextCountLabel", "nextDateLabelC"};
+    const QStringList notify{"notifyLabelA", "notifedLabel", "notifedLabelB"};
+    const QStringList singularLine{"eventDateLabelA", "eventDateLabel"};
+    const QStringList weeklyLine{"weeklyLabelA", "weeklyLabel"};
+    const QStringList monthlyLine{"monthlyLabelA", "monthlyCountLabel", "monthlyPeriodLabel", "monthlyLabelB"};
+    const QStringList yearlyLine{"yearlyLabelA", "yearlyCountLabel", "yearlyPeriodLabel", "yearlyLabelB", "yearlyMonthLabel"};
+
+    std::unique_ptr<Event> endless(weeklyBill(QStringLiteral("Endless"), today));
+    endless->weekdays[0] = true;
+    endless->weekdays[2] = true;
+    endless->notifyDays = 1;
+    QTest::newRow("endless weekly, due today")
+        << *endless
+        << (nextDate + weeklyLine + notify + QStringList{"repeatLabelA", "repeatLabel"})
+        << (occurrence + singularLine + monthlyLine + yearlyLine + QStringList{"noNotifyLabel", "showOnceLabel"})
+        << QHash<QString, QString>{{"nextCountLabel", "0"}, {"nextDateLabel", longDateText(today)},
+                                   {"scheduleLabel", "repeating."}, {"repeatLabel", "weekly."},
+                                   {"notifedLabel", "1"}, {"notifedLabelB", " day before the bill."}};
+
+    Event passed;
+    passed.name = QStringLiteral("Passed");
+    passed.schedule = Event::ScheduleSingular;
+    passed.endMode = Event::EndAfterTimes;
+    passed.eventDate = passed.endDate = today.addDays(-3);
+    passed.showOnce = true;
+    QTest::newRow("singular, passed, no reminders")
+        << passed << (occurrence + singularLine + QStringList{"noNotifyLabel", "showOnceLabel"})
+        << (nextDate + notify + weeklyLine + monthlyLine + yearlyLine + QStringList{"repeatLabelA", "repeatLabel"})
+        << QHash<QString, QString>{{"occuredLabel", "0"}, {"occuredLabelTimes", "times"},
+                                   {"occuredLabelEnd", longDateText(passed.endDate)}, {"scheduleLabel", "singular."},
+                                   {"eventDateLabel", longDateText(passed.eventDate)}};
+
+    std::unique_ptr<Event> monthly(weeklyBill(QStringLiteral("Monthly"), today, Event::EndOnDate, today.addDays(400)));
+    monthly->schedule = Event::ScheduleMonthly;
+    monthly->weekdays = {};
+    monthly->weekdays[1] = true;
+    monthly->byDay = true;
+    monthly->ordinal = 3;
+    monthly->notifyDays = 0;
+    QTest::newRow("monthly 3rd day and Tuesday, until a date")
+        << *monthly << (occurrence + nextDate + monthlyLine + notify)
+        << (weeklyLine + yearlyLine + singularLine + QStringList{"noNotifyLabel"})
+        << QHash<QString, QString>{{"monthlyCountLabel", "3rd "}, {"monthlyPeriodLabel", "Day, Tuesday"},
+                                   {"repeatLabel", "monthly."}, {"occuredLabelEnd", longDateText(today.addDays(400))},
+                                   {"notifedLabelB", " days before the bill."}};
+
+    std::unique_ptr<Event> yearly(weeklyBill(QStringLiteral("Yearly"), today));
+    yearly->schedule = Event::ScheduleYearly;
+    yearly->weekdays = {};
+    yearly->byDay = true;
+    yearly->byYear = true;
+    yearly->months[2] = true;
+    yearly->ordinal = 1;
+    QTest::newRow("yearly day 1 of the year and March")
+        << *yearly << (yearlyLine + nextDate) << (weeklyLine + monthlyLine + occurrence)
+        << QHash<QString, QString>{{"yearlyCountLabel", "1st "}, {"yearlyPeriodLabel", "Day"},
+                                   {"yearlyMonthLabel", "the Year, March"}, {"repeatLabel", "yearly."}};
+
+    std::unique_ptr<Event> unknown(weeklyBill(QStringLiteral("Odd"), today));
+    unknown->schedule = 7;
+    QTest::newRow("unknown schedule")
+        << *unknown << QStringList{"repeatLabelA"}
+        << (nextDate + weeklyLine + monthlyLine + yearlyLine + singularLine + QStringList{"repeatLabel"})
+        << QHash<QString, QString>{{"scheduleLabel", "repeating."}};
+
+    std::unique_ptr<Event> once(weeklyBill(QStringLiteral("Once more"), today.addDays(1), Event::EndAfterTimes, today.addDays(1)));
+    QTest::newRow("one time left")
+        << *once << occurrence << QStringList{}
+        << QHash<QString, QString>{{"occuredLabel", "1"}, {"occuredLabelTimes", "time"}, {"nextCountLabel", "1"}};
+}
+
+void tst_MainWindow::detailsLines()
+{
+    QFETCH(Event, event);
+    QFETCH(QStringList, shown);
+    QFETCH(QStringList, hidden);
+    using Texts = QHash<QString, QString>;
+    QFETCH(Texts, texts);
+
+    window = openWindow();
+    // Fill from a bill that shows every line first: nothing of it may remain.
+    Event everything;
+    everything.name = QStringLiteral("Everything");
+    everything.schedule = Event::ScheduleYearly;
+    everything.endMode = Event::EndOnDate;
+    everything.endDate = today.addDays(900);
+    everything.byDay = everything.byYear = true;
+    everything.notify = everything.showOnce = true;
+    window->showBillDetails(everything);
+    window->showBillDetails(event);
+    child<QTabWidget>("tabWidget")->setCurrentIndex(2);
+
+    QCOMPARE(child<QLabel>("eventNameLabel")->text(), event.name);
+    for (const QString &name : shown)
+        QVERIFY2(lineShown(name.toLatin1().constData()), qPrintable(name));
+    for (const QString &name : hidden)
+        QVERIFY2(!lineShown(name.toLatin1().constData()), qPrintable(name));
+    for (auto it = texts.cbegin(); it != texts.cend(); ++it)
+        QCOMPARE(child<QLabel>(it.key().toLatin1().constData())->text(), it.value());
+}
+
+QTEST_MAIN(tst_MainWindow)
+#include "tst_mainwindow.moc"

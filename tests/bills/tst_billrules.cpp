@@ -1,0 +1,253 @@
+// The editor's checks, the end date of a bill that repeats a number of times,
+// and the texts of the bill list and the details page.
+#include "billrules.h"
+#include "billtext.h"
+#include "event.h"
+#include "occurrence.h"
+
+#include <QLocale>
+#include <QTest>
+
+Q_DECLARE_METATYPE(BillProblem)
+
+namespace {
+
+// Saturday 5 December 2026.
+const QDate Today(2026, 12, 5);
+
+Event weekly(std::initializer_list<int> days)
+{
+    Event event;
+    event.name = QStringLiteral("Bill");
+    event.schedule = Event::ScheduleWeekly;
+    for (int day : days)
+        event.weekdays[std::size_t(day - 1)] = true;
+    return event;
+}
+
+Event monthly(int ordinal, bool byDay, std::initializer_list<int> days)
+{
+    Event event = weekly(days);
+    event.schedule = Event::ScheduleMonthly;
+    event.ordinal = ordinal;
+    event.byDay = byDay;
+    return event;
+}
+
+Event yearly(int ordinal, bool byDay, std::initializer_list<int> days, bool byYear,
+             std::initializer_list<int> months)
+{
+    Event event = monthly(ordinal, byDay, days);
+    event.schedule = Event::ScheduleYearly;
+    event.byYear = byYear;
+    for (int month : months)
+        event.months[std::size_t(month - 1)] = true;
+    return event;
+}
+
+} // namespace
+
+class tst_BillRules : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void checkBill_data();
+    void checkBill();
+    void endDateAfterTimes_data();
+    void endDateAfterTimes();
+    void weekdayAndMonthTexts_data();
+    void weekdayAndMonthTexts();
+    void billRow_data();
+    void billRow();
+};
+
+void tst_BillRules::checkBill_data()
+{
+    QTest::addColumn<Event>("event");
+    QTest::addColumn<BillProblem>("problem");
+    QTest::addColumn<QString>("message");
+
+    const QString noSchedule = QStringLiteral("Please select a reminder schedule.");
+    const QString monthlyLimit = QStringLiteral("You cannot select a monthly repetition period greater than 5 week days.");
+
+    Event nameless = monthly(6, false, {2}); // wrong in every other way too
+    nameless.name.clear();
+    QTest::newRow("no description wins") << nameless << BillProblem::NoDescription
+                                         << QStringLiteral("Please enter a description of the bill.");
+    Event singular;
+    singular.name = QStringLiteral("Once");
+    QTest::newRow("singular needs nothing") << singular << BillProblem::None << QString();
+    Event unknown = singular;
+    unknown.schedule = 9;
+    QTest::newRow("unknown schedule passes") << unknown << BillProblem::None << QString();
+
+    // weekly
+    QTest::newRow("weekly without weekdays") << weekly({}) << BillProblem::NoSchedule << noSchedule;
+    QTest::newRow("weekly Friday") << weekly({5}) << BillProblem::None << QString();
+
+    // monthly
+    QTest::newRow("monthly 6th Tuesday") << monthly(6, false, {2}) << BillProblem::MonthlyLimit << monthlyLimit;
+    QTest::newRow("monthly 5th Tuesday") << monthly(5, false, {2}) << BillProblem::None << QString();
+    QTest::newRow("monthly day 6") << monthly(6, true, {}) << BillProblem::None << QString();
+    QTest::newRow("monthly day 31 and Monday") << monthly(31, true, {1}) << BillProblem::MonthlyLimit << monthlyLimit;
+    QTest::newRow("monthly nothing") << monthly(3, false, {}) << BillProblem::NoSchedule << noSchedule;
+
+    // yearly
+    QTest::newRow("yearly 6th Monday of March")
+        << yearly(6, false, {1}, false, {3}) << BillProblem::YearlyLimit
+        << QStringLiteral("You cannot select a yearly repetition period greater than 5 weeks for a specific month.");
+    QTest::newRow("yearly day 32 of March")
+        << yearly(32, true, {}, false, {3}) << BillProblem::YearlyLimit
+        << QStringLiteral("You cannot select a yearly repetition period greater than 31 days for a specific month.");
+    QTest::newRow("yearly day 31 of March") << yearly(31, true, {}, false, {3}) << BillProblem::None << QString();
+    QTest::newRow("yearly 53rd Monday of the year")
+        << yearly(53, false, {1}, true, {}) << BillProblem::YearlyLimit
+        << QStringLiteral("You cannot select a yearly repetition period greater than 52 weeks.");
+    QTest::newRow("yearly 52nd Monday of the year") << yearly(52, false, {1}, true, {}) << BillProblem::None << QString();
+    QTest::newRow("yearly day 300 of the year") << yearly(300, true, {}, true, {}) << BillProblem::None << QString();
+    QTest::newRow("yearly 6th Monday of the year") << yearly(6, false, {1}, true, {}) << BillProblem::None << QString();
+    QTest::newRow("yearly day without year or month") << yearly(3, true, {}, false, {}) << BillProblem::NoSchedule << noSchedule;
+    QTest::newRow("yearly March without day or weekday") << yearly(3, false, {}, false, {3}) << BillProblem::NoSchedule << noSchedule;
+    QTest::newRow("yearly day 40 and year, 6th Monday of the year")
+        << yearly(40, true, {1}, true, {}) << BillProblem::None << QString();
+}
+
+void tst_BillRules::checkBill()
+{
+    QFETCH(Event, event);
+    QFETCH(BillProblem, problem);
+    QFETCH(QString, message);
+    const BillCheck check = ::checkBill(event);
+    QCOMPARE(check.problem, problem);
+    QCOMPARE(check.message, message);
+}
+
+void tst_BillRules::endDateAfterTimes_data()
+{
+    QTest::addColumn<Event>("event");
+    QTest::addColumn<QDate>("today");
+    QTest::addColumn<int>("times");
+    QTest::addColumn<QDate>("endDate");
+
+    QTest::newRow("weekly Monday, 3 times") << weekly({1}) << Today << 3 << QDate(2026, 12, 21);
+    QTest::newRow("0 times ends today") << weekly({1}) << Today << 0 << Today;
+    // A due date today is not one of the times.
+    QTest::newRow("Saturday from a Saturday") << weekly({6}) << Today << 1 << QDate(2026, 12, 12);
+    QTest::newRow("monthly day 31 runs over") << monthly(31, true, {}) << QDate(2026, 4, 10) << 2 << QDate(2026, 5, 31);
+    QTest::newRow("yearly quarterly") << yearly(1, true, {}, false, {1, 4, 7, 10}) << Today << 4 << QDate(2027, 10, 1);
+    // No later date at all: the count stops where it is.
+    QTest::newRow("weekly without weekdays") << weekly({}) << Today << 3 << Today;
+}
+
+void tst_BillRules::endDateAfterTimes()
+{
+    QFETCH(Event, event);
+    QFETCH(QDate, today);
+    QFETCH(int, times);
+    QFETCH(QDate, endDate);
+    QCOMPARE(::endDateAfterTimes(event, today, times), endDate);
+    // Stored with that end, the bill has exactly that many dates left.
+    if (times > 0 && endDate != today) {
+        event.endMode = Event::EndAfterTimes;
+        event.endDate = endDate;
+        QCOMPARE(remainingOccurrences(event, today), times);
+    }
+}
+
+void tst_BillRules::weekdayAndMonthTexts_data()
+{
+    QTest::addColumn<Event>("event");
+    QTest::addColumn<QString>("weekdays");
+    QTest::addColumn<QString>("months");
+    QTest::addColumn<QString>("period");
+
+    QTest::newRow("nothing") << weekly({}) << QString() << QString() << QString();
+    QTest::newRow("Monday and Wednesday") << weekly({1, 3}) << QStringLiteral("Monday, Wedneday") << QString()
+                                          << QStringLiteral("Monday, Wedneday");
+    QTest::newRow("Wednesday alone") << weekly({3}) << QStringLiteral("Wednesday") << QString()
+                                     << QStringLiteral("Wednesday");
+    QTest::newRow("Tuesday to Sunday")
+        << weekly({2, 3, 4, 5, 6, 7}) << QStringLiteral("Tuesday, Wedneday, Thursday, Friday, Saturday, Sunday")
+        << QString() << QStringLiteral("Tuesday, Wedneday, Thursday, Friday, Saturday, Sunday");
+    QTest::newRow("Day alone") << monthly(3, true, {}) << QString() << QString() << QStringLiteral("Day");
+    QTest::newRow("Day and Tuesday") << monthly(3, true, {2}) << QStringLiteral("Tuesday") << QString()
+                                     << QStringLiteral("Day, Tuesday");
+    QTest::newRow("the Year and March") << yearly(1, true, {}, true, {3}) << QString()
+                                        << QStringLiteral("the Year, March") << QStringLiteral("Day");
+    QTest::newRow("quarter months") << yearly(1, true, {}, false, {1, 4, 7, 10}) << QString()
+                                    << QStringLiteral("January, April, July, October") << QStringLiteral("Day");
+    QTest::newRow("December alone") << yearly(1, true, {}, false, {12}) << QString()
+                                    << QStringLiteral("December") << QStringLiteral("Day");
+}
+
+void tst_BillRules::weekdayAndMonthTexts()
+{
+    QFETCH(Event, event);
+    QFETCH(QString, weekdays);
+    QFETCH(QString, months);
+    QFETCH(QString, period);
+    QCOMPARE(weekdayListText(event), weekdays);
+    QCOMPARE(monthListText(event), months);
+    QCOMPARE(periodText(event), period);
+}
+
+void tst_BillRules::billRow_data()
+{
+    QTest::addColumn<Event>("event");
+    QTest::addColumn<QDate>("dueDate");
+    QTest::addColumn<qint64>("daysLeft");
+    QTest::addColumn<QString>("details");
+
+    const auto longDate = [](QDate date) { return QLocale::system().toString(date, QLocale::LongFormat); };
+
+    Event endless = weekly({6});
+    endless.name = QStringLiteral("Milk");
+    QTest::newRow("endless, due today") << endless << Today << qint64(0) << QStringLiteral("Milk");
+
+    Event ended = weekly({1});
+    ended.name = QStringLiteral("Gym");
+    ended.endMode = Event::EndOnDate;
+    ended.endDate = QDate(2026, 11, 30);
+    QTest::newRow("ended until a date") << ended << QDate(2026, 11, 30) << qint64(-1)
+                                        << QStringLiteral("Gym - Due 0 more times, ending on ") + longDate(ended.endDate);
+
+    Event lastOne = weekly({1});
+    lastOne.name = QStringLiteral("Loan");
+    lastOne.endMode = Event::EndAfterTimes;
+    lastOne.endDate = QDate(2026, 12, 7);
+    QTest::newRow("one left") << lastOne << QDate(2026, 12, 7) << qint64(2)
+                              << QStringLiteral("Loan - Due 1 more time, ending on ") + longDate(lastOne.endDate);
+
+    Event twoLeft = lastOne;
+    twoLeft.endDate = QDate(2026, 12, 14);
+    QTest::newRow("two left") << twoLeft << QDate(2026, 12, 7) << qint64(2)
+                              << QStringLiteral("Loan - Due 2 more times, ending on ") + longDate(twoLeft.endDate);
+
+    Event pastOnce;
+    pastOnce.name = QStringLiteral("Fine");
+    pastOnce.schedule = Event::ScheduleSingular;
+    pastOnce.endMode = Event::EndAfterTimes;
+    pastOnce.eventDate = pastOnce.endDate = QDate(2026, 10, 1);
+    QTest::newRow("singular, passed") << pastOnce << QDate(2026, 10, 1) << qint64(-65)
+                                      << QStringLiteral("Fine - Due 0 more times, ending on ") + longDate(pastOnce.endDate);
+
+    Event noDays = weekly({});
+    noDays.name = QStringLiteral("Broken");
+    QTest::newRow("no next date") << noDays << QDate() << qint64(-Today.toJulianDay()) << QStringLiteral("Broken");
+}
+
+void tst_BillRules::billRow()
+{
+    QFETCH(Event, event);
+    QFETCH(QDate, dueDate);
+    QFETCH(qint64, daysLeft);
+    QFETCH(QString, details);
+    const BillRow row = ::billRow(event, Today, remainingOccurrences(event, Today));
+    QCOMPARE(row.dueDate, dueDate);
+    QCOMPARE(row.daysLeft, daysLeft);
+    QCOMPARE(row.details, details);
+}
+
+QTEST_APPLESS_MAIN(tst_BillRules)
+#include "tst_billrules.moc"
