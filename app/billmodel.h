@@ -34,6 +34,9 @@ public:
     // The order QStandardItemModel's sort gives values of one column:
     // QStandardItem::operator< on display values.
     [[nodiscard]] static bool lessThan(const QVariant &left, const QVariant &right);
+    // True when the keys (all of one type) are in order, so that a stable
+    // sort would leave them where they are; false when unsure.
+    [[nodiscard]] static bool isSorted(const QList<QVariant> &keys, Qt::SortOrder order);
     // The positions of the keys in sorted order (a stable sort).
     [[nodiscard]] static QList<int> sortedOrder(const QList<QVariant> &keys, Qt::SortOrder order);
 

@@ -4,7 +4,10 @@
 
 #include <QItemSelectionModel>
 #include <QRandomGenerator>
+#include <QSignalSpy>
 #include <QTest>
+
+#include <numeric>
 
 namespace {
 
@@ -67,6 +70,9 @@ class tst_BillModel : public QObject
 private slots:
     void sortMatchesStandardModel_data();
     void sortMatchesStandardModel();
+    void isSorted_data();
+    void isSorted();
+    void sortingSortedRowsAgainMovesNothing();
     void selectionFollowsSortedRows();
     void insertRowsAtTop();
     void removeRowsKeepingOrder();
@@ -101,6 +107,76 @@ void tst_BillModel::sortMatchesStandardModel()
             QCOMPARE(model.item(row, c)->data(Qt::DisplayRole), plain.item(row, c)->data(Qt::DisplayRole));
     }
     QCOMPARE(itemsOf(model), items); // the data moved, the items did not
+}
+
+void tst_BillModel::isSorted_data()
+{
+    QTest::addColumn<QVariantList>("keys");
+    QTest::addColumn<Qt::SortOrder>("order");
+    QTest::addColumn<bool>("sorted");
+    const QVariant na = dayValue(-1);
+    QTest::newRow("empty") << QVariantList{} << Qt::AscendingOrder << true;
+    QTest::newRow("one") << QVariantList{5} << Qt::DescendingOrder << true;
+    QTest::newRow("ascending with ties") << QVariantList{1, 2, 2, 7} << Qt::AscendingOrder << true;
+    QTest::newRow("ascending, last out of place") << QVariantList{1, 2, 7, 3} << Qt::AscendingOrder << false;
+    QTest::newRow("ascending read descending") << QVariantList{1, 2, 7} << Qt::DescendingOrder << false;
+    QTest::newRow("descending with ties") << QVariantList{9, 4, 4, 0} << Qt::DescendingOrder << true;
+    QTest::newRow("descending, first out of place") << QVariantList{3, 4, 0} << Qt::DescendingOrder << false;
+    QTest::newRow("all equal") << QVariantList{3, 3, 3} << Qt::DescendingOrder << true;
+    QTest::newRow("dates ascending") << QVariantList{QDate(2026, 1, 2), QDate(2026, 1, 2), QDate(2027, 1, 1)}
+                                     << Qt::AscendingOrder << true;
+    QTest::newRow("dates out of place") << QVariantList{QDate(2026, 1, 2), QDate(2025, 1, 2)}
+                                        << Qt::AscendingOrder << false;
+    QTest::newRow("texts ascending") << QVariantList{QStringLiteral("a"), QStringLiteral("b")}
+                                     << Qt::AscendingOrder << true;
+    // Whole numbers and "N/A" have no consistent order (12 < "N/A" as
+    // numbers, "N/A" < "12" as texts); such lists always get the full sort.
+    QTest::newRow("numbers and N/A") << QVariantList{12, na} << Qt::AscendingOrder << false;
+    QTest::newRow("empty cell last") << QVariantList{1, QVariant()} << Qt::AscendingOrder << false;
+    QTest::newRow("empty cell first") << QVariantList{QVariant(), 1} << Qt::AscendingOrder << false;
+}
+
+void tst_BillModel::isSorted()
+{
+    QFETCH(QVariantList, keys);
+    QFETCH(Qt::SortOrder, order);
+    QFETCH(bool, sorted);
+    QCOMPARE(BillModel::isSorted(keys, order), sorted);
+    // Whatever the answer, the stable sort gives the same order.
+    QList<int> identity(keys.size());
+    std::iota(identity.begin(), identity.end(), 0);
+    if (sorted)
+        QCOMPARE(BillModel::sortedOrder(keys, order), identity);
+}
+
+void tst_BillModel::sortingSortedRowsAgainMovesNothing()
+{
+    // Many ties in each column: sorting again keeps tied rows in place.
+    const QList<int> keys = randomKeys(300);
+    for (int column = 0; column < 3; ++column) {
+        for (Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+            QStandardItemModel plain(0, 4);
+            BillModel model;
+            appendRows(plain, keys);
+            appendRows(model, keys);
+            plain.sort((column + 1) % 3);
+            model.sort((column + 1) % 3);
+            plain.sort(column, order);
+            model.sort(column, order);
+            const QList<int> sorted = keysOf(model);
+            QSignalSpy layoutChanges(&model, &QAbstractItemModel::layoutChanged);
+            model.sort(column, order);
+            plain.sort(column, order);
+            QCOMPARE(keysOf(model), keysOf(plain));
+            // Column 1 mixes numbers with "N/A", which have no consistent
+            // order: sorting again may move rows there, as it does in the
+            // plain model.
+            if (column != 1) {
+                QCOMPARE(keysOf(model), sorted);
+                QCOMPARE(layoutChanges.count(), 0);
+            }
+        }
+    }
 }
 
 void tst_BillModel::selectionFollowsSortedRows()
