@@ -127,10 +127,12 @@ MainWindow::MainWindow(QWidget *parent)
     const SortKeys sortKeys = storedSortKeys();
     addBillRowsAtTop(loadEvents(eventsFilePath()), sortKeys);
     ui->eventTreeView->header()->setSortIndicator(sortKeys.section, sortKeys.order);
-    setUpListView();
     setUpEditorModels();
     if (!compositionActive())
         applyOpaqueColours();
+    // A style change lays out every row of the list again: the list view
+    // takes its model once the style sheet is final.
+    setUpListView();
     restoreWindowState(sortKeys);
     notificationSettings->load(settingsFilePath());
 }
