@@ -7,6 +7,7 @@
 #include "daynumber.h"
 #include "eventstore.h"
 #include "glass.h"
+#include "longdatetexts.h"
 #include "notificationsettings.h"
 #include "occurrence.h"
 
@@ -314,9 +315,9 @@ void MainWindow::setRowCells(int row, const BillRow &values)
         billModel->item(row, column)->setData(cellValue(values, column), Qt::EditRole);
 }
 
-void MainWindow::fillBillRow(int row, const Event &event, QDate today, const QLocale &locale)
+void MainWindow::fillBillRow(int row, const Event &event, QDate today, LongDateTexts &dateTexts)
 {
-    setRowCells(row, billRow(event, today, remainingOccurrences(event, today), locale));
+    setRowCells(row, billRow(event, today, remainingOccurrences(event, today), dateTexts));
 }
 
 void MainWindow::setRowRecord(int row, Event *event)
@@ -337,7 +338,7 @@ void MainWindow::addBillRowsAtTop(const EventList &records, const SortKeys &sort
         return;
     const bool wasEmpty = billModel->rowCount() == 0;
     const QDate today = QDate::currentDate();
-    const QLocale locale = QLocale::system();
+    LongDateTexts dateTexts;
 
     // Each record in turn goes to the top, so the last one ends up first.
     QList<Event *> inRowOrder;
@@ -347,7 +348,7 @@ void MainWindow::addBillRowsAtTop(const EventList &records, const SortKeys &sort
     for (int i = count - 1; i >= 0; --i) {
         Event *event = records.at(i);
         inRowOrder.append(event);
-        values.append(billRow(*event, today, remainingOccurrences(*event, today), locale));
+        values.append(billRow(*event, today, remainingOccurrences(*event, today), dateTexts));
     }
     QList<int> order(count);
     std::iota(order.begin(), order.end(), 0);
@@ -401,7 +402,8 @@ void MainWindow::addBillRow(Event *event)
 
 void MainWindow::replaceBillRow(int row, Event *event)
 {
-    fillBillRow(row, *event, QDate::currentDate(), QLocale::system());
+    LongDateTexts dateTexts;
+    fillBillRow(row, *event, QDate::currentDate(), dateTexts);
     Event *old = eventAtRow(row);
     if (old) {
         countName(old->name, -1);

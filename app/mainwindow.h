@@ -9,7 +9,7 @@
 #include <QString>
 
 class BillModel;
-class QLocale;
+class LongDateTexts;
 struct BillRow;
 class QStandardItemModel;
 struct NotificationSettings;
@@ -115,7 +115,7 @@ private:
     void showPage(Page page);
     void resortList();
     void setRowCells(int row, const BillRow &values);
-    void fillBillRow(int row, const Event &event, QDate today, const QLocale &locale);
+    void fillBillRow(int row, const Event &event, QDate today, LongDateTexts &dateTexts);
     void setRowRecord(int row, Event *event); // the row takes the record; counts its name
     // New rows at the top for the records, as if each went to the top in turn.
     // Into an empty list they go in the order `sortKeys` gives.

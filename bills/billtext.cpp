@@ -2,6 +2,7 @@
 
 #include "daynumber.h"
 #include "event.h"
+#include "longdatetexts.h"
 #include "occurrence.h"
 
 #include <QLocale>
@@ -63,10 +64,11 @@ QString longDateText(QDate date, const QLocale &locale)
 
 BillRow billRow(const Event &event, QDate today, int remaining)
 {
-    return billRow(event, today, remaining, QLocale::system());
+    LongDateTexts dateTexts;
+    return billRow(event, today, remaining, dateTexts);
 }
 
-BillRow billRow(const Event &event, QDate today, int remaining, const QLocale &locale)
+BillRow billRow(const Event &event, QDate today, int remaining, LongDateTexts &dateTexts)
 {
     BillRow row;
     row.dueDate = nextOccurrence(event, today);
@@ -81,7 +83,7 @@ BillRow billRow(const Event &event, QDate today, int remaining, const QLocale &l
         row.details += QStringLiteral(" - Due ") + QString::number(remaining)
                        + (remaining == 1 ? QStringLiteral(" more time, ending on ")
                                          : QStringLiteral(" more times, ending on "))
-                       + longDateText(event.endDate, locale);
+                       + dateTexts.text(event.endDate);
     }
     return row;
 }

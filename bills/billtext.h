@@ -5,6 +5,7 @@
 #include <QString>
 #include <QtGlobal>
 
+class LongDateTexts;
 class QLocale;
 
 struct Event;
@@ -39,8 +40,8 @@ struct BillRow
 
 // The list line of a bill on `today`. `remaining` is the bill's
 // remainingOccurrences on that day (-1 for a bill without end). Dates are
-// written in the given locale's long format (the system's by default).
+// written in the long format of the texts' locale (the system's by default).
 [[nodiscard]] BillRow billRow(const Event &event, QDate today, int remaining);
-[[nodiscard]] BillRow billRow(const Event &event, QDate today, int remaining, const QLocale &locale);
+[[nodiscard]] BillRow billRow(const Event &event, QDate today, int remaining, LongDateTexts &dateTexts);
 
 #endif // PAYVANE_BILLTEXT_H
