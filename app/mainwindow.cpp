@@ -10,6 +10,7 @@
 #include "longdatetexts.h"
 #include "notificationsettings.h"
 #include "occurrence.h"
+#include "occurrencecounts.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -317,7 +318,7 @@ void MainWindow::setRowCells(int row, const BillRow &values)
 
 void MainWindow::fillBillRow(int row, const Event &event, QDate today, LongDateTexts &dateTexts)
 {
-    setRowCells(row, billRow(event, today, remainingOccurrences(event, today), dateTexts));
+    setRowCells(row, billRow(event, today, nextOccurrence(event, today), remainingOccurrences(event, today), dateTexts));
 }
 
 void MainWindow::setRowRecord(int row, Event *event)
@@ -339,6 +340,7 @@ void MainWindow::addBillRowsAtTop(const EventList &records, const SortKeys &sort
     const bool wasEmpty = billModel->rowCount() == 0;
     const QDate today = QDate::currentDate();
     LongDateTexts dateTexts;
+    OccurrenceCounts occurrences(today);
 
     // Each record in turn goes to the top, so the last one ends up first.
     QList<Event *> inRowOrder;
@@ -348,7 +350,7 @@ void MainWindow::addBillRowsAtTop(const EventList &records, const SortKeys &sort
     for (int i = count - 1; i >= 0; --i) {
         Event *event = records.at(i);
         inRowOrder.append(event);
-        values.append(billRow(*event, today, remainingOccurrences(*event, today), dateTexts));
+        values.append(billRow(*event, today, occurrences.next(*event), occurrences.remaining(*event), dateTexts));
     }
     QList<int> order(count);
     std::iota(order.begin(), order.end(), 0);

@@ -65,13 +65,13 @@ QString longDateText(QDate date, const QLocale &locale)
 BillRow billRow(const Event &event, QDate today, int remaining)
 {
     LongDateTexts dateTexts;
-    return billRow(event, today, remaining, dateTexts);
+    return billRow(event, today, nextOccurrence(event, today), remaining, dateTexts);
 }
 
-BillRow billRow(const Event &event, QDate today, int remaining, LongDateTexts &dateTexts)
+BillRow billRow(const Event &event, QDate today, QDate next, int remaining, LongDateTexts &dateTexts)
 {
     BillRow row;
-    row.dueDate = nextOccurrence(event, today);
+    row.dueDate = next;
     row.daysLeft = daysBetween(today, row.dueDate);
     // A bill past its end shows the end date, and no days.
     if (event.endMode != Event::EndNever && daysBetween(event.endDate, row.dueDate) > 0) {

@@ -42,6 +42,7 @@ struct BillRow
 // remainingOccurrences on that day (-1 for a bill without end). Dates are
 // written in the long format of the texts' locale (the system's by default).
 [[nodiscard]] BillRow billRow(const Event &event, QDate today, int remaining);
-[[nodiscard]] BillRow billRow(const Event &event, QDate today, int remaining, LongDateTexts &dateTexts);
+// The same from the bill's next due date on `today` (its nextOccurrence).
+[[nodiscard]] BillRow billRow(const Event &event, QDate today, QDate next, int remaining, LongDateTexts &dateTexts);
 
 #endif // PAYVANE_BILLTEXT_H

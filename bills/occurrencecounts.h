@@ -1,0 +1,58 @@
+#ifndef PAYVANE_OCCURRENCECOUNTS_H
+#define PAYVANE_OCCURRENCECOUNTS_H
+
+#include <QDate>
+#include <QHash>
+#include <QList>
+
+struct Event;
+
+// nextOccurrence and remainingOccurrences of many bills on one day. Bills
+// with the same schedule share their due dates, so a long list walks the
+// dates of each schedule once instead of once per bill.
+class OccurrenceCounts
+{
+public:
+    explicit OccurrenceCounts(QDate today);
+
+    // The same as nextOccurrence(event, today).
+    [[nodiscard]] QDate next(const Event &event);
+    // The same as remainingOccurrences(event, today).
+    [[nodiscard]] int remaining(const Event &event);
+
+    // Everything the due dates of a repeating bill depend on.
+    struct ScheduleKey
+    {
+        qint32 schedule;
+        qint32 ordinal;
+        quint32 flags; // byDay, byYear, the weekdays and the months, a bit each
+
+        friend bool operator==(const ScheduleKey &a, const ScheduleKey &b)
+        {
+            return a.schedule == b.schedule && a.ordinal == b.ordinal && a.flags == b.flags;
+        }
+        friend size_t qHash(const ScheduleKey &key, size_t seed = 0)
+        {
+            return qHashMulti(seed, key.schedule, key.ordinal, key.flags);
+        }
+    };
+
+private:
+    // The due days of one schedule after today, walked as far as asked.
+    struct Walk
+    {
+        QList<qint64> days; // rising
+        bool ended = false; // the schedule yields no later day
+    };
+
+    [[nodiscard]] static ScheduleKey scheduleKey(const Event &event);
+    // Walks on until the last day lies after `end` or the schedule ends.
+    static void extend(Walk &walk, const Event &event, qint64 start, qint64 end);
+
+    QDate m_today;
+    qint64 m_todayDay;
+    QHash<ScheduleKey, QDate> m_nextDates;
+    QHash<ScheduleKey, Walk> m_walks;
+};
+
+#endif // PAYVANE_OCCURRENCECOUNTS_H
