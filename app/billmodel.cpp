@@ -95,6 +95,25 @@ bool BillModel::lessThan(const QVariant &left, const QVariant &right)
     }
 }
 
+bool BillModel::asNumbers(const QList<QVariant> &keys, QList<qint64> &numbers)
+{
+    if (keys.isEmpty())
+        return false;
+    const int type = keys.first().userType();
+    if (type != QMetaType::Int && type != QMetaType::QDate)
+        return false;
+    numbers.clear();
+    numbers.reserve(keys.size());
+    for (const QVariant &key : keys) {
+        if (key.userType() != type)
+            return false;
+        // lessThan compares dates by their day, whole numbers by value.
+        numbers.append(type == QMetaType::Int ? qint64(*static_cast<const int *>(key.constData()))
+                                              : static_cast<const QDate *>(key.constData())->toJulianDay());
+    }
+    return true;
+}
+
 bool BillModel::isSorted(const QList<QVariant> &keys, Qt::SortOrder order)
 {
     // A stable sort leaves the keys in place exactly when no key sorts
@@ -127,6 +146,19 @@ QList<int> BillModel::sortedOrder(const QList<QVariant> &keys, Qt::SortOrder ord
     // costs one pass instead of a full sort.
     if (isSorted(keys, order))
         return byKey;
+    // Dates or whole numbers alone sort as plain numbers, without a look at
+    // the variants' types for every comparison.
+    QList<qint64> numbers;
+    if (asNumbers(keys, numbers)) {
+        if (order == Qt::AscendingOrder) {
+            std::stable_sort(byKey.begin(), byKey.end(),
+                             [&numbers](int a, int b) { return numbers.at(a) < numbers.at(b); });
+        } else {
+            std::stable_sort(byKey.begin(), byKey.end(),
+                             [&numbers](int a, int b) { return numbers.at(b) < numbers.at(a); });
+        }
+        return byKey;
+    }
     if (order == Qt::AscendingOrder) {
         std::stable_sort(byKey.begin(), byKey.end(),
                          [&keys](int a, int b) { return lessThan(keys.at(a), keys.at(b)); });

@@ -48,6 +48,10 @@ public:
     void removeRowsKeepingOrder(const QList<int> &rows);
 
 private:
+    // The keys as numbers that sort like them, when all are dates or all
+    // whole numbers.
+    [[nodiscard]] static bool asNumbers(const QList<QVariant> &keys, QList<qint64> &numbers);
+
     using RowData = std::array<QVariant, ColumnCount + 1>; // four display values and the record
 
     [[nodiscard]] RowData rowData(int row) const;

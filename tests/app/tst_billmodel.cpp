@@ -73,6 +73,8 @@ private slots:
     void isSorted_data();
     void isSorted();
     void sortingSortedRowsAgainMovesNothing();
+    void sortedOrderOfOneType_data();
+    void sortedOrderOfOneType();
     void selectionFollowsSortedRows();
     void insertRowsAtTop();
     void removeRowsKeepingOrder();
@@ -176,6 +178,39 @@ void tst_BillModel::sortingSortedRowsAgainMovesNothing()
                 QCOMPARE(layoutChanges.count(), 0);
             }
         }
+    }
+}
+
+void tst_BillModel::sortedOrderOfOneType_data()
+{
+    QTest::addColumn<QVariantList>("keys");
+    QRandomGenerator random(99);
+    QVariantList numbers;
+    QVariantList dates;
+    QVariantList texts;
+    for (int i = 0; i < 500; ++i) {
+        const int value = int(random.bounded(-50, 50)); // many ties
+        numbers.append(value);
+        dates.append(value == 0 ? QDate() : QDate(2026, 12, 5).addDays(value * 400));
+        texts.append(QString::number(value));
+    }
+    QTest::newRow("whole numbers") << numbers;
+    QTest::newRow("dates, some null") << dates;
+    QTest::newRow("texts") << texts;
+}
+
+void tst_BillModel::sortedOrderOfOneType()
+{
+    // The stable sort by the model's own comparison, spelt out.
+    QFETCH(QVariantList, keys);
+    for (Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+        QList<int> expected(keys.size());
+        std::iota(expected.begin(), expected.end(), 0);
+        std::stable_sort(expected.begin(), expected.end(), [&](int a, int b) {
+            return order == Qt::AscendingOrder ? BillModel::lessThan(keys.at(a), keys.at(b))
+                                               : BillModel::lessThan(keys.at(b), keys.at(a));
+        });
+        QCOMPARE(BillModel::sortedOrder(keys, order), expected);
     }
 }
 
