@@ -361,6 +361,7 @@ void MainWindow::addBillRowsAtTop(const EventList &records, const SortKeys &sort
             keys.append(cellValue(row, sortKeys.section));
         order = BillModel::sortedOrder(keys, sortKeys.order);
     }
+    billNameCounts->reserve(billNameCounts->size() + count);
     if (wasEmpty) {
         // Items filled before they join the model cost no change notices.
         for (int row = 0; row < count; ++row) {
