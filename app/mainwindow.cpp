@@ -6,7 +6,6 @@
 #include "billtext.h"
 #include "daynumber.h"
 #include "eventstore.h"
-#include "glass.h"
 #include "longdatetexts.h"
 #include "notificationsettings.h"
 #include "occurrence.h"
@@ -130,10 +129,8 @@ MainWindow::MainWindow(QWidget *parent)
     addBillRowsAtTop(loadEvents(eventsFilePath()), sortKeys);
     ui->eventTreeView->header()->setSortIndicator(sortKeys.section, sortKeys.order);
     setUpEditorModels();
-    if (!compositionActive())
-        applyOpaqueColours();
     // A style change lays out every row of the list again: the list view
-    // takes its model once the style sheet is final.
+    // takes its model once the style sheets are final.
     setUpListView();
     restoreWindowState(sortKeys);
     notificationSettings->load(settingsFilePath());
@@ -164,18 +161,6 @@ void MainWindow::setUpEditorModels()
     ui->monthlyListView->setModel(createDayOrWeekdayModel(this));
     ui->yearlyListView->setModel(createDayOrWeekdayModel(this));
     ui->yearlyMonthListView->setModel(createYearOrMonthModel(this));
-}
-
-void MainWindow::applyOpaqueColours()
-{
-    // Without a composing desktop there is no glass to show through.
-    ui->centralWidget->setStyleSheet(
-        ui->centralWidget->styleSheet()
-        + QStringLiteral("QWidget#centralWidget {background-color: rgb(232,236,246);} ")
-        + QStringLiteral("QWidget#viewTab {background-color: rgb(214,221,239);} ")
-        + QStringLiteral("QWidget#editTab {background-color: rgb(214,221,239);} ")
-        + QStringLiteral("QWidget#infoTab {background-color: rgb(214,221,239);} ")
-        + QStringLiteral("QWidget#settingsTab {background-color: rgb(214,221,239);}"));
 }
 
 MainWindow::SortKeys MainWindow::storedSortKeys()

@@ -108,7 +108,6 @@ private:
 
     void setUpListView();
     void setUpEditorModels();
-    void applyOpaqueColours();
     [[nodiscard]] static SortKeys storedSortKeys();
     void restoreWindowState(const SortKeys &sortKeys);
     void saveWindowState() const;

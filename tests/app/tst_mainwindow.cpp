@@ -334,6 +334,12 @@ void tst_MainWindow::firstStart()
     // Composition is off here: the opaque colours apply.
     QVERIFY(child<QWidget>("centralWidget")->styleSheet().contains(
         QLatin1String("QWidget#editTab {background-color: rgb(214,221,239);} ")));
+    // The central colour is painted (it shows at the page frame's rounded
+    // corners; here, with the pages out of the way).
+    pages->hide();
+    const QPoint inCentral = child<QWidget>("centralWidget")->mapTo(window.get(), QPoint(5, 5));
+    QCOMPARE(window->grab().toImage().pixelColor(inCentral), QColor(232, 236, 246));
+    pages->show();
 
     // Closing the empty list writes an empty bill file.
     QVERIFY(window->close());
