@@ -78,12 +78,20 @@ BillRow billRow(const Event &event, QDate today, QDate next, int remaining, Long
         row.dueDate = event.endDate;
         row.daysLeft = -1;
     }
-    row.details = event.name;
-    if (remaining >= 0) {
-        row.details += QStringLiteral(" - Due ") + QString::number(remaining)
-                       + (remaining == 1 ? QStringLiteral(" more time, ending on ")
-                                         : QStringLiteral(" more times, ending on "))
-                       + dateTexts.text(event.endDate);
+    if (remaining < 0) {
+        row.details = event.name;
+        return row;
     }
+    // Built in one piece: a long list writes thousands of these.
+    const QString count = QString::number(remaining);
+    const QString endText = dateTexts.text(event.endDate);
+    const QLatin1String due(" - Due ");
+    const QLatin1String more(remaining == 1 ? " more time, ending on " : " more times, ending on ");
+    row.details.reserve(event.name.size() + due.size() + count.size() + more.size() + endText.size());
+    row.details += event.name;
+    row.details += due;
+    row.details += count;
+    row.details += more;
+    row.details += endText;
     return row;
 }
