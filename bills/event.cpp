@@ -28,15 +28,29 @@ QDataStream &operator<<(QDataStream &stream, const Event &event)
     return stream;
 }
 
+namespace {
+
+// A run of booleans, one byte each, in one read (a bill file holds thousands
+// of records). Reads like `stream >> flag` for each: a byte other than 0 is
+// true, and bytes the stream lacks read as false.
+template<std::size_t N>
+void readFlags(QDataStream &stream, std::array<bool, N> &flags)
+{
+    std::array<char, N> bytes = {};
+    stream.readRawData(bytes.data(), int(N));
+    for (std::size_t i = 0; i < N; ++i)
+        flags[i] = bytes[i] != 0;
+}
+
+} // namespace
+
 QDataStream &operator>>(QDataStream &stream, Event &event)
 {
     stream >> event.name >> event.endMode >> event.endDate >> event.schedule
         >> event.eventDate;
-    for (bool &day : event.weekdays)
-        stream >> day;
+    readFlags(stream, event.weekdays);
     stream >> event.byDay >> event.ordinal;
-    for (bool &month : event.months)
-        stream >> month;
+    readFlags(stream, event.months);
     stream >> event.byYear >> event.notify >> event.notifyDays >> event.showOnce
         >> event.lastNotified >> event.notifyAgainDays;
     return stream;

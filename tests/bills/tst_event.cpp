@@ -15,6 +15,8 @@ private slots:
     void readsHandAssembledRecord();
     void booleanByteTwoReadsTrueWritesOne();
     void shortStreamLeavesDefaults();
+    void flagRunsCut_data();
+    void flagRunsCut();
 };
 
 namespace {
@@ -173,6 +175,41 @@ void tst_Event::shortStreamLeavesDefaults()
     QCOMPARE(stream.status(), QDataStream::ReadPastEnd);
     QCOMPARE(event.name, QStringLiteral("Water"));
     QCOMPARE(event.notifyAgainDays, 0);
+}
+
+void tst_Event::flagRunsCut_data()
+{
+    // With a null name the weekdays are bytes 4+16 .. 4+22 and the months
+    // 4+28 .. 4+39 (after byDay and the ordinal).
+    QTest::addColumn<int>("kept");       // bytes of the record left
+    QTest::addColumn<int>("weekdaysRead");
+    QTest::addColumn<int>("monthsRead");
+    QTest::newRow("before the weekdays") << 4 + 16 << 0 << 0;
+    QTest::newRow("three weekdays") << 4 + 19 << 3 << 0;
+    QTest::newRow("all weekdays") << 4 + 23 << 7 << 0;
+    QTest::newRow("five months") << 4 + 33 << 7 << 5;
+    QTest::newRow("eleven months") << 4 + 39 << 7 << 11;
+}
+
+void tst_Event::flagRunsCut()
+{
+    QFETCH(int, kept);
+    QFETCH(int, weekdaysRead);
+    QFETCH(int, monthsRead);
+    Event full;
+    full.name = QString();
+    full.weekdays.fill(true);
+    full.months.fill(true);
+    QByteArray bytes = write(full);
+    bytes[4 + 17] = 2; // any byte but 0 is true
+    bytes[4 + 30] = char(0x80);
+    QDataStream::Status status = QDataStream::Ok;
+    const Event event = read(bytes.left(kept), &status);
+    QCOMPARE(status, QDataStream::ReadPastEnd);
+    for (int day = 0; day < 7; ++day)
+        QCOMPARE(event.weekdays[std::size_t(day)], day < weekdaysRead);
+    for (int month = 0; month < 12; ++month)
+        QCOMPARE(event.months[std::size_t(month)], month < monthsRead);
 }
 
 QTEST_APPLESS_MAIN(tst_Event)
