@@ -352,6 +352,7 @@ void MainWindow::addBillRowsAtTop(const EventList &records, const SortKeys &sort
         for (int row = 0; row < count; ++row) {
             const BillRow &rowValues = values.at(order.at(row));
             QList<QStandardItem *> cells;
+            cells.reserve(BillModel::ColumnCount);
             for (int column = 0; column < DataColumn; ++column) {
                 auto *cell = new QStandardItem;
                 cell->setData(cellValue(rowValues, column), Qt::EditRole);
@@ -361,8 +362,10 @@ void MainWindow::addBillRowsAtTop(const EventList &records, const SortKeys &sort
             record->setData(QVariant::fromValue(static_cast<void *>(inRowOrder.at(order.at(row)))), BillModel::RecordRole);
             cells.append(record);
             billModel->appendRow(cells);
-            countName(inRowOrder.at(order.at(row))->name, +1);
         }
+        // In the file's order, which is the order of the records in memory.
+        for (const Event *event : records)
+            countName(event->name, +1);
         return;
     }
     billModel->insertRowsAtTop(count);
