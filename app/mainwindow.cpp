@@ -13,7 +13,6 @@
 
 #include <QCloseEvent>
 #include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLocale>
@@ -23,6 +22,7 @@
 #include <QSignalBlocker>
 #include <QStandardItemModel>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include <algorithm>
 #include <numeric>
@@ -49,9 +49,12 @@ QSettings nativeSettings()
 }
 
 // The program's one-sentence message boxes have no parent and run modally.
+// Their sentences carry bill and file names, which are shown as they are,
+// never as markup.
 void showMessage(QMessageBox::Icon icon, const QString &title, const QString &text)
 {
     QMessageBox box(icon, title, text, QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 
@@ -126,7 +129,7 @@ MainWindow::MainWindow(QWidget *parent)
     // The rows are filled in the order the stored sort gives them, so the
     // sort below finds nothing to move, and before the view watches them.
     const SortKeys sortKeys = storedSortKeys();
-    addBillRowsAtTop(loadEvents(eventsFilePath()), sortKeys);
+    addBillRowsAtTop(billFile.load(), sortKeys);
     ui->eventTreeView->header()->setSortIndicator(sortKeys.section, sortKeys.order);
     setUpEditorModels();
     // A style change lays out every row of the list again: the list view
@@ -134,6 +137,21 @@ MainWindow::MainWindow(QWidget *parent)
     setUpListView();
     restoreWindowState(sortKeys);
     notificationSettings->load(settingsFilePath());
+    keepDamagedBillFile();
+}
+
+void MainWindow::keepDamagedBillFile()
+{
+    // The window replaces the file when it closes: a file it could not read
+    // completely is kept aside now, and the user learns why the list may be
+    // short once the window is on screen.
+    billFile.keepAside();
+    const QString notice = billFile.notice();
+    if (notice.isEmpty())
+        return;
+    QTimer::singleShot(0, this, [notice] {
+        showMessage(QMessageBox::Warning, QStringLiteral("Bill File"), notice);
+    });
 }
 
 MainWindow::~MainWindow()
@@ -197,7 +215,7 @@ void MainWindow::saveWindowState() const
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     QString reason;
-    if (!saveBillModel(eventsFilePath(), &reason) && !confirmCloseWithoutSaving(reason)) {
+    if (!billFile.save(rowRecords(), &reason) && !confirmCloseWithoutSaving(reason)) {
         event->ignore();
         return;
     }
@@ -210,7 +228,8 @@ bool MainWindow::confirmCloseWithoutSaving(const QString &reason)
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Save Bills"),
                     QStringLiteral("Your bills could not be saved to %1 (%2): close anyway and lose "
                                    "the changes?")
-                        .arg(nativePath(eventsFilePath()), reason));
+                        .arg(nativePath(billFile.path()), reason));
+    box.setTextFormat(Qt::PlainText);
     QPushButton *closeButton = box.addButton(QStringLiteral("Close Anyway"), QMessageBox::DestructiveRole);
     QPushButton *stayButton = box.addButton(QStringLiteral("Stay Open"), QMessageBox::RejectRole);
     box.setDefaultButton(stayButton);
@@ -413,14 +432,21 @@ void MainWindow::removeBillRow(int row)
 
 void MainWindow::removeBillRows(const QList<int> &rows)
 {
+    // Each row once, and only rows that exist: a record must be deleted once.
+    QList<int> unique;
+    unique.reserve(rows.size());
     for (int row : rows) {
+        if (row >= 0 && row < billModel->rowCount() && !unique.contains(row))
+            unique.append(row);
+    }
+    for (int row : std::as_const(unique)) {
         Event *event = eventAtRow(row);
         if (!event)
             continue;
         countName(event->name, -1);
         delete event;
     }
-    billModel->removeRowsKeepingOrder(rows);
+    billModel->removeRowsKeepingOrder(unique);
 }
 
 void MainWindow::loadBillModel(const QString &path)
@@ -503,18 +529,23 @@ void MainWindow::on_importButton_clicked()
 
 int MainWindow::importBills(const QString &path)
 {
-    {
-        // The loader answers an empty list for a file it cannot open, which
-        // the user would take for a file without bills.
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly)) {
-            showMessage(QMessageBox::Warning, QStringLiteral("Import Bills"),
-                        QStringLiteral("The file %1 could not be opened (%2).")
-                            .arg(nativePath(path), file.errorString()));
-            return -1;
-        }
+    // The loader answers an empty list for a file it cannot open, which the
+    // user would take for a file without bills.
+    const BillFileRead read = readBillFile(path);
+    if (read.state == BillFileState::Missing || read.state == BillFileState::Unreadable) {
+        showMessage(QMessageBox::Warning, QStringLiteral("Import Bills"),
+                    QStringLiteral("The file %1 could not be opened (%2).")
+                        .arg(nativePath(path), read.state == BillFileState::Missing
+                                                   ? QStringLiteral("No such file or directory")
+                                                   : read.problem));
+        return -1;
     }
-    const EventList loaded = loadEvents(path);
+    if (read.state == BillFileState::Damaged)
+        showMessage(QMessageBox::Warning, QStringLiteral("Import Bills"),
+                    QStringLiteral("The file %1 could be read only in part (%2), so only the bills "
+                                   "before the damage are imported.")
+                        .arg(nativePath(path), read.problem));
+    const EventList &loaded = read.events;
     // A bill whose name is listed (or was taken earlier from this file) is
     // left out; the rest go to the top one after another.
     QHash<QString, int> counts = *billNameCounts;

@@ -1,6 +1,7 @@
 #ifndef PAYVANE_MAINWINDOW_H
 #define PAYVANE_MAINWINDOW_H
 
+#include "billfile.h"
 #include "event.h"
 
 #include <QHash>
@@ -133,8 +134,10 @@ private:
     void showScheduleDetails(const Event &event);
 
     bool confirmCloseWithoutSaving(const QString &reason);
+    void keepDamagedBillFile();
 
     Ui::MainWindow *ui;
+    BillFile billFile; // the data file: read at start, written back at close
     BillModel *billModel;
     QHash<QString, int> *billNameCounts; // listed bills per name; read by the import
     NotificationSettings *notificationSettings;

@@ -53,7 +53,7 @@ ReminderWindow::ReminderWindow(QWidget *parent)
     else
         setWindowFlags(Qt::SubWindow | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint);
 
-    events = new QList<Event *>(loadEvents(eventsFilePath()));
+    events = new QList<Event *>(billFile.load());
     nextIndex = 0;
 }
 
@@ -221,13 +221,26 @@ void ReminderWindow::updateAnimation()
 
 void ReminderWindow::saveBills()
 {
-    const QString path = eventsFilePath();
+    // A bill file that was not read completely is kept aside by the save;
+    // the user is told where, once.
+    const bool wasKept = !billFile.needsKeeping();
     QString reason;
-    if (saveEvents(*events, path, &reason))
+    const bool saved = billFile.save(*events, &reason);
+    if (!wasKept && !billFile.keptPath().isEmpty())
+        showMessage(QMessageBox::Warning, QStringLiteral("Bill File"), billFile.notice());
+    if (saved)
         return;
-    QMessageBox::warning(this, QStringLiteral("Payvane"),
-                         QStringLiteral("Your bills could not be saved to %1: %2")
-                             .arg(QDir::toNativeSeparators(path), reason));
+    showMessage(QMessageBox::Warning, QStringLiteral("Payvane"),
+                QStringLiteral("Your bills could not be saved to %1: %2")
+                    .arg(QDir::toNativeSeparators(billFile.path()), reason));
+}
+
+void ReminderWindow::showMessage(QMessageBox::Icon icon, const QString &title, const QString &text)
+{
+    // File names are shown as they are, never as markup.
+    QMessageBox box(icon, title, text, QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 void ReminderWindow::closeEvent(QCloseEvent *)

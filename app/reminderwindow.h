@@ -1,10 +1,12 @@
 #ifndef PAYVANE_REMINDERWINDOW_H
 #define PAYVANE_REMINDERWINDOW_H
 
+#include <billfile.h>
 #include <event.h>
 
 #include <QDate>
 #include <QMainWindow>
+#include <QMessageBox>
 
 struct NotificationSettings;
 class QTimer;
@@ -58,7 +60,9 @@ private:
     void placeWindow();
     void startSlideIn();
     void saveBills();
+    void showMessage(QMessageBox::Icon icon, const QString &title, const QString &text);
 
+    BillFile billFile; // the data file the list was read from and goes back to
     QList<Event *> *events;
     int nextIndex = 0;
     NotificationSettings *notificationSettings;

@@ -15,14 +15,40 @@ class QIODevice;
 
 // Writes the bills, in list order, to a bill file. The new file replaces the
 // old one only once it is completely written, so a failed save leaves the
-// previous file intact. Creates missing folders. Returns false on failure,
-// with the system's reason in *errorString when given; shows nothing.
+// previous file intact; only when the folder takes no new file but the file
+// itself is writable is it written in place. Creates missing folders.
+// Returns false on failure, with the system's reason in *errorString when
+// given; shows nothing.
 [[nodiscard]] bool saveEvents(const EventList &events, const QString &path,
                               QString *errorString = nullptr);
 
-// Reads a bill file. The caller owns the new records. A file that cannot be
-// opened gives an empty list; a damaged or truncated file gives the complete
-// records before the damage.
+// How reading a bill file went.
+enum class BillFileState {
+    Missing,    // there is no such file (a first run)
+    Complete,   // read completely (below)
+    Damaged,    // read only in part: cut off, a bad count, or not a bill file
+    Unreadable, // there, but it could not be opened (no permission, not a regular file)
+};
+
+// A bill file counts as read completely when its count is not negative, it
+// holds that many whole records, and nothing but the end of the file follows
+// the last record. Anything else is damage: what a save would write back is
+// then less than the file held.
+struct BillFileRead
+{
+    EventList events;                    // the whole records before any damage; the caller owns them
+    BillFileState state = BillFileState::Missing;
+    QString problem;                     // Damaged, Unreadable: the reason, in a few words
+};
+
+// Reads a bill file. Never blocks on a FIFO or a device: anything but a
+// regular file is Unreadable.
+[[nodiscard]] BillFileRead readBillFile(const QString &path);
+
+// Reads bill-file content from an open device (Missing never occurs).
+[[nodiscard]] BillFileRead readBillFile(QIODevice &device);
+
+// The records of a bill file, however much of it could be read.
 [[nodiscard]] EventList loadEvents(const QString &path);
 
 // Reads bill-file content from an open device; loadEvents() without the file.

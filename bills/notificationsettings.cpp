@@ -1,5 +1,7 @@
 #include "notificationsettings.h"
 
+#include "regularfile.h"
+
 #include <QDataStream>
 #include <QDir>
 #include <QFile>
@@ -9,7 +11,7 @@
 bool NotificationSettings::load(const QString &path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!openRegularFileForReading(file))
         return false;
 
     QDataStream stream(&file);

@@ -8,8 +8,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cerrno>
 #include <csignal>
 #include <sys/resource.h>
+
+Q_DECLARE_METATYPE(BillFileState)
 
 namespace {
 
@@ -177,34 +180,45 @@ void tst_EventStore::damagedFiles_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QStringList>("names");
+    QTest::addColumn<BillFileState>("state");
 
     const QByteArray three = threeRecordFile();
     const QStringList all = {QStringLiteral("Rent"), QStringLiteral("Car tax"), QString()};
-    QTest::newRow("empty file") << QByteArray() << QStringList();
-    QTest::newRow("count cut short") << QByteArray::fromHex("0000") << QStringList();
-    QTest::newRow("count zero, records follow") << threeRecordFile(0) << QStringList();
-    QTest::newRow("negative count") << threeRecordFile(-1) << QStringList();
-    QTest::newRow("count below records present") << threeRecordFile(2) << all.mid(0, 2);
-    QTest::newRow("count above records present") << threeRecordFile(5) << all;
-    QTest::newRow("last record cut in its last field") << three.chopped(1) << all.mid(0, 2);
-    QTest::newRow("cut inside the first name") << three.left(10) << QStringList();
-    QTest::newRow("odd name length") << QByteArray::fromHex("00000001" "00000003" "004100") << QStringList();
-    QTest::newRow("name longer than the file") << QByteArray::fromHex("00000001" "7ffffffe" "0041") << QStringList();
-    QTest::newRow("garbage") << QByteArray("this is not a bill file at all, just text") << QStringList();
+    const auto damaged = BillFileState::Damaged;
+    QTest::newRow("whole file") << three << all << BillFileState::Complete;
+    QTest::newRow("no records") << QByteArray::fromHex("00000000") << QStringList() << BillFileState::Complete;
+    QTest::newRow("empty file") << QByteArray() << QStringList() << damaged;
+    QTest::newRow("count cut short") << QByteArray::fromHex("0000") << QStringList() << damaged;
+    QTest::newRow("count zero, records follow") << threeRecordFile(0) << QStringList() << damaged;
+    QTest::newRow("negative count") << threeRecordFile(-1) << QStringList() << damaged;
+    QTest::newRow("negative count alone") << QByteArray::fromHex("ffffffff") << QStringList() << damaged;
+    QTest::newRow("count below records present") << threeRecordFile(2) << all.mid(0, 2) << damaged;
+    QTest::newRow("count above records present") << threeRecordFile(5) << all << damaged;
+    QTest::newRow("one stray byte after the records") << three + '\0' << all << damaged;
+    QTest::newRow("last record cut in its last field") << three.chopped(1) << all.mid(0, 2) << damaged;
+    QTest::newRow("cut inside the first name") << three.left(10) << QStringList() << damaged;
+    QTest::newRow("odd name length") << QByteArray::fromHex("00000001" "00000003" "004100") << QStringList() << damaged;
+    QTest::newRow("name longer than the file") << QByteArray::fromHex("00000001" "7ffffffe" "0041") << QStringList() << damaged;
+    QTest::newRow("name length just past the end")
+        << BillBytes().int32(1).int32(60).raw(QByteArray(59, 'a')).bytes() << QStringList() << damaged;
+    QTest::newRow("garbage") << QByteArray("this is not a bill file at all, just text") << QStringList() << damaged;
 }
 
 void tst_EventStore::damagedFiles()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QStringList, names);
+    QFETCH(BillFileState, state);
     const QString path = m_dir.filePath(QStringLiteral("damaged.evt"));
     QVERIFY(writeFile(path, bytes));
-    const EventList events = loadEvents(path);
+    const BillFileRead read = readBillFile(path);
     QStringList loaded;
-    for (const Event *event : events)
+    for (const Event *event : read.events)
         loaded.append(event->name);
     QCOMPARE(loaded, names);
-    qDeleteAll(events);
+    QCOMPARE(read.state, state);
+    QCOMPARE(read.problem.isEmpty(), state == BillFileState::Complete);
+    qDeleteAll(read.events);
 }
 
 void tst_EventStore::hugeCountLoadsAtItsRealSize()
@@ -261,7 +275,8 @@ void tst_EventStore::failedSaveKeepsOldFile()
     qDeleteAll(many);
 
     QVERIFY(!saved_ok);
-    QVERIFY(!error.isEmpty());
+    // The system's own reason, not a generic one.
+    QCOMPARE(error, qt_error_string(EFBIG));
     QCOMPARE(readFile(path).toHex(), old.toHex());
     // No temporary file is left behind.
     QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("full.evt*")}, QDir::Files | QDir::Hidden),

@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 class tst_NotificationSettings : public QObject
 {
     Q_OBJECT
@@ -14,6 +16,7 @@ class tst_NotificationSettings : public QObject
 private slots:
     void initTestCase();
     void missingFileKeepsValues();
+    void fifoKeepsValuesAtOnce();
     void readsTheTwoBytes_data();
     void readsTheTwoBytes();
     void firstSaveCreatesTheDataFolder();
@@ -39,6 +42,17 @@ void tst_NotificationSettings::missingFileKeepsValues()
     settings.popupDialog = true;
     QVERIFY(!settings.load(m_dir.filePath(QStringLiteral("missing.ini"))));
     QCOMPARE(settings.popupDialog, true);
+}
+
+void tst_NotificationSettings::fifoKeepsValuesAtOnce()
+{
+    // A FIFO would block an ordinary open for ever.
+    const QString path = m_dir.filePath(QStringLiteral("fifo.ini"));
+    QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    NotificationSettings settings;
+    settings.separateNotifications = true;
+    QVERIFY(!settings.load(path));
+    QCOMPARE(settings.separateNotifications, true);
 }
 
 void tst_NotificationSettings::readsTheTwoBytes_data()
