@@ -14,26 +14,23 @@ BillModel::BillModel(QObject *parent)
 BillModel::RowData BillModel::rowData(int row) const
 {
     RowData data;
-    for (int column = 0; column < ColumnCount; ++column) {
-        if (const QStandardItem *cell = item(row, column))
-            data[std::size_t(column)] = cell->data(Qt::DisplayRole);
-    }
-    if (const QStandardItem *cell = item(row, ColumnCount - 1))
-        data[ColumnCount] = cell->data(RecordRole);
+    for (int column = 0; column < ColumnCount; ++column)
+        data[std::size_t(column)] = itemData(index(row, column));
     return data;
 }
 
 void BillModel::setRowData(int row, const RowData &data)
 {
     for (int column = 0; column < ColumnCount; ++column) {
+        if (!item(row, column))
+            setItem(row, column, new QStandardItem);
+        // Every role the cell holds, so whatever a row shows moves with it.
         QStandardItem *cell = item(row, column);
-        if (!cell) {
-            cell = new QStandardItem;
-            setItem(row, column, cell);
-        }
-        cell->setData(data[std::size_t(column)], Qt::DisplayRole);
+        cell->clearData();
+        const QMap<int, QVariant> &roles = data[std::size_t(column)];
+        for (auto role = roles.cbegin(); role != roles.cend(); ++role)
+            cell->setData(role.value(), role.key());
     }
-    item(row, ColumnCount - 1)->setData(data[ColumnCount], RecordRole);
 }
 
 void BillModel::permuteRows(const QList<int> &newRow)
@@ -65,26 +62,50 @@ void BillModel::permuteRows(const QList<int> &newRow)
     changePersistentIndexList(from, to);
 }
 
+namespace {
+
+// Values of different types sort by type: whole numbers before texts (the
+// days column holds numbers and "N/A"), nothing after everything. A sort
+// key of one order for all values keeps every sort of a column the same.
+int typeRank(int type)
+{
+    switch (type) {
+    case QMetaType::Int:
+        return 0;
+    case QMetaType::QDate:
+        return 1;
+    case QMetaType::QString:
+        return 3;
+    case QMetaType::UnknownType:
+        return 4;
+    default:
+        return 2;
+    }
+}
+
+} // namespace
+
 bool BillModel::lessThan(const QVariant &left, const QVariant &right)
 {
-    // QStandardItem::operator< on the display values, spelt out for the
-    // types this model holds so that sorting needs no item look-ups.
     const int leftType = left.userType();
     const int rightType = right.userType();
+    const int leftRank = typeRank(leftType);
+    const int rightRank = typeRank(rightType);
+    if (leftRank != rightRank)
+        return leftRank < rightRank;
     if (leftType == QMetaType::UnknownType)
         return false;
-    if (rightType == QMetaType::UnknownType)
-        return true;
+    // Within one type, QStandardItem::operator< on the display values, spelt
+    // out for the types this model holds so that sorting needs no item
+    // look-ups.
     switch (leftType) {
     case QMetaType::Int:
         return left.toInt() < right.toInt();
     case QMetaType::QDate:
         return left.toDate() < right.toDate();
     case QMetaType::QString:
-        if (rightType == QMetaType::QString)
-            return QString::compare(*static_cast<const QString *>(left.constData()),
-                                    *static_cast<const QString *>(right.constData())) < 0;
-        return left.toString().compare(right.toString()) < 0;
+        return QString::compare(*static_cast<const QString *>(left.constData()),
+                                *static_cast<const QString *>(right.constData())) < 0;
     default: {
         QStandardItem leftItem;
         QStandardItem rightItem;
@@ -117,18 +138,7 @@ bool BillModel::asNumbers(const QList<QVariant> &keys, QList<qint64> &numbers)
 bool BillModel::isSorted(const QList<QVariant> &keys, Qt::SortOrder order)
 {
     // A stable sort leaves the keys in place exactly when no key sorts
-    // before the one ahead of it; that holds only while the order is a true
-    // ordering, i.e. all keys have one type (whole numbers mixed with texts
-    // compare one way as numbers and the other way as texts).
-    if (!keys.isEmpty()) {
-        const int type = keys.first().userType();
-        if (type == QMetaType::UnknownType)
-            return keys.size() == 1;
-        for (const QVariant &key : keys) {
-            if (key.userType() != type)
-                return false;
-        }
-    }
+    // before the one ahead of it (lessThan is a strict weak order).
     for (qsizetype i = 1; i < keys.size(); ++i) {
         const bool outOfOrder = order == Qt::AscendingOrder ? lessThan(keys.at(i), keys.at(i - 1))
                                                             : lessThan(keys.at(i - 1), keys.at(i));

@@ -11,7 +11,8 @@
 // remaining, details, and the hidden record pointer).
 //
 // Rows keep their physical items for the model's whole life: sorting,
-// insertion at the top and removal move the items' data, never the items.
+// insertion at the top and removal move the items' data (every role of
+// every cell), never the items.
 // QStandardItem finds its own position from a remembered index, and an item
 // that was moved makes that search walk the list; tearing down a model of
 // moved items is then quadratic in the number of rows. Items that stay where
@@ -31,8 +32,10 @@ public:
     // keeping persistent indexes (selection, current row) on their rows.
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
-    // The order QStandardItemModel's sort gives values of one column:
-    // QStandardItem::operator< on display values.
+    // The order of a column's display values: QStandardItemModel's order
+    // for values of one type; across types, whole numbers first, then dates,
+    // other values, texts, and empty cells last. So "N/A" sorts after every
+    // number in ascending order and before them in descending order.
     [[nodiscard]] static bool lessThan(const QVariant &left, const QVariant &right);
     // True when the keys (all of one type) are in order, so that a stable
     // sort would leave them where they are; false when unsure.
@@ -52,7 +55,7 @@ private:
     // whole numbers.
     [[nodiscard]] static bool asNumbers(const QList<QVariant> &keys, QList<qint64> &numbers);
 
-    using RowData = std::array<QVariant, ColumnCount + 1>; // four display values and the record
+    using RowData = std::array<QMap<int, QVariant>, ColumnCount>; // every role of the four cells
 
     [[nodiscard]] RowData rowData(int row) const;
     void setRowData(int row, const RowData &data);

@@ -10,6 +10,7 @@
 #include "notificationsettings.h"
 #include "occurrence.h"
 #include "occurrencecounts.h"
+#include "windowgeometry.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -135,7 +136,7 @@ MainWindow::MainWindow(QWidget *parent)
     // A style change lays out every row of the list again: the list view
     // takes its model once the style sheets are final.
     setUpListView();
-    restoreWindowState(sortKeys);
+    restoreWindowState();
     notificationSettings->load(settingsFilePath());
     keepDamagedBillFile();
 }
@@ -194,11 +195,12 @@ MainWindow::SortKeys MainWindow::storedSortKeys()
     return {section, Qt::SortOrder(order)};
 }
 
-void MainWindow::restoreWindowState(const SortKeys &sortKeys)
+void MainWindow::restoreWindowState()
 {
+    // The list is already in the stored order: it was filled sorted, and the
+    // view sorted by the stored indicator when it took the model.
     const QSettings settings = nativeSettings();
-    restoreGeometry(settings.value(QLatin1String(GeometryKey)).toByteArray());
-    ui->eventTreeView->sortByColumn(sortKeys.section, sortKeys.order);
+    restoreGeometryWithinScreen(this, settings.value(QLatin1String(GeometryKey)).toByteArray());
 }
 
 void MainWindow::saveWindowState() const

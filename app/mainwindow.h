@@ -110,7 +110,7 @@ private:
     void setUpListView();
     void setUpEditorModels();
     [[nodiscard]] static SortKeys storedSortKeys();
-    void restoreWindowState(const SortKeys &sortKeys);
+    void restoreWindowState();
     void saveWindowState() const;
     void showPage(Page page);
     void resortList();
