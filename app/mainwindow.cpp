@@ -133,6 +133,7 @@ MainWindow::MainWindow(QWidget *parent)
     addBillRowsAtTop(billFile.load(), sortKeys);
     ui->eventTreeView->header()->setSortIndicator(sortKeys.section, sortKeys.order);
     setUpEditorModels();
+    alignScheduleSentences();
     // A style change lays out every row of the list again: the list view
     // takes its model once the style sheets are final.
     setUpListView();
@@ -172,6 +173,25 @@ void MainWindow::setUpListView()
 {
     ui->eventTreeView->setModel(billModel);
     ui->eventTreeView->hideColumn(DataColumn);
+}
+
+void MainWindow::alignScheduleSentences()
+{
+    // "This bill is due on the [N] [days] of the month.": the words stand at
+    // the top beside the tall list, so the number box goes to the top too,
+    // and the words sit on the box's text line.
+    const auto align = [](QBoxLayout *line, QSpinBox *number, std::initializer_list<QLabel *> words) {
+        const int lineHeight = number->sizeHint().height();
+        line->setAlignment(number, Qt::AlignTop);
+        for (QLabel *label : words) {
+            label->setMinimumHeight(lineHeight);
+            label->setMaximumHeight(lineHeight);
+            label->setAlignment(Qt::AlignLeading | Qt::AlignLeft | Qt::AlignVCenter);
+            line->setAlignment(label, Qt::AlignTop);
+        }
+    };
+    align(ui->horizontalLayout_8, ui->monthlySpinBox, {ui->label_7, ui->label_8});
+    align(ui->horizontalLayout_9, ui->yearlySpinBox, {ui->label_9, ui->label_10});
 }
 
 void MainWindow::setUpEditorModels()
@@ -908,7 +928,8 @@ void MainWindow::showScheduleDetails(const Event &event)
 void MainWindow::showBillDetails(const Event &event)
 {
     const QDate today = QDate::currentDate();
-    ui->eventNameLabel->setText(event.name);
+    // Shown as typed, and able to wrap however long it is.
+    ui->eventNameLabel->setText(breakableText(event.name));
 
     const bool ends = event.endMode != Event::EndNever;
     for (QWidget *label : {static_cast<QWidget *>(ui->occuredLabelA), static_cast<QWidget *>(ui->occuredLabel),

@@ -109,6 +109,7 @@ private:
 
     void setUpListView();
     void setUpEditorModels();
+    void alignScheduleSentences();
     [[nodiscard]] static SortKeys storedSortKeys();
     void restoreWindowState();
     void saveWindowState() const;

@@ -1,5 +1,6 @@
 #include "reminderitem.h"
 
+#include <billtext.h>
 #include <daynumber.h>
 #include <event.h>
 #include <occurrence.h>
@@ -45,7 +46,7 @@ ReminderItem::ReminderItem(Event *shownEvent)
 
     mainLayout = new QVBoxLayout;
     mainLayout->setObjectName(QStringLiteral("mainLayout"));
-    groupBox = new QGroupBox(event->name);
+    groupBox = new QGroupBox(titleText(event->name));
     groupBox->setObjectName(QStringLiteral("groupBox"));
     groupLayout = new QVBoxLayout(groupBox);
     groupLayout->setObjectName(QStringLiteral("groupLayout"));
@@ -75,6 +76,24 @@ ReminderItem::ReminderItem(Event *shownEvent)
     QMetaObject::connectSlotsByName(this);
 }
 
+void ReminderItem::resizeEvent(QResizeEvent *resize)
+{
+    QWidget::resizeEvent(resize);
+    // The sentence wraps at the width the window gives it; its lines must
+    // then have the height they need, which the layouts learn only from the
+    // label's minimum.
+    const int needed = textLabel->heightForWidth(textLabel->width());
+    if (needed > 0 && needed != textLabel->minimumHeight())
+        textLabel->setMinimumHeight(needed);
+}
+
+QString ReminderItem::titleText(const QString &name) const
+{
+    // A title does not wrap: a long name is cut short there (the sentence
+    // below gives it whole), so it cannot make the window wider.
+    return fontMetrics().elidedText(name, Qt::ElideRight, MaximumTitleWidth);
+}
+
 ReminderItem::~ReminderItem()
 {
     delete animationTimer;
@@ -93,8 +112,12 @@ void ReminderItem::buildSentence(QDate next, qint64 days)
         sentence += QString::number(days);
         sentence += QStringLiteral(" days to go.");
     }
-    textLabel = new QLabel(sentence);
+    // The name is shown as typed, never as markup, and the sentence wraps
+    // however long the name is.
+    textLabel = new QLabel(breakableText(sentence));
     textLabel->setObjectName(QStringLiteral("textLabel"));
+    textLabel->setTextFormat(Qt::PlainText);
+    textLabel->setWordWrap(true);
     groupLayout->addWidget(textLabel);
 
     optionsPanel = new QWidget;

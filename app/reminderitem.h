@@ -27,6 +27,9 @@ public:
     explicit ReminderItem(Event *event);
     ~ReminderItem() override;
 
+protected:
+    void resizeEvent(QResizeEvent *resize) override;
+
 signals:
     // The options panel came to rest, open or closed.
     void resized();
@@ -45,6 +48,9 @@ private:
     void toggleOptions();
     void preselectChoice();
     [[nodiscard]] qint64 daysToNextOccurrence() const;
+    [[nodiscard]] QString titleText(const QString &name) const;
+
+    static constexpr int MaximumTitleWidth = 260; // pixels
 
     Event *event;
     QVBoxLayout *mainLayout;

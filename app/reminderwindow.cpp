@@ -65,11 +65,8 @@ void ReminderWindow::ensureForm()
         return;
     initReminderResources();
     ui = new Ui_ReminderWindow;
+    // The central widget brings its look (and the opaque colour) itself.
     ui->setupUi(this);
-    if (!compositionActive())
-        ui->centralwidget->setStyleSheet(
-            ui->centralwidget->styleSheet()
-            + QStringLiteral(" QWidget#centralwidget {background-color: rgb(232,236,246);} "));
 }
 
 void ReminderWindow::setVisible(bool visible)

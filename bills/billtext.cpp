@@ -95,3 +95,34 @@ BillRow billRow(const Event &event, QDate today, QDate next, int remaining, Long
     row.details += endText;
     return row;
 }
+
+QString breakableText(const QString &text, int longestRun)
+{
+    constexpr QChar ZeroWidthSpace(0x200B);
+    QString result;
+    qsizetype runStart = 0;
+    const auto flushRun = [&](qsizetype end) {
+        const QStringView run = QStringView(text).mid(runStart, end - runStart);
+        if (run.size() <= longestRun) {
+            result += run;
+            return;
+        }
+        for (const QChar c : run) {
+            result += c;
+            // Never between the halves of a surrogate pair.
+            if (!c.isHighSurrogate())
+                result += ZeroWidthSpace;
+        }
+    };
+    result.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isSpace() || c == QLatin1Char('-')) {
+            flushRun(i);
+            result += c;
+            runStart = i + 1;
+        }
+    }
+    flushRun(text.size());
+    return result;
+}

@@ -24,6 +24,12 @@ struct Event;
 // the weekdays alone.
 [[nodiscard]] QString periodText(const Event &event);
 
+// The text with a zero-width space after every character of a run longer
+// than `longestRun` characters without a break opportunity (a name typed
+// without spaces), so a word-wrapping label can break it anywhere instead of
+// growing as wide as the run. Shorter runs are left alone.
+[[nodiscard]] QString breakableText(const QString &text, int longestRun = 24);
+
 // A date in the system's long format.
 [[nodiscard]] QString longDateText(QDate date);
 // The same with a locale the caller keeps (building the system locale for

@@ -15,6 +15,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -175,6 +177,12 @@ private slots:
     void editAndViewNeedCurrentBill();
     void detailsLines_data();
     void detailsLines();
+    void damagedBillFileIsKeptAtStart();
+    void removeRowsListedTwice();
+    void daysRemainingOrderOnOpening_data();
+    void daysRemainingOrderOnOpening();
+    void longAndMarkedUpNamesOnDetailsPage();
+    void scheduleSentencesReadAsOneLine();
 
 private:
     std::unique_ptr<MainWindow> openWindow();
@@ -895,6 +903,144 @@ void tst_MainWindow::detailsLines()
         QVERIFY2(!lineShown(name.toLatin1().constData()), qPrintable(name));
     for (auto it = texts.cbegin(); it != texts.cend(); ++it)
         QCOMPARE(child<QLabel>(it.key().toLatin1().constData())->text(), it.value());
+}
+
+// ---- hardening
+
+void tst_MainWindow::damagedBillFileIsKeptAtStart()
+{
+    writeBills(eventsFilePath(), {weeklyBill(QStringLiteral("Rent"), today), weeklyBill(QStringLiteral("Gas"), today)});
+    QByteArray whole;
+    {
+        QFile file(eventsFilePath());
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        whole = file.readAll();
+        QVERIFY(file.resize(whole.size() - 9)); // cut inside the second bill
+    }
+    const auto notice = answerBox(QMessageBox::Ok);
+    window = openWindow();
+    QTRY_VERIFY(notice->seen);
+    QCOMPARE(notice->title, QStringLiteral("Bill File"));
+    QCOMPARE(notice->icon, QMessageBox::Warning);
+    QCOMPARE(listedNames(), QStringList{"Rent"});
+
+    const QDir folder = QFileInfo(eventsFilePath()).absoluteDir();
+    const QStringList kept = folder.entryList({QStringLiteral("events.damaged-*.evt")});
+    QCOMPARE(kept.size(), 1);
+    QVERIFY2(notice->text.contains(QDir::toNativeSeparators(folder.filePath(kept.first()))), qPrintable(notice->text));
+    QFile keptFile(folder.filePath(kept.first()));
+    QVERIFY(keptFile.open(QIODevice::ReadOnly));
+    QCOMPARE(keptFile.readAll(), whole.chopped(9));
+
+    QVERIFY(window->close());
+    QCOMPARE(namesIn(eventsFilePath()), QStringList{"Rent"});
+}
+
+void tst_MainWindow::removeRowsListedTwice()
+{
+    writeBills(eventsFilePath(), {weeklyBill(QStringLiteral("a"), today), weeklyBill(QStringLiteral("b"), today.addDays(1)),
+                                  weeklyBill(QStringLiteral("c"), today.addDays(2))});
+    window = openWindow();
+    QCOMPARE(listedNames(), (QStringList{"a", "b", "c"}));
+    // Each record is deleted once (the sanitizer would see a second delete).
+    window->removeBillRows({1, 1, 2, 1, 7, -1});
+    QCOMPARE(listedNames(), QStringList{"a"});
+    QVERIFY(window->close());
+    QCOMPARE(namesIn(eventsFilePath()), QStringList{"a"});
+}
+
+void tst_MainWindow::daysRemainingOrderOnOpening_data()
+{
+    QTest::addColumn<int>("order");
+    QTest::addColumn<QVariantList>("days");
+    const QVariant na(QStringLiteral("N/A"));
+    QTest::newRow("ascending: N/A after every number") << int(Qt::AscendingOrder) << QVariantList{1, 3, na, na};
+    QTest::newRow("descending: N/A first") << int(Qt::DescendingOrder) << QVariantList{na, na, 3, 1};
+}
+
+void tst_MainWindow::daysRemainingOrderOnOpening()
+{
+    QFETCH(int, order);
+    QFETCH(QVariantList, days);
+    const QDate lastWeek = today.addDays(-7);
+    writeBills(eventsFilePath(),
+               {weeklyBill(QStringLiteral("ended 1"), lastWeek, Event::EndOnDate, lastWeek),
+                weeklyBill(QStringLiteral("in 3"), today.addDays(3)),
+                weeklyBill(QStringLiteral("ended 2"), lastWeek, Event::EndOnDate, lastWeek),
+                weeklyBill(QStringLiteral("in 1"), today.addDays(1))});
+    {
+        QSettings settings(QStringLiteral("Tervona"), QStringLiteral("Payvane"));
+        settings.setValue(QStringLiteral("sortSection"), 1);
+        settings.setValue(QStringLiteral("sortOrder"), order);
+    }
+    window = openWindow();
+    QVariantList shown;
+    for (int row = 0; row < billModel()->rowCount(); ++row)
+        shown << billModel()->item(row, 1)->data(Qt::DisplayRole);
+    QCOMPARE(shown, days);
+    // Sorting again by the same column changes nothing.
+    const QStringList names = listedNames();
+    child<QTreeView>("eventTreeView")->sortByColumn(1, Qt::SortOrder(order));
+    QCOMPARE(listedNames(), names);
+}
+
+void tst_MainWindow::longAndMarkedUpNamesOnDetailsPage()
+{
+    window = openWindow();
+    const int availableWidth = QGuiApplication::primaryScreen()->availableGeometry().width();
+    auto *label = child<QLabel>("eventNameLabel");
+    for (const QString &name : {QString(300, QLatin1Char('W')),
+                                QStringLiteral("Water rates for the cottage by the sea ").repeated(8)}) {
+        std::unique_ptr<Event> event(weeklyBill(name, today));
+        window->showBillDetails(*event);
+        child<QTabWidget>("tabWidget")->setCurrentIndex(2);
+        QTest::qWait(20);
+        QVERIFY2(window->frameGeometry().width() <= availableWidth, qPrintable(QString::number(window->width())));
+        QVERIFY(label->height() >= label->heightForWidth(label->width()));
+        QCOMPARE(label->text().remove(QChar(0x200B)), name);
+    }
+    // A name from an imported file is shown as it is, never as markup.
+    std::unique_ptr<Event> markup(weeklyBill(QStringLiteral("<b>Gas</b> <img src=\"x.png\">"), today));
+    window->showBillDetails(*markup);
+    QCOMPARE(label->textFormat(), Qt::PlainText);
+    QCOMPARE(label->text(), markup->name);
+    // Back on the list, the window is the size it was.
+    child<QTabWidget>("tabWidget")->setCurrentIndex(0);
+    QTest::qWait(20);
+    QCOMPARE(window->size(), QSize(639, 654));
+}
+
+void tst_MainWindow::scheduleSentencesReadAsOneLine()
+{
+    window = openWindow();
+    click("addButton");
+    // Where a label's line of text sits, by its vertical alignment.
+    const auto centreOfText = [this](const char *name) {
+        const auto *label = child<QLabel>(name);
+        const QRect area = label->contentsRect();
+        const int lineHeight = label->fontMetrics().height();
+        int y = area.center().y();
+        if (label->alignment() & Qt::AlignTop)
+            y = area.top() + lineHeight / 2;
+        else if (label->alignment() & Qt::AlignBottom)
+            y = area.bottom() - lineHeight / 2;
+        return label->mapTo(window.get(), QPoint(0, y)).y();
+    };
+    const auto centreOf = [this](const char *name) {
+        const auto *widget = child<QWidget>(name);
+        return widget->mapTo(window.get(), widget->rect().center()).y();
+    };
+    auto *repeating = child<QTabWidget>("repeatingTabWidget");
+    repeating->setCurrentIndex(1);
+    QTest::qWait(20);
+    for (const char *words : {"label_7", "label_8"})
+        QVERIFY2(qAbs(centreOfText(words) - centreOf("monthlySpinBox")) <= 2, words);
+    repeating->setCurrentIndex(2);
+    QTest::qWait(20);
+    for (const char *words : {"label_9", "label_10"})
+        QVERIFY2(qAbs(centreOfText(words) - centreOf("yearlySpinBox")) <= 2, words);
+    // The sentence stands at the top, beside the first rows of the list.
+    QVERIFY(child<QWidget>("monthlySpinBox")->y() <= child<QWidget>("monthlyListView")->y() + 2);
 }
 
 QTEST_MAIN(tst_MainWindow)

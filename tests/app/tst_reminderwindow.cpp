@@ -10,6 +10,7 @@
 #include <QCommandLinkButton>
 #include <QDir>
 #include <QGroupBox>
+#include <QLabel>
 #include <QMessageBox>
 #include <QScreen>
 #include <QStandardPaths>
@@ -77,6 +78,9 @@ private slots:
     void failedSaveIsReported();
     void traySlidesIntoCorner();
     void trayCloseSavesAndEndsLoop();
+    void opaqueBackgroundIsPainted();
+    void longAndMarkedUpNamesStayPlainAndFit();
+    void damagedBillFileIsKeptWhenSaved();
 
 private:
     // Three due bills with a bill between them that is not due.
@@ -372,6 +376,99 @@ void ReminderWindowTest::trayCloseSavesAndEndsLoop()
     QCOMPARE(saved.size(), 4);
     QCOMPARE(saved.at(0)->lastNotified, QDate::currentDate());
     qDeleteAll(saved);
+}
+
+void ReminderWindowTest::opaqueBackgroundIsPainted()
+{
+    // Without a composing desktop the window's own colour shows around the
+    // items, not the toolkit's grey.
+    writeBills();
+    writeSettings(false, true);
+    ReminderWindow window;
+    QVERIFY(window.addDueItems());
+    window.positionWindow();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const QImage shot = window.grab().toImage();
+    // The layout's left margin, halfway down: central widget only.
+    QCOMPARE(QColor(shot.pixel(3, shot.height() / 2)), QColor(232, 236, 246));
+    QCOMPARE(QColor(shot.pixel(shot.width() - 3, 3)), QColor(232, 236, 246));
+}
+
+void ReminderWindowTest::longAndMarkedUpNamesStayPlainAndFit()
+{
+    const QDate today = QDate::currentDate();
+    const QString spaced = QStringLiteral("Quarterly property tax for the house on the hill ").repeated(6);
+    const QString unbroken = QString(300, QLatin1Char('W'));
+    const QString markup = QStringLiteral("<b>Bold</b><img src=\"x.png\"><table><tr><td>cell</td></tr></table>");
+    EventList events{singularBill(spaced, today), singularBill(unbroken, today), singularBill(markup, today)};
+    QVERIFY(saveEvents(events, eventsFilePath()));
+    qDeleteAll(events);
+    writeSettings(false, true);
+
+    ReminderWindow window;
+    QVERIFY(window.addDueItems());
+    window.positionWindow();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTest::qWait(50);
+
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    QVERIFY2(window.frameGeometry().width() <= available.width(), qPrintable(QString::number(window.width())));
+    const QList<ReminderItem *> items = window.findChildren<ReminderItem *>();
+    QCOMPARE(items.size(), 3);
+    for (const ReminderItem *item : items) {
+        const auto *label = item->findChild<QLabel *>(QStringLiteral("textLabel"));
+        QCOMPARE(label->textFormat(), Qt::PlainText);
+        // Every wrapped line has its room: nothing is cut off at the bottom.
+        QVERIFY2(label->height() >= label->heightForWidth(label->width()),
+                 qPrintable(QStringLiteral("%1 < %2").arg(label->height()).arg(label->heightForWidth(label->width()))));
+        QVERIFY(label->geometry().right() < item->width());
+    }
+    const auto *markedUp = items.at(2)->findChild<QLabel *>(QStringLiteral("textLabel"));
+    QVERIFY(markedUp->text().startsWith(QStringLiteral("<b>Bold</b>")));
+}
+
+void ReminderWindowTest::damagedBillFileIsKeptWhenSaved()
+{
+    // Two bills, then the file is cut off inside the second: the first is
+    // reminded of, and the save must not cost the rest of the file.
+    const QDate today = QDate::currentDate();
+    EventList events{singularBill("Rent", today), singularBill("Gas", today)};
+    QVERIFY(saveEvents(events, eventsFilePath()));
+    qDeleteAll(events);
+    QFile file(eventsFilePath());
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    const QByteArray whole = file.readAll();
+    QVERIFY(file.resize(whole.size() - 5));
+    file.close();
+    writeSettings(false, true);
+
+    ReminderWindow window;
+    QVERIFY(window.addDueItems());
+    QCOMPARE(itemTitles(window), QStringList{"Rent"});
+    window.show();
+    QString message;
+    QTimer::singleShot(0, this, [&message] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            message = box->text();
+            box->accept();
+        }
+    });
+    window.close();
+
+    const QStringList kept = QDir(QFileInfo(eventsFilePath()).absolutePath())
+                                 .entryList({QStringLiteral("events.damaged-*.evt")});
+    QCOMPARE(kept.size(), 1);
+    const QString keptPath = QFileInfo(eventsFilePath()).absoluteDir().filePath(kept.first());
+    QFile keptFile(keptPath);
+    QVERIFY(keptFile.open(QIODevice::ReadOnly));
+    QCOMPARE(keptFile.readAll(), whole.chopped(5));
+    QVERIFY2(message.contains(QDir::toNativeSeparators(keptPath)), qPrintable(message));
+    const EventList saved = loadEvents(eventsFilePath());
+    QCOMPARE(saved.size(), 1);
+    qDeleteAll(saved);
+    QVERIFY(QFile::remove(keptPath));
 }
 
 QTEST_MAIN(ReminderWindowTest)

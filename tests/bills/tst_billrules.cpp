@@ -60,6 +60,8 @@ private slots:
     void weekdayAndMonthTexts();
     void billRow_data();
     void billRow();
+    void breakableText_data();
+    void breakableText();
 };
 
 void tst_BillRules::checkBill_data()
@@ -247,6 +249,30 @@ void tst_BillRules::billRow()
     QCOMPARE(row.dueDate, dueDate);
     QCOMPARE(row.daysLeft, daysLeft);
     QCOMPARE(row.details, details);
+}
+
+void tst_BillRules::breakableText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected"); // "|" marks a zero-width space
+
+    QTest::newRow("short words stay") << QStringLiteral("Rent and water") << QStringLiteral("Rent and water");
+    QTest::newRow("a run of exactly 6 stays") << QStringLiteral("abcdef gh") << QStringLiteral("abcdef gh");
+    QTest::newRow("a long run breaks anywhere") << QStringLiteral("Tax abcdefg") << QStringLiteral("Tax a|b|c|d|e|f|g|");
+    QTest::newRow("a hyphen ends a run") << QStringLiteral("abcd-efgh") << QStringLiteral("abcd-efgh");
+    QTest::newRow("surrogate pairs stay whole")
+        << QStringLiteral("x") + QString::fromUcs4(U"\U0001F4B0\U0001F4B0\U0001F4B0\U0001F4B0")
+        << QStringLiteral("x|") + QString::fromUcs4(U"\U0001F4B0|\U0001F4B0|\U0001F4B0|\U0001F4B0|");
+    QTest::newRow("empty") << QString() << QString();
+}
+
+void tst_BillRules::breakableText()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+    QString shown = ::breakableText(text, 6);
+    shown.replace(QChar(0x200B), QLatin1Char('|'));
+    QCOMPARE(shown, expected);
 }
 
 QTEST_APPLESS_MAIN(tst_BillRules)
