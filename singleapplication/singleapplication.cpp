@@ -9,6 +9,12 @@
 #include <QStandardPaths>
 #include <QWidget>
 
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 QString derivedId()
@@ -17,13 +23,46 @@ QString derivedId()
            + QStringLiteral("-instance");
 }
 
-// The user's runtime folder is private to the user (0700), which keeps the
-// lock and the socket out of other users' reach.
+// Whether `path` is a folder only this user can reach, creating it so when
+// it is missing. A folder someone else made (or a link to one) does not do.
+bool isPrivateFolder(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    const QByteArray name = QFile::encodeName(path);
+    if (::mkdir(name.constData(), 0700) != 0 && errno != EEXIST)
+        return false;
+    struct stat info;
+    return ::lstat(name.constData(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::geteuid()
+           && (info.st_mode & 0077) == 0;
+#else
+    return QDir().mkpath(path);
+#endif
+}
+
+// A folder private to the user, which keeps the lock and the socket out of
+// other users' reach: the runtime folder (Qt gives none when the one it would
+// use belongs to someone else); else one with the user's id in its name in
+// the temporary folder; else one in the user's cache folder.
+QString privateFolder()
+{
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (!runtime.isEmpty())
+        return runtime;
+#ifdef Q_OS_UNIX
+    const QString inTemp = QDir::tempPath() + QStringLiteral("/payvane-") + QString::number(::geteuid());
+    if (isPrivateFolder(inTemp))
+        return inTemp;
+#endif
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    QDir().mkpath(cache);
+    const QString inCache = cache + QStringLiteral("/payvane-instance");
+    isPrivateFolder(inCache);
+    return inCache;
+}
+
 QString runtimePath(const QString &id, const QString &suffix)
 {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty())
-        folder = QDir::tempPath();
+    static const QString folder = privateFolder();
     return folder + QLatin1Char('/') + id + suffix;
 }
 
