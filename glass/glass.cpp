@@ -59,6 +59,10 @@ bool extendGlassFrame(QWidget *widget, int leftWidth, int rightWidth, int topHei
     bool result = false;
     if (widget && dwmExtendFrameIntoClientArea) {
         const DwmMargins margins = {leftWidth, rightWidth, topHeight, bottomHeight};
+        // A native window gets an alpha channel only when it is created
+        // translucent; winId() below creates it.
+        if (!widget->testAttribute(Qt::WA_WState_Created))
+            widget->setAttribute(Qt::WA_TranslucentBackground, true);
         const auto window = reinterpret_cast<DwmWindow>(widget->winId());
         result = succeeded(dwmExtendFrameIntoClientArea(window, &margins));
         if (result)

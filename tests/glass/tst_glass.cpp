@@ -5,6 +5,7 @@
 
 #include <QLibrary>
 #include <QTest>
+#include <QWindow>
 
 #include <cstdint>
 #include <memory>
@@ -100,6 +101,9 @@ void GlassTest::extendGlassFrame()
     QCOMPARE(window, reinterpret_cast<void *>(widget.winId()));
     QCOMPARE(QList<int>(margins, margins + 4), (QList<int>{-1, 2, 3, 4}));
     QCOMPARE(widget.testAttribute(Qt::WA_TranslucentBackground), glass);
+    // Glass shows through only a window made with an alpha channel.
+    if (glass)
+        QCOMPARE(widget.windowHandle()->requestedFormat().alphaBufferSize(), 8);
     const QList<QPointer<QWidget>> &glassWidgets = notifierInstance()->glassWidgets;
     QCOMPARE(glassWidgets.size(), glassBefore + (glass ? 1 : 0));
     if (glass)
