@@ -300,9 +300,7 @@ public:
         }
     }
 
-    // The due day after `day`, or NoDay when the schedule yields no later
-    // day (no date at all, or one that does not move forward): a count
-    // stops there.
+    // DueDayWalk::after().
     qint64 following(qint64 day)
     {
         const qint64 next = onOrAfter(day + 1);
@@ -328,15 +326,19 @@ int saturated(qint64 count)
 qint64 countDueDays(const Event &event, qint64 today, qint64 end)
 {
     const qint64 period = event.schedule == Event::ScheduleWeekly ? WeekDays : GregorianCycleDays;
+    // A schedule falls in step with its period within a few periods (a
+    // fifth weekday turns up within three months); one that has not after
+    // this many tries is walked to its end date instead.
     constexpr int MaxPhaseAttempts = 3;
 
-    DueDays dueDays(event);
+    DueDayWalk walk(event);
+    const auto following = [&walk](qint64 day) { return walk.after(day); };
     qint64 count = 0;
     qint64 day = today;
     int attempts = 0;
     std::vector<qint64> offsets; // due days of one period, relative to its first
     for (;;) {
-        const qint64 first = dueDays.following(day);
+        const qint64 first = following(day);
         if (first == NoDay || first > end)
             return count;
         if (attempts == MaxPhaseAttempts || end - first < 2 * period) {
@@ -348,11 +350,11 @@ qint64 countDueDays(const Event &event, qint64 today, qint64 end)
 
         offsets.assign(1, 0);
         qint64 last = first;
-        qint64 next = dueDays.following(last);
+        qint64 next = following(last);
         while (next != NoDay && next < first + period) {
             offsets.push_back(next - first);
             last = next;
-            next = dueDays.following(last);
+            next = following(last);
         }
         const qint64 perPeriod = qint64(offsets.size());
         if (next == NoDay) // the schedule ended within the period, before `end`
@@ -371,6 +373,24 @@ qint64 countDueDays(const Event &event, qint64 today, qint64 end)
 }
 
 } // namespace
+
+struct DueDayWalk::Private
+{
+    explicit Private(const Event &event) : dueDays(event) { }
+    DueDays dueDays;
+};
+
+DueDayWalk::DueDayWalk(const Event &event)
+    : d(std::make_unique<Private>(event))
+{
+}
+
+DueDayWalk::~DueDayWalk() = default;
+
+qint64 DueDayWalk::after(qint64 day)
+{
+    return d->dueDays.following(day);
+}
 
 QDate nextOccurrence(const Event &event, QDate from)
 {

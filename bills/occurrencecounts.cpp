@@ -9,11 +9,26 @@
 
 namespace {
 
-// Counting by walking costs one step per due date; an end further away
-// than this is left to remainingOccurrences, which skips whole cycles.
+// The list keeps each schedule's due days from today so that every bill of
+// that schedule counts them by a look-up. Keeping them costs one step and
+// eight bytes per due date: an end further away than this (a weekly bill to
+// the year 9999 has 400,000 dates) is left to remainingOccurrences, which
+// skips whole 400-year cycles of the same walk.
 constexpr qint64 WalkLimitDays = 100 * 366;
 
 } // namespace
+
+// The due days of one schedule after today, walked as far as asked, by the
+// engine's own walk.
+struct OccurrenceCounts::Walk
+{
+    explicit Walk(const Event &scheduleOf) : event(scheduleOf), steps(event) { }
+
+    const Event event;  // the walk keeps its own copy of the schedule
+    DueDayWalk steps;
+    QList<qint64> days; // rising
+    bool ended = false; // the walk yields no later day
+};
 
 OccurrenceCounts::OccurrenceCounts(QDate today)
     : m_today(today)
@@ -47,14 +62,12 @@ QDate OccurrenceCounts::next(const Event &event)
     return *found;
 }
 
-void OccurrenceCounts::extend(Walk &walk, const Event &event, qint64 start, qint64 end)
+void OccurrenceCounts::extend(Walk &walk, qint64 start, qint64 end)
 {
-    // Each step is the due date after the last one; a schedule that gives
-    // no date, or none later, ends the walk (as it ends a count).
     qint64 day = walk.days.isEmpty() ? start : walk.days.last();
     while (!walk.ended && (walk.days.isEmpty() || walk.days.last() <= end)) {
-        const qint64 following = dayNumber(nextOccurrence(event, dateOfDayNumber(day + 1)));
-        if (following == 0 || following <= day) {
+        const qint64 following = walk.steps.after(day);
+        if (following == 0) {
             walk.ended = true;
             break;
         }
@@ -71,8 +84,10 @@ int OccurrenceCounts::remaining(const Event &event)
                           && end - m_todayDay <= WalkLimitDays;
     if (!walkable)
         return remainingOccurrences(event, m_today);
-    Walk &walk = m_walks[scheduleKey(event)];
-    extend(walk, event, m_todayDay, end);
-    const qsizetype count = std::upper_bound(walk.days.cbegin(), walk.days.cend(), end) - walk.days.cbegin();
+    std::shared_ptr<Walk> &walk = m_walks[scheduleKey(event)];
+    if (!walk)
+        walk = std::make_shared<Walk>(event);
+    extend(*walk, m_todayDay, end);
+    const qsizetype count = std::upper_bound(walk->days.cbegin(), walk->days.cend(), end) - walk->days.cbegin();
     return int(std::min<qsizetype>(count, INT_MAX));
 }

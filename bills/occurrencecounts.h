@@ -5,6 +5,8 @@
 #include <QHash>
 #include <QList>
 
+#include <memory>
+
 struct Event;
 
 // nextOccurrence and remainingOccurrences of many bills on one day. Bills
@@ -38,21 +40,16 @@ public:
     };
 
 private:
-    // The due days of one schedule after today, walked as far as asked.
-    struct Walk
-    {
-        QList<qint64> days; // rising
-        bool ended = false; // the schedule yields no later day
-    };
+    struct Walk;
 
     [[nodiscard]] static ScheduleKey scheduleKey(const Event &event);
-    // Walks on until the last day lies after `end` or the schedule ends.
-    static void extend(Walk &walk, const Event &event, qint64 start, qint64 end);
+    // Walks on until the last day lies after `end` or the walk ends.
+    static void extend(Walk &walk, qint64 start, qint64 end);
 
     QDate m_today;
     qint64 m_todayDay;
     QHash<ScheduleKey, QDate> m_nextDates;
-    QHash<ScheduleKey, Walk> m_walks;
+    QHash<ScheduleKey, std::shared_ptr<Walk>> m_walks;
 };
 
 #endif // PAYVANE_OCCURRENCECOUNTS_H

@@ -109,6 +109,8 @@ private slots:
     void remainingOccurrences();
     void remainingMatchesWalkOverManySchedules();
     void remainingOfFarEndIsFast();
+    void walkStepsAndEnds_data();
+    void walkStepsAndEnds();
     void ordinalString_data();
     void ordinalString();
 };
@@ -320,6 +322,40 @@ void tst_Occurrence::remainingOfFarEndIsFast()
         // Generous: sanitizer builds run several times slower than release.
         QVERIFY2(elapsed < 100'000'000, qPrintable(QString::number(elapsed / 1e6) + " ms"));
     }
+}
+
+void tst_Occurrence::walkStepsAndEnds_data()
+{
+    QTest::addColumn<Event>("event");
+    QTest::addColumn<QDate>("after");
+    QTest::addColumn<QDate>("expected"); // null: the walk ends
+
+    QTest::newRow("weekly Monday after Saturday") << weekly({1}) << Today << QDate(2026, 12, 7);
+    QTest::newRow("weekly Monday after Monday") << weekly({1}) << QDate(2026, 12, 7) << QDate(2026, 12, 14);
+    QTest::newRow("monthly day 31 after 9 April runs over") << monthly(31, true) << QDate(2026, 4, 9) << QDate(2026, 5, 1);
+    QTest::newRow("yearly day 365 after 30 December 2028")
+        << yearly(365, true, {}, true, {}) << QDate(2028, 12, 30) << QDate(2029, 12, 31);
+    QTest::newRow("monthly with nothing selected: far, but later")
+        << monthly(1, false) << Today << QDate(2026, 12, 6).addDays(32000);
+    QTest::newRow("weekly without weekdays ends") << weekly({}) << Today << QDate();
+    Event singular;
+    singular.eventDate = QDate(2027, 1, 1);
+    QTest::newRow("a singular bill has no walk") << singular << Today << QDate();
+    Event unknown = weekly({1});
+    unknown.schedule = 9;
+    QTest::newRow("unknown schedule ends") << unknown << Today << QDate();
+}
+
+void tst_Occurrence::walkStepsAndEnds()
+{
+    QFETCH(Event, event);
+    QFETCH(QDate, after);
+    QFETCH(QDate, expected);
+    DueDayWalk walk(event);
+    QCOMPARE(dateOfDayNumber(walk.after(dayNumber(after))), expected);
+    // Each step is the engine's next date after the last one.
+    if (expected.isValid())
+        QCOMPARE(expected, ::nextOccurrence(event, after.addDays(1)));
 }
 
 void tst_Occurrence::ordinalString_data()
