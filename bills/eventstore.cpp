@@ -27,21 +27,6 @@ bool fail(QString *errorString, const QString &reason)
     return false;
 }
 
-// The whole file in memory first: written straight into the file, a stream
-// reports a full disk only as a failed write, and the system's reason is lost.
-QByteArray billFileBytes(const EventList &events)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QDataStream stream(&buffer);
-    stream.setVersion(QDataStream::Qt_4_2);
-    stream << qint32(events.size());
-    for (const Event *event : events)
-        stream << *event;
-    return bytes;
-}
-
 // A write may take only part of the bytes (a disk that just filled up); the
 // next one then fails with the reason.
 bool writeAll(QSaveFile &file, const QByteArray &bytes, QString *errorString)
@@ -65,6 +50,19 @@ BillFileRead damaged(BillFileRead read, const QString &problem)
 
 } // namespace
 
+QByteArray billFileBytes(const EventList &events)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QDataStream stream(&buffer);
+    stream.setVersion(QDataStream::Qt_4_2);
+    stream << qint32(events.size());
+    for (const Event *event : events)
+        stream << *event;
+    return bytes;
+}
+
 QString eventsFilePath()
 {
     return dataFilePath(QStringLiteral("events") + QStringLiteral(".evt"));
@@ -82,6 +80,9 @@ bool saveEvents(const EventList &events, const QString &path, QString *errorStri
         return fail(errorString, QStringLiteral("Cannot create the folder %1.")
                                      .arg(QDir::toNativeSeparators(info.absolutePath())));
 
+    // The whole file in memory first: written straight into the file, a
+    // stream reports a full disk only as a failed write, and the system's
+    // reason is lost.
     const QByteArray bytes = billFileBytes(events);
     QSaveFile file(path);
     // A folder that takes no new file (no permission) while the file itself

@@ -3,6 +3,7 @@
 
 #include "event.h"
 
+#include <QByteArray>
 #include <QString>
 
 class QIODevice;
@@ -21,6 +22,9 @@ class QIODevice;
 // given; shows nothing.
 [[nodiscard]] bool saveEvents(const EventList &events, const QString &path,
                               QString *errorString = nullptr);
+
+// The bytes of a bill file holding the bills in list order.
+[[nodiscard]] QByteArray billFileBytes(const EventList &events);
 
 // How reading a bill file went.
 enum class BillFileState {

@@ -9,15 +9,41 @@
 #include <cstddef>
 #include <cstdint>
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+namespace {
+
+BillFileRead readBytes(QByteArray bytes)
 {
-    QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
-    const EventList events = readEvents(buffer);
+    return readBillFile(buffer);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    const QByteArray input = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
+    const BillFileRead read = readBytes(input);
     // Every record must be whole: each costs at least 59 bytes of the input.
-    if (qsizetype(events.size()) * 59 > qsizetype(size))
+    if (qsizetype(read.events.size()) * 59 > qsizetype(size))
         __builtin_trap();
-    qDeleteAll(events);
+    // Only a file read completely may be called complete, and only damage
+    // comes with a reason.
+    if ((read.state == BillFileState::Complete) == !read.problem.isEmpty())
+        __builtin_trap();
+
+    // What the program would write back reads back completely, as the same
+    // bills, and is written the same again.
+    const QByteArray written = billFileBytes(read.events);
+    const BillFileRead again = readBytes(written);
+    if (again.state != BillFileState::Complete || again.events.size() != read.events.size()
+        || billFileBytes(again.events) != written)
+        __builtin_trap();
+    // A file that was read completely holds nothing the write-back loses.
+    if (read.state == BillFileState::Complete && written.size() != input.size())
+        __builtin_trap();
+
+    qDeleteAll(read.events);
+    qDeleteAll(again.events);
     return 0;
 }
