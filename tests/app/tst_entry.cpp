@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 const QString fakeTimeLibrary = QStringLiteral("/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1");
@@ -137,6 +139,7 @@ private slots:
     void intervalRule_data();
     void intervalRule();
     void secondInstanceLeavesFirstAlone();
+    void fifoInPlaceOfTheBillsNeverHangs();
 };
 
 void EntryTest::initTestCase()
@@ -257,6 +260,21 @@ void EntryTest::secondInstanceLeavesFirstAlone()
 
     first.kill();
     first.waitForFinished();
+}
+
+void EntryTest::fifoInPlaceOfTheBillsNeverHangs()
+{
+    // Opening a FIFO would block for ever and keep the single-instance lock,
+    // so that every later start ended silently too.
+    Sandbox sandbox;
+    QVERIFY(::mkfifo(QFile::encodeName(sandbox.eventsPath()).constData(), 0600) == 0);
+    for (int start = 0; start < 2; ++start) {
+        const RunResult result = sandbox.run({QStringLiteral("auto")});
+        QVERIFY(result.ended);
+        QCOMPARE(result.exitCode, 0);
+    }
+    // Nothing was due, so nothing was saved: the FIFO is left as it is.
+    QVERIFY(QFileInfo::exists(sandbox.eventsPath()) && !QFileInfo(sandbox.eventsPath()).isFile());
 }
 
 QTEST_GUILESS_MAIN(EntryTest)
