@@ -344,7 +344,7 @@ void MainWindow::setRowCells(int row, const BillRow &values)
 
 void MainWindow::fillBillRow(int row, const Event &event, QDate today, LongDateTexts &dateTexts)
 {
-    setRowCells(row, billRow(event, today, nextOccurrence(event, today), remainingOccurrences(event, today), dateTexts));
+    setRowCells(row, billRow(event, today, nextDueDate(event, today), remainingOccurrences(event, today), dateTexts));
 }
 
 void MainWindow::setRowRecord(int row, Event *event)
@@ -376,7 +376,7 @@ void MainWindow::addBillRowsAtTop(const EventList &records, const SortKeys &sort
     for (int i = count - 1; i >= 0; --i) {
         Event *event = records.at(i);
         inRowOrder.append(event);
-        values.append(billRow(*event, today, occurrences.next(*event), occurrences.remaining(*event), dateTexts));
+        values.append(billRow(*event, today, occurrences.nextDue(*event), occurrences.remaining(*event), dateTexts));
     }
     QList<int> order(count);
     std::iota(order.begin(), order.end(), 0);

@@ -89,12 +89,12 @@ bool ReminderWindow::isDue(const Event &event, QDate today)
 {
     if (!event.notify)
         return false;
-    const QDate next = nextOccurrence(event, today);
+    const DueDate due = nextDueDate(event, today);
+    const QDate next = due.date;
     // A schedule without any due date has nothing to remind of.
     if (next.isNull())
         return false;
-    if (event.endMode != Event::EndNever
-        && (daysBetween(today, next) < 0 || daysBetween(next, event.endDate) < 0))
+    if (event.endMode != Event::EndNever && (daysBetween(today, next) < 0 || due.endsAfter(event)))
         return false;
     if (event.lastNotified == today && event.showOnce)
         return false;

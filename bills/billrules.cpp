@@ -72,14 +72,17 @@ BillCheck checkBill(const Event &event)
 
 QDate endDateAfterTimes(const Event &event, QDate today, int times)
 {
-    QDate day = today;
+    // The end date is a scheduled date: with weekend moves, the one the last
+    // due date comes from.
+    DueDayWalk walk(event);
+    qint64 due = dayNumber(today);
+    QDate end = today;
     for (int i = 0; i < times; ++i) {
-        const QDate next = nextOccurrence(event, addDays(day, 1));
-        // A schedule without later dates would otherwise hand back the null
-        // date (or stand still); keep the last real one.
-        if (daysBetween(day, next) <= 0)
+        due = walk.after(due);
+        // A schedule without later dates keeps the last real one.
+        if (due == 0)
             break;
-        day = next;
+        end = dateOfDayNumber(walk.scheduled());
     }
-    return day;
+    return end;
 }

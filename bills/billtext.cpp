@@ -65,16 +65,16 @@ QString longDateText(QDate date, const QLocale &locale)
 BillRow billRow(const Event &event, QDate today, int remaining)
 {
     LongDateTexts dateTexts;
-    return billRow(event, today, nextOccurrence(event, today), remaining, dateTexts);
+    return billRow(event, today, nextDueDate(event, today), remaining, dateTexts);
 }
 
-BillRow billRow(const Event &event, QDate today, QDate next, int remaining, LongDateTexts &dateTexts)
+BillRow billRow(const Event &event, QDate today, const DueDate &next, int remaining, LongDateTexts &dateTexts)
 {
     BillRow row;
-    row.dueDate = next;
+    row.dueDate = next.date;
     row.daysLeft = daysBetween(today, row.dueDate);
     // A bill past its end shows the end date, and no days.
-    if (event.endMode != Event::EndNever && daysBetween(event.endDate, row.dueDate) > 0) {
+    if (next.endsAfter(event)) {
         row.dueDate = event.endDate;
         row.daysLeft = -1;
     }

@@ -6,6 +6,7 @@
 #include <QtGlobal>
 
 class LongDateTexts;
+struct DueDate;
 class QLocale;
 
 struct Event;
@@ -48,7 +49,8 @@ struct BillRow
 // remainingOccurrences on that day (-1 for a bill without end). Dates are
 // written in the long format of the texts' locale (the system's by default).
 [[nodiscard]] BillRow billRow(const Event &event, QDate today, int remaining);
-// The same from the bill's next due date on `today` (its nextOccurrence).
-[[nodiscard]] BillRow billRow(const Event &event, QDate today, QDate next, int remaining, LongDateTexts &dateTexts);
+// The same from the bill's next due date on `today` (its nextDueDate).
+[[nodiscard]] BillRow billRow(const Event &event, QDate today, const DueDate &next, int remaining,
+                              LongDateTexts &dateTexts);
 
 #endif // PAYVANE_BILLTEXT_H

@@ -1,7 +1,8 @@
 #include "event.h"
 
+#include "boundedread.h"
+
 #include <QDataStream>
-#include <QIODevice>
 
 #include <algorithm>
 
@@ -43,52 +44,11 @@ void readFlags(QDataStream &stream, std::array<bool, N> &flags)
         flags[i] = bytes[i] != 0;
 }
 
-// A string as QDataStream writes it (a byte count, then UTF-16 code units,
-// 0xFFFFFFFF for a null string), read without trusting the count: a count
-// beyond what the device still holds fails before anything is allocated for
-// it, and a sequential device is read in bounded steps.
-void readString(QDataStream &stream, QString &text)
-{
-    text = QString();
-    quint32 byteCount = 0;
-    stream >> byteCount;
-    if (stream.status() != QDataStream::Ok || byteCount == 0xffffffffu)
-        return;
-    if (byteCount == 0) {
-        text = QLatin1String("");
-        return;
-    }
-    if (byteCount % 2 != 0) {
-        stream.setStatus(QDataStream::ReadCorruptData);
-        return;
-    }
-    QIODevice *device = stream.device();
-    if (!device || (!device->isSequential() && qint64(byteCount) > device->bytesAvailable())) {
-        stream.setStatus(QDataStream::ReadPastEnd);
-        return;
-    }
-    constexpr qint64 step = 64 * 1024;
-    QByteArray bytes;
-    while (bytes.size() < qint64(byteCount)) {
-        const qint64 chunk = std::min<qint64>(step, qint64(byteCount) - bytes.size());
-        const qsizetype had = bytes.size();
-        bytes.resize(had + chunk);
-        if (stream.readRawData(bytes.data() + had, int(chunk)) != int(chunk)) {
-            stream.setStatus(QDataStream::ReadPastEnd);
-            return;
-        }
-    }
-    text.resize(bytes.size() / 2);
-    const auto *raw = reinterpret_cast<const uchar *>(bytes.constData());
-    for (qsizetype i = 0; i < text.size(); ++i)
-        text[i] = QChar(ushort(raw[2 * i] << 8 | raw[2 * i + 1]));
-}
-
 } // namespace
 
 QDataStream &operator>>(QDataStream &stream, Event &event)
 {
-    readString(stream, event.name);
+    readBoundedString(stream, event.name);
     stream >> event.endMode >> event.endDate >> event.schedule
         >> event.eventDate;
     readFlags(stream, event.weekdays);

@@ -1,7 +1,11 @@
 #ifndef PAYVANE_EVENT_H
 #define PAYVANE_EVENT_H
 
+#include "scheduleoptions.h"
+
+#include <QByteArray>
 #include <QDate>
+#include <QMap>
 #include <QString>
 #include <QMetaType>
 #include <QtGlobal>
@@ -38,6 +42,13 @@ struct Event
     bool showOnce = false;              // at most one reminder per calendar day
     QDate lastNotified;                 // day a reminder was last shown
     qint32 notifyAgainDays = 0;         // least whole days between two reminders
+
+    // Not part of the record's stream form: kept in the bill file's
+    // extension block after the records.
+    ScheduleOptions options;
+    // Extension fields of names this version does not know, written back as
+    // they were read, so a newer program's fields survive this one.
+    QMap<QString, QByteArray> unknownFields;
 
     [[nodiscard]] bool anyWeekdaySelected() const;
     [[nodiscard]] bool anyMonthSelected() const;

@@ -1,5 +1,6 @@
 #include "eventstore.h"
 
+#include "billextensions.h"
 #include "regularfile.h"
 
 #include <QBuffer>
@@ -60,6 +61,7 @@ QByteArray billFileBytes(const EventList &events)
     stream << qint32(events.size());
     for (const Event *event : events)
         stream << *event;
+    writeBillExtensions(stream, events);
     return bytes;
 }
 
@@ -138,8 +140,9 @@ BillFileRead readBillFile(QIODevice &device)
         }
         read.events.append(event);
     }
-    if (!stream.atEnd())
-        return damaged(std::move(read), QStringLiteral("unknown data follows its last record"));
+    QString problem;
+    if (!stream.atEnd() && !readBillExtensions(stream, read.events, &problem))
+        return damaged(std::move(read), problem);
     read.state = BillFileState::Complete;
     return read;
 }

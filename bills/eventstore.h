@@ -35,9 +35,11 @@ enum class BillFileState {
 };
 
 // A bill file counts as read completely when its count is not negative, it
-// holds that many whole records, and nothing but the end of the file follows
-// the last record. Anything else is damage: what a save would write back is
-// then less than the file held.
+// holds that many whole records, and what follows the last record is either
+// nothing or a whole extension block (billextensions.h) ending the file.
+// Anything else is damage: what a save would write back is then less than
+// the file held. Damage in the block costs no record: the records load with
+// their extension fields left at their defaults.
 struct BillFileRead
 {
     EventList events;                    // the whole records before any damage; the caller owns them

@@ -9,11 +9,20 @@
 #include <array>
 #include <climits>
 #include <limits>
+#include <numeric>
 #include <vector>
 
 // The engine works on day numbers (Julian Day Numbers, 0 for the null date)
 // with its own proleptic Gregorian arithmetic: it is called for every bill on
 // every redraw, and counting to a far end date walks many occurrences.
+//
+// A schedule gives its dates in two steps. First the scheduled dates: the
+// record's weekdays, "Day" N and N-th weekdays, in every N-th week, month or
+// year, counted from the start or the end of their month or year. Then the
+// due dates: a scheduled date on a weekend may move to the Friday before or
+// the Monday after. The end date and the "times" limit look at the scheduled
+// dates; what the user sees are the due dates, and two scheduled dates that
+// move onto one day are one due date.
 
 namespace {
 
@@ -22,16 +31,22 @@ namespace {
 constexpr qint64 NoCandidateOffset = 32000;
 
 // Every schedule repeats with the Gregorian calendar: 400 years are
-// 146,097 days, a whole number of weeks.
+// 146,097 days (a whole number of weeks) and 4,800 months.
 constexpr qint64 GregorianCycleDays = 146097;
+constexpr qint64 GregorianCycleMonths = 4800;
+constexpr qint64 GregorianCycleYears = 400;
 constexpr qint64 WeekDays = 7;
 
 // A day number meaning "no date" (the null date).
 constexpr qint64 NoDay = 0;
 
-// A monthly N-th weekday search gives up after this many months; a fifth
-// weekday turns up within three.
-constexpr int MaxMonthsSearched = 24;
+// How many periods a family's next day is looked for in: the calendar
+// repeats after 4,800 months or 400 years, so a family that names no day in
+// as many periods never will (a fifth Monday of February every fourth year
+// from a year that is not a leap year). A fifth weekday of a month turns up
+// within three months.
+constexpr int MaxMonthsSearched = 4800;
+constexpr int MaxYearsSearched = 400;
 
 constexpr qint64 UnixEpochDay = 2440588; // 1 January 1970
 
@@ -45,6 +60,11 @@ struct CivilDate
 qint64 floorDiv(qint64 a, qint64 b)
 {
     return a >= 0 ? a / b : (a - b + 1) / b;
+}
+
+qint64 floorMod(qint64 a, qint64 b)
+{
+    return a - floorDiv(a, b) * b;
 }
 
 // Civil date of a day number (Hinnant's days-to-civil, moved to day numbers).
@@ -85,7 +105,7 @@ int daysInMonth(qint64 year, int month)
 // 1 = Monday ... 7 = Sunday; day 0 was a Monday.
 int isoWeekday(qint64 day)
 {
-    return int(day - floorDiv(day, WeekDays) * WeekDays) + 1;
+    return int(floorMod(day, WeekDays)) + 1;
 }
 
 // The first day on or after `day` that falls on `weekday`.
@@ -94,19 +114,135 @@ qint64 firstWeekdayOnOrAfter(qint64 day, int weekday)
     return day + (weekday - isoWeekday(day) + 7) % 7;
 }
 
-bool weekdaySelected(const Event &event, int weekday)
+// The last day on or before `day` that falls on `weekday`.
+qint64 lastWeekdayOnOrBefore(qint64 day, int weekday)
 {
-    return event.weekdays[std::size_t(weekday - 1)];
+    return day - (isoWeekday(day) - weekday + 7) % 7;
 }
+
+qint64 monthIndex(qint64 year, int month)
+{
+    return year * 12 + (month - 1);
+}
+
+// ---- the schedule with its options, as the engine reads it
+
+// The record and its options, checked once: values a file may hold that the
+// editor never stores fall back to the record's plain meaning.
+class Schedule
+{
+public:
+    explicit Schedule(const Event &event)
+        : m_event(event)
+        , m_every(event.options.effectiveEvery())
+        , m_fromEnd(event.options.fromEnd > 0 ? event.options.fromEnd : 0)
+        , m_lastDayOfShortMonths(event.options.shortMonths == ScheduleOptions::LastDay)
+        , m_weekends(event.options.weekends)
+    {
+        if (m_every > 1) {
+            const qint64 start = dayNumber(event.options.everyFrom);
+            const CivilDate civil = civilFromDay(start);
+            switch (event.schedule) {
+            case Event::ScheduleWeekly:
+                m_firstPeriod = floorDiv(start, WeekDays);
+                break;
+            case Event::ScheduleMonthly:
+                m_firstPeriod = monthIndex(civil.year, civil.month);
+                break;
+            default:
+                m_firstPeriod = civil.year;
+                break;
+            }
+        }
+    }
+
+    [[nodiscard]] const Event &event() const { return m_event; }
+    [[nodiscard]] qint32 kind() const { return m_event.schedule; }
+    [[nodiscard]] bool weekdaySelected(int weekday) const { return m_event.weekdays[std::size_t(weekday - 1)]; }
+    [[nodiscard]] bool monthSelected(int month) const { return m_event.months[std::size_t(month - 1)]; }
+    [[nodiscard]] int every() const { return m_every; }
+    [[nodiscard]] bool fromEnd() const { return m_fromEnd > 0; }
+    // N: counted from the end when the option says so, else the record's.
+    [[nodiscard]] qint64 ordinal() const { return m_fromEnd > 0 ? m_fromEnd : m_event.ordinal; }
+    [[nodiscard]] bool lastDayOfShortMonths() const { return m_lastDayOfShortMonths; }
+
+    // Whether a week, month or year (by its index) holds due dates.
+    [[nodiscard]] bool periodValid(qint64 period) const
+    {
+        return m_every == 1 || (period >= m_firstPeriod && (period - m_firstPeriod) % m_every == 0);
+    }
+    // The first period at or after `period` that holds due dates.
+    [[nodiscard]] qint64 firstValidPeriod(qint64 period) const
+    {
+        if (m_every == 1)
+            return period;
+        if (period <= m_firstPeriod)
+            return m_firstPeriod;
+        return m_firstPeriod + (period - m_firstPeriod + m_every - 1) / m_every * m_every;
+    }
+
+    [[nodiscard]] bool movesWeekends() const
+    {
+        return m_weekends == ScheduleOptions::FridayBefore || m_weekends == ScheduleOptions::MondayAfter;
+    }
+    // The day a scheduled day is due: weekend days move when the bill says so.
+    [[nodiscard]] qint64 moved(qint64 day) const
+    {
+        const int weekday = isoWeekday(day);
+        if (weekday < 6 || !movesWeekends())
+            return day;
+        if (m_weekends == ScheduleOptions::FridayBefore)
+            return day - (weekday - 5);
+        return day + (8 - weekday);
+    }
+
+    // The days after which the schedule's scheduled and due days repeat.
+    [[nodiscard]] qint64 cycleDays() const
+    {
+        switch (m_event.schedule) {
+        case Event::ScheduleWeekly:
+            return WeekDays * m_every;
+        case Event::ScheduleMonthly:
+            return std::lcm(qint64(m_every), GregorianCycleMonths) / GregorianCycleMonths * GregorianCycleDays;
+        default:
+            return std::lcm(qint64(m_every), GregorianCycleYears) / GregorianCycleYears * GregorianCycleDays;
+        }
+    }
+
+private:
+    const Event &m_event;
+    int m_every;
+    qint64 m_firstPeriod = 0;
+    qint64 m_fromEnd;
+    bool m_lastDayOfShortMonths;
+    qint32 m_weekends;
+};
 
 // ---- weekly
 
-qint64 nextWeekly(const Event &event, qint64 from)
+// The first selected weekday on or after `from` in a week that holds due
+// dates (weeks run Monday to Sunday).
+qint64 nextWeekly(const Schedule &schedule, qint64 from)
 {
     const int first = isoWeekday(from);
-    for (int i = 0; i < 7; ++i) {
-        if (weekdaySelected(event, (first - 1 + i) % 7 + 1))
-            return from + i;
+    if (schedule.every() == 1) {
+        for (int i = 0; i < 7; ++i) {
+            if (schedule.weekdaySelected((first - 1 + i) % 7 + 1))
+                return from + i;
+        }
+        return NoDay;
+    }
+    // The week of `from` holds nothing after it, or is not one of the bill's:
+    // the first selected day of the next week that is.
+    qint64 week = floorDiv(from, WeekDays);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        week = schedule.firstValidPeriod(week);
+        for (int weekday = 1; weekday <= 7; ++weekday) {
+            const qint64 day = week * WeekDays + weekday - 1;
+            if (day >= from && schedule.weekdaySelected(weekday))
+                return day;
+        }
+        ++week;
     }
     return NoDay;
 }
@@ -115,74 +251,66 @@ qint64 nextWeekly(const Event &event, qint64 from)
 
 // A monthly or yearly schedule is a set of candidate families ("Day" N of the
 // month, the 2nd Tuesday of March, ...). In every period (a month, or a year)
-// a family names one day; a start day takes this period's day unless it has
-// already passed, and then the family's next day. The due date is the
-// earliest of all families, or the start + 32000 days when none is nearer.
+// that holds due dates a family names at most one day; a start day takes its
+// period's day unless it has passed, and then the family's next day. The
+// scheduled day is the earliest of all families, or the start + 32000 days
+// when the bill has none.
 struct Candidate
 {
-    qint64 day;   // the family's day in this period
+    qint64 day;   // the family's day in the start's period (or the next that has one)
     qint64 later; // its day once `day` has passed
 };
 
 constexpr qint64 NoLater = std::numeric_limits<qint64>::max();
 
-class CandidateSet
+// One family: what it names in a period.
+struct Family
 {
-public:
-    explicit CandidateSet(const Event &event) : m_event(event) { }
-
-    // The due day on or after `from`. Cheapest when called with rising days.
-    qint64 next(qint64 from);
-
-private:
-    void buildPeriod(qint64 day);
-    void buildMonth(const CivilDate &civil, qint64 day);
-    void buildYear(const CivilDate &civil);
-    void add(qint64 day, qint64 later) { m_candidates[m_count++] = {day, later}; }
-
-    const Event &m_event;
-    qint64 m_start = 1; // the period held: [m_start, m_end)
-    qint64 m_end = 0;
-    // At most "Day" of the year, of 12 months, and 7 weekdays of the year
-    // and of 12 months; a fixed array keeps the walk free of allocations.
-    std::array<Candidate, 1 + 12 + 7 * 13> m_candidates;
-    std::size_t m_count = 0;             // candidates held, sorted by day
-    std::size_t m_passed = 0;            // candidates whose day lies before the last start
-    qint64 m_earliestLater = NoLater;    // the earliest `later` of those
-    qint64 m_lastFrom = 0;
+    enum Kind { DayOfMonth, WeekdayOfMonth, DayOfYear, WeekdayOfYear, DayOfSelectedMonth, WeekdayOfSelectedMonth };
+    Kind kind;
+    int weekday;
+    int month;
 };
 
-qint64 CandidateSet::next(qint64 from)
+// A month as the families see it.
+struct MonthFrame
 {
-    if (from < m_start || from >= m_end) {
-        buildPeriod(from);
-    } else if (from < m_lastFrom) {
-        m_passed = 0;
-        m_earliestLater = NoLater;
-    }
-    m_lastFrom = from;
-    while (m_passed < m_count && m_candidates[m_passed].day < from) {
-        m_earliestLater = std::min(m_earliestLater, m_candidates[m_passed].later);
-        ++m_passed;
-    }
-    qint64 best = std::min(from + NoCandidateOffset, m_earliestLater);
-    if (m_passed < m_count)
-        best = std::min(best, m_candidates[m_passed].day);
-    return best;
+    qint64 start;
+    int length;
+};
+
+// A year as the families see it: the first days of its months, and of the
+// next year at the end.
+struct YearFrame
+{
+    qint64 year;
+    std::array<qint64, 13> monthStarts;
+};
+
+// The frame of a month, or of a year, whose first day is known.
+MonthFrame monthFrameFrom(qint64 start, qint64 index)
+{
+    return {start, daysInMonth(floorDiv(index, 12), int(floorMod(index, 12)) + 1)};
 }
 
-void CandidateSet::buildPeriod(qint64 day)
+YearFrame yearFrameFrom(qint64 start, qint64 year)
 {
-    m_count = 0;
-    m_passed = 0;
-    m_earliestLater = NoLater;
-    const CivilDate civil = civilFromDay(day);
-    if (m_event.schedule == Event::ScheduleMonthly)
-        buildMonth(civil, day);
-    else
-        buildYear(civil);
-    std::sort(m_candidates.begin(), m_candidates.begin() + m_count,
-              [](const Candidate &a, const Candidate &b) { return a.day < b.day; });
+    YearFrame frame;
+    frame.year = year;
+    frame.monthStarts[0] = start;
+    for (int month = 1; month <= 12; ++month)
+        frame.monthStarts[std::size_t(month)] = frame.monthStarts[std::size_t(month - 1)] + daysInMonth(year, month);
+    return frame;
+}
+
+MonthFrame monthFrame(qint64 index)
+{
+    return monthFrameFrom(dayFromCivil(floorDiv(index, 12), int(floorMod(index, 12)) + 1, 1), index);
+}
+
+YearFrame yearFrame(qint64 year)
+{
+    return yearFrameFrom(dayFromCivil(year, 1, 1), year);
 }
 
 // The N-th `weekday` within the month starting at `monthStart`; NoDay when the
@@ -193,48 +321,18 @@ qint64 nthWeekdayInMonth(qint64 monthStart, int length, int weekday, qint64 ordi
     return day < monthStart + length ? day : NoDay;
 }
 
-// Monthly "Day" N counts in days from the month's first day, so a day the
-// month lacks runs over into the next month (N = 31 from 10 April gives
-// 1 May). An N-th weekday is kept inside its month; months without one are
-// skipped, and N outside 1..5 never occurs.
-void CandidateSet::buildMonth(const CivilDate &civil, qint64 day)
+// The N-th last `weekday` within a month; NoDay when the month has none.
+qint64 nthLastWeekdayInMonth(qint64 monthStart, int length, int weekday, qint64 ordinal)
 {
-    const qint64 ordinal = m_event.ordinal;
-    const int length = daysInMonth(civil.year, civil.month);
-    m_start = day - (civil.day - 1);
-    m_end = m_start + length;
-    if (m_event.byDay)
-        add(m_start + ordinal - 1, m_end + ordinal - 1);
-    if (ordinal < 1 || ordinal > 5)
-        return;
-    for (int weekday = 1; weekday <= 7; ++weekday) {
-        if (!weekdaySelected(m_event, weekday))
-            continue;
-        qint64 later = NoDay;
-        qint64 monthStart = m_end;
-        qint64 year = civil.year;
-        int month = civil.month;
-        for (int i = 0; i < MaxMonthsSearched && later == NoDay; ++i) {
-            if (++month > 12) {
-                month = 1;
-                ++year;
-            }
-            const int monthLength = daysInMonth(year, month);
-            later = nthWeekdayInMonth(monthStart, monthLength, weekday, ordinal);
-            monthStart += monthLength;
-        }
-        if (later == NoDay)
-            continue;
-        const qint64 here = nthWeekdayInMonth(m_start, length, weekday, ordinal);
-        add(here == NoDay ? later : here, later);
-    }
+    const qint64 day = lastWeekdayOnOrBefore(monthStart + length - 1, weekday) - 7 * (ordinal - 1);
+    return day >= monthStart ? day : NoDay;
 }
 
-// Day N of month M. A month without day N (30 February, 31 April) gives its
-// last day, in every year alike.
-qint64 dayOfMonthClamped(qint64 monthStart, int length, qint64 ordinal)
+// The N-th day counted back from `lastDay`; a month or year shorter than N
+// days gives its first day.
+qint64 nthLastDay(qint64 firstDay, qint64 lastDay, qint64 ordinal)
 {
-    return monthStart + std::min<qint64>(ordinal, length) - 1;
+    return std::max(firstDay, lastDay - (ordinal - 1));
 }
 
 // The N-th `weekday` counted from `start`; not kept inside any month (a fifth
@@ -244,54 +342,318 @@ qint64 nthWeekdayFrom(qint64 start, int weekday, qint64 ordinal)
     return firstWeekdayOnOrAfter(start, weekday) + 7 * (ordinal - 1);
 }
 
-// Yearly "Day" N of the year counts in days from 1 January; of a month, it
-// is a date of that month (N below 1 names none).
-void CandidateSet::buildYear(const CivilDate &civil)
+// The rules of one family in one month. Named here, once:
+// - "Day" N counts in days from the month's first day, so a day the month
+//   lacks runs over into the next month (N = 31 from 10 April gives 1 May),
+//   unless the bill asks for the month's last day instead;
+// - an N-th weekday is kept inside its month, and months without one are
+//   skipped (N outside 1..5 never occurs);
+// - counted from the end, "Day" N is the N-th last day (the first day of a
+//   shorter month) and the N-th weekday the N-th last, kept inside the month.
+qint64 dayInMonth(const Schedule &schedule, const Family &family, const MonthFrame &month)
 {
-    const qint64 ordinal = m_event.ordinal;
-    const qint64 year = civil.year;
-    // First days of the months of this year and the next.
-    std::array<qint64, 25> monthStarts;
-    monthStarts[0] = dayFromCivil(year, 1, 1);
-    for (int i = 0; i < 24; ++i)
-        monthStarts[std::size_t(i + 1)] = monthStarts[std::size_t(i)] + daysInMonth(year + i / 12, i % 12 + 1);
-    m_start = monthStarts[0];
-    m_end = monthStarts[12];
-    if (m_event.byDay) {
-        if (m_event.byYear)
-            add(m_start + ordinal - 1, m_end + ordinal - 1);
-        for (int month = 1; month <= 12 && ordinal >= 1; ++month) {
-            if (m_event.months[std::size_t(month - 1)])
-                add(dayOfMonthClamped(monthStarts[std::size_t(month - 1)], daysInMonth(year, month), ordinal),
-                    dayOfMonthClamped(monthStarts[std::size_t(month + 11)], daysInMonth(year + 1, month), ordinal));
+    const qint64 ordinal = schedule.ordinal();
+    if (family.kind == Family::DayOfMonth) {
+        if (schedule.fromEnd())
+            return nthLastDay(month.start, month.start + month.length - 1, ordinal);
+        if (schedule.lastDayOfShortMonths())
+            return month.start + std::clamp<qint64>(ordinal, 1, month.length) - 1;
+        return month.start + ordinal - 1;
+    }
+    if (schedule.fromEnd())
+        return nthLastWeekdayInMonth(month.start, month.length, family.weekday, ordinal);
+    return nthWeekdayInMonth(month.start, month.length, family.weekday, ordinal);
+}
+
+// The rules of one family in one year:
+// - "Day" N of the year counts in days from 1 January; of a month, it is a
+//   date of that month, the month's last day when it is shorter (N below 1
+//   names none);
+// - an N-th weekday counts in weeks from 1 January or the month's first day
+//   and is not kept inside the month;
+// - counted from the end: the N-th last day of the year or the month (its
+//   first day when shorter), the N-th last weekday of the year, and the N-th
+//   last weekday of a month, kept inside the month.
+qint64 dayInYear(const Schedule &schedule, const Family &family, const YearFrame &year)
+{
+    const qint64 ordinal = schedule.ordinal();
+    const bool fromEnd = schedule.fromEnd();
+    const qint64 yearStart = year.monthStarts[0];
+    const qint64 yearEnd = year.monthStarts[12] - 1;
+    const qint64 monthStart = family.month > 0 ? year.monthStarts[std::size_t(family.month - 1)] : 0;
+    const qint64 monthEnd = family.month > 0 ? year.monthStarts[std::size_t(family.month)] - 1 : 0;
+    switch (family.kind) {
+    case Family::DayOfYear:
+        return fromEnd ? nthLastDay(yearStart, yearEnd, ordinal) : yearStart + ordinal - 1;
+    case Family::DayOfSelectedMonth:
+        if (fromEnd)
+            return nthLastDay(monthStart, monthEnd, ordinal);
+        return monthStart + std::min<qint64>(ordinal, monthEnd - monthStart + 1) - 1;
+    case Family::WeekdayOfYear:
+        if (fromEnd)
+            return lastWeekdayOnOrBefore(yearEnd, family.weekday) - 7 * (ordinal - 1);
+        return nthWeekdayFrom(yearStart, family.weekday, ordinal);
+    case Family::WeekdayOfSelectedMonth:
+        if (fromEnd)
+            return nthLastWeekdayInMonth(monthStart, int(monthEnd - monthStart + 1), family.weekday, ordinal);
+        return nthWeekdayFrom(monthStart, family.weekday, ordinal);
+    default:
+        return NoDay;
+    }
+}
+
+class CandidateSet
+{
+public:
+    explicit CandidateSet(const Schedule &schedule);
+
+    // The scheduled day on or after `from`; NoDay when the families name no
+    // later day. Cheapest when called with rising days.
+    qint64 next(qint64 from);
+
+private:
+    void buildPeriod(qint64 day);
+    // The family's day in the first period at or after `period` that holds
+    // due dates and names a day for it; the period in *found. NoDay when
+    // there is none.
+    qint64 firstDay(const Family &family, qint64 period, qint64 *found);
+    qint64 dayIn(const Family &family, qint64 period);
+    void add(qint64 day, qint64 later) { m_candidates[m_count++] = {day, later}; }
+
+    static constexpr std::size_t MaxFamilies = 1 + 12 + 7 * 13;
+    void addFamily(Family::Kind kind, int weekday = 0, int month = 0)
+    {
+        m_namesNoDay[m_familyCount] = false;
+        m_families[m_familyCount++] = {kind, weekday, month};
+    }
+
+    const Schedule &m_schedule;
+    // Fixed arrays keep a single look-up and the walk free of allocations.
+    std::array<Family, MaxFamilies> m_families;
+    std::size_t m_familyCount = 0;
+    std::array<bool, MaxFamilies> m_namesNoDay; // families found to name no day in any period
+    qint64 m_start = 1; // the period held: [m_start, m_end)
+    qint64 m_end = 0;
+    qint64 m_period = 0; // its index
+    qint64 m_periodYear = 0; // a month's year and month
+    int m_periodMonth = 1;
+    // At most "Day" of the year, of 12 months, and 7 weekdays of the year
+    // and of 12 months.
+    std::array<Candidate, MaxFamilies> m_candidates;
+    std::size_t m_count = 0;             // candidates held, sorted by day
+    std::size_t m_passed = 0;            // candidates whose day lies before the last start
+    qint64 m_earliestLater = NoLater;    // the earliest `later` of those
+    qint64 m_lastFrom = 0;
+    // The frames of two periods: the families mostly ask for the start's
+    // period and the next one (a few search on).
+    struct Frames
+    {
+        qint64 period = std::numeric_limits<qint64>::min();
+        MonthFrame month;
+        YearFrame year;
+    };
+    Frames &framesFor(qint64 period);
+    std::array<Frames, 2> m_frames;
+    std::size_t m_nextFrames = 0; // the slot the next new period goes to
+};
+
+CandidateSet::CandidateSet(const Schedule &schedule)
+    : m_schedule(schedule)
+{
+    const Event &event = schedule.event();
+    if (schedule.kind() != Event::ScheduleMonthly && schedule.kind() != Event::ScheduleYearly)
+        return;
+    const bool weekdaysCount = schedule.fromEnd() ? schedule.ordinal() >= 1 && schedule.ordinal() <= 5
+                                                  : event.ordinal >= 1 && event.ordinal <= 5;
+    if (schedule.kind() == Event::ScheduleMonthly) {
+        if (event.byDay)
+            addFamily(Family::DayOfMonth);
+        for (int weekday = 1; weekday <= 7 && weekdaysCount; ++weekday) {
+            if (schedule.weekdaySelected(weekday))
+                addFamily(Family::WeekdayOfMonth, weekday);
+        }
+        return;
+    }
+    if (event.byDay) {
+        if (event.byYear)
+            addFamily(Family::DayOfYear);
+        for (int month = 1; month <= 12 && (schedule.fromEnd() || event.ordinal >= 1); ++month) {
+            if (schedule.monthSelected(month))
+                addFamily(Family::DayOfSelectedMonth, 0, month);
         }
     }
     for (int weekday = 1; weekday <= 7; ++weekday) {
-        if (!weekdaySelected(m_event, weekday))
+        if (!schedule.weekdaySelected(weekday))
             continue;
-        if (m_event.byYear)
-            add(nthWeekdayFrom(m_start, weekday, ordinal), nthWeekdayFrom(m_end, weekday, ordinal));
-        for (int month = 1; month <= 12; ++month) {
-            if (!m_event.months[std::size_t(month - 1)])
-                continue;
-            add(nthWeekdayFrom(monthStarts[std::size_t(month - 1)], weekday, ordinal),
-                nthWeekdayFrom(monthStarts[std::size_t(month + 11)], weekday, ordinal));
+        if (event.byYear)
+            addFamily(Family::WeekdayOfYear, weekday);
+        // Counted from the end, a month's weekday is kept inside the month,
+        // where there are never more than five.
+        for (int month = 1; month <= 12 && (!schedule.fromEnd() || weekdaysCount); ++month) {
+            if (schedule.monthSelected(month))
+                addFamily(Family::WeekdayOfSelectedMonth, weekday, month);
         }
     }
 }
 
-// The due days of a repeating bill, asked for with rising start days.
+CandidateSet::Frames &CandidateSet::framesFor(qint64 period)
+{
+    for (Frames &frames : m_frames) {
+        if (frames.period == period)
+            return frames;
+    }
+    Frames &frames = m_frames[m_nextFrames];
+    m_nextFrames = (m_nextFrames + 1) % m_frames.size();
+    frames.period = period;
+    if (m_schedule.kind() == Event::ScheduleMonthly)
+        frames.month = monthFrame(period);
+    else
+        frames.year = yearFrame(period);
+    return frames;
+}
+
+qint64 CandidateSet::dayIn(const Family &family, qint64 period)
+{
+    const Frames &frames = framesFor(period);
+    if (m_schedule.kind() == Event::ScheduleMonthly)
+        return dayInMonth(m_schedule, family, frames.month);
+    return dayInYear(m_schedule, family, frames.year);
+}
+
+qint64 CandidateSet::firstDay(const Family &family, qint64 period, qint64 *found)
+{
+    const int searched = m_schedule.kind() == Event::ScheduleMonthly ? MaxMonthsSearched : MaxYearsSearched;
+    qint64 candidate = m_schedule.firstValidPeriod(period);
+    for (int i = 0; i < searched; ++i, candidate += m_schedule.every()) {
+        const qint64 day = dayIn(family, candidate);
+        if (day != NoDay) {
+            *found = candidate;
+            return day;
+        }
+    }
+    return NoDay;
+}
+
+qint64 CandidateSet::next(qint64 from)
+{
+    if (from < m_start || from >= m_end) {
+        buildPeriod(from);
+    } else if (from < m_lastFrom) {
+        m_passed = 0;
+        m_earliestLater = NoLater;
+    }
+    m_lastFrom = from;
+    if (m_count == 0)
+        return from + NoCandidateOffset;
+    while (m_passed < m_count && m_candidates[m_passed].day < from) {
+        m_earliestLater = std::min(m_earliestLater, m_candidates[m_passed].later);
+        ++m_passed;
+    }
+    qint64 best = m_earliestLater;
+    if (m_passed < m_count)
+        best = std::min(best, m_candidates[m_passed].day);
+    return best == NoLater ? NoDay : best;
+}
+
+void CandidateSet::buildPeriod(qint64 day)
+{
+    m_count = 0;
+    m_passed = 0;
+    m_earliestLater = NoLater;
+    const bool monthly = m_schedule.kind() == Event::ScheduleMonthly;
+    qint64 period;
+    if (day >= m_end && m_start <= m_end && day < m_end + 28) {
+        // A walk steps into the next period: no calendar conversion needed.
+        period = m_period + 1;
+        m_start = m_end;
+    } else {
+        const CivilDate civil = civilFromDay(day);
+        period = monthly ? monthIndex(civil.year, civil.month) : civil.year;
+        m_start = monthly ? day - (civil.day - 1) : dayFromCivil(civil.year, 1, 1);
+    }
+    m_period = period;
+    if (monthly) {
+        m_periodYear = floorDiv(period, 12);
+        m_periodMonth = int(period - m_periodYear * 12) + 1;
+        m_end = m_start + daysInMonth(m_periodYear, m_periodMonth);
+    } else {
+        m_end = m_start + (isLeapYear(period) ? 366 : 365);
+    }
+    // Nearly every family names a day in the first period that holds due
+    // dates and in the one after; only the others are searched on. With
+    // every period holding due dates those two are this period and the
+    // next, whose first days are known.
+    const qint64 first = m_schedule.firstValidPeriod(period);
+    const qint64 second = first + m_schedule.every();
+    Frames firstFrames;
+    Frames secondFrames;
+    if (monthly) {
+        firstFrames.month = first == period ? MonthFrame{m_start, int(m_end - m_start)} : monthFrame(first);
+        secondFrames.month = second == period + 1
+                                 ? MonthFrame{m_end, m_periodMonth == 12 ? 31 : daysInMonth(m_periodYear, m_periodMonth + 1)}
+                                 : monthFrame(second);
+    } else {
+        firstFrames.year = first == period ? yearFrameFrom(m_start, first) : yearFrame(first);
+        secondFrames.year = second == period + 1 ? yearFrameFrom(m_end, second) : yearFrame(second);
+    }
+    const auto dayInFrames = [&](const Family &family, const Frames &frames) {
+        return monthly ? dayInMonth(m_schedule, family, frames.month) : dayInYear(m_schedule, family, frames.year);
+    };
+    for (std::size_t i = 0; i < m_familyCount; ++i) {
+        if (m_namesNoDay[i])
+            continue;
+        const Family &family = m_families[i];
+        qint64 foundIn = first;
+        qint64 here = dayInFrames(family, firstFrames);
+        if (here == NoDay)
+            here = firstDay(family, second, &foundIn);
+        if (here == NoDay) {
+            m_namesNoDay[i] = true;
+            continue;
+        }
+        qint64 later = foundIn == first ? dayInFrames(family, secondFrames) : NoDay;
+        if (later == NoDay) {
+            qint64 laterIn = 0;
+            later = firstDay(family, foundIn == first ? second + m_schedule.every() : foundIn + 1, &laterIn);
+        }
+        add(here, later == NoDay ? NoLater : later);
+    }
+    const auto byDay = [](const Candidate &a, const Candidate &b) { return a.day < b.day; };
+    if (m_count > 16) {
+        std::sort(m_candidates.begin(), m_candidates.begin() + m_count, byDay);
+        return;
+    }
+    // A monthly bill has at most eight: an insertion sort costs less.
+    for (std::size_t i = 1; i < m_count; ++i) {
+        const Candidate candidate = m_candidates[i];
+        std::size_t j = i;
+        for (; j > 0 && byDay(candidate, m_candidates[j - 1]); --j)
+            m_candidates[j] = m_candidates[j - 1];
+        m_candidates[j] = candidate;
+    }
+}
+
+// A due day with the scheduled day it comes from (the earliest, when
+// several move onto it).
+struct Step
+{
+    qint64 due = NoDay;
+    qint64 scheduled = NoDay;
+};
+
+// The scheduled and due days of a repeating bill, asked for with rising
+// start days.
 class DueDays
 {
 public:
-    explicit DueDays(const Event &event) : m_event(event), m_candidates(event) { }
+    explicit DueDays(const Event &event) : m_schedule(event), m_candidates(m_schedule) { }
 
-    // The first due day on or after `from`; NoDay when there is none.
-    qint64 onOrAfter(qint64 from)
+    // The first scheduled day on or after `from`; NoDay when there is none.
+    qint64 scheduledOnOrAfter(qint64 from)
     {
-        switch (m_event.schedule) {
+        switch (m_schedule.kind()) {
         case Event::ScheduleWeekly:
-            return nextWeekly(m_event, from);
+            return nextWeekly(m_schedule, from);
         case Event::ScheduleMonthly:
         case Event::ScheduleYearly:
             return m_candidates.next(from);
@@ -300,15 +662,38 @@ public:
         }
     }
 
-    // DueDayWalk::after().
-    qint64 following(qint64 day)
+    // The first due day on or after `from`. A move takes a day at most two
+    // days away, and moves keep the order of the days.
+    Step onOrAfter(qint64 from)
     {
-        const qint64 next = onOrAfter(day + 1);
-        return next == NoDay || next <= day ? NoDay : next;
+        if (!m_schedule.movesWeekends()) {
+            const qint64 day = scheduledOnOrAfter(from);
+            return {day, day};
+        }
+        qint64 scheduled = scheduledOnOrAfter(from - 2);
+        while (scheduled != NoDay) {
+            const qint64 due = m_schedule.moved(scheduled);
+            if (due >= from)
+                return {due, scheduled};
+            const qint64 following = scheduledOnOrAfter(scheduled + 1);
+            if (following <= scheduled)
+                break;
+            scheduled = following;
+        }
+        return {};
     }
 
+    // DueDayWalk::after().
+    Step following(qint64 day)
+    {
+        const Step next = onOrAfter(day + 1);
+        return next.due == NoDay || next.due <= day ? Step() : next;
+    }
+
+    [[nodiscard]] const Schedule &schedule() const { return m_schedule; }
+
 private:
-    const Event &m_event;
+    Schedule m_schedule;
     CandidateSet m_candidates;
 };
 
@@ -319,54 +704,53 @@ int saturated(qint64 count)
     return int(std::min<qint64>(count, INT_MAX));
 }
 
-// Due days strictly after `today` up to and including `end`. A schedule
-// repeats with its period, so once the walk comes back to a due day shifted
-// by exactly one period, the rest is whole periods plus a part of one
-// already walked.
+// Due days strictly after `today` whose scheduled day lies on or before
+// `end`. A schedule repeats with its cycle, so once the walk comes back to a
+// due day shifted by exactly one cycle, the rest is whole cycles plus a part
+// of one already walked.
 qint64 countDueDays(const Event &event, qint64 today, qint64 end)
 {
-    const qint64 period = event.schedule == Event::ScheduleWeekly ? WeekDays : GregorianCycleDays;
-    // A schedule falls in step with its period within a few periods (a
-    // fifth weekday turns up within three months); one that has not after
-    // this many tries is walked to its end date instead.
+    // A schedule falls in step with its cycle within a few cycles (a fifth
+    // weekday turns up within three months); one that has not after this
+    // many tries is walked to its end date instead.
     constexpr int MaxPhaseAttempts = 3;
 
-    DueDayWalk walk(event);
-    const auto following = [&walk](qint64 day) { return walk.after(day); };
+    DueDays dueDays(event);
+    const qint64 period = dueDays.schedule().cycleDays();
     qint64 count = 0;
     qint64 day = today;
     int attempts = 0;
-    std::vector<qint64> offsets; // due days of one period, relative to its first
+    std::vector<qint64> offsets; // scheduled days of one cycle, relative to its first
     for (;;) {
-        const qint64 first = following(day);
-        if (first == NoDay || first > end)
+        const Step first = dueDays.following(day);
+        if (first.due == NoDay || first.scheduled > end)
             return count;
-        if (attempts == MaxPhaseAttempts || end - first < 2 * period) {
+        if (attempts == MaxPhaseAttempts || end - first.scheduled < 2 * period) {
             ++count;
-            day = first;
+            day = first.due;
             continue;
         }
         ++attempts;
 
         offsets.assign(1, 0);
-        qint64 last = first;
-        qint64 next = following(last);
-        while (next != NoDay && next < first + period) {
-            offsets.push_back(next - first);
+        Step last = first;
+        Step next = dueDays.following(last.due);
+        while (next.due != NoDay && next.scheduled < first.scheduled + period) {
+            offsets.push_back(next.scheduled - first.scheduled);
             last = next;
-            next = following(last);
+            next = dueDays.following(last.due);
         }
         const qint64 perPeriod = qint64(offsets.size());
-        if (next == NoDay) // the schedule ended within the period, before `end`
+        if (next.due == NoDay) // the schedule ended within the cycle, before `end`
             return count + perPeriod;
-        if (next != first + period) {
-            // Not yet in step with the period; count this stretch and retry.
+        if (next.scheduled != first.scheduled + period || next.due != first.due + period) {
+            // Not yet in step with the cycle; count this stretch and retry.
             count += perPeriod;
-            day = last;
+            day = last.due;
             continue;
         }
-        const qint64 periods = (end - first) / period;
-        const qint64 rest = (end - first) % period;
+        const qint64 periods = (end - first.scheduled) / period;
+        const qint64 rest = (end - first.scheduled) % period;
         const auto inRest = std::upper_bound(offsets.cbegin(), offsets.cend(), rest) - offsets.cbegin();
         return count + periods * perPeriod + inRest;
     }
@@ -378,6 +762,7 @@ struct DueDayWalk::Private
 {
     explicit Private(const Event &event) : dueDays(event) { }
     DueDays dueDays;
+    Step last;
 };
 
 DueDayWalk::DueDayWalk(const Event &event)
@@ -389,14 +774,31 @@ DueDayWalk::~DueDayWalk() = default;
 
 qint64 DueDayWalk::after(qint64 day)
 {
-    return d->dueDays.following(day);
+    d->last = d->dueDays.following(day);
+    return d->last.due;
+}
+
+qint64 DueDayWalk::scheduled() const
+{
+    return d->last.scheduled;
+}
+
+DueDate nextDueDate(const Event &event, QDate from)
+{
+    if (event.schedule == Event::ScheduleSingular)
+        return {event.eventDate, event.eventDate};
+    const Step step = DueDays(event).onOrAfter(dayNumber(from));
+    return {dateOfDayNumber(step.due), dateOfDayNumber(step.scheduled)};
 }
 
 QDate nextOccurrence(const Event &event, QDate from)
 {
-    if (event.schedule == Event::ScheduleSingular)
-        return event.eventDate;
-    return dateOfDayNumber(DueDays(event).onOrAfter(dayNumber(from)));
+    return nextDueDate(event, from).date;
+}
+
+bool DueDate::endsAfter(const Event &event) const
+{
+    return event.endMode != Event::EndNever && daysBetween(event.endDate, scheduled) > 0;
 }
 
 int remainingOccurrences(const Event &event, QDate today)

@@ -8,22 +8,39 @@
 
 struct Event;
 
+// A due date with the date its schedule names for it. The two differ only
+// when a date on a weekend moves to the Friday before or the Monday after.
+struct DueDate
+{
+    QDate date;      // the day the bill is due
+    QDate scheduled; // the day its schedule names: the end date and the "times" limit count this one
+
+    // Whether the bill has ended before this date: it has an end, and the
+    // scheduled day lies after it.
+    [[nodiscard]] bool endsAfter(const Event &event) const;
+};
+
+// The first due date of a bill on or after `from`, with its scheduled date.
+// A singular bill answers its own date.
+[[nodiscard]] DueDate nextDueDate(const Event &event, QDate from);
+
 // The first due date of a bill on or after `from`. A singular bill answers its
 // own date whatever `from` is. A weekly bill without weekdays, or an unknown
 // schedule, answers the null date. A monthly or yearly bill without any
 // candidate answers from + 32000 days: never due in practice.
 [[nodiscard]] QDate nextOccurrence(const Event &event, QDate from);
 
-// How many due dates lie strictly after `today` and on or before the bill's
-// endDate: -1 for a bill without end, 1 or 0 for a singular bill. A due date
-// on `today` is not counted. A schedule that stops yielding later dates ends
-// the count there. Saturates at INT_MAX.
+// How many due dates lie strictly after `today` and are scheduled on or
+// before the bill's endDate: -1 for a bill without end, 1 or 0 for a singular
+// bill. A due date on `today` is not counted; two scheduled dates moved onto
+// one day count once. A schedule that stops yielding later dates ends the
+// count there. Saturates at INT_MAX.
 [[nodiscard]] int remainingOccurrences(const Event &event, QDate today);
 
 // The same for the local clock's today, read once.
 [[nodiscard]] int remainingOccurrences(const Event &event);
 
-// The due dates of a repeating bill after a given day, one step at a time:
+// The due days of a repeating bill after a given day, one step at a time:
 // the one walk every count of due dates takes (remainingOccurrences here, and
 // the bill list's shared counts). Steps are cheapest with rising days.
 class DueDayWalk
@@ -41,6 +58,9 @@ public:
     // record from a file with values the editor never stores). Every count
     // of due dates stops there.
     [[nodiscard]] qint64 after(qint64 day);
+    // The scheduled day of the last step (the earliest, when several moved
+    // onto its due day); 0 after the walk ended.
+    [[nodiscard]] qint64 scheduled() const;
 
 private:
     struct Private;

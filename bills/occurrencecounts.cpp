@@ -26,8 +26,9 @@ struct OccurrenceCounts::Walk
 
     const Event event;  // the walk keeps its own copy of the schedule
     DueDayWalk steps;
-    QList<qint64> days; // rising
-    bool ended = false; // the walk yields no later day
+    QList<qint64> dueDays;       // rising
+    QList<qint64> scheduledDays; // the scheduled day of each, rising too
+    bool ended = false;          // the walk yields no later day
 };
 
 OccurrenceCounts::OccurrenceCounts(QDate today)
@@ -48,30 +49,31 @@ OccurrenceCounts::ScheduleKey OccurrenceCounts::scheduleKey(const Event &event)
         flags |= month ? bit : 0u;
         bit <<= 1;
     }
-    return {event.schedule, event.ordinal, flags};
+    return {event.schedule, event.ordinal, flags, event.options};
 }
 
-QDate OccurrenceCounts::next(const Event &event)
+DueDate OccurrenceCounts::nextDue(const Event &event)
 {
     if (event.schedule == Event::ScheduleSingular)
-        return nextOccurrence(event, m_today);
+        return nextDueDate(event, m_today);
     const ScheduleKey key = scheduleKey(event);
     auto found = m_nextDates.constFind(key);
     if (found == m_nextDates.cend())
-        found = m_nextDates.insert(key, nextOccurrence(event, m_today));
+        found = m_nextDates.insert(key, nextDueDate(event, m_today));
     return *found;
 }
 
 void OccurrenceCounts::extend(Walk &walk, qint64 start, qint64 end)
 {
-    qint64 day = walk.days.isEmpty() ? start : walk.days.last();
-    while (!walk.ended && (walk.days.isEmpty() || walk.days.last() <= end)) {
+    qint64 day = walk.dueDays.isEmpty() ? start : walk.dueDays.last();
+    while (!walk.ended && (walk.scheduledDays.isEmpty() || walk.scheduledDays.last() <= end)) {
         const qint64 following = walk.steps.after(day);
         if (following == 0) {
             walk.ended = true;
             break;
         }
-        walk.days.append(following);
+        walk.dueDays.append(following);
+        walk.scheduledDays.append(walk.steps.scheduled());
         day = following;
     }
 }
@@ -88,6 +90,8 @@ int OccurrenceCounts::remaining(const Event &event)
     if (!walk)
         walk = std::make_shared<Walk>(event);
     extend(*walk, m_todayDay, end);
-    const qsizetype count = std::upper_bound(walk->days.cbegin(), walk->days.cend(), end) - walk->days.cbegin();
+    // The end date counts the scheduled days.
+    const qsizetype count = std::upper_bound(walk->scheduledDays.cbegin(), walk->scheduledDays.cend(), end)
+                            - walk->scheduledDays.cbegin();
     return int(std::min<qsizetype>(count, INT_MAX));
 }

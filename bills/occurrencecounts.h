@@ -1,6 +1,9 @@
 #ifndef PAYVANE_OCCURRENCECOUNTS_H
 #define PAYVANE_OCCURRENCECOUNTS_H
 
+#include "occurrence.h"
+#include "scheduleoptions.h"
+
 #include <QDate>
 #include <QHash>
 #include <QList>
@@ -17,8 +20,10 @@ class OccurrenceCounts
 public:
     explicit OccurrenceCounts(QDate today);
 
+    // The same as nextDueDate(event, today).
+    [[nodiscard]] DueDate nextDue(const Event &event);
     // The same as nextOccurrence(event, today).
-    [[nodiscard]] QDate next(const Event &event);
+    [[nodiscard]] QDate next(const Event &event) { return nextDue(event).date; }
     // The same as remainingOccurrences(event, today).
     [[nodiscard]] int remaining(const Event &event);
 
@@ -28,14 +33,18 @@ public:
         qint32 schedule;
         qint32 ordinal;
         quint32 flags; // byDay, byYear, the weekdays and the months, a bit each
+        ScheduleOptions options;
 
         friend bool operator==(const ScheduleKey &a, const ScheduleKey &b)
         {
-            return a.schedule == b.schedule && a.ordinal == b.ordinal && a.flags == b.flags;
+            return a.schedule == b.schedule && a.ordinal == b.ordinal && a.flags == b.flags
+                   && a.options == b.options;
         }
         friend size_t qHash(const ScheduleKey &key, size_t seed = 0)
         {
-            return qHashMulti(seed, key.schedule, key.ordinal, key.flags);
+            return qHashMulti(seed, key.schedule, key.ordinal, key.flags, key.options.every,
+                              key.options.everyFrom, key.options.fromEnd, key.options.shortMonths,
+                              key.options.weekends);
         }
     };
 
@@ -48,7 +57,7 @@ private:
 
     QDate m_today;
     qint64 m_todayDay;
-    QHash<ScheduleKey, QDate> m_nextDates;
+    QHash<ScheduleKey, DueDate> m_nextDates;
     QHash<ScheduleKey, std::shared_ptr<Walk>> m_walks;
 };
 

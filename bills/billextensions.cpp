@@ -1,0 +1,202 @@
+#include "billextensions.h"
+
+#include "boundedread.h"
+#include "daynumber.h"
+
+#include <QBuffer>
+#include <QDataStream>
+#include <QIODevice>
+#include <QSet>
+
+namespace {
+
+constexpr quint32 Marker = 0x50564E58; // "PVNX"
+constexpr quint32 Version = 1;
+
+// The names of the fields this version knows.
+const QString EveryField = QStringLiteral("every");
+const QString EveryFromField = QStringLiteral("everyFrom");
+const QString FromEndField = QStringLiteral("fromEnd");
+const QString ShortMonthsField = QStringLiteral("shortMonths");
+const QString WeekendsField = QStringLiteral("weekends");
+
+// A field's smallest stream form: an empty name and an empty value.
+constexpr qint64 SmallestField = 8;
+
+QDataStream &versioned(QDataStream &stream)
+{
+    stream.setVersion(QDataStream::Qt_4_2);
+    return stream;
+}
+
+QByteArray int32Bytes(qint32 value)
+{
+    QByteArray bytes;
+    QDataStream stream(&bytes, QIODevice::WriteOnly);
+    versioned(stream) << value;
+    return bytes;
+}
+
+QByteArray dateBytes(QDate date)
+{
+    QByteArray bytes;
+    QDataStream stream(&bytes, QIODevice::WriteOnly);
+    versioned(stream) << date;
+    return bytes;
+}
+
+bool int32From(const QByteArray &bytes, qint32 *value)
+{
+    if (bytes.size() != 4)
+        return false;
+    QDataStream stream(bytes);
+    versioned(stream) >> *value;
+    return stream.status() == QDataStream::Ok;
+}
+
+bool dateFrom(const QByteArray &bytes, QDate *date)
+{
+    if (bytes.size() != 4)
+        return false;
+    QDataStream stream(bytes);
+    versioned(stream) >> *date;
+    return stream.status() == QDataStream::Ok;
+}
+
+// The fields of one bill, known ones first in a fixed order, then the
+// unknown ones as they were read. A field is written when its value is not
+// the default, so whatever was read is written back.
+QList<QPair<QString, QByteArray>> fieldsOf(const Event &event)
+{
+    QList<QPair<QString, QByteArray>> fields;
+    const ScheduleOptions &options = event.options;
+    if (options.every != 1)
+        fields.append({EveryField, int32Bytes(options.every)});
+    if (options.everyFrom.isValid())
+        fields.append({EveryFromField, dateBytes(options.everyFrom)});
+    if (options.fromEnd != 0)
+        fields.append({FromEndField, int32Bytes(options.fromEnd)});
+    if (options.shortMonths != ScheduleOptions::RunOver)
+        fields.append({ShortMonthsField, int32Bytes(options.shortMonths)});
+    if (options.weekends != ScheduleOptions::KeepWeekend)
+        fields.append({WeekendsField, int32Bytes(options.weekends)});
+    for (auto it = event.unknownFields.cbegin(); it != event.unknownFields.cend(); ++it)
+        fields.append({it.key(), it.value()});
+    return fields;
+}
+
+// One bill's fields read into `event`; false when the entry is damaged.
+bool readEntry(const QByteArray &entry, Event &event)
+{
+    QBuffer buffer;
+    buffer.setData(entry);
+    buffer.open(QIODevice::ReadOnly);
+    QDataStream stream(&buffer);
+    versioned(stream);
+    quint32 count = 0;
+    stream >> count;
+    if (stream.status() != QDataStream::Ok || qint64(count) * SmallestField > buffer.bytesAvailable())
+        return false;
+    ScheduleOptions options;
+    QMap<QString, QByteArray> unknown;
+    QSet<QString> seen;
+    for (quint32 i = 0; i < count; ++i) {
+        QString name;
+        QByteArray value;
+        readBoundedString(stream, name);
+        readBoundedBytes(stream, value);
+        if (stream.status() != QDataStream::Ok || name.isNull() || seen.contains(name))
+            return false;
+        seen.insert(name);
+        bool known = true;
+        if (name == EveryField)
+            known = int32From(value, &options.every);
+        else if (name == EveryFromField)
+            known = dateFrom(value, &options.everyFrom);
+        else if (name == FromEndField)
+            known = int32From(value, &options.fromEnd);
+        else if (name == ShortMonthsField)
+            known = int32From(value, &options.shortMonths);
+        else if (name == WeekendsField)
+            known = int32From(value, &options.weekends);
+        else
+            unknown.insert(name, value);
+        if (!known)
+            return false; // a known field of the wrong size
+    }
+    if (!buffer.atEnd())
+        return false;
+    event.options = options;
+    event.unknownFields = unknown;
+    return true;
+}
+
+} // namespace
+
+bool needsBillExtensions(const EventList &events)
+{
+    for (const Event *event : events) {
+        if (!fieldsOf(*event).isEmpty())
+            return true;
+    }
+    return false;
+}
+
+void writeBillExtensions(QDataStream &stream, const EventList &events)
+{
+    if (!needsBillExtensions(events))
+        return;
+    stream << Marker << Version << quint32(events.size());
+    for (const Event *event : events) {
+        QByteArray entry;
+        {
+            QDataStream entryStream(&entry, QIODevice::WriteOnly);
+            versioned(entryStream);
+            const QList<QPair<QString, QByteArray>> fields = fieldsOf(*event);
+            entryStream << quint32(fields.size());
+            for (const auto &field : fields)
+                entryStream << field.first << field.second;
+        }
+        stream << quint32(entry.size());
+        stream.writeRawData(entry.constData(), int(entry.size()));
+    }
+}
+
+bool readBillExtensions(QDataStream &stream, const EventList &events, QString *problem)
+{
+    const auto fail = [problem](const QString &why) {
+        if (problem)
+            *problem = why;
+        return false;
+    };
+    const QString unreadable = QStringLiteral("its extra schedule details could not be read");
+    quint32 marker = 0;
+    stream >> marker;
+    if (stream.status() != QDataStream::Ok || marker != Marker)
+        return fail(QStringLiteral("unknown data follows its last record"));
+    quint32 version = 0;
+    quint32 entries = 0;
+    stream >> version >> entries;
+    if (stream.status() != QDataStream::Ok || version != Version || entries != quint32(events.size()))
+        return fail(unreadable);
+
+    // Read whole before anything is kept, so that a damaged block leaves
+    // every bill with its defaults.
+    QList<Event> extended;
+    extended.reserve(events.size());
+    for (qsizetype i = 0; i < events.size(); ++i) {
+        QByteArray entry;
+        readBoundedBytes(stream, entry);
+        Event fields;
+        if (stream.status() != QDataStream::Ok || entry.isNull() || !readEntry(entry, fields))
+            return fail(unreadable);
+        extended.append(fields);
+    }
+    if (!stream.atEnd())
+        return fail(unreadable);
+    for (qsizetype i = 0; i < events.size(); ++i) {
+        events[i]->options = extended.at(i).options;
+        events[i]->unknownFields = extended.at(i).unknownFields;
+    }
+    return true;
+}

@@ -1,0 +1,40 @@
+#ifndef PAYVANE_BILLEXTENSIONS_H
+#define PAYVANE_BILLEXTENSIONS_H
+
+#include "event.h"
+
+#include <QString>
+
+class QDataStream;
+
+// The bill file's extension block: the fields of each bill beyond its record.
+//
+// A bill file is a count and that many records; a program that knows only
+// that much reads them and stops. The block follows the last record:
+//
+//   marker        4 bytes  50 56 4E 58 ("PVNX")
+//   version       uint32   1
+//   entries       uint32   the number of records
+//   per record, in record order:
+//     length      uint32   the bytes of the entry that follow
+//     fields      uint32   their number, then per field:
+//       name      string   (as the records store strings)
+//       value     bytes    uint32 length, then the bytes
+//
+// Fields of names this version does not know are kept with the bill and
+// written back unchanged. A file in which no bill uses a field has no block.
+// All numbers big-endian, as in the records.
+
+// Whether any bill has a field for the block.
+[[nodiscard]] bool needsBillExtensions(const EventList &events);
+
+// Writes the block for the bills (nothing when none needs it).
+void writeBillExtensions(QDataStream &stream, const EventList &events);
+
+// Reads a block that begins at the stream's position and must end with the
+// data, into the bills it belongs to. Nothing is trusted: lengths and counts
+// are checked against the bytes left before anything is kept. On failure the
+// bills keep their defaults and *problem says, in a few words, why.
+bool readBillExtensions(QDataStream &stream, const EventList &events, QString *problem);
+
+#endif // PAYVANE_BILLEXTENSIONS_H

@@ -1,0 +1,255 @@
+// The extension block after the records: what a program that knows only the
+// records sees, byte-identical round trips with fields of unknown names, and
+// damaged blocks that cost no record.
+#include "billbytes.h"
+#include "billextensions.h"
+#include "billfile.h"
+#include "eventstore.h"
+
+#include <QBuffer>
+#include <QDataStream>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+Event *bill(const QString &name)
+{
+    auto *event = new Event;
+    event->name = name;
+    event->schedule = Event::ScheduleMonthly;
+    event->byDay = true;
+    event->ordinal = 31;
+    event->endDate = QDate(2027, 1, 1);
+    return event;
+}
+
+// Two bills: the first the last day of every second month, moved to the
+// Friday before a weekend; the second plain.
+EventList twoBills()
+{
+    Event *last = bill(QStringLiteral("Rent"));
+    last->options.every = 2;
+    last->options.everyFrom = QDate(2027, 1, 1);
+    last->options.fromEnd = 1;
+    last->options.weekends = ScheduleOptions::FridayBefore;
+    return {last, bill(QStringLiteral("Gas"))};
+}
+
+BillFileRead readBytes(QByteArray bytes)
+{
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return readBillFile(buffer);
+}
+
+QByteArray recordsOnly(const EventList &events)
+{
+    EventList plain;
+    for (const Event *event : events) {
+        auto *copy = new Event(*event);
+        copy->options = ScheduleOptions();
+        copy->unknownFields.clear();
+        plain.append(copy);
+    }
+    const QByteArray bytes = billFileBytes(plain);
+    qDeleteAll(plain);
+    return bytes;
+}
+
+// The block of the two bills, assembled by hand from the format's layout.
+QByteArray handMadeBlock()
+{
+    const auto int32Field = [](BillBytes &entry, const QString &name, qint32 value) {
+        entry.string(name).int32(4).int32(value);
+    };
+    BillBytes first;
+    first.int32(5);
+    int32Field(first, QStringLiteral("every"), 2);
+    first.string(QStringLiteral("everyFrom")).int32(4).day(QDate(2027, 1, 1).toJulianDay());
+    int32Field(first, QStringLiteral("fromEnd"), 1);
+    int32Field(first, QStringLiteral("weekends"), 1);
+    first.string(QStringLiteral("zzNewer")).int32(3).raw("abc");
+    BillBytes block;
+    block.raw("PVNX").int32(1).int32(2);
+    block.int32(qint32(first.bytes().size())).raw(first.bytes());
+    block.int32(4).int32(0); // the second bill: no fields
+    return block.bytes();
+}
+
+} // namespace
+
+class tst_BillExtensions : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void plainBillsHaveNoBlock();
+    void blockMatchesTheLayout();
+    void recordsOnlyReaderSeesTheRecords();
+    void roundTripIsByteIdentical();
+    void damagedBlocks_data();
+    void damagedBlocks();
+    void damagedBlockIsKeptAside();
+};
+
+void tst_BillExtensions::plainBillsHaveNoBlock()
+{
+    EventList plain{bill(QStringLiteral("Water"))};
+    QVERIFY(!needsBillExtensions(plain));
+    QCOMPARE(billFileBytes(plain), recordsOnly(plain));
+    // An every-N step of 1 is no option.
+    plain.first()->options.every = 1;
+    QVERIFY(!needsBillExtensions(plain));
+    qDeleteAll(plain);
+}
+
+void tst_BillExtensions::blockMatchesTheLayout()
+{
+    EventList bills = twoBills();
+    bills.first()->unknownFields.insert(QStringLiteral("zzNewer"), "abc");
+    QCOMPARE(billFileBytes(bills).toHex(), (recordsOnly(bills) + handMadeBlock()).toHex());
+    qDeleteAll(bills);
+}
+
+void tst_BillExtensions::recordsOnlyReaderSeesTheRecords()
+{
+    // A program that knows only the records reads the count and the records
+    // with a plain data stream and stops; the block is what it leaves.
+    EventList bills = twoBills();
+    const QByteArray file = billFileBytes(bills);
+    QDataStream stream(file);
+    stream.setVersion(QDataStream::Qt_4_2);
+    qint32 count = 0;
+    stream >> count;
+    QCOMPARE(count, 2);
+    QStringList names;
+    QList<qint32> ordinals;
+    for (int i = 0; i < count; ++i) {
+        QString name;
+        qint32 endMode, schedule, ordinal, notifyDays, again;
+        QDate endDate, eventDate, lastNotified;
+        bool flags[7 + 1 + 12 + 1 + 1 + 1];
+        stream >> name >> endMode >> endDate >> schedule >> eventDate;
+        for (int f = 0; f < 8; ++f)
+            stream >> flags[f];
+        stream >> ordinal;
+        for (int f = 8; f < 22; ++f)
+            stream >> flags[f];
+        stream >> notifyDays >> flags[22] >> lastNotified >> again;
+        names << name;
+        ordinals << ordinal;
+    }
+    QCOMPARE(stream.status(), QDataStream::Ok);
+    QCOMPARE(names, (QStringList{"Rent", "Gas"}));
+    // The record keeps a value the plain schedule accepts.
+    QCOMPARE(ordinals, (QList<qint32>{31, 31}));
+    QVERIFY(!stream.atEnd());
+    QCOMPARE(file.mid(int(stream.device()->pos()), 4), QByteArray("PVNX"));
+    qDeleteAll(bills);
+}
+
+void tst_BillExtensions::roundTripIsByteIdentical()
+{
+    EventList bills = twoBills();
+    bills.last()->unknownFields.insert(QStringLiteral("amount"), QByteArray::fromHex("0000000000001388"));
+    bills.last()->unknownFields.insert(QStringLiteral("a later field"), QByteArray());
+    const QByteArray written = billFileBytes(bills);
+
+    const BillFileRead read = readBytes(written);
+    QCOMPARE(read.state, BillFileState::Complete);
+    QCOMPARE(read.events.size(), 2);
+    QCOMPARE(read.events.first()->options, bills.first()->options);
+    QCOMPARE(read.events.last()->options, ScheduleOptions());
+    QCOMPARE(read.events.last()->unknownFields, bills.last()->unknownFields);
+    QCOMPARE(billFileBytes(read.events).toHex(), written.toHex());
+    qDeleteAll(read.events);
+    qDeleteAll(bills);
+}
+
+void tst_BillExtensions::damagedBlocks_data()
+{
+    QTest::addColumn<QByteArray>("block");
+
+    const QByteArray good = handMadeBlock();
+    QTest::newRow("cut inside the marker") << good.left(2);
+    QTest::newRow("cut after the version") << good.left(8);
+    QTest::newRow("cut inside the first entry") << good.left(30);
+    QTest::newRow("cut before the last entry") << good.chopped(8);
+    QTest::newRow("a stray byte after it") << good + '\0';
+    QByteArray version = good;
+    version[7] = 2;
+    QTest::newRow("unknown version") << version;
+    QByteArray entries = good;
+    entries[11] = 3;
+    QTest::newRow("more entries than records") << entries;
+    QByteArray length = good;
+    length.replace(12, 4, QByteArray::fromHex("7fffffff"));
+    QTest::newRow("entry longer than the file") << length;
+    QByteArray fields = good;
+    fields.replace(16, 4, QByteArray::fromHex("00ffffff"));
+    QTest::newRow("more fields than the entry holds") << fields;
+    BillBytes wrongSize;
+    wrongSize.int32(1).string(QStringLiteral("every")).int32(2).raw(QByteArray("\0\2", 2));
+    QTest::newRow("a known field of the wrong size")
+        << BillBytes().raw("PVNX").int32(1).int32(2).int32(qint32(wrongSize.bytes().size())).raw(wrongSize.bytes())
+               .int32(4).int32(0).bytes();
+    BillBytes twice;
+    twice.int32(2).string(QStringLiteral("x")).int32(0).string(QStringLiteral("x")).int32(0);
+    QTest::newRow("a name twice")
+        << BillBytes().raw("PVNX").int32(1).int32(2).int32(qint32(twice.bytes().size())).raw(twice.bytes())
+               .int32(4).int32(0).bytes();
+    QTest::newRow("a null entry") << BillBytes().raw("PVNX").int32(1).int32(2).int32(-1).int32(4).int32(0).bytes();
+}
+
+void tst_BillExtensions::damagedBlocks()
+{
+    QFETCH(QByteArray, block);
+    EventList bills = twoBills();
+    const BillFileRead read = readBytes(recordsOnly(bills) + block);
+    // The records are all there; the extra fields are left at their defaults.
+    QCOMPARE(read.events.size(), 2);
+    QCOMPARE(read.events.first()->name, QStringLiteral("Rent"));
+    QCOMPARE(read.events.last()->name, QStringLiteral("Gas"));
+    for (const Event *event : read.events) {
+        QCOMPARE(event->options, ScheduleOptions());
+        QVERIFY(event->unknownFields.isEmpty());
+    }
+    QCOMPARE(read.state, BillFileState::Damaged);
+    if (!block.startsWith("PVNX"))
+        QCOMPARE(read.problem, QStringLiteral("unknown data follows its last record"));
+    else
+        QCOMPARE(read.problem, QStringLiteral("its extra schedule details could not be read"));
+    qDeleteAll(read.events);
+    qDeleteAll(bills);
+}
+
+void tst_BillExtensions::damagedBlockIsKeptAside()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("events.evt"));
+    EventList bills = twoBills();
+    QByteArray damaged = billFileBytes(bills);
+    damaged.chop(3);
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(damaged);
+    }
+    BillFile billFile(path);
+    const EventList loaded = billFile.load();
+    QCOMPARE(loaded.size(), 2);
+    QVERIFY(billFile.needsKeeping());
+    QVERIFY(billFile.save(loaded));
+    QVERIFY(billFile.notice().contains(QStringLiteral("extra schedule details could not be read")));
+    QFile kept(billFile.keptPath());
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), damaged);
+    qDeleteAll(loaded);
+    qDeleteAll(bills);
+}
+
+QTEST_GUILESS_MAIN(tst_BillExtensions)
+#include "tst_billextensions.moc"
