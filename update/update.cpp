@@ -29,6 +29,7 @@ const char *const CheckPath = "/backend/update.php";
 const char *const IconPath = ":/resources/update-icon.ico";
 
 constexpr int AutoCheckDays = 5;
+constexpr int InformativeTextWidth = 320;
 // The stored last check of an installation that never checked: old enough
 // that the first start checks.
 constexpr int NeverCheckedDays = 6;
@@ -60,11 +61,15 @@ int statusCode(const QNetworkReply *reply)
 
 // Text shown in the message box's second line, which Qt would otherwise take
 // for rich text when it looks like some: server and file names are plain.
+// The box is as wide as its short first line; the second line, which can
+// hold a URL or a path, gets room enough not to break after every word.
 void setPlainInformativeText(QMessageBox &box, const QString &text)
 {
     box.setInformativeText(text);
-    if (auto *label = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_informativelabel")))
+    if (auto *label = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_informativelabel"))) {
         label->setTextFormat(Qt::PlainText);
+        label->setMinimumWidth(InformativeTextWidth);
+    }
 }
 
 } // namespace
@@ -143,6 +148,9 @@ void Update::init(QString productName, QString productVersion, QString osName, Q
     os = osName;
     system = systemName;
     arch = archName;
+    // The rest is set up once; a later call changes only the identity.
+    if (webClient)
+        return;
 
     const QIcon icon(QString::fromLatin1(IconPath));
     messageBox.setWindowIcon(icon);
@@ -377,12 +385,12 @@ void Update::updateAvaliable(bool avaliable)
             showResult(QStringLiteral("No Updates"), QStringLiteral("You have the most recent version of ") + product);
         return;
     }
-    // One package at a time: an offer that comes while one is on its way
-    // waits for the next check.
-    if (reply)
+    messageBox.close();
+    // One offer and one package at a time: an answer that comes while one
+    // is open or on its way waits for the next check.
+    if (reply || dialog.isVisible())
         return;
 
-    messageBox.close();
     dialog.setProduct(product);
     dialog.setDisableUpdateVisible(!manual);
     const int result = dialog.exec();

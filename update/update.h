@@ -50,6 +50,8 @@ public:
     Update(QString productName, QString productVersion, QString osName, QString systemName, QString archName);
     ~Update() override;
 
+    // Sets the identity; the first call (from the constructors) also sets up
+    // the boxes and the network clients.
     void init(QString productName, QString productVersion, QString osName, QString systemName, QString archName);
 
     // Checks silently when automatic checks are on and the last check is more
