@@ -514,13 +514,14 @@ void tst_Update::autoCheckDue_data()
     QTest::addColumn<bool>("due");
 
     const qint64 day = 24 * 3600 * 1000;
-    QTest::newRow("first start") << QVariant() << qint64(-1) << true;
-    QTest::newRow("exactly five days ago") << QVariant() << 5 * day << false;
-    QTest::newRow("five days and 1 ms ago") << QVariant() << 5 * day + 1 << true;
-    QTest::newRow("five days less 1 ms ago") << QVariant() << 5 * day - 1 << false;
-    QTest::newRow("an hour ago") << QVariant() << qint64(3600 * 1000) << false;
-    QTest::newRow("a minute in the future") << QVariant() << qint64(-60 * 1000) << true;
+    QTest::newRow("first start") << QVariant() << qint64(-1) << bool(AUTORUN_DEFAULT);
+    QTest::newRow("exactly five days ago") << QVariant(true) << 5 * day << false;
+    QTest::newRow("five days and 1 ms ago") << QVariant(true) << 5 * day + 1 << true;
+    QTest::newRow("five days less 1 ms ago") << QVariant(true) << 5 * day - 1 << false;
+    QTest::newRow("an hour ago") << QVariant(true) << qint64(3600 * 1000) << false;
+    QTest::newRow("a minute in the future") << QVariant(true) << qint64(-60 * 1000) << true;
     QTest::newRow("on, six days ago") << QVariant(true) << 6 * day << true;
+    QTest::newRow("on, first start") << QVariant(true) << qint64(-1) << true;
     QTest::newRow("off, first start") << QVariant(false) << qint64(-1) << false;
     QTest::newRow("off, six days ago") << QVariant(false) << 6 * day << false;
 }
@@ -540,7 +541,7 @@ void tst_Update::autoCheckDue()
     settings.sync();
 
     auto updater = makeUpdater();
-    QCOMPARE(updater->autoRun(), autoRun.isValid() ? autoRun.toBool() : true);
+    QCOMPARE(updater->autoRun(), autoRun.isValid() ? autoRun.toBool() : bool(AUTORUN_DEFAULT));
     QCOMPARE(updater->isAutoCheckDue(now), due);
 }
 
@@ -552,9 +553,10 @@ void tst_Update::whichChecksGoOut_data()
     QTest::addColumn<bool>("sent");
 
     const QDateTime now = QDateTime::currentDateTime();
-    QTest::newRow("automatic, first start") << false << QVariant() << QDateTime() << true;
-    QTest::newRow("automatic, six days after") << false << QVariant() << now.addDays(-6) << true;
-    QTest::newRow("automatic, an hour after") << false << QVariant() << now.addSecs(-3600) << false;
+    QTest::newRow("automatic, first start") << false << QVariant() << QDateTime() << bool(AUTORUN_DEFAULT);
+    QTest::newRow("automatic on, first start") << false << QVariant(true) << QDateTime() << true;
+    QTest::newRow("automatic on, six days after") << false << QVariant(true) << now.addDays(-6) << true;
+    QTest::newRow("automatic on, an hour after") << false << QVariant(true) << now.addSecs(-3600) << false;
     QTest::newRow("automatic, turned off") << false << QVariant(false) << QDateTime() << false;
     QTest::newRow("manual, an hour after") << true << QVariant() << now.addSecs(-3600) << true;
     QTest::newRow("manual, automatic turned off") << true << QVariant(false) << QDateTime() << true;
@@ -725,6 +727,7 @@ void tst_Update::offer()
     packageServer.setAnswer(FakeWebServer::httpAnswer("404 Not Found", QByteArray()));
     checkServer->setAnswer(answer200(packageServer.url("/setup.deb")));
     auto updater = makeUpdater();
+    updater->setAutoRun(true);
     const auto offer = answerOffer(button, tick);
     const auto box = answerBox();
 
