@@ -12,6 +12,8 @@
 #include "occurrencecounts.h"
 #include "windowgeometry.h"
 
+#include <update.h>
+
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileDialog>
@@ -283,22 +285,43 @@ void MainWindow::on_cancelButton_clicked()
     showPage(ListPage);
 }
 
-// The settings page's behaviour (the notification flags and the updater's
-// switches) comes with the updater; until then its buttons do nothing.
+// The settings page edits the notification flags of "settings.ini" and the
+// updater's automatic checks; it shows the stored values each time it is
+// entered, so choices left with Cancel are not seen again.
 void MainWindow::on_settingOKButton_clicked()
 {
+    notificationSettings->popupDialog = ui->popupRadioButton->isChecked();
+    notificationSettings->separateNotifications = ui->seperateCheckBox->isChecked();
+    // The choices hold in memory either way; the user learns that they will
+    // not outlast this run.
+    QString reason;
+    if (!notificationSettings->save(settingsFilePath(), &reason)) {
+        showMessage(QMessageBox::Warning, QStringLiteral("Save Settings"),
+                    QStringLiteral("Your settings could not be saved to %1 (%2).")
+                        .arg(nativePath(settingsFilePath()), reason));
+    }
+    Update::getUpdater()->setAutoRun(ui->updateCheckBox->isChecked());
+    showPage(ListPage);
 }
 
 void MainWindow::on_settingsCancelButton_clicked()
 {
+    showPage(ListPage);
 }
 
 void MainWindow::on_settingsButton_clicked()
 {
+    ui->trayRadioButton->setChecked(!notificationSettings->popupDialog);
+    ui->popupRadioButton->setChecked(notificationSettings->popupDialog);
+    ui->seperateCheckBox->setChecked(notificationSettings->separateNotifications);
+    ui->updateCheckBox->setChecked(Update::getUpdater()->autoRun());
+    showPage(SettingsPage);
 }
 
+// Everything the check shows is the updater's; the page stays as it is.
 void MainWindow::on_updatePushButton_clicked()
 {
+    Update::getUpdater()->manualCheck();
 }
 
 // ---- the bill list

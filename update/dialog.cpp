@@ -1,0 +1,56 @@
+#include "dialog.h"
+#include "ui_dialog.h"
+
+#include <QEvent>
+#include <QMessageBox>
+
+Dialog::Dialog(QWidget *parent)
+    : QDialog(parent)
+    , ui(new Ui::Dialog)
+{
+    ui->setupUi(this);
+    adjustSize();
+}
+
+Dialog::~Dialog()
+{
+    delete ui;
+}
+
+void Dialog::setProduct(const QString &product)
+{
+    ui->labelProduct->setText(product);
+}
+
+void Dialog::setDisableUpdateVisible(bool visible)
+{
+    ui->checkBoxDisableUpdate->setVisible(visible);
+}
+
+bool Dialog::disableUpdate() const
+{
+    // Asked after the dialog has closed, when no child is visible on screen:
+    // what counts is whether the box was meant to be shown.
+    return !ui->checkBoxDisableUpdate->isHidden() && ui->checkBoxDisableUpdate->isChecked();
+}
+
+void Dialog::changeEvent(QEvent *event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() != QEvent::LanguageChange)
+        return;
+    // The form's texts come back translated; the product name is not one.
+    const QString product = ui->labelProduct->text();
+    ui->retranslateUi(this);
+    ui->labelProduct->setText(product);
+}
+
+void Dialog::on_buttonYes_clicked()
+{
+    done(QMessageBox::Yes);
+}
+
+void Dialog::on_buttonNo_clicked()
+{
+    done(QMessageBox::No);
+}
