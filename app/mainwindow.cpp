@@ -136,6 +136,7 @@ MainWindow::MainWindow(QWidget *parent)
     ui->eventTreeView->header()->setSortIndicator(sortKeys.section, sortKeys.order);
     setUpEditorModels();
     alignScheduleSentences();
+    connectScheduleOptions();
     // A style change lays out every row of the list again: the list view
     // takes its model once the style sheets are final.
     setUpListView();
@@ -194,6 +195,22 @@ void MainWindow::alignScheduleSentences()
     };
     align(ui->horizontalLayout_8, ui->monthlySpinBox, {ui->label_7, ui->label_8});
     align(ui->horizontalLayout_9, ui->yearlySpinBox, {ui->label_9, ui->label_10});
+}
+
+void MainWindow::connectScheduleOptions()
+{
+    // The start of "every N" counting matters only above 1.
+    const auto follow = [this](QSpinBox *every, QDateEdit *from) {
+        connect(every, &QSpinBox::valueChanged, from, [from](int value) { from->setEnabled(value > 1); });
+    };
+    follow(ui->weeklyEverySpinBox, ui->weeklyEveryDateEdit);
+    follow(ui->monthlyEverySpinBox, ui->monthlyEveryDateEdit);
+    follow(ui->yearlyEverySpinBox, ui->yearlyEveryDateEdit);
+    // What a shorter month does matters only for "Day" N counted from the start.
+    connect(ui->monthlyFromEndCheckBox, &QCheckBox::toggled, this, [this](bool fromEnd) {
+        ui->shortMonthsLabel->setEnabled(!fromEnd);
+        ui->shortMonthsComboBox->setEnabled(!fromEnd);
+    });
 }
 
 void MainWindow::setUpEditorModels()
@@ -672,6 +689,65 @@ void MainWindow::clearEditor()
     ui->notifyCheckBox->setCheckState(Qt::Checked);
     ui->notifyMaxSpinBox->setValue(10);
     ui->showOnceCheckBox->setChecked(true);
+    loadScheduleOptions(Event());
+}
+
+void MainWindow::loadScheduleOptions(const Event &event)
+{
+    const QDate today = QDate::currentDate();
+    const ScheduleOptions &options = event.options;
+    const auto loadEvery = [&](qint32 schedule, QSpinBox *every, QDateEdit *from) {
+        const bool own = event.schedule == schedule && options.effectiveEvery() > 1;
+        every->setValue(own ? options.every : 1);
+        from->setDate(own ? options.everyFrom : today);
+        from->setEnabled(every->value() > 1);
+    };
+    loadEvery(Event::ScheduleWeekly, ui->weeklyEverySpinBox, ui->weeklyEveryDateEdit);
+    loadEvery(Event::ScheduleMonthly, ui->monthlyEverySpinBox, ui->monthlyEveryDateEdit);
+    loadEvery(Event::ScheduleYearly, ui->yearlyEverySpinBox, ui->yearlyEveryDateEdit);
+
+    // Counted from the end, the number box holds the N from the end.
+    const bool fromEnd = options.fromEnd > 0;
+    ui->monthlyFromEndCheckBox->setChecked(fromEnd && event.schedule == Event::ScheduleMonthly);
+    ui->yearlyFromEndCheckBox->setChecked(fromEnd && event.schedule == Event::ScheduleYearly);
+    if (fromEnd && event.schedule == Event::ScheduleMonthly)
+        ui->monthlySpinBox->setValue(options.fromEnd);
+    if (fromEnd && event.schedule == Event::ScheduleYearly)
+        ui->yearlySpinBox->setValue(options.fromEnd);
+    ui->shortMonthsComboBox->setCurrentIndex(options.shortMonths == ScheduleOptions::LastDay ? 1 : 0);
+    const bool knownWeekends = options.weekends == ScheduleOptions::FridayBefore
+                               || options.weekends == ScheduleOptions::MondayAfter;
+    ui->weekendComboBox->setCurrentIndex(knownWeekends ? int(options.weekends) : 0);
+}
+
+void MainWindow::readScheduleOptions(Event &event) const
+{
+    event.options = ScheduleOptions();
+    if (ui->singularRadioButton->isChecked())
+        return;
+    const auto readEvery = [&event](const QSpinBox *every, const QDateEdit *from) {
+        event.options.every = every->value();
+        if (event.options.every > 1)
+            event.options.everyFrom = from->date();
+    };
+    switch (event.schedule) {
+    case Event::ScheduleWeekly:
+        readEvery(ui->weeklyEverySpinBox, ui->weeklyEveryDateEdit);
+        break;
+    case Event::ScheduleMonthly:
+        readEvery(ui->monthlyEverySpinBox, ui->monthlyEveryDateEdit);
+        if (ui->monthlyFromEndCheckBox->isChecked())
+            event.options.fromEnd = event.ordinal;
+        else if (ui->shortMonthsComboBox->currentIndex() == 1)
+            event.options.shortMonths = ScheduleOptions::LastDay;
+        break;
+    default:
+        readEvery(ui->yearlyEverySpinBox, ui->yearlyEveryDateEdit);
+        if (ui->yearlyFromEndCheckBox->isChecked())
+            event.options.fromEnd = event.ordinal;
+        break;
+    }
+    event.options.weekends = ui->weekendComboBox->currentIndex();
 }
 
 void MainWindow::loadEditor(const Event &event)
@@ -744,6 +820,7 @@ void MainWindow::loadEditor(const Event &event)
     ui->notifyCheckBox->setChecked(event.notify);
     ui->notifyMaxSpinBox->setValue(event.notify ? event.notifyDays : 0);
     ui->showOnceCheckBox->setChecked(event.showOnce);
+    loadScheduleOptions(event);
 }
 
 void MainWindow::readEditor(Event &event) const
@@ -798,6 +875,8 @@ void MainWindow::readEditor(Event &event) const
         }
     }
 
+    readScheduleOptions(event);
+
     event.notify = ui->notifyCheckBox->checkState() == Qt::Checked;
     event.notifyDays = ui->notifyMaxSpinBox->value();
     event.showOnce = ui->showOnceCheckBox->checkState() == Qt::Checked;
@@ -835,11 +914,14 @@ void MainWindow::on_saveButton_clicked()
 {
     auto event = std::make_unique<Event>();
     readEditor(*event);
+    // The checks apply to N as entered, counted from the end or not.
     const int code = validateEvent(*event);
     if (code != 0) {
         moveFocusTo(code);
         return;
     }
+    if (event->options.fromEnd > 0)
+        event->ordinal = nearestForwardOrdinal(*event, event->options.fromEnd);
     // A singular bill keeps its own date as its end; only repeating bills
     // count their remaining times.
     if (ui->timesRadioButton->isChecked() && event->schedule != Event::ScheduleSingular)
@@ -862,6 +944,8 @@ void MainWindow::on_notifyCheckBox_stateChanged(int state)
 void MainWindow::on_repeatingRadioButton_toggled(bool checked)
 {
     ui->repeatingTabWidget->setEnabled(checked);
+    ui->weekendLabel->setEnabled(checked);
+    ui->weekendComboBox->setEnabled(checked);
 }
 
 void MainWindow::on_singularRadioButton_toggled(bool checked)
@@ -900,7 +984,8 @@ void MainWindow::hideDetailLines()
           static_cast<QWidget *>(ui->monthlyPeriodLabel), static_cast<QWidget *>(ui->monthlyLabelB),
           static_cast<QWidget *>(ui->yearlyLabelA), static_cast<QWidget *>(ui->yearlyCountLabel),
           static_cast<QWidget *>(ui->yearlyPeriodLabel), static_cast<QWidget *>(ui->yearlyLabelB),
-          static_cast<QWidget *>(ui->yearlyMonthLabel)})
+          static_cast<QWidget *>(ui->yearlyMonthLabel), static_cast<QWidget *>(ui->everyDetailsLabel),
+          static_cast<QWidget *>(ui->shortMonthsDetailsLabel), static_cast<QWidget *>(ui->weekendDetailsLabel)})
         setLineShown(label, false);
 }
 
@@ -929,7 +1014,7 @@ void MainWindow::showScheduleDetails(const Event &event)
         break;
     case Event::ScheduleMonthly:
         showAll({ui->monthlyLabelA, ui->monthlyCountLabel, ui->monthlyPeriodLabel, ui->monthlyLabelB});
-        ui->monthlyCountLabel->setText(ordinalString(event.ordinal) + QStringLiteral(" "));
+        ui->monthlyCountLabel->setText(countText(event));
         ui->monthlyPeriodLabel->setText(periodText(event));
         ui->repeatLabel->setText(QStringLiteral("monthly."));
         setLineShown(ui->repeatLabel, true);
@@ -937,15 +1022,23 @@ void MainWindow::showScheduleDetails(const Event &event)
     case Event::ScheduleYearly:
         showAll({ui->yearlyLabelA, ui->yearlyCountLabel, ui->yearlyPeriodLabel, ui->yearlyLabelB,
                  ui->yearlyMonthLabel});
-        ui->yearlyCountLabel->setText(ordinalString(event.ordinal) + QStringLiteral(" "));
+        ui->yearlyCountLabel->setText(countText(event));
         ui->yearlyPeriodLabel->setText(periodText(event));
         ui->yearlyMonthLabel->setText(monthListText(event));
         ui->repeatLabel->setText(QStringLiteral("yearly."));
         setLineShown(ui->repeatLabel, true);
         break;
     default:
-        break; // an unknown schedule: "Occurring " and nothing more
+        return; // an unknown schedule: "Occurring " and nothing more
     }
+    // The options beyond the plain schedule, a sentence each.
+    const auto showSentence = [](QLabel *label, const QString &text) {
+        label->setText(text);
+        setLineShown(label, !text.isEmpty());
+    };
+    showSentence(ui->everyDetailsLabel, everyText(event));
+    showSentence(ui->shortMonthsDetailsLabel, shortMonthsText(event));
+    showSentence(ui->weekendDetailsLabel, weekendText(event));
 }
 
 void MainWindow::showBillDetails(const Event &event)

@@ -126,6 +126,9 @@ private:
     // The record pointers of all rows, in row order.
     [[nodiscard]] EventList rowRecords() const;
 
+    void connectScheduleOptions();
+    void loadScheduleOptions(const Event &event);
+    void readScheduleOptions(Event &event) const;
     void clearEditor();
     void loadEditor(const Event &event);
     void readEditor(Event &event) const;

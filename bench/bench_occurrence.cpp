@@ -98,6 +98,61 @@ void BM_remainingOccurrences_yearlyEverything(benchmark::State &state)
 }
 BENCHMARK(BM_remainingOccurrences_yearlyEverything)->Unit(benchmark::kMicrosecond);
 
+// Schedules with options, the costliest the editor can make of each kind:
+// every selection at once, a step of N months or years that does not divide
+// the 400-year calendar cycle (so the walk sees one long cycle), counting
+// from the end and moving weekend dates.
+Event withOptions(Event e, int every, int fromEnd, qint32 weekends)
+{
+    e.options.every = every;
+    e.options.everyFrom = QDate(2026, 1, 1);
+    e.options.fromEnd = fromEnd;
+    e.options.weekends = weekends;
+    return e;
+}
+
+Event optionsOfKind(int kind)
+{
+    const Event monthly = MonthlyEveryFirstWeekday;
+    const Event yearly = YearlyEveryMonthEveryFirstWeekday;
+    switch (kind) {
+    case 0: return withOptions(EveryDay, 99, 0, ScheduleOptions::FridayBefore);
+    case 1: return withOptions(monthly, 7, 0, ScheduleOptions::FridayBefore);
+    case 2: return withOptions(monthly, 2, 1, ScheduleOptions::MondayAfter);
+    case 3: return withOptions(yearly, 1, 1, ScheduleOptions::MondayAfter);
+    case 4: return withOptions(yearly, 3, 0, ScheduleOptions::FridayBefore);
+    default: return withOptions(yearly, 7, 1, ScheduleOptions::FridayBefore);
+    }
+}
+
+const char *const OptionNames[] = {"weekly all days, every 99 weeks, Friday before",
+                                   "monthly Day + all weekdays, every 7 months, Friday before",
+                                   "monthly last Day + last of all weekdays, every 2 months, Monday after",
+                                   "yearly everything from the end, Monday after",
+                                   "yearly everything, every 3 years, Friday before",
+                                   "yearly everything from the end, every 7 years, Friday before"};
+
+void BM_remainingOccurrences_withOptions(benchmark::State &state)
+{
+    const Event e = optionsOfKind(int(state.range(0)));
+    state.SetLabel(OptionNames[state.range(0)]);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(remainingOccurrences(e, Today));
+}
+BENCHMARK(BM_remainingOccurrences_withOptions)->DenseRange(0, 5)->Unit(benchmark::kMicrosecond);
+
+void BM_nextOccurrence_withOptions(benchmark::State &state)
+{
+    const Event e = optionsOfKind(int(state.range(0)));
+    state.SetLabel(OptionNames[state.range(0)]);
+    qint64 day = Today.toJulianDay();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(nextOccurrence(e, QDate::fromJulianDay(day)));
+        day = day + 1 > Today.toJulianDay() + 366 ? Today.toJulianDay() : day + 1;
+    }
+}
+BENCHMARK(BM_nextOccurrence_withOptions)->DenseRange(0, 5);
+
 // The plain count, one due date after another, for comparison.
 void BM_plainWalk_weeklyAllDays(benchmark::State &state)
 {

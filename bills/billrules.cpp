@@ -4,6 +4,8 @@
 #include "event.h"
 #include "occurrence.h"
 
+#include <algorithm>
+
 namespace {
 
 const char *const NoScheduleText = "Please select a reminder schedule.";
@@ -85,4 +87,23 @@ QDate endDateAfterTimes(const Event &event, QDate today, int times)
         end = dateOfDayNumber(walk.scheduled());
     }
     return end;
+}
+
+int nearestForwardOrdinal(const Event &event, int fromEnd)
+{
+    const auto mirrored = [fromEnd](int count) { return std::clamp(count + 1 - fromEnd, 1, count); };
+    const bool weekday = event.anyWeekdaySelected();
+    if (event.schedule == Event::ScheduleMonthly)
+        return weekday ? mirrored(4) : mirrored(31);
+    if (event.schedule != Event::ScheduleYearly)
+        return 1;
+    // The tightest limit of what is selected decides, as the editor's checks do.
+    const bool month = event.anyMonthSelected();
+    if (weekday && month)
+        return mirrored(4);
+    if (event.byDay && month)
+        return mirrored(31);
+    if (weekday && event.byYear)
+        return mirrored(52);
+    return mirrored(365);
 }

@@ -34,4 +34,11 @@ struct BillCheck
 // schedule yields no later date.
 [[nodiscard]] QDate endDateAfterTimes(const Event &event, QDate today, int times);
 
+// The ordinal a record keeps for a schedule counted from the end (N = 1 the
+// last): the nearest count from the start that the record's own limits
+// accept, so that a program reading only the record still finds a valid
+// schedule close to the real one ("the last day" keeps the 31st, "the last
+// Friday" the 4th Friday). Uses the bill's schedule and selection.
+[[nodiscard]] int nearestForwardOrdinal(const Event &event, int fromEnd);
+
 #endif // PAYVANE_BILLRULES_H

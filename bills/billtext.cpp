@@ -126,3 +126,58 @@ QString breakableText(const QString &text, int longestRun)
     flushRun(text.size());
     return result;
 }
+
+QString countText(const Event &event)
+{
+    const int fromEnd = event.options.fromEnd;
+    if (fromEnd <= 0)
+        return ordinalString(event.ordinal) + QLatin1Char(' ');
+    if (fromEnd == 1)
+        return QStringLiteral("last ");
+    return ordinalString(fromEnd) + QStringLiteral(" last ");
+}
+
+QString everyText(const Event &event)
+{
+    const int every = event.options.effectiveEvery();
+    if (every == 1)
+        return QString();
+    const QDate from = event.options.everyFrom;
+    const QLocale locale = QLocale::system();
+    switch (event.schedule) {
+    case Event::ScheduleWeekly:
+        return QStringLiteral("Every %1 weeks, counting from the week of %2.")
+            .arg(every)
+            .arg(longDateText(from.addDays(1 - from.dayOfWeek()), locale));
+    case Event::ScheduleMonthly:
+        return QStringLiteral("Every %1 months, counting from %2.")
+            .arg(every)
+            .arg(locale.toString(from, QStringLiteral("MMMM yyyy")));
+    case Event::ScheduleYearly:
+        return QStringLiteral("Every %1 years, counting from %2.").arg(every).arg(from.year());
+    default:
+        return QString();
+    }
+}
+
+QString shortMonthsText(const Event &event)
+{
+    if (event.schedule != Event::ScheduleMonthly || !event.byDay || event.options.fromEnd > 0
+        || event.options.shortMonths != ScheduleOptions::LastDay)
+        return QString();
+    return QStringLiteral("In months without that day, on the month's last day.");
+}
+
+QString weekendText(const Event &event)
+{
+    if (event.schedule < Event::ScheduleWeekly || event.schedule > Event::ScheduleYearly)
+        return QString();
+    switch (event.options.weekends) {
+    case ScheduleOptions::FridayBefore:
+        return QStringLiteral("Moved to the Friday before when it falls on a weekend.");
+    case ScheduleOptions::MondayAfter:
+        return QStringLiteral("Moved to the Monday after when it falls on a weekend.");
+    default:
+        return QString();
+    }
+}

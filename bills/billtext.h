@@ -31,6 +31,21 @@ struct Event;
 // growing as wide as the run. Shorter runs are left alone.
 [[nodiscard]] QString breakableText(const QString &text, int longestRun = 24);
 
+// The N of a monthly or yearly schedule as the details page says it, with a
+// trailing blank: "3rd ", or counted from the end "last ", "2nd last ".
+[[nodiscard]] QString countText(const Event &event);
+
+// The every-N sentence of a repeating bill ("Every 2 months, counting from
+// December 2026."); empty when it repeats every week, month or year.
+[[nodiscard]] QString everyText(const Event &event);
+
+// What a monthly bill's "Day" N does in shorter months, when that is not the
+// plain run-over; empty otherwise.
+[[nodiscard]] QString shortMonthsText(const Event &event);
+
+// Where a repeating bill's weekend dates go; empty when they stay.
+[[nodiscard]] QString weekendText(const Event &event);
+
 // A date in the system's long format.
 [[nodiscard]] QString longDateText(QDate date);
 // The same with a locale the caller keeps (building the system locale for

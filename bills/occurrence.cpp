@@ -108,17 +108,7 @@ int isoWeekday(qint64 day)
     return int(floorMod(day, WeekDays)) + 1;
 }
 
-// The first day on or after `day` that falls on `weekday`.
-qint64 firstWeekdayOnOrAfter(qint64 day, int weekday)
-{
-    return day + (weekday - isoWeekday(day) + 7) % 7;
-}
 
-// The last day on or before `day` that falls on `weekday`.
-qint64 lastWeekdayOnOrBefore(qint64 day, int weekday)
-{
-    return day - (isoWeekday(day) - weekday + 7) % 7;
-}
 
 qint64 monthIndex(qint64 year, int month)
 {
@@ -277,20 +267,42 @@ struct MonthFrame
 {
     qint64 start;
     int length;
+    int startWeekday; // of its first day
 };
 
 // A year as the families see it: the first days of its months, and of the
-// next year at the end.
+// next year at the end, with their weekdays (worked out once per year, not
+// once per family).
 struct YearFrame
 {
     qint64 year;
     std::array<qint64, 13> monthStarts;
+    std::array<int, 13> startWeekdays;
 };
+
+// The first `weekday` on or after a day whose weekday is known.
+qint64 firstWeekdayFrom(qint64 day, int dayWeekday, int weekday)
+{
+    return day + (weekday - dayWeekday + 7) % 7;
+}
+
+// The last `weekday` before a day whose weekday is known.
+qint64 lastWeekdayBefore(qint64 day, int dayWeekday, int weekday)
+{
+    return day - 1 - (dayWeekday - 1 - weekday + 14) % 7;
+}
 
 // The frame of a month, or of a year, whose first day is known.
 MonthFrame monthFrameFrom(qint64 start, qint64 index)
 {
-    return {start, daysInMonth(floorDiv(index, 12), int(floorMod(index, 12)) + 1)};
+    return {start, daysInMonth(floorDiv(index, 12), int(floorMod(index, 12)) + 1), isoWeekday(start)};
+}
+
+// The month after a month, without any calendar conversion.
+MonthFrame nextMonthFrame(const MonthFrame &month, qint64 year, int monthNumber)
+{
+    const int length = monthNumber == 12 ? 31 : daysInMonth(year, monthNumber + 1);
+    return {month.start + month.length, length, (month.startWeekday - 1 + month.length) % 7 + 1};
 }
 
 YearFrame yearFrameFrom(qint64 start, qint64 year)
@@ -298,8 +310,12 @@ YearFrame yearFrameFrom(qint64 start, qint64 year)
     YearFrame frame;
     frame.year = year;
     frame.monthStarts[0] = start;
-    for (int month = 1; month <= 12; ++month)
-        frame.monthStarts[std::size_t(month)] = frame.monthStarts[std::size_t(month - 1)] + daysInMonth(year, month);
+    frame.startWeekdays[0] = isoWeekday(start);
+    for (int month = 1; month <= 12; ++month) {
+        const int length = daysInMonth(year, month);
+        frame.monthStarts[std::size_t(month)] = frame.monthStarts[std::size_t(month - 1)] + length;
+        frame.startWeekdays[std::size_t(month)] = (frame.startWeekdays[std::size_t(month - 1)] - 1 + length) % 7 + 1;
+    }
     return frame;
 }
 
@@ -313,20 +329,7 @@ YearFrame yearFrame(qint64 year)
     return yearFrameFrom(dayFromCivil(year, 1, 1), year);
 }
 
-// The N-th `weekday` within the month starting at `monthStart`; NoDay when the
-// month has no such day (a fifth Friday of a month with four).
-qint64 nthWeekdayInMonth(qint64 monthStart, int length, int weekday, qint64 ordinal)
-{
-    const qint64 day = firstWeekdayOnOrAfter(monthStart, weekday) + 7 * (ordinal - 1);
-    return day < monthStart + length ? day : NoDay;
-}
 
-// The N-th last `weekday` within a month; NoDay when the month has none.
-qint64 nthLastWeekdayInMonth(qint64 monthStart, int length, int weekday, qint64 ordinal)
-{
-    const qint64 day = lastWeekdayOnOrBefore(monthStart + length - 1, weekday) - 7 * (ordinal - 1);
-    return day >= monthStart ? day : NoDay;
-}
 
 // The N-th day counted back from `lastDay`; a month or year shorter than N
 // days gives its first day.
@@ -335,12 +338,6 @@ qint64 nthLastDay(qint64 firstDay, qint64 lastDay, qint64 ordinal)
     return std::max(firstDay, lastDay - (ordinal - 1));
 }
 
-// The N-th `weekday` counted from `start`; not kept inside any month (a fifth
-// Monday of a February with four is the first Monday of March).
-qint64 nthWeekdayFrom(qint64 start, int weekday, qint64 ordinal)
-{
-    return firstWeekdayOnOrAfter(start, weekday) + 7 * (ordinal - 1);
-}
 
 // The rules of one family in one month. Named here, once:
 // - "Day" N counts in days from the month's first day, so a day the month
@@ -350,19 +347,32 @@ qint64 nthWeekdayFrom(qint64 start, int weekday, qint64 ordinal)
 //   skipped (N outside 1..5 never occurs);
 // - counted from the end, "Day" N is the N-th last day (the first day of a
 //   shorter month) and the N-th weekday the N-th last, kept inside the month.
-qint64 dayInMonth(const Schedule &schedule, const Family &family, const MonthFrame &month)
+// What the family rules need of a schedule, read once.
+struct FamilyRules
 {
-    const qint64 ordinal = schedule.ordinal();
+    qint64 ordinal;     // N, from the end when fromEnd
+    bool fromEnd;
+    bool lastDayOfShortMonths;
+};
+
+qint64 dayInMonth(const FamilyRules &rules, const Family &family, const MonthFrame &month)
+{
+    const qint64 ordinal = rules.ordinal;
     if (family.kind == Family::DayOfMonth) {
-        if (schedule.fromEnd())
+        if (rules.fromEnd)
             return nthLastDay(month.start, month.start + month.length - 1, ordinal);
-        if (schedule.lastDayOfShortMonths())
+        if (rules.lastDayOfShortMonths)
             return month.start + std::clamp<qint64>(ordinal, 1, month.length) - 1;
         return month.start + ordinal - 1;
     }
-    if (schedule.fromEnd())
-        return nthLastWeekdayInMonth(month.start, month.length, family.weekday, ordinal);
-    return nthWeekdayInMonth(month.start, month.length, family.weekday, ordinal);
+    const qint64 end = month.start + month.length;
+    if (rules.fromEnd) {
+        const int endWeekday = (month.startWeekday - 1 + month.length) % 7 + 1;
+        const qint64 day = lastWeekdayBefore(end, endWeekday, family.weekday) - 7 * (ordinal - 1);
+        return day >= month.start ? day : NoDay;
+    }
+    const qint64 day = firstWeekdayFrom(month.start, month.startWeekday, family.weekday) + 7 * (ordinal - 1);
+    return day < end ? day : NoDay;
 }
 
 // The rules of one family in one year:
@@ -374,29 +384,35 @@ qint64 dayInMonth(const Schedule &schedule, const Family &family, const MonthFra
 // - counted from the end: the N-th last day of the year or the month (its
 //   first day when shorter), the N-th last weekday of the year, and the N-th
 //   last weekday of a month, kept inside the month.
-qint64 dayInYear(const Schedule &schedule, const Family &family, const YearFrame &year)
+qint64 dayInYear(const FamilyRules &rules, const Family &family, const YearFrame &year)
 {
-    const qint64 ordinal = schedule.ordinal();
-    const bool fromEnd = schedule.fromEnd();
-    const qint64 yearStart = year.monthStarts[0];
-    const qint64 yearEnd = year.monthStarts[12] - 1;
-    const qint64 monthStart = family.month > 0 ? year.monthStarts[std::size_t(family.month - 1)] : 0;
-    const qint64 monthEnd = family.month > 0 ? year.monthStarts[std::size_t(family.month)] - 1 : 0;
+    const qint64 ordinal = rules.ordinal;
+    const bool fromEnd = rules.fromEnd;
+    const auto month = std::size_t(family.month > 0 ? family.month - 1 : 0);
     switch (family.kind) {
     case Family::DayOfYear:
-        return fromEnd ? nthLastDay(yearStart, yearEnd, ordinal) : yearStart + ordinal - 1;
-    case Family::DayOfSelectedMonth:
+        return fromEnd ? nthLastDay(year.monthStarts[0], year.monthStarts[12] - 1, ordinal)
+                       : year.monthStarts[0] + ordinal - 1;
+    case Family::DayOfSelectedMonth: {
+        const qint64 start = year.monthStarts[month];
+        const qint64 length = year.monthStarts[month + 1] - start;
         if (fromEnd)
-            return nthLastDay(monthStart, monthEnd, ordinal);
-        return monthStart + std::min<qint64>(ordinal, monthEnd - monthStart + 1) - 1;
+            return nthLastDay(start, start + length - 1, ordinal);
+        return start + std::min<qint64>(ordinal, length) - 1;
+    }
     case Family::WeekdayOfYear:
         if (fromEnd)
-            return lastWeekdayOnOrBefore(yearEnd, family.weekday) - 7 * (ordinal - 1);
-        return nthWeekdayFrom(yearStart, family.weekday, ordinal);
-    case Family::WeekdayOfSelectedMonth:
-        if (fromEnd)
-            return nthLastWeekdayInMonth(monthStart, int(monthEnd - monthStart + 1), family.weekday, ordinal);
-        return nthWeekdayFrom(monthStart, family.weekday, ordinal);
+            return lastWeekdayBefore(year.monthStarts[12], year.startWeekdays[12], family.weekday) - 7 * (ordinal - 1);
+        return firstWeekdayFrom(year.monthStarts[0], year.startWeekdays[0], family.weekday) + 7 * (ordinal - 1);
+    case Family::WeekdayOfSelectedMonth: {
+        const qint64 start = year.monthStarts[month];
+        if (fromEnd) {
+            const qint64 day = lastWeekdayBefore(year.monthStarts[month + 1], year.startWeekdays[month + 1], family.weekday)
+                               - 7 * (ordinal - 1);
+            return day >= start ? day : NoDay;
+        }
+        return firstWeekdayFrom(start, year.startWeekdays[month], family.weekday) + 7 * (ordinal - 1);
+    }
     default:
         return NoDay;
     }
@@ -428,6 +444,7 @@ private:
     }
 
     const Schedule &m_schedule;
+    const FamilyRules m_rules;
     // Fixed arrays keep a single look-up and the walk free of allocations.
     std::array<Family, MaxFamilies> m_families;
     std::size_t m_familyCount = 0;
@@ -459,6 +476,7 @@ private:
 
 CandidateSet::CandidateSet(const Schedule &schedule)
     : m_schedule(schedule)
+    , m_rules{schedule.ordinal(), schedule.fromEnd(), schedule.lastDayOfShortMonths()}
 {
     const Event &event = schedule.event();
     if (schedule.kind() != Event::ScheduleMonthly && schedule.kind() != Event::ScheduleYearly)
@@ -474,23 +492,23 @@ CandidateSet::CandidateSet(const Schedule &schedule)
         }
         return;
     }
-    if (event.byDay) {
-        if (event.byYear)
-            addFamily(Family::DayOfYear);
-        for (int month = 1; month <= 12 && (schedule.fromEnd() || event.ordinal >= 1); ++month) {
-            if (schedule.monthSelected(month))
-                addFamily(Family::DayOfSelectedMonth, 0, month);
-        }
-    }
+    // Month by month, so that the families' days come nearly in order and
+    // sorting them each year costs little.
+    if (event.byDay && event.byYear)
+        addFamily(Family::DayOfYear);
     for (int weekday = 1; weekday <= 7; ++weekday) {
-        if (!schedule.weekdaySelected(weekday))
-            continue;
-        if (event.byYear)
+        if (event.byYear && schedule.weekdaySelected(weekday))
             addFamily(Family::WeekdayOfYear, weekday);
+    }
+    for (int month = 1; month <= 12; ++month) {
+        if (!schedule.monthSelected(month))
+            continue;
+        if (event.byDay && (schedule.fromEnd() || event.ordinal >= 1))
+            addFamily(Family::DayOfSelectedMonth, 0, month);
         // Counted from the end, a month's weekday is kept inside the month,
         // where there are never more than five.
-        for (int month = 1; month <= 12 && (!schedule.fromEnd() || weekdaysCount); ++month) {
-            if (schedule.monthSelected(month))
+        for (int weekday = 1; weekday <= 7 && (!schedule.fromEnd() || weekdaysCount); ++weekday) {
+            if (schedule.weekdaySelected(weekday))
                 addFamily(Family::WeekdayOfSelectedMonth, weekday, month);
         }
     }
@@ -516,8 +534,8 @@ qint64 CandidateSet::dayIn(const Family &family, qint64 period)
 {
     const Frames &frames = framesFor(period);
     if (m_schedule.kind() == Event::ScheduleMonthly)
-        return dayInMonth(m_schedule, family, frames.month);
-    return dayInYear(m_schedule, family, frames.year);
+        return dayInMonth(m_rules, family, frames.month);
+    return dayInYear(m_rules, family, frames.year);
 }
 
 qint64 CandidateSet::firstDay(const Family &family, qint64 period, qint64 *found)
@@ -588,16 +606,17 @@ void CandidateSet::buildPeriod(qint64 day)
     Frames firstFrames;
     Frames secondFrames;
     if (monthly) {
-        firstFrames.month = first == period ? MonthFrame{m_start, int(m_end - m_start)} : monthFrame(first);
+        firstFrames.month = first == period ? MonthFrame{m_start, int(m_end - m_start), isoWeekday(m_start)}
+                                            : monthFrame(first);
         secondFrames.month = second == period + 1
-                                 ? MonthFrame{m_end, m_periodMonth == 12 ? 31 : daysInMonth(m_periodYear, m_periodMonth + 1)}
+                                 ? nextMonthFrame(firstFrames.month, m_periodYear, m_periodMonth)
                                  : monthFrame(second);
     } else {
         firstFrames.year = first == period ? yearFrameFrom(m_start, first) : yearFrame(first);
         secondFrames.year = second == period + 1 ? yearFrameFrom(m_end, second) : yearFrame(second);
     }
     const auto dayInFrames = [&](const Family &family, const Frames &frames) {
-        return monthly ? dayInMonth(m_schedule, family, frames.month) : dayInYear(m_schedule, family, frames.year);
+        return monthly ? dayInMonth(m_rules, family, frames.month) : dayInYear(m_rules, family, frames.year);
     };
     for (std::size_t i = 0; i < m_familyCount; ++i) {
         if (m_namesNoDay[i])
@@ -618,12 +637,9 @@ void CandidateSet::buildPeriod(qint64 day)
         }
         add(here, later == NoDay ? NoLater : later);
     }
+    // The families come month by month, so the days are nearly in order:
+    // an insertion sort moves few of them.
     const auto byDay = [](const Candidate &a, const Candidate &b) { return a.day < b.day; };
-    if (m_count > 16) {
-        std::sort(m_candidates.begin(), m_candidates.begin() + m_count, byDay);
-        return;
-    }
-    // A monthly bill has at most eight: an insertion sort costs less.
     for (std::size_t i = 1; i < m_count; ++i) {
         const Candidate candidate = m_candidates[i];
         std::size_t j = i;
@@ -646,7 +662,10 @@ struct Step
 class DueDays
 {
 public:
-    explicit DueDays(const Event &event) : m_schedule(event), m_candidates(m_schedule) { }
+    explicit DueDays(const Event &event)
+        : m_schedule(event), m_candidates(m_schedule), m_moves(m_schedule.movesWeekends())
+    {
+    }
 
     // The first scheduled day on or after `from`; NoDay when there is none.
     qint64 scheduledOnOrAfter(qint64 from)
@@ -666,7 +685,7 @@ public:
     // days away, and moves keep the order of the days.
     Step onOrAfter(qint64 from)
     {
-        if (!m_schedule.movesWeekends()) {
+        if (!m_moves) {
             const qint64 day = scheduledOnOrAfter(from);
             return {day, day};
         }
@@ -686,15 +705,46 @@ public:
     // DueDayWalk::after().
     Step following(qint64 day)
     {
-        const Step next = onOrAfter(day + 1);
-        return next.due == NoDay || next.due <= day ? Step() : next;
+        if (!m_moves) {
+            const qint64 next = scheduledOnOrAfter(day + 1);
+            return next == NoDay || next <= day ? Step() : Step{next, next};
+        }
+        Step next;
+        if (m_last.due == day && day != NoDay)
+            next = followingLast();
+        else
+            next = onOrAfter(day + 1);
+        if (next.due == NoDay || next.due <= day)
+            next = Step();
+        m_last = next;
+        return next;
     }
 
     [[nodiscard]] const Schedule &schedule() const { return m_schedule; }
 
 private:
+    // The step after the last one, walking on from its scheduled day: the
+    // scheduled days only rise, while a fresh start would look two days back
+    // for every step. Scheduled days moved onto the last due day are one
+    // due date with it.
+    Step followingLast()
+    {
+        qint64 scheduled = m_last.scheduled;
+        for (;;) {
+            const qint64 next = scheduledOnOrAfter(scheduled + 1);
+            if (next == NoDay || next <= scheduled)
+                return {};
+            const qint64 due = m_schedule.moved(next);
+            if (due > m_last.due)
+                return {due, next};
+            scheduled = next;
+        }
+    }
+
     Schedule m_schedule;
     CandidateSet m_candidates;
+    bool m_moves;
+    Step m_last; // the last step a walk took
 };
 
 // ---- counting

@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
 #include <QFile>
@@ -183,6 +184,9 @@ private slots:
     void daysRemainingOrderOnOpening();
     void longAndMarkedUpNamesOnDetailsPage();
     void scheduleSentencesReadAsOneLine();
+    void editorKeepsScheduleOptions();
+    void plainBillsWriteNoExtensionBlock();
+    void detailsSayTheOptions();
 
 private:
     std::unique_ptr<MainWindow> openWindow();
@@ -1041,6 +1045,116 @@ void tst_MainWindow::scheduleSentencesReadAsOneLine()
         QVERIFY2(qAbs(centreOfText(words) - centreOf("yearlySpinBox")) <= 2, words);
     // The sentence stands at the top, beside the first rows of the list.
     QVERIFY(child<QWidget>("monthlySpinBox")->y() <= child<QWidget>("monthlyListView")->y() + 2);
+}
+
+// ---- schedule options
+
+void tst_MainWindow::editorKeepsScheduleOptions()
+{
+    window = openWindow();
+    click("addButton");
+    child<QLineEdit>("eventName")->setText(QStringLiteral("Rent"));
+    child<QTabWidget>("repeatingTabWidget")->setCurrentIndex(1);
+    setChecked("monthlyListView", {0});
+    child<QCheckBox>("monthlyFromEndCheckBox")->setChecked(true);
+    child<QSpinBox>("monthlySpinBox")->setValue(1);
+    QVERIFY(!child<QWidget>("shortMonthsComboBox")->isEnabled());
+    auto *every = child<QSpinBox>("monthlyEverySpinBox");
+    QVERIFY(!child<QDateEdit>("monthlyEveryDateEdit")->isEnabled());
+    every->setValue(2);
+    QVERIFY(child<QDateEdit>("monthlyEveryDateEdit")->isEnabled());
+    child<QDateEdit>("monthlyEveryDateEdit")->setDate(QDate(2027, 1, 10));
+    child<QComboBox>("weekendComboBox")->setCurrentIndex(1);
+    click("saveButton");
+    QCOMPARE(child<QTabWidget>("tabWidget")->currentIndex(), 0);
+
+    const Event *saved = window->eventAtRow(0);
+    // The record keeps the nearest plain schedule: the 31st.
+    QCOMPARE(saved->ordinal, 31);
+    QCOMPARE(saved->options.fromEnd, 1);
+    QCOMPARE(saved->options.every, 2);
+    QCOMPARE(saved->options.everyFrom, QDate(2027, 1, 10));
+    QCOMPARE(saved->options.weekends, qint32(ScheduleOptions::FridayBefore));
+    QCOMPARE(saved->options.shortMonths, qint32(ScheduleOptions::RunOver));
+    // January 2027 ends on a Sunday: due the Friday before.
+    if (today < QDate(2027, 1, 29))
+        QCOMPARE(billModel()->item(0, 0)->data(Qt::DisplayRole).toDate(), QDate(2027, 1, 29));
+
+    // Reopened, the editor shows what was entered.
+    child<QTreeView>("eventTreeView")->setCurrentIndex(billModel()->index(0, 0));
+    click("editButton");
+    QVERIFY(child<QCheckBox>("monthlyFromEndCheckBox")->isChecked());
+    QCOMPARE(child<QSpinBox>("monthlySpinBox")->value(), 1);
+    QCOMPARE(every->value(), 2);
+    QCOMPARE(child<QDateEdit>("monthlyEveryDateEdit")->date(), QDate(2027, 1, 10));
+    QCOMPARE(child<QComboBox>("weekendComboBox")->currentIndex(), 1);
+
+    // Back to every month, from the start, short months on their last day.
+    child<QCheckBox>("monthlyFromEndCheckBox")->setChecked(false);
+    child<QSpinBox>("monthlySpinBox")->setValue(31);
+    QVERIFY(child<QWidget>("shortMonthsComboBox")->isEnabled());
+    child<QComboBox>("shortMonthsComboBox")->setCurrentIndex(1);
+    every->setValue(1);
+    click("saveButton");
+    const Event *edited = window->eventAtRow(0);
+    QCOMPARE(edited->options.fromEnd, 0);
+    QCOMPARE(edited->options.every, 1);
+    QVERIFY(!edited->options.everyFrom.isValid());
+    QCOMPARE(edited->options.shortMonths, qint32(ScheduleOptions::LastDay));
+
+    // A new bill starts from the plain schedule again.
+    click("addButton");
+    QVERIFY(!child<QCheckBox>("monthlyFromEndCheckBox")->isChecked());
+    QCOMPARE(every->value(), 1);
+    QCOMPARE(child<QComboBox>("weekendComboBox")->currentIndex(), 0);
+    QCOMPARE(child<QComboBox>("shortMonthsComboBox")->currentIndex(), 0);
+}
+
+void tst_MainWindow::plainBillsWriteNoExtensionBlock()
+{
+    window = openWindow();
+    click("addButton");
+    child<QLineEdit>("eventName")->setText(QStringLiteral("Gas"));
+    setChecked("weeklyListView", {2});
+    click("saveButton");
+    QVERIFY(window->close());
+    QFile file(eventsFilePath());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QVERIFY(!bytes.contains("PVNX"));
+    // 4 bytes of count, then one record of 55 bytes plus its name.
+    QCOMPARE(bytes.size(), 4 + 55 + 4 + 2 * 3);
+}
+
+void tst_MainWindow::detailsSayTheOptions()
+{
+    window = openWindow();
+    Event phone;
+    phone.name = QStringLiteral("Phone");
+    phone.schedule = Event::ScheduleMonthly;
+    phone.weekdays[4] = true;
+    phone.ordinal = 3;
+    phone.options.fromEnd = 2;
+    phone.options.every = 2;
+    phone.options.everyFrom = QDate(2027, 1, 10);
+    phone.options.weekends = ScheduleOptions::MondayAfter;
+    window->showBillDetails(phone);
+    child<QTabWidget>("tabWidget")->setCurrentIndex(2);
+    QCOMPARE(child<QLabel>("monthlyCountLabel")->text(), QStringLiteral("2nd last "));
+    QCOMPARE(child<QLabel>("monthlyPeriodLabel")->text(), QStringLiteral("Friday"));
+    QVERIFY(lineShown("everyDetailsLabel"));
+    QVERIFY(child<QLabel>("everyDetailsLabel")->text().startsWith(QStringLiteral("Every 2 months, counting from ")));
+    QVERIFY(lineShown("weekendDetailsLabel"));
+    QCOMPARE(child<QLabel>("weekendDetailsLabel")->text(),
+             QStringLiteral("Moved to the Monday after when it falls on a weekend."));
+    QVERIFY(!lineShown("shortMonthsDetailsLabel"));
+
+    // A plain bill shows none of these lines.
+    phone.options = ScheduleOptions();
+    window->showBillDetails(phone);
+    QCOMPARE(child<QLabel>("monthlyCountLabel")->text(), QStringLiteral("3rd "));
+    for (const char *line : {"everyDetailsLabel", "weekendDetailsLabel", "shortMonthsDetailsLabel"})
+        QVERIFY2(!lineShown(line), line);
 }
 
 QTEST_MAIN(tst_MainWindow)

@@ -62,6 +62,9 @@ private slots:
     void billRow();
     void breakableText_data();
     void breakableText();
+    void nearestForwardOrdinal_data();
+    void nearestForwardOrdinal();
+    void optionSentences();
 };
 
 void tst_BillRules::checkBill_data()
@@ -273,6 +276,71 @@ void tst_BillRules::breakableText()
     QString shown = ::breakableText(text, 6);
     shown.replace(QChar(0x200B), QLatin1Char('|'));
     QCOMPARE(shown, expected);
+}
+
+void tst_BillRules::nearestForwardOrdinal_data()
+{
+    QTest::addColumn<Event>("event");
+    QTest::addColumn<int>("fromEnd");
+    QTest::addColumn<int>("ordinal");
+
+    QTest::newRow("last day of the month: the 31st") << monthly(1, true, {}) << 1 << 31;
+    QTest::newRow("3rd last day: the 29th") << monthly(1, true, {}) << 3 << 29;
+    QTest::newRow("last Friday: the 4th") << monthly(1, false, {5}) << 1 << 4;
+    QTest::newRow("5th last Friday: the 1st") << monthly(1, false, {5}) << 5 << 1;
+    QTest::newRow("day and weekday: the weekday's limit") << monthly(1, true, {1}) << 1 << 4;
+    Event yearLast = monthly(1, true, {});
+    yearLast.schedule = Event::ScheduleYearly;
+    yearLast.byYear = true;
+    QTest::newRow("last day of the year: the 365th") << yearLast << 1 << 365;
+    Event yearWeekday = yearLast;
+    yearWeekday.byDay = false;
+    yearWeekday.weekdays[0] = true;
+    QTest::newRow("last Monday of the year: the 52nd") << yearWeekday << 1 << 52;
+    Event monthWeekday = yearWeekday;
+    monthWeekday.months[4] = true;
+    QTest::newRow("last Monday of May: the 4th") << monthWeekday << 1 << 4;
+}
+
+void tst_BillRules::nearestForwardOrdinal()
+{
+    QFETCH(Event, event);
+    QFETCH(int, fromEnd);
+    QFETCH(int, ordinal);
+    QCOMPARE(::nearestForwardOrdinal(event, fromEnd), ordinal);
+    // A program that knows only the record accepts it.
+    Event plain = event;
+    plain.name = QStringLiteral("Bill");
+    plain.ordinal = ordinal;
+    QCOMPARE(::checkBill(plain).problem, BillProblem::None);
+}
+
+void tst_BillRules::optionSentences()
+{
+    Event e = monthly(31, true, {});
+    QCOMPARE(countText(e), QStringLiteral("31st "));
+    QVERIFY(everyText(e).isEmpty());
+    QVERIFY(shortMonthsText(e).isEmpty());
+    QVERIFY(weekendText(e).isEmpty());
+    e.options.shortMonths = ScheduleOptions::LastDay;
+    QCOMPARE(shortMonthsText(e), QStringLiteral("In months without that day, on the month's last day."));
+    e.options.fromEnd = 1;
+    QCOMPARE(countText(e), QStringLiteral("last "));
+    QVERIFY(shortMonthsText(e).isEmpty()); // counted from the end, no month is too short
+    e.options.fromEnd = 2;
+    QCOMPARE(countText(e), QStringLiteral("2nd last "));
+    e.options.every = 3;
+    e.options.everyFrom = QDate(2027, 2, 14);
+    QVERIFY(everyText(e).startsWith(QStringLiteral("Every 3 months, counting from ")));
+    e.schedule = Event::ScheduleYearly;
+    QCOMPARE(everyText(e), QStringLiteral("Every 3 years, counting from 2027."));
+    e.schedule = Event::ScheduleWeekly;
+    QCOMPARE(everyText(e), QStringLiteral("Every 3 weeks, counting from the week of ")
+                               + longDateText(QDate(2027, 2, 8)) + QLatin1Char('.'));
+    e.options.weekends = ScheduleOptions::FridayBefore;
+    QCOMPARE(weekendText(e), QStringLiteral("Moved to the Friday before when it falls on a weekend."));
+    e.schedule = Event::ScheduleSingular;
+    QVERIFY(weekendText(e).isEmpty());
 }
 
 QTEST_APPLESS_MAIN(tst_BillRules)
