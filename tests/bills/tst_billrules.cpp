@@ -229,6 +229,16 @@ void tst_BillRules::billRow_data()
     QTest::newRow("two left") << twoLeft << QDate(2026, 12, 7) << qint64(2)
                               << QStringLiteral("Loan - Due 2 more times, ending on ") + longDate(twoLeft.endDate);
 
+    // The end date looks at the scheduled Saturday, not the Monday it
+    // moves to: the bill has not ended, and shows the Monday.
+    Event moved = weekly({6});
+    moved.name = QStringLiteral("Rates");
+    moved.endMode = Event::EndOnDate;
+    moved.endDate = Today; // Saturday 5 December 2026
+    moved.options.weekends = ScheduleOptions::MondayAfter;
+    QTest::newRow("last date moved past the end") << moved << QDate(2026, 12, 7) << qint64(2)
+                                                  << QStringLiteral("Rates - Due 1 more time, ending on ") + longDate(Today);
+
     Event pastOnce;
     pastOnce.name = QStringLiteral("Fine");
     pastOnce.schedule = Event::ScheduleSingular;
