@@ -252,6 +252,7 @@ struct Candidate
 };
 
 constexpr qint64 NoLater = std::numeric_limits<qint64>::max();
+constexpr qint64 UnknownDay = std::numeric_limits<qint64>::min(); // not worked out
 
 // One family: what it names in a period.
 struct Family
@@ -427,6 +428,12 @@ public:
     // later day. Cheapest when called with rising days.
     qint64 next(qint64 from);
 
+    // The days next() would give one after the other from `from` (each
+    // following one asked for from the day after the last), as long as they
+    // stay in the period held: a walk takes a whole period in one go.
+    // Writes at least one day (the first may be NoDay); returns how many.
+    int run(qint64 from, qint64 *days, int capacity);
+
 private:
     void buildPeriod(qint64 day);
     // The family's day in the first period at or after `period` that holds
@@ -449,6 +456,10 @@ private:
     std::array<Family, MaxFamilies> m_families;
     std::size_t m_familyCount = 0;
     std::array<bool, MaxFamilies> m_namesNoDay; // families found to name no day in any period
+    // Each family's day in the period after the one last built (NoDay: none
+    // there), for the build of that period.
+    std::array<qint64, MaxFamilies> m_secondDays;
+    qint64 m_secondPeriod = std::numeric_limits<qint64>::min();
     qint64 m_start = 1; // the period held: [m_start, m_end)
     qint64 m_end = 0;
     qint64 m_period = 0; // its index
@@ -573,6 +584,28 @@ qint64 CandidateSet::next(qint64 from)
     return best == NoLater ? NoDay : best;
 }
 
+int CandidateSet::run(qint64 from, qint64 *days, int capacity)
+{
+    qint64 day = next(from);
+    days[0] = day;
+    int count = 1;
+    // next() without its checks: the days rise and stay in the period.
+    while (count < capacity && m_count != 0 && day != NoDay && day + 1 >= m_start && day + 1 < m_end) {
+        const qint64 start = day + 1;
+        m_lastFrom = start;
+        while (m_passed < m_count && m_candidates[m_passed].day < start) {
+            m_earliestLater = std::min(m_earliestLater, m_candidates[m_passed].later);
+            ++m_passed;
+        }
+        qint64 best = m_earliestLater;
+        if (m_passed < m_count)
+            best = std::min(best, m_candidates[m_passed].day);
+        day = best == NoLater ? NoDay : best;
+        days[count++] = day;
+    }
+    return count;
+}
+
 void CandidateSet::buildPeriod(qint64 day)
 {
     m_count = 0;
@@ -615,28 +648,46 @@ void CandidateSet::buildPeriod(qint64 day)
         firstFrames.year = first == period ? yearFrameFrom(m_start, first) : yearFrame(first);
         secondFrames.year = second == period + 1 ? yearFrameFrom(m_end, second) : yearFrame(second);
     }
+    // The candidates serve every start up to the end of the first period
+    // with due dates: the periods before it hold none.
+    if (first != period) {
+        m_period = first;
+        if (monthly) {
+            m_periodYear = floorDiv(first, 12);
+            m_periodMonth = int(first - m_periodYear * 12) + 1;
+            m_end = firstFrames.month.start + firstFrames.month.length;
+        } else {
+            m_end = firstFrames.year.monthStarts[12];
+        }
+    }
     const auto dayInFrames = [&](const Family &family, const Frames &frames) {
         return monthly ? dayInMonth(m_rules, family, frames.month) : dayInYear(m_rules, family, frames.year);
     };
+    // A walk builds period after period: this period's days were the last
+    // build's days of its next period.
+    const bool known = m_secondPeriod == first;
     for (std::size_t i = 0; i < m_familyCount; ++i) {
         if (m_namesNoDay[i])
             continue;
         const Family &family = m_families[i];
         qint64 foundIn = first;
-        qint64 here = dayInFrames(family, firstFrames);
+        qint64 here = known && m_secondDays[i] != UnknownDay ? m_secondDays[i] : dayInFrames(family, firstFrames);
         if (here == NoDay)
             here = firstDay(family, second, &foundIn);
         if (here == NoDay) {
             m_namesNoDay[i] = true;
+            m_secondDays[i] = NoDay;
             continue;
         }
         qint64 later = foundIn == first ? dayInFrames(family, secondFrames) : NoDay;
+        m_secondDays[i] = foundIn == first ? later : foundIn == second ? here : UnknownDay;
         if (later == NoDay) {
             qint64 laterIn = 0;
             later = firstDay(family, foundIn == first ? second + m_schedule.every() : foundIn + 1, &laterIn);
         }
         add(here, later == NoDay ? NoLater : later);
     }
+    m_secondPeriod = second;
     // The families come month by month, so the days are nearly in order:
     // an insertion sort moves few of them.
     const auto byDay = [](const Candidate &a, const Candidate &b) { return a.day < b.day; };
@@ -681,6 +732,21 @@ public:
         }
     }
 
+    // The scheduled day after `day`, for a walk that goes from one to the
+    // next: served from runs of a whole period at a time.
+    qint64 scheduledAfter(qint64 day)
+    {
+        if (m_schedule.kind() != Event::ScheduleMonthly && m_schedule.kind() != Event::ScheduleYearly)
+            return scheduledOnOrAfter(day + 1);
+        if (m_runAfter != day || m_runNext >= m_runLength) {
+            m_runLength = m_candidates.run(day + 1, m_run.data(), int(m_run.size()));
+            m_runNext = 0;
+        }
+        const qint64 next = m_run[std::size_t(m_runNext++)];
+        m_runAfter = next;
+        return next;
+    }
+
     // The first due day on or after `from`. A move takes a day at most two
     // days away, and moves keep the order of the days.
     Step onOrAfter(qint64 from)
@@ -706,7 +772,7 @@ public:
     Step following(qint64 day)
     {
         if (!m_moves) {
-            const qint64 next = scheduledOnOrAfter(day + 1);
+            const qint64 next = scheduledAfter(day);
             return next == NoDay || next <= day ? Step() : Step{next, next};
         }
         Step next;
@@ -731,7 +797,7 @@ private:
     {
         qint64 scheduled = m_last.scheduled;
         for (;;) {
-            const qint64 next = scheduledOnOrAfter(scheduled + 1);
+            const qint64 next = scheduledAfter(scheduled);
             if (next == NoDay || next <= scheduled)
                 return {};
             const qint64 due = m_schedule.moved(next);
@@ -745,6 +811,11 @@ private:
     CandidateSet m_candidates;
     bool m_moves;
     Step m_last; // the last step a walk took
+    // A run of scheduled days (CandidateSet::run) and where the walk is in it.
+    std::array<qint64, 128> m_run;
+    int m_runLength = 0;
+    int m_runNext = 0;
+    qint64 m_runAfter = NoDay; // the day the next one of the run follows
 };
 
 // ---- counting
