@@ -3,6 +3,7 @@
 #include <QFileInfo>
 
 #ifdef Q_OS_UNIX
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,16 +11,11 @@
 
 namespace {
 
-// Reads exactly the size the file had when it was checked, plus one byte to
-// notice a file that grew meanwhile.
-std::optional<QByteArray> readChecked(QFile &file, qint64 size, qint64 maxSize)
+// A dump that grew or shrank since it was checked is not the dump that was
+// checked: refused.
+bool sizeHeld(const QByteArray &contents, qint64 size)
 {
-    const QByteArray contents = file.read(size + 1);
-    if (contents.size() > maxSize || (contents.isEmpty() && size > 0)) {
-        file.close();
-        return std::nullopt;
-    }
-    return contents;
+    return contents.size() == size;
 }
 
 } // namespace
@@ -38,11 +34,22 @@ std::optional<QByteArray> readDump(QFile &file, qint64 maxSize)
         ::close(fd);
         return std::nullopt;
     }
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return std::nullopt;
+    // One byte more than checked, to notice a file that grew meanwhile.
+    QByteArray contents(qsizetype(status.st_size) + 1, Qt::Uninitialized);
+    qsizetype total = 0;
+    while (total < contents.size()) {
+        const ssize_t count = ::read(fd, contents.data() + total, size_t(contents.size() - total));
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            break;
+        total += count;
     }
-    return readChecked(file, qint64(status.st_size), maxSize);
+    ::close(fd);
+    contents.truncate(total);
+    if (!sizeHeld(contents, qint64(status.st_size)))
+        return std::nullopt;
+    return contents;
 }
 
 bool removeDump(QFile &file)
@@ -66,7 +73,11 @@ std::optional<QByteArray> readDump(QFile &file, qint64 maxSize)
         return std::nullopt;
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    return readChecked(file, info.size(), maxSize);
+    const QByteArray contents = file.read(info.size() + 1);
+    file.close();
+    if (!sizeHeld(contents, info.size()))
+        return std::nullopt;
+    return contents;
 }
 
 bool removeDump(QFile &file)

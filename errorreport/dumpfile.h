@@ -10,11 +10,11 @@
 // and is not read into memory.
 constexpr qint64 maxDumpSize = 64 * 1024 * 1024;
 
-// Opens the file at `file`'s name read-only and reads it whole, when it is a
-// regular file of at most `maxSize` bytes. A symbolic link is not followed,
-// and a folder, device or pipe is never opened: each counts as unreadable,
-// as does a file that is missing, not permitted or too large (nullopt).
-// `file` stays open after a successful read.
+// Reads the file at `file`'s name whole, when it is a regular file of at
+// most `maxSize` bytes. A symbolic link is not followed, and a folder,
+// device or pipe is never read: each counts as unreadable, as does a file
+// that is missing, not permitted, too large or changing size while read
+// (nullopt). `file` itself only names the dump; it is left closed.
 [[nodiscard]] std::optional<QByteArray> readDump(QFile &file, qint64 maxSize = maxDumpSize);
 
 // Closes `file` and removes what its name points at when that is a regular
