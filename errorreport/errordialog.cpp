@@ -37,6 +37,9 @@ ErrorDialog::ErrorDialog(const QString &productName, const QString &productVersi
 
 ErrorDialog::~ErrorDialog()
 {
+    // A report still on its way must not call back into a dialog being torn down.
+    if (reply)
+        disconnect(reply, nullptr, this, nullptr);
     delete ui;
     removeDump(*dumpFile);
     delete dumpFile;
