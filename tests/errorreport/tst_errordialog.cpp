@@ -7,6 +7,7 @@
 #include <QBoxLayout>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -389,34 +390,50 @@ void ErrorDialogTest::closesOnAnswer()
 void ErrorDialogTest::unreadableDumpClosesAtOnce_data()
 {
     QTest::addColumn<QString>("kind");
-    QTest::newRow("missing") << "missing";
-    QTest::newRow("folder") << "folder";
-    QTest::newRow("link") << "link";
+    QTest::addColumn<bool>("removed");
+    QTest::newRow("missing") << "missing" << false;
+    QTest::newRow("folder, left alone") << "folder" << false;
+    // The link goes, the file it points at is neither sent nor removed.
+    QTest::newRow("link") << "link" << true;
+    QTest::newRow("larger than a dump can be") << "large" << true;
 }
 
 void ErrorDialogTest::unreadableDumpClosesAtOnce()
 {
     QFETCH(QString, kind);
+    QFETCH(bool, removed);
     QTemporaryDir temp;
     const QString path = temp.filePath(QStringLiteral("dump.dmp"));
+    const QString target = temp.filePath(QStringLiteral("private.txt"));
     if (kind == QLatin1String("folder"))
         QVERIFY(QDir(temp.path()).mkdir(QStringLiteral("dump.dmp")));
     if (kind == QLatin1String("link")) {
-        QFile target(temp.filePath(QStringLiteral("private.txt")));
-        QVERIFY(target.open(QIODevice::WriteOnly));
-        target.write("private");
-        target.close();
-        QVERIFY(QFile::link(target.fileName(), path));
+        QFile file(target);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("private");
+        file.close();
+        QVERIFY(QFile::link(target, path));
+    }
+    if (kind == QLatin1String("large")) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.resize(64 * 1024 * 1024 + 1)); // sparse: takes no disk space
     }
 
     RecordingServer server(RecordingServer::Answer::Header);
-    ErrorDialog dialog(QStringLiteral("Payvane"), QStringLiteral("1.0.1.2"), path);
-    dialog.setServer(QStringLiteral("127.0.0.1"), server.port());
-    dialog.show();
-    clickButton(dialog, "pushButtonSend");
-    QVERIFY(!dialog.isVisible());
+    auto *dialog = new ErrorDialog(QStringLiteral("Payvane"), QStringLiteral("1.0.1.2"), path);
+    dialog->setServer(QStringLiteral("127.0.0.1"), server.port());
+    dialog->show();
+    clickButton(*dialog, "pushButtonSend");
+    QVERIFY(!dialog->isVisible());
     QTest::qWait(300);
     QCOMPARE(server.connections, 0);
+    delete dialog;
+
+    QCOMPARE(!QFileInfo(path).exists() && !QFileInfo(path).isSymLink(),
+             removed || kind == QLatin1String("missing"));
+    if (kind == QLatin1String("link"))
+        QVERIFY(QFile::exists(target));
 }
 
 void ErrorDialogTest::dumpRemoved_data()

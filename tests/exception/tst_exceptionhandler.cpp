@@ -115,6 +115,11 @@ void ExceptionHandlerTest::fatalSignalWritesDumpAndStartsReporter()
     QVERIFY(arguments.open(QIODevice::ReadOnly));
     QCOMPARE(QString::fromUtf8(arguments.readAll()),
              QStringLiteral("Crasher\n9.8.7\n%1\n").arg(dumpPath));
+    // The signal being handled was blocked in the crashed process; the
+    // reporter starts with nothing blocked.
+    QFile blocked(sandbox.path(QStringLiteral("tmp/reporter-blocked.txt")));
+    QVERIFY(blocked.open(QIODevice::ReadOnly));
+    QCOMPARE(blocked.readAll().trimmed(), QByteArray("0000000000000000"));
 }
 
 void ExceptionHandlerTest::dumpFolderIsPrivate_data()
