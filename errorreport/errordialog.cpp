@@ -114,6 +114,8 @@ void ErrorDialog::sendReport()
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::ManualRedirectPolicy);
     QByteArray host = QUrl::toAce(serverHost);
+    if (host.isEmpty())
+        host = serverHost.toLatin1();
     if (serverPort != 80)
         host += ':' + QByteArray::number(serverPort);
     request.setRawHeader("Host", host);
