@@ -242,20 +242,23 @@ void CrashPathTest::crashLeadsToErrorReport_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QStringList>("answerKeys");
+    QTest::addColumn<bool>("restartWhileAsking");
 
     // Escape closes the dialog; Tab moves from "Send Error Report", which
     // has the focus, to "Don't Send", and the space bar presses it. Sending
     // itself is tested against a local server in tst_errordialog: this
     // program sends to the server it was built for.
-    QTest::newRow("main window, Escape") << QStringList() << QStringList{QStringLiteral("Escape")};
+    QTest::newRow("main window, Escape") << QStringList() << QStringList{QStringLiteral("Escape")} << true;
     QTest::newRow("reminder shown, Don't Send")
-        << QStringList{QStringLiteral("auto")} << QStringList{QStringLiteral("Tab"), QStringLiteral("space")};
+        << QStringList{QStringLiteral("auto")} << QStringList{QStringLiteral("Tab"), QStringLiteral("space")}
+        << false;
 }
 
 void CrashPathTest::crashLeadsToErrorReport()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QStringList, answerKeys);
+    QFETCH(bool, restartWhileAsking);
 
     Sandbox sandbox;
     QVERIFY(sandbox.writeDueBill());
@@ -323,6 +326,23 @@ void CrashPathTest::crashLeadsToErrorReport()
                  windowTimeoutMs),
              programOutput().constData());
     QVERIFY(QFile::exists(dumpPath));
+
+    if (restartWhileAsking) {
+        // The reporter holds nothing of the crashed program's: started again
+        // meanwhile, Payvane is no second instance and opens its window.
+        QProcess again;
+        again.setProcessEnvironment(sandbox.environment(display));
+        again.setStandardOutputFile(output, QIODevice::Append);
+        again.setStandardErrorFile(output, QIODevice::Append);
+        again.start(QStringLiteral(PAYVANE_EXECUTABLE), QStringList());
+        QVERIFY(again.waitForStarted());
+        const qint64 againPid = again.processId();
+        QVERIFY2(waitFor([&] { return !visibleWindows(display, againPid).isEmpty(); }, windowTimeoutMs),
+                 programOutput().constData());
+        again.kill();
+        again.waitForFinished();
+    }
+
     QVERIFY(xdotool(display, {QStringLiteral("windowfocus"), QStringLiteral("--sync"), dialogs.first()}));
     for (const QString &key : answerKeys)
         QVERIFY(xdotool(display, {QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("100"), key}));
