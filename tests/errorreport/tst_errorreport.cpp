@@ -1,9 +1,9 @@
-// What the error report is made of, without widgets: the multipart body byte
-// for byte, the machine's description, and reading and removing the dump
-// without following links or opening what is not a plain file.
+// What the error report is made of, without widgets: the machine's
+// description, and reading and removing the dump without following links or
+// opening what is not a plain file. The body byte for byte is checked as it
+// reaches a server, in tst_errordialog.
 
 #include <dumpfile.h>
-#include <reportbody.h>
 #include <systeminformation.h>
 
 #include <QDir>
@@ -19,8 +19,6 @@ class ErrorReportTest : public QObject
     Q_OBJECT
 
 private slots:
-    void bodyPieceByPiece_data();
-    void bodyPieceByPiece();
     void systemInformationLayout();
     void processorFromCpuInfo_data();
     void processorFromCpuInfo();
@@ -30,50 +28,6 @@ private slots:
     void tooLargeDumpRefused_data();
     void tooLargeDumpRefused();
 };
-
-namespace {
-
-const QByteArray boundary = "---------------------------193971182219750";
-
-} // namespace
-
-void ErrorReportTest::bodyPieceByPiece_data()
-{
-    QTest::addColumn<QByteArray>("product");
-    QTest::addColumn<QByteArray>("dump");
-
-    QTest::newRow("small dump") << QByteArray("Payvane") << QByteArray("MDMP\x00\x01\r\n\xff", 9);
-    QTest::newRow("empty dump") << QByteArray("Payvane") << QByteArray();
-    QTest::newRow("product with spaces, unquoted") << QByteArray("Pay vane \"Pro\"") << QByteArray("x");
-}
-
-void ErrorReportTest::bodyPieceByPiece()
-{
-    QFETCH(QByteArray, product);
-    QFETCH(QByteArray, dump);
-    const QByteArray information = "\n\nSystem Information:\nOS: Other\n";
-
-    QCOMPARE(reportBoundary(), boundary);
-    QCOMPARE(reportBoundary().size(), 42);
-
-    const QByteArray expected =
-        "--" + boundary + "\r\n"
-        "Content-Disposition: form-data; name=\"product\"\r\n\r\n"
-        + product + "\r\n"
-        "--" + boundary + "\r\n"
-        "Content-Disposition: form-data; name=\"version\"\r\n\r\n"
-        "1.0.1.2\r\n"
-        "--" + boundary + "\r\n"
-        "Content-Disposition: form-data; name=\"dumpData\"; filename=\"dump.dmp\"\r\n"
-        "Content-Transfer-Encoding: binary\r\n\r\n"
-        + dump + information + "\r\n"
-        "--" + boundary + "--";
-    const QByteArray body = reportBody(product, "1.0.1.2", dump, information);
-    QCOMPARE(body, expected);
-    // The description follows the dump's bytes (or the blank line) directly.
-    QVERIFY(body.contains("binary\r\n\r\n" + dump + "\n\nSystem Information:"));
-    QVERIFY(!body.endsWith("\r\n"));
-}
 
 void ErrorReportTest::systemInformationLayout()
 {
