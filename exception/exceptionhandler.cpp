@@ -2,12 +2,15 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QStandardPaths>
 
 #include <array>
+#include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <execinfo.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -66,11 +69,14 @@ void writeNumber(int fd, unsigned long long value, unsigned base)
     writeText(fd, digits + i);
 }
 
-void writeDump(int signalNumber, const siginfo_t *info)
+// True when the dump was written. The file must be new: nothing that
+// appeared at its name since start-up, a link least of all, is written to.
+bool writeDump(int signalNumber, const siginfo_t *info)
 {
-    const int fd = ::open(context.dumpPath, O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int fd = ::open(context.dumpPath, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                          0600);
     if (fd < 0)
-        return;
+        return false;
     writeText(fd, context.product);
     writeText(fd, " ");
     writeText(fd, context.version);
@@ -83,13 +89,25 @@ void writeDump(int signalNumber, const siginfo_t *info)
     const int count = ::backtrace(frames, 64);
     ::backtrace_symbols_fd(frames, count, fd);
     ::close(fd);
+    return true;
 }
 
 void startReporter()
 {
+    // The C library's fork() runs the fork handlers, which take the
+    // allocator's locks: a crash inside the allocator would hang there.
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
+    const pid_t child = ::_Fork();
+#else
     const pid_t child = ::fork();
+#endif
     if (child != 0)
         return; // the crashed process does not wait for the report
+    // The signal being handled is blocked here, and a blocked mask
+    // survives exec: the reporter starts with none.
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
     char *const arguments[] = {context.reporterPath, context.product, context.version,
                                context.dumpPath, nullptr};
     ::execv(context.reporterPath, arguments);
@@ -110,9 +128,65 @@ void handleFatalSignal(int signalNumber, siginfo_t *info, void *)
     for (const int fatal : fatalSignals)
         ::sigaction(fatal, &defaultAction, nullptr);
 
-    writeDump(signalNumber, info);
-    startReporter();
+    if (writeDump(signalNumber, info))
+        startReporter();
     ::raise(signalNumber);
+}
+
+// A folder fit for dumps: a real folder (not a link), ours, and closed to
+// everyone else. Anyone who could write to it could plant a link at the
+// dump's name, or read the dump.
+bool isPrivateFolder(const QByteArray &path)
+{
+    struct stat status = {};
+    return ::lstat(path.constData(), &status) == 0 && S_ISDIR(status.st_mode)
+           && status.st_uid == ::geteuid() && (status.st_mode & 077) == 0;
+}
+
+// The folder holding ours must not let others swap our folder for theirs:
+// owned by us or the system, and writable by others only when sticky.
+bool isSafeParent(const QByteArray &path)
+{
+    struct stat status = {};
+    if (::stat(path.constData(), &status) != 0 || !S_ISDIR(status.st_mode))
+        return false;
+    if (status.st_uid != ::geteuid() && status.st_uid != 0)
+        return false;
+    return (status.st_mode & 022) == 0 || (status.st_mode & S_ISVTX) != 0;
+}
+
+// `parent`/`name` made private to this user (created 0700 when missing), or
+// an empty string when it cannot be.
+QString makePrivateFolder(const QString &parent, const QString &name)
+{
+    if (parent.isEmpty() || !QDir().mkpath(parent) || !isSafeParent(QFile::encodeName(parent)))
+        return QString();
+    const QString folder = QDir(parent).filePath(name);
+    const QByteArray path = QFile::encodeName(folder);
+    if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
+        return QString();
+    return isPrivateFolder(path) ? folder : QString();
+}
+
+// The user's runtime folder is private and emptied at log-out, which suits
+// a file that lives only until it is reported; the cache folder serves when
+// there is no usable runtime folder.
+QString privateDumpFolder()
+{
+    QString folder = makePrivateFolder(
+        QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation),
+        QCoreApplication::applicationName());
+    if (folder.isEmpty())
+        folder = makePrivateFolder(QStandardPaths::writableLocation(QStandardPaths::CacheLocation),
+                                   QStringLiteral("crash"));
+    return folder;
+}
+
+void removeLeftover(const QByteArray &path)
+{
+    struct stat status = {};
+    if (::lstat(path.constData(), &status) == 0 && (S_ISREG(status.st_mode) || S_ISLNK(status.st_mode)))
+        ::unlink(path.constData());
 }
 
 } // namespace
@@ -133,7 +207,15 @@ bool ExceptionHandler::initExceptionHandler()
 {
     if (installed || context.active)
         return false;
-    if (!copyText(context.dumpPath, sizeof context.dumpPath, QFile::encodeName(dumpFilePath()))
+    const QString folder = privateDumpFolder();
+    if (folder.isEmpty())
+        return false;
+    const QString path = QDir(folder).filePath(QStringLiteral("%1-%2.dmp")
+                                                   .arg(QCoreApplication::applicationName())
+                                                   .arg(QCoreApplication::applicationPid()));
+    // A dump left by an earlier process with our pid would block the new one.
+    removeLeftover(QFile::encodeName(path));
+    if (!copyText(context.dumpPath, sizeof context.dumpPath, QFile::encodeName(path))
         || !copyText(context.reporterPath, sizeof context.reporterPath,
                      QFile::encodeName(reporterPath()))
         || !copyText(context.product, sizeof context.product,
@@ -165,14 +247,13 @@ bool ExceptionHandler::initExceptionHandler()
     }
     context.active = true;
     installed = true;
+    dumpPath = path;
     return true;
 }
 
 QString ExceptionHandler::dumpFilePath() const
 {
-    return QDir::temp().filePath(QStringLiteral("%1-%2.dmp")
-                                     .arg(QCoreApplication::applicationName())
-                                     .arg(QCoreApplication::applicationPid()));
+    return dumpPath;
 }
 
 QString ExceptionHandler::reporterPath() const

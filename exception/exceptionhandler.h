@@ -7,9 +7,11 @@ namespace Tervona {
 
 // Catches the fatal signals (SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT) of the
 // process. On one of them it writes a dump (signal, fault address, backtrace)
-// to "<product>-<pid>.dmp" in the temporary folder, starts the error-report
-// program "Exception" from the program's folder with the product name, the
-// version and the dump's path, and lets the process end by the signal.
+// to a new file "<product>-<pid>.dmp" in a folder only this user can enter
+// ("<product>" in the user's runtime folder, else "crash" in the per-user
+// cache folder), starts the error-report program "Exception" from the
+// program's folder with the product name, the version and the dump's path,
+// and lets the process end by the signal.
 // One handler per process; the destructor puts the previous handlers back.
 class ExceptionHandler
 {
@@ -20,16 +22,19 @@ public:
     ExceptionHandler &operator=(const ExceptionHandler &) = delete;
 
     // Installs the handlers, taking product name and version from the
-    // application object, which must exist. Returns false when another
-    // handler object is already installed or a handler could not be set.
+    // application object, which must exist, and prepares the dump's folder.
+    // Returns false when another handler object is already installed, when
+    // no private folder for the dump can be had, or a handler could not be set.
     bool initExceptionHandler();
 
-    // Where the next dump goes and which program is started.
+    // Where a dump goes (empty until the handlers are installed) and which
+    // program is started.
     [[nodiscard]] QString dumpFilePath() const;
     [[nodiscard]] QString reporterPath() const;
 
 private:
     bool installed = false;
+    QString dumpPath;
 };
 
 } // namespace Tervona

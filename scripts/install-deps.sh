@@ -6,7 +6,7 @@ packages=(
     cmake ninja-build g++ clang libclang-rt-14-dev
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libbenchmark-dev
-    faketime xvfb xauth imagemagick python3 time
+    faketime xvfb xauth xdotool imagemagick python3 time
 )
 
 missing=()

@@ -1,10 +1,13 @@
 // A program that installs the crash handler and then fails as asked:
-// "segv", "fpe", "abort"; "restore" checks that destroying the handler puts
-// the previous handlers back and prints "restored".
+// "segv", "fpe", "abort"; "plant <file>" first puts a link to <file> where
+// the dump is to go, then fails with SIGSEGV; "restore" checks that
+// destroying the handler puts the previous handlers back and prints
+// "restored".
 
 #include <exceptionhandler.h>
 
 #include <QCoreApplication>
+#include <QFile>
 
 #include <csignal>
 #include <cstdio>
@@ -71,5 +74,10 @@ int main(int argc, char *argv[])
         std::raise(SIGFPE);
     else if (mode == QLatin1String("abort"))
         std::abort();
+    else if (mode == QLatin1String("plant")) {
+        if (!QFile::link(QCoreApplication::arguments().value(2), handler.dumpFilePath()))
+            return 3;
+        std::raise(SIGSEGV);
+    }
     return 0;
 }

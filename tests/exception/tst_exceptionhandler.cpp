@@ -1,9 +1,10 @@
-// The crash handler in a program that fails: the dump in the temporary
-// folder, the error-report program started with product, version and the
-// dump's path, and the process still ending by its signal.
+// The crash handler in a program that fails: the dump in a folder only the
+// user can enter, the error-report program started with product, version
+// and the dump's path, and the process still ending by its signal.
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -17,6 +18,9 @@ class ExceptionHandlerTest : public QObject
 private slots:
     void fatalSignalWritesDumpAndStartsReporter_data();
     void fatalSignalWritesDumpAndStartsReporter();
+    void dumpFolderIsPrivate_data();
+    void dumpFolderIsPrivate();
+    void plantedLinkIsNotFollowed();
     void missingReporterStillEndsTheProcess();
     void destructorRestoresHandlers();
 };
@@ -29,22 +33,52 @@ struct Crash
     qint64 pid = 0;
 };
 
-Crash runCrasher(const QString &program, const QString &mode, const QString &tempFolder)
+// Own HOME, cache, runtime and temporary folders for one crash.
+class Sandbox
 {
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("TMPDIR"), tempFolder);
-    // The sanitizers would otherwise report the deliberate signals themselves.
-    env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("handle_abort=0:handle_segv=0:handle_sigfpe=0"));
-    process.setProcessEnvironment(env);
-    process.start(program, {mode});
-    Crash crash;
-    if (!process.waitForStarted())
+public:
+    Sandbox()
+    {
+        QDir root(dir.path());
+        root.mkpath(QStringLiteral("runtime"));
+        root.mkpath(QStringLiteral("tmp"));
+        QFile::setPermissions(path(QStringLiteral("runtime")),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    QString path(const QString &relative) const { return QDir(dir.path()).filePath(relative); }
+    QString runtimeDumpFolder() const { return path(QStringLiteral("runtime/Crasher")); }
+    QString cacheDumpFolder() const { return path(QStringLiteral("cache/Crasher/crash")); }
+    QString reporterArguments() const { return path(QStringLiteral("tmp/reporter-arguments.txt")); }
+
+    Crash run(const QString &program, const QStringList &arguments) const
+    {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), dir.path());
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), path(QStringLiteral("runtime")));
+        env.insert(QStringLiteral("XDG_CACHE_HOME"), path(QStringLiteral("cache")));
+        env.insert(QStringLiteral("TMPDIR"), path(QStringLiteral("tmp")));
+        // The sanitizers would otherwise report the deliberate signals themselves.
+        env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("handle_abort=0:handle_segv=0:handle_sigfpe=0"));
+        process.setProcessEnvironment(env);
+        process.start(program, arguments);
+        Crash crash;
+        if (!process.waitForStarted())
+            return crash;
+        crash.pid = process.processId();
+        process.waitForFinished(30000);
+        crash.status = process.exitStatus();
         return crash;
-    crash.pid = process.processId();
-    process.waitForFinished(30000);
-    crash.status = process.exitStatus();
-    return crash;
+    }
+
+private:
+    QTemporaryDir dir;
+};
+
+QString dumpName(qint64 pid)
+{
+    return QStringLiteral("Crasher-%1.dmp").arg(pid);
 }
 
 } // namespace
@@ -62,37 +96,111 @@ void ExceptionHandlerTest::fatalSignalWritesDumpAndStartsReporter()
 {
     QFETCH(QString, mode);
     QFETCH(int, signalNumber);
-    QTemporaryDir temp;
-    const Crash crash = runCrasher(QStringLiteral(CRASHER), mode, temp.path());
+    Sandbox sandbox;
+    const Crash crash = sandbox.run(QStringLiteral(CRASHER), {mode});
     QCOMPARE(crash.status, QProcess::CrashExit);
 
-    const QString dumpPath = QDir(temp.path()).filePath(QStringLiteral("Crasher-%1.dmp").arg(crash.pid));
+    const QString dumpPath = QDir(sandbox.runtimeDumpFolder()).filePath(dumpName(crash.pid));
     QFile dump(dumpPath);
     QVERIFY2(dump.open(QIODevice::ReadOnly), qPrintable(dumpPath));
     const QByteArray contents = dump.readAll();
     QVERIFY(contents.startsWith("Crasher 9.8.7\nsignal " + QByteArray::number(signalNumber) + "\n"));
     QVERIFY(contents.contains("\nbacktrace\n"));
     QVERIFY(contents.count('\n') > 4); // some frames
+    QCOMPARE(dump.permissions() & 0x0777, QFile::ReadUser | QFile::WriteUser);
 
     // The reporter runs on its own after the crash; give it time.
-    QFile arguments(QDir(temp.path()).filePath(QStringLiteral("reporter-arguments.txt")));
+    QFile arguments(sandbox.reporterArguments());
     QTRY_VERIFY_WITH_TIMEOUT(arguments.exists() && arguments.size() > 0, 10000);
     QVERIFY(arguments.open(QIODevice::ReadOnly));
     QCOMPARE(QString::fromUtf8(arguments.readAll()),
              QStringLiteral("Crasher\n9.8.7\n%1\n").arg(dumpPath));
+    // The signal being handled was blocked in the crashed process; the
+    // reporter starts with nothing blocked.
+    QFile blocked(sandbox.path(QStringLiteral("tmp/reporter-blocked.txt")));
+    QVERIFY(blocked.open(QIODevice::ReadOnly));
+    QCOMPARE(blocked.readAll().trimmed(), QByteArray("0000000000000000"));
+}
+
+void ExceptionHandlerTest::dumpFolderIsPrivate_data()
+{
+    QTest::addColumn<QString>("prepared"); // what is found at runtime/Crasher
+    QTest::addColumn<bool>("inRuntimeFolder");
+
+    QTest::newRow("nothing yet") << "" << true;
+    QTest::newRow("private folder") << "folder 0700" << true;
+    QTest::newRow("folder open to others") << "folder 0777" << false;
+    QTest::newRow("link to a shared folder") << "link" << false;
+    QTest::newRow("a file") << "file" << false;
+}
+
+void ExceptionHandlerTest::dumpFolderIsPrivate()
+{
+    QFETCH(QString, prepared);
+    QFETCH(bool, inRuntimeFolder);
+
+    Sandbox sandbox;
+    const QString shared = sandbox.path(QStringLiteral("shared"));
+    QVERIFY(QDir().mkpath(shared));
+    QVERIFY(QFile::setPermissions(shared, QFileDevice::Permissions(0x7777)));
+    const QString runtimeFolder = sandbox.runtimeDumpFolder();
+    if (prepared.startsWith(QLatin1String("folder"))) {
+        QVERIFY(QDir().mkpath(runtimeFolder));
+        QVERIFY(QFile::setPermissions(runtimeFolder, prepared.endsWith(QLatin1String("0700"))
+                                                         ? QFileDevice::Permissions(0x7700)
+                                                         : QFileDevice::Permissions(0x7777)));
+    } else if (prepared == QLatin1String("link")) {
+        QVERIFY(QFile::link(shared, runtimeFolder));
+    } else if (prepared == QLatin1String("file")) {
+        QFile file(runtimeFolder);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+
+    const Crash crash = sandbox.run(QStringLiteral(CRASHER), {QStringLiteral("segv")});
+    QCOMPARE(crash.status, QProcess::CrashExit);
+    const QString folder = inRuntimeFolder ? runtimeFolder : sandbox.cacheDumpFolder();
+    const QString dumpPath = QDir(folder).filePath(dumpName(crash.pid));
+    QVERIFY2(QFileInfo(dumpPath).isFile(), qPrintable(dumpPath));
+    QCOMPARE(QFileInfo(folder).permissions() & 0x0777,
+             QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
+    QVERIFY(QDir(shared).isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(sandbox.reporterArguments()), 10000);
+}
+
+void ExceptionHandlerTest::plantedLinkIsNotFollowed()
+{
+    Sandbox sandbox;
+    const QString target = sandbox.path(QStringLiteral("precious.txt"));
+    QFile precious(target);
+    QVERIFY(precious.open(QIODevice::WriteOnly));
+    precious.write("precious");
+    precious.close();
+
+    const Crash crash = sandbox.run(QStringLiteral(CRASHER), {QStringLiteral("plant"), target});
+    QCOMPARE(crash.status, QProcess::CrashExit);
+    QVERIFY(QFileInfo(QDir(sandbox.runtimeDumpFolder()).filePath(dumpName(crash.pid))).isSymLink());
+    QVERIFY(precious.open(QIODevice::ReadOnly));
+    QCOMPARE(precious.readAll(), QByteArray("precious"));
+    // No dump, nothing to report.
+    QTest::qWait(1000);
+    QVERIFY(!QFile::exists(sandbox.reporterArguments()));
 }
 
 void ExceptionHandlerTest::missingReporterStillEndsTheProcess()
 {
-    QTemporaryDir temp;
-    const Crash crash = runCrasher(QStringLiteral(LONE_CRASHER), QStringLiteral("segv"), temp.path());
+    Sandbox sandbox;
+    const Crash crash = sandbox.run(QStringLiteral(LONE_CRASHER), {QStringLiteral("segv")});
     QCOMPARE(crash.status, QProcess::CrashExit);
-    QVERIFY(QFile::exists(QDir(temp.path()).filePath(QStringLiteral("Crasher-%1.dmp").arg(crash.pid))));
+    QVERIFY(QFile::exists(QDir(sandbox.runtimeDumpFolder()).filePath(dumpName(crash.pid))));
 }
 
 void ExceptionHandlerTest::destructorRestoresHandlers()
 {
+    Sandbox sandbox;
     QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), sandbox.path(QStringLiteral("runtime")));
+    process.setProcessEnvironment(env);
     process.start(QStringLiteral(CRASHER), {QStringLiteral("restore")});
     QVERIFY(process.waitForFinished(30000));
     QCOMPARE(process.readAllStandardOutput().trimmed(), QByteArray("restored"));
