@@ -101,17 +101,7 @@ ReminderItem::~ReminderItem()
 
 void ReminderItem::buildSentence(QDate next, qint64 days)
 {
-    QString sentence;
-    sentence += event->name;
-    sentence += QStringLiteral(" is due on ");
-    sentence += QLocale::system().toString(next, QLocale::LongFormat);
-    if (days == 1) {
-        sentence += QStringLiteral(" there is 1 day to go.");
-    } else {
-        sentence += QStringLiteral(" there are ");
-        sentence += QString::number(days);
-        sentence += QStringLiteral(" days to go.");
-    }
+    const QString sentence = reminderSentence(*event, next, days);
     // The name is shown as typed, never as markup, and the sentence wraps
     // however long the name is.
     textLabel = new QLabel(breakableText(sentence));

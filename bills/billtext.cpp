@@ -181,3 +181,18 @@ QString weekendText(const Event &event)
         return QString();
     }
 }
+
+QString reminderSentence(const Event &event, QDate next, qint64 days)
+{
+    QString sentence = event.name;
+    sentence += QStringLiteral(" is due on ");
+    sentence += QLocale::system().toString(next, QLocale::LongFormat);
+    if (days == 1) {
+        sentence += QStringLiteral(" there is 1 day to go.");
+    } else {
+        sentence += QStringLiteral(" there are ");
+        sentence += QString::number(days);
+        sentence += QStringLiteral(" days to go.");
+    }
+    return sentence;
+}

@@ -46,6 +46,11 @@ struct Event;
 // Where a repeating bill's weekend dates go; empty when they stay.
 [[nodiscard]] QString weekendText(const Event &event);
 
+// The sentence that reminds of a bill due on `next`, `days` days after today:
+// "<name> is due on <long date> there are <days> days to go." (the name as
+// it is; "there is 1 day to go." for one day).
+[[nodiscard]] QString reminderSentence(const Event &event, QDate next, qint64 days);
+
 // A date in the system's long format.
 [[nodiscard]] QString longDateText(QDate date);
 // The same with a locale the caller keeps (building the system locale for

@@ -22,7 +22,12 @@ bool NotificationSettings::load(const QString &path)
     // A short file keeps what it holds and defaults the rest, as the stream would.
     separateNotifications = separate;
     popupDialog = popup;
-    return stream.status() == QDataStream::Ok;
+    const bool read = stream.status() == QDataStream::Ok;
+    bool desktop = false;
+    if (read && !stream.atEnd())
+        stream >> desktop;
+    desktopNotifications = desktop;
+    return read;
 }
 
 bool NotificationSettings::save(const QString &path, QString *errorString) const
@@ -45,6 +50,9 @@ bool NotificationSettings::save(const QString &path, QString *errorString) const
     QDataStream stream(&file);
     stream.setVersion(QDataStream::Qt_4_2);
     stream << separateNotifications << popupDialog;
+    // Two bytes, as always, unless the desktop's notifications are chosen.
+    if (desktopNotifications)
+        stream << desktopNotifications;
     if (!file.commit()) {
         if (errorString)
             *errorString = file.errorString();
