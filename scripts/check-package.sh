@@ -41,8 +41,8 @@ expected=(
     bin/Payvane
     "$libdir/payvane/libUpdate.so.1"
     "$libdir/payvane/libUpdate.so.1.0.1.2"
-    lib/systemd/user/payvane.service
-    lib/systemd/user/payvane.timer
+    share/systemd/user/payvane.service
+    share/systemd/user/payvane.timer
     "share/applications/$app_id.desktop"
     "share/icons/hicolor/scalable/apps/$app_id.svg"
     "share/metainfo/$app_id.metainfo.xml"
@@ -117,7 +117,7 @@ grep -qx "Exec=$prefix/bin/Payvane" "$prefix/share/applications/$app_id.desktop"
     fail "the launcher does not start $prefix/bin/Payvane"
 grep -qx "Exec=$prefix/bin/Payvane auto" "$prefix/share/payvane/autostart/$app_id.desktop" ||
     fail "the autostart entry does not run $prefix/bin/Payvane auto"
-units="$prefix/lib/systemd/user"
+units="$prefix/share/systemd/user"
 grep -qx "ExecStart=$prefix/bin/Payvane auto 3600" "$units/payvane.service" ||
     fail "the service does not run $prefix/bin/Payvane auto 3600"
 for line in OnCalendar=hourly Persistent=true WantedBy=graphical-session.target \
@@ -182,7 +182,7 @@ check_automatic_start /usr/bin/Payvane package
 
 "${sudo[@]}" dpkg -r payvane
 for path in /usr/bin/Payvane "/usr/$libdir/payvane" "/usr/share/applications/$app_id.desktop" \
-    /usr/lib/systemd/user/payvane.timer /usr/share/payvane; do
+    /usr/share/systemd/user/payvane.timer /usr/share/payvane; do
     [ ! -e "$path" ] || fail "dpkg -r left $path behind"
 done
 # The package keeps no configuration; should dpkg hold any back, purge it.
