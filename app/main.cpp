@@ -1,4 +1,6 @@
+#include "informationoptions.h"
 #include "mainwindow.h"
+#include "platformchoice.h"
 #include "reminderwindow.h"
 
 #include <exceptionhandler.h>
@@ -74,6 +76,10 @@ void applyGlass(QWidget *window)
 
 int main(int argc, char *argv[])
 {
+    if (printInformationOption(argc, argv))
+        return 0;
+    chooseAutomaticStartPlatform(argc, argv);
+
     SingleApplication app(argc, argv, QString());
     QCoreApplication::setApplicationVersion(QStringLiteral("1.0.1.2"));
     QCoreApplication::setOrganizationName(QStringLiteral("Tervona"));
@@ -106,8 +112,10 @@ int main(int argc, char *argv[])
 
     applyGlass(window);
     app.setActivationWindow(window, true);
-    if (reminderWindow)
+    if (reminderWindow) {
+        reminderWindow->setCentredPlacement(!windowsPlaceThemselves(QGuiApplication::platformName()));
         reminderWindow->positionWindow();
+    }
     window->show();
 
     const int exitCode = QApplication::exec();

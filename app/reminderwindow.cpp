@@ -151,7 +151,7 @@ void ReminderWindow::addItem(Event *event)
 void ReminderWindow::positionWindow()
 {
     ensureForm();
-    if (notificationSettings->popupDialog)
+    if (notificationSettings->popupDialog || centredPlacement)
         placeWindow();
     else
         startSlideIn();
@@ -190,7 +190,7 @@ void ReminderWindow::placeWindow()
 {
     const QSize available = availableSize();
     const QRect frame = frameGeometry();
-    if (notificationSettings->popupDialog)
+    if (notificationSettings->popupDialog || centredPlacement)
         move((available.width() - frame.width()) / 2, (available.height() - frame.height()) / 2);
     else
         move(available.width() - frame.width() - cornerGap,

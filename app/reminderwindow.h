@@ -36,6 +36,10 @@ public:
     // The start position before showing: centred (popup) or sliding in (tray).
     void positionWindow();
 
+    // Centred in the tray method too, where the platform lets no window
+    // place itself (Wayland).
+    void setCentredPlacement(bool centred) { centredPlacement = centred; }
+
     // The window follows an item: after it was added or its options panel
     // came to rest, and at every animation step (change pixels taller).
     // Plain functions, not slots, so the form's connect-by-name leaves them be.
@@ -69,6 +73,7 @@ private:
     Ui_ReminderWindow *ui;
     QTimer *slideTimer;
     int slideStep = 0;
+    bool centredPlacement = false;
 };
 
 #endif // PAYVANE_REMINDERWINDOW_H

@@ -32,12 +32,4 @@ draw settings.png -fill '#6b7380' \
 draw right.png -fill '#2d6fc6' -draw 'polygon 6,24 34,24 34,10 58,32 34,54 34,40 6,40'
 # left (export): a blue arrow pointing left
 draw left.png -fill '#2d6fc6' -draw 'polygon 58,24 30,24 30,10 6,32 30,54 30,40 58,40'
-# icon.ico: a bill with a due-date ribbon, in 16, 32 and 48 pixels
-convert -size 96x96 xc:none \
-    -fill white -stroke '#2d5f9e' -strokewidth 4 -draw 'roundrectangle 14,6 82,90 8,8' \
-    -stroke none -fill '#2d6fc6' -draw 'rectangle 16,8 80,28' \
-    -fill '#9db8dc' -draw 'rectangle 26,40 70,46' -draw 'rectangle 26,54 70,60' -draw 'rectangle 26,68 54,74' \
-    -fill '#d23a2e' -draw 'circle 70,72 70,58' -fill white -draw 'rectangle 67,63 73,74' -draw 'rectangle 67,77 73,81' \
-    /tmp/payvane-icon-96.png
-convert /tmp/payvane-icon-96.png -define icon:auto-resize=48,32,16 icon.ico
-rm -f /tmp/payvane-icon-96.png
+# icon.ico comes from the application icon: see make-app-icon.sh.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Gives the bill-file reader a short fuzzing run, then builds Payvane with
 # warnings as errors under AddressSanitizer and UndefinedBehaviorSanitizer and
-# runs every test.
+# runs every test. Before that, builds, installs and checks the Debian package
+# (scripts/check-package.sh), so CTest's summary closes the output.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,6 +17,8 @@ corpus=$(mktemp -d)
 cp fuzz/corpus/* "$corpus"/
 "$fuzz"/fuzz/fuzz_loadevents -max_total_time=30 -rss_limit_mb=2048 -max_len=4096 "$corpus"
 rm -rf "$corpus"
+
+bash scripts/check-package.sh
 
 build=build/check
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \

@@ -1,0 +1,153 @@
+// "--help" and "--version" as the program's first argument: answered and
+// ended before anything else starts. Runs the built program with its own
+// HOME and XDG folders and no display, where an application object would
+// fail to start.
+
+#include <informationoptions.h>
+
+#include <QDir>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+constexpr int endTimeoutMs = 30000;
+
+// Every file below root, relative to it.
+QStringList filesBelow(const QString &root)
+{
+    QStringList files;
+    QDir dir(root);
+    const QFileInfoList entries =
+        dir.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    for (const QFileInfo &entry : entries) {
+        if (entry.isDir()) {
+            const QStringList inner = filesBelow(entry.filePath());
+            for (const QString &file : inner)
+                files.append(entry.fileName() + QLatin1Char('/') + file);
+        } else {
+            files.append(entry.fileName());
+        }
+    }
+    return files;
+}
+
+} // namespace
+
+class InformationOptionsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void answeredBeforeAnythingStarts_data();
+    void answeredBeforeAnythingStarts();
+    void otherCommandLinesKeepTheirMeaning();
+    void onlyTheTwoOptionsHaveText_data();
+    void onlyTheTwoOptionsHaveText();
+
+private:
+    QProcessEnvironment sandboxEnvironment(const QTemporaryDir &home) const;
+};
+
+QProcessEnvironment InformationOptionsTest::sandboxEnvironment(const QTemporaryDir &home) const
+{
+    QDir root(home.path());
+    root.mkpath(QStringLiteral("config"));
+    root.mkpath(QStringLiteral("data"));
+    root.mkpath(QStringLiteral("runtime"));
+    QFile::setPermissions(root.filePath(QStringLiteral("runtime")),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), home.path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), root.filePath(QStringLiteral("config")));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), root.filePath(QStringLiteral("data")));
+    env.insert(QStringLiteral("XDG_CACHE_HOME"), root.filePath(QStringLiteral("cache")));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), root.filePath(QStringLiteral("runtime")));
+    env.insert(QStringLiteral("TMPDIR"), home.path());
+    return env;
+}
+
+void InformationOptionsTest::answeredBeforeAnythingStarts_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("expectedStart");
+
+    QTest::newRow("version") << QStringList{"--version"} << QStringLiteral("Payvane 1.0.1.2\n");
+    QTest::newRow("help") << QStringList{"--help"}
+                          << QStringLiteral("Usage: Payvane [auto [SECONDS]]\n");
+    QTest::newRow("further arguments are ignored")
+        << QStringList{"--version", "auto"} << QStringLiteral("Payvane 1.0.1.2\n");
+}
+
+void InformationOptionsTest::answeredBeforeAnythingStarts()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, expectedStart);
+
+    QTemporaryDir home;
+    QVERIFY(home.isValid());
+    QProcessEnvironment env = sandboxEnvironment(home);
+    // No screen to reach: an application object would end the program with
+    // an error, and an update check would need one first.
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(PAYVANE_EXECUTABLE), arguments);
+    QVERIFY(process.waitForFinished(endTimeoutMs));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 0);
+    const QString output = QString::fromUtf8(process.readAllStandardOutput());
+    QVERIFY2(output.startsWith(expectedStart), qPrintable(output));
+    QCOMPARE(process.readAllStandardError(), QByteArray());
+    // No instance lock, no settings, no data, no crash dump.
+    QCOMPARE(filesBelow(home.path()), QStringList());
+}
+
+void InformationOptionsTest::otherCommandLinesKeepTheirMeaning()
+{
+    QTemporaryDir home;
+    QVERIFY(home.isValid());
+    QProcessEnvironment env = sandboxEnvironment(home);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    // No start asks the vendor's server (its name would be looked up).
+    const QString configPath = home.filePath(QStringLiteral("config/Tervona/Payvane.conf"));
+    QSettings(configPath, QSettings::IniFormat).setValue(QStringLiteral("UpdateAutoRun"), false);
+    // "--version" after "auto" is the interval (not a number, so 0): the
+    // automatic start with the interval rule, which ends without bills.
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(PAYVANE_EXECUTABLE), {QStringLiteral("auto"), QStringLiteral("--version")});
+    QVERIFY(process.waitForFinished(endTimeoutMs));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 0);
+    QCOMPARE(process.readAllStandardOutput(), QByteArray());
+    QVERIFY(QSettings(configPath, QSettings::IniFormat).value(QStringLiteral("LastRun")).toDateTime().isValid());
+}
+
+void InformationOptionsTest::onlyTheTwoOptionsHaveText_data()
+{
+    QTest::addColumn<QByteArray>("argument");
+    QTest::addColumn<bool>("answered");
+
+    QTest::newRow("--help") << QByteArray("--help") << true;
+    QTest::newRow("--version") << QByteArray("--version") << true;
+    QTest::newRow("auto") << QByteArray("auto") << false;
+    QTest::newRow("other case") << QByteArray("--Version") << false;
+    QTest::newRow("prefix") << QByteArray("--vers") << false;
+    QTest::newRow("empty") << QByteArray("") << false;
+}
+
+void InformationOptionsTest::onlyTheTwoOptionsHaveText()
+{
+    QFETCH(QByteArray, argument);
+    QFETCH(bool, answered);
+    QCOMPARE(!informationOptionText(argument.constData()).isEmpty(), answered);
+}
+
+QTEST_GUILESS_MAIN(InformationOptionsTest)
+#include "tst_informationoptions.moc"
