@@ -277,6 +277,47 @@ std::optional<Money> Money::parse(const QString &text, const QString &currency, 
     return Money(qint64(units * scale + fractionUnits), currency);
 }
 
+QString Money::problemText(ParseProblem problem, const QString &currency, const QLocale &locale)
+{
+    switch (problem) {
+    case ParseProblem::None:
+    case ParseProblem::Empty:
+        return QString();
+    case ParseProblem::NotANumber:
+    case ParseProblem::Grouping: {
+        const int decimals = decimalsOf(currency);
+        const QString example = numberText(1250 * powerOfTen(decimals), decimals, locale, true);
+        return QStringLiteral("Please enter the amount as a number, such as %1.").arg(example);
+    }
+    case ParseProblem::TooManyDecimals:
+        if (decimalsOf(currency) == 0)
+            return QStringLiteral("Amounts in %1 have no decimals.").arg(currency);
+        return QStringLiteral("Amounts in %1 have at most %2 decimals.").arg(currency).arg(decimalsOf(currency));
+    case ParseProblem::Negative:
+        return QStringLiteral("Please enter an amount of zero or more.");
+    case ParseProblem::TooLarge:
+        return QStringLiteral("The amount is too large.");
+    case ParseProblem::Currency:
+        return QStringLiteral("Please choose a currency.");
+    }
+    return QString();
+}
+
+QStringList Money::knownCurrencies()
+{
+    QStringList codes;
+    const QList<QLocale> locales =
+        QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory);
+    for (const QLocale &locale : locales) {
+        const QString code = locale.currencySymbol(QLocale::CurrencyIsoCode);
+        if (isCurrencyCode(code))
+            codes.append(code);
+    }
+    codes.sort();
+    codes.removeDuplicates();
+    return codes;
+}
+
 QString Money::defaultCurrency(const QLocale &locale)
 {
     const QString code = locale.currencySymbol(QLocale::CurrencyIsoCode);

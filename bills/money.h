@@ -3,6 +3,7 @@
 
 #include <QLocale>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 #include <optional>
@@ -63,6 +64,15 @@ public:
     // when there is no amount.
     [[nodiscard]] static std::optional<Money> parse(const QString &text, const QString &currency,
                                                     const QLocale &locale, ParseProblem *problem = nullptr);
+
+    // One sentence for the user about a text parse() refused, with an
+    // example in the locale ("Please enter the amount as a number, such as
+    // 1,250.00."); empty for None and Empty (no amount is no error).
+    [[nodiscard]] static QString problemText(ParseProblem problem, const QString &currency, const QLocale &locale);
+
+    // The currency codes of every locale Qt knows, sorted (for a choice of
+    // currency in the editor).
+    [[nodiscard]] static QStringList knownCurrencies();
 
     // The ISO 4217 code of the locale's currency; "XXX" (no currency) for a
     // locale without one, such as "C".

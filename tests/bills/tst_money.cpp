@@ -33,6 +33,8 @@ private slots:
     void sums_data();
     void sums();
     void currencies();
+    void problemTexts_data();
+    void problemTexts();
 };
 
 void tst_Money::parse_data()
@@ -246,6 +248,38 @@ void tst_Money::currencies()
     QCOMPARE(Money(125050, QStringLiteral("USD")).times(3)->minorUnits(), qint64(375150));
     QVERIFY(!Money(Largest / 2 + 1, QStringLiteral("USD")).times(2));
     QVERIFY(!Money().times(2));
+    // The editor's choice holds the currencies of the locales people use.
+    const QStringList known = Money::knownCurrencies();
+    for (const char *code : {"USD", "EUR", "JPY", "KWD", "INR", "CHF"})
+        QVERIFY2(known.contains(QLatin1String(code)), code);
+    QCOMPARE(known.size(), qsizetype(QSet<QString>(known.cbegin(), known.cend()).size()));
+}
+
+void tst_Money::problemTexts_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("currency");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("us letters") << "en_US" << "USD" << "ten" << "Please enter the amount as a number, such as 1,250.00.";
+    QTest::newRow("de point for comma") << "de_DE" << "EUR" << "12.50"
+                                        << "Please enter the amount as a number, such as 1.250,00.";
+    QTest::newRow("yen decimals") << "en_US" << "JPY" << "1.5" << "Amounts in JPY have no decimals.";
+    QTest::newRow("dinar decimals") << "en_US" << "KWD" << "1.2345" << "Amounts in KWD have at most 3 decimals.";
+    QTest::newRow("negative") << "en_US" << "USD" << "-1" << "Please enter an amount of zero or more.";
+    QTest::newRow("empty is no amount") << "en_US" << "USD" << "" << "";
+}
+
+void tst_Money::problemTexts()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, currency);
+    QFETCH(QString, text);
+    QFETCH(QString, message);
+    Money::ParseProblem problem = Money::ParseProblem::None;
+    QVERIFY(!Money::parse(text, currency, QLocale(locale), &problem));
+    QCOMPARE(Money::problemText(problem, currency, QLocale(locale)), message);
 }
 
 QTEST_GUILESS_MAIN(tst_Money)
