@@ -110,9 +110,12 @@ private slots:
     void nothingToPay_data();
     void nothingToPay();
     void pastSingularBillIsOwedWhenTracked();
+    void paidDateSurvivesWeekendRuleChange();
     void trackingTurnedOff();
     void listRowFollowsPayments_data();
     void listRowFollowsPayments();
+    void detailsSentence_data();
+    void detailsSentence();
     void fiftyYearsUnpaidCostsLittle();
 };
 
@@ -338,6 +341,19 @@ void tst_PaymentStatus::pastSingularBillIsOwedWhenTracked()
     QCOMPARE(once.payments.trackedSince, QDate(2026, 12, 1));
 }
 
+void tst_PaymentStatus::paidDateSurvivesWeekendRuleChange()
+{
+    // 5 December 2026 is a Saturday: due on Friday the 4th, paid on the 2nd.
+    Event bill = monthlyDay(5, ScheduleOptions::FridayBefore);
+    QCOMPARE(markPaid(bill, QDate(2026, 12, 2)).date, QDate(2026, 12, 4));
+    // Moved to the Monday after instead, the same date is still the paid one.
+    bill.options.weekends = ScheduleOptions::MondayAfter;
+    const PaymentStatus status = paymentStatus(bill, QDate(2026, 12, 5));
+    QCOMPARE(status.state, PaymentStatus::Upcoming);
+    QCOMPARE(status.unpaid.date, QDate(2027, 1, 5));
+    QCOMPARE(status.lastPaid, QDate(2026, 12, 7));
+}
+
 void tst_PaymentStatus::trackingTurnedOff()
 {
     const Event plain = monthlyDay(15);
@@ -389,6 +405,50 @@ void tst_PaymentStatus::listRowFollowsPayments()
     QCOMPARE(row.daysLeft, daysLeft);
     QCOMPARE(row.details, details);
     QCOMPARE(row.payment.state, paymentStatus(bill, today).state);
+}
+
+void tst_PaymentStatus::detailsSentence_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<Event>("bill");
+    QTest::addColumn<QDate>("today");
+    QTest::addColumn<QString>("sentence");
+
+    const QString us = QStringLiteral("en_US");
+    const Event sinceNovember = tracked(monthlyDay(15), QDate(2026, 11, 1));
+    QTest::newRow("one date, one day") << us << sinceNovember << QDate(2026, 11, 16)
+                                       << "Unpaid since Sunday, November 15, 2026: 1 due date, 1 day overdue.";
+    QTest::newRow("one date, days") << us << sinceNovember << QDate(2026, 11, 20)
+                                    << "Unpaid since Sunday, November 15, 2026: 1 due date, 5 days overdue.";
+    QTest::newRow("several dates") << us << sinceNovember << QDate(2026, 12, 20)
+                                   << "Unpaid since Sunday, November 15, 2026: 2 due dates, the oldest 35 days overdue.";
+    QTest::newRow("de several dates")
+        << "de_DE" << sinceNovember << QDate(2026, 12, 20)
+        << "Unpaid since Sonntag, 15. November 2026: 2 due dates, the oldest 35 days overdue.";
+    QTest::newRow("none paid yet") << us << sinceNovember << QDate(2026, 11, 10)
+                                   << "Payments are tracked; no due date is marked paid yet.";
+    Event paid = sinceNovember;
+    paid.payments.paidThrough = QDate(2026, 11, 15);
+    paid.payments.paidOn = QDate(2026, 11, 14);
+    QTest::newRow("paid up") << us << paid << QDate(2026, 11, 20)
+                             << "Paid through the due date of Sunday, November 15, 2026,"
+                                " marked paid on Saturday, November 14, 2026.";
+    Event ended = endingOn(paid, QDate(2026, 12, 15));
+    ended.payments.paidThrough = QDate(2026, 12, 15);
+    ended.payments.paidOn = QDate(2026, 12, 16);
+    QTest::newRow("finished") << us << ended << QDate(2026, 12, 20)
+                              << "Finished: its last due date, Tuesday, December 15, 2026, is paid"
+                                 " (marked paid on Wednesday, December 16, 2026).";
+    QTest::newRow("not tracked") << us << monthlyDay(15) << QDate(2026, 12, 20) << QString();
+}
+
+void tst_PaymentStatus::detailsSentence()
+{
+    QFETCH(QString, locale);
+    QFETCH(Event, bill);
+    QFETCH(QDate, today);
+    QFETCH(QString, sentence);
+    QCOMPARE(paymentDetailsText(paymentStatus(bill, today), QLocale(locale)), sentence);
 }
 
 void tst_PaymentStatus::fiftyYearsUnpaidCostsLittle()
