@@ -1,6 +1,7 @@
 #include "reminderitem.h"
 
 #include <billtext.h>
+#include <reminderrules.h>
 #include <daynumber.h>
 #include <event.h>
 #include <occurrence.h>
@@ -101,7 +102,7 @@ ReminderItem::~ReminderItem()
 
 void ReminderItem::buildSentence(QDate next, qint64 days)
 {
-    const QString sentence = reminderSentence(*event, next, days);
+    const QString sentence = upcomingSentence(*event, next, days, QLocale::system());
     // The name is shown as typed, never as markup, and the sentence wraps
     // however long the name is.
     textLabel = new QLabel(breakableText(sentence));

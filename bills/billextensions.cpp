@@ -19,6 +19,13 @@ const QString EveryFromField = QStringLiteral("everyFrom");
 const QString FromEndField = QStringLiteral("fromEnd");
 const QString ShortMonthsField = QStringLiteral("shortMonths");
 const QString WeekendsField = QStringLiteral("weekends");
+const QString TrackedSinceField = QStringLiteral("trackedSince");
+const QString PaidThroughField = QStringLiteral("paidThrough");
+const QString PaidOnField = QStringLiteral("paidOn");
+const QString AmountField = QStringLiteral("amount");
+
+// An amount: its minor units (int64), then its currency's three letters.
+constexpr int AmountSize = 8 + 3;
 
 // A field's smallest stream form: an empty name and an empty value.
 constexpr qint64 SmallestField = 8;
@@ -45,6 +52,15 @@ QByteArray dateBytes(QDate date)
     return bytes;
 }
 
+QByteArray amountBytes(const Money &amount)
+{
+    QByteArray bytes;
+    QDataStream stream(&bytes, QIODevice::WriteOnly);
+    versioned(stream) << amount.minorUnits();
+    bytes += amount.currency().toLatin1();
+    return bytes;
+}
+
 bool int32From(const QByteArray &bytes, qint32 *value)
 {
     if (bytes.size() != 4)
@@ -61,6 +77,21 @@ bool dateFrom(const QByteArray &bytes, QDate *date)
     QDataStream stream(bytes);
     versioned(stream) >> *date;
     return stream.status() == QDataStream::Ok;
+}
+
+// An amount of a currency that is three letters; anything else is damage.
+bool amountFrom(const QByteArray &bytes, Money *amount)
+{
+    if (bytes.size() != AmountSize)
+        return false;
+    QDataStream stream(bytes);
+    qint64 minorUnits = 0;
+    versioned(stream) >> minorUnits;
+    const QString currency = QString::fromLatin1(bytes.right(3));
+    if (stream.status() != QDataStream::Ok || !Money::isCurrencyCode(currency))
+        return false;
+    *amount = Money(minorUnits, currency);
+    return true;
 }
 
 // The fields of one bill, known ones first in a fixed order, then the
@@ -80,6 +111,15 @@ QList<QPair<QString, QByteArray>> fieldsOf(const Event &event)
         fields.append({ShortMonthsField, int32Bytes(options.shortMonths)});
     if (options.weekends != ScheduleOptions::KeepWeekend)
         fields.append({WeekendsField, int32Bytes(options.weekends)});
+    const PaymentState &payments = event.payments;
+    if (payments.trackedSince.isValid())
+        fields.append({TrackedSinceField, dateBytes(payments.trackedSince)});
+    if (payments.paidThrough.isValid())
+        fields.append({PaidThroughField, dateBytes(payments.paidThrough)});
+    if (payments.paidOn.isValid())
+        fields.append({PaidOnField, dateBytes(payments.paidOn)});
+    if (!event.amount.isNull())
+        fields.append({AmountField, amountBytes(event.amount)});
     for (auto it = event.unknownFields.cbegin(); it != event.unknownFields.cend(); ++it)
         fields.append({it.key(), it.value()});
     return fields;
@@ -98,6 +138,8 @@ bool readEntry(const QByteArray &entry, Event &event)
     if (stream.status() != QDataStream::Ok || qint64(count) * SmallestField > buffer.bytesAvailable())
         return false;
     ScheduleOptions options;
+    PaymentState payments;
+    Money amount;
     QMap<QString, QByteArray> unknown;
     QSet<QString> seen;
     for (quint32 i = 0; i < count; ++i) {
@@ -119,6 +161,14 @@ bool readEntry(const QByteArray &entry, Event &event)
             known = int32From(value, &options.shortMonths);
         else if (name == WeekendsField)
             known = int32From(value, &options.weekends);
+        else if (name == TrackedSinceField)
+            known = dateFrom(value, &payments.trackedSince);
+        else if (name == PaidThroughField)
+            known = dateFrom(value, &payments.paidThrough);
+        else if (name == PaidOnField)
+            known = dateFrom(value, &payments.paidOn);
+        else if (name == AmountField)
+            known = amountFrom(value, &amount);
         else
             unknown.insert(name, value);
         if (!known)
@@ -127,6 +177,8 @@ bool readEntry(const QByteArray &entry, Event &event)
     if (!buffer.atEnd())
         return false;
     event.options = options;
+    event.payments = payments;
+    event.amount = amount;
     event.unknownFields = unknown;
     return true;
 }
@@ -169,7 +221,7 @@ bool readBillExtensions(QDataStream &stream, const EventList &events, QString *p
             *problem = why;
         return false;
     };
-    const QString unreadable = QStringLiteral("its extra schedule details could not be read");
+    const QString unreadable = QStringLiteral("its extra details (schedule options, payments and amounts) could not be read");
     quint32 marker = 0;
     stream >> marker;
     if (stream.status() != QDataStream::Ok || marker != Marker)
@@ -196,6 +248,8 @@ bool readBillExtensions(QDataStream &stream, const EventList &events, QString *p
         return fail(unreadable);
     for (qsizetype i = 0; i < events.size(); ++i) {
         events[i]->options = extended.at(i).options;
+        events[i]->payments = extended.at(i).payments;
+        events[i]->amount = extended.at(i).amount;
         events[i]->unknownFields = extended.at(i).unknownFields;
     }
     return true;

@@ -21,9 +21,19 @@ class QDataStream;
 //       name      string   (as the records store strings)
 //       value     bytes    uint32 length, then the bytes
 //
-// Fields of names this version does not know are kept with the bill and
-// written back unchanged. A file in which no bill uses a field has no block.
-// All numbers big-endian, as in the records.
+// The fields this version knows, each written only when it is not its
+// default (so a bill that uses none has an entry of no fields):
+//
+//   every, fromEnd, shortMonths, weekends   int32   ScheduleOptions
+//   everyFrom                               date    ScheduleOptions
+//   trackedSince, paidThrough, paidOn       date    PaymentState
+//   amount                                  int64 minor units, then the
+//                                           currency's 3 ASCII letters
+//
+// A known field of another size, or an amount whose currency is not three
+// letters A-Z, is damage. Fields of names this version does not know are
+// kept with the bill and written back unchanged. A file in which no bill
+// uses a field has no block. All numbers big-endian, as in the records.
 
 // Whether any bill has a field for the block.
 [[nodiscard]] bool needsBillExtensions(const EventList &events);

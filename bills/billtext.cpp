@@ -78,6 +78,27 @@ BillRow billRow(const Event &event, QDate today, const DueDate &next, int remain
         row.dueDate = event.endDate;
         row.daysLeft = -1;
     }
+    if (event.payments.isTracking()) {
+        row.payment = paymentStatus(event, today);
+        switch (row.payment.state) {
+        case PaymentStatus::Upcoming:
+            row.dueDate = row.payment.unpaid.date;
+            row.daysLeft = row.payment.daysLeft;
+            break;
+        case PaymentStatus::Overdue:
+            row.dueDate = row.payment.unpaid.date;
+            row.daysLeft = -1;
+            break;
+        case PaymentStatus::Finished:
+            if (row.payment.lastPaid.isValid())
+                row.dueDate = row.payment.lastPaid;
+            row.daysLeft = -1;
+            row.details = event.name + QStringLiteral(" - Finished: its last due date is paid");
+            return row;
+        default:
+            break;
+        }
+    }
     if (remaining < 0) {
         row.details = event.name;
         return row;
@@ -182,17 +203,37 @@ QString weekendText(const Event &event)
     }
 }
 
-QString reminderSentence(const Event &event, QDate next, qint64 days)
+QString paymentDetailsText(const PaymentStatus &status, const QLocale &locale)
 {
-    QString sentence = event.name;
-    sentence += QStringLiteral(" is due on ");
-    sentence += QLocale::system().toString(next, QLocale::LongFormat);
-    if (days == 1) {
-        sentence += QStringLiteral(" there is 1 day to go.");
-    } else {
-        sentence += QStringLiteral(" there are ");
-        sentence += QString::number(days);
-        sentence += QStringLiteral(" days to go.");
+    const auto date = [&locale](QDate day) { return longDateText(day, locale); };
+    switch (status.state) {
+    case PaymentStatus::Overdue: {
+        const QString overdue = status.daysOverdue == 1 ? QStringLiteral("1 day overdue")
+                                                        : QStringLiteral("%1 days overdue").arg(status.daysOverdue);
+        if (status.unpaidCount == 1)
+            return QStringLiteral("Unpaid since %1: 1 due date, %2.").arg(date(status.unpaid.date), overdue);
+        return QStringLiteral("Unpaid since %1: %2 due dates, the oldest %3.")
+            .arg(date(status.unpaid.date))
+            .arg(status.unpaidCount)
+            .arg(overdue);
     }
-    return sentence;
+    case PaymentStatus::Upcoming:
+    case PaymentStatus::NoDueDate:
+        if (status.lastPaid.isNull())
+            return QStringLiteral("Payments are tracked; no due date is marked paid yet.");
+        if (status.paidOn.isNull())
+            return QStringLiteral("Paid through the due date of %1.").arg(date(status.lastPaid));
+        return QStringLiteral("Paid through the due date of %1, marked paid on %2.")
+            .arg(date(status.lastPaid), date(status.paidOn));
+    case PaymentStatus::Finished:
+        if (status.lastPaid.isNull())
+            return QStringLiteral("Finished: no due date is left to pay.");
+        if (status.paidOn.isNull())
+            return QStringLiteral("Finished: its last due date, %1, is paid.").arg(date(status.lastPaid));
+        return QStringLiteral("Finished: its last due date, %1, is paid (marked paid on %2).")
+            .arg(date(status.lastPaid), date(status.paidOn));
+    case PaymentStatus::NotTracked:
+        break;
+    }
+    return QString();
 }

@@ -1,6 +1,8 @@
 #ifndef PAYVANE_BILLTEXT_H
 #define PAYVANE_BILLTEXT_H
 
+#include "paymentstatus.h"
+
 #include <QDate>
 #include <QString>
 #include <QtGlobal>
@@ -46,11 +48,6 @@ struct Event;
 // Where a repeating bill's weekend dates go; empty when they stay.
 [[nodiscard]] QString weekendText(const Event &event);
 
-// The sentence that reminds of a bill due on `next`, `days` days after today:
-// "<name> is due on <long date> there are <days> days to go." (the name as
-// it is; "there is 1 day to go." for one day).
-[[nodiscard]] QString reminderSentence(const Event &event, QDate next, qint64 days);
-
 // A date in the system's long format.
 [[nodiscard]] QString longDateText(QDate date);
 // The same with a locale the caller keeps (building the system locale for
@@ -63,6 +60,13 @@ struct BillRow
     QDate dueDate;     // the next due date, or the end date of an ended bill
     qint64 daysLeft;   // days from today to dueDate; negative: "N/A"
     QString details;   // the name, plus what is left of a bill with an end
+    // A bill that tracks payments (NotTracked for the others, whose rows
+    // are what they always were). Upcoming: dueDate is its next unpaid
+    // date, so a bill paid early shows its following one. Overdue: dueDate
+    // is its oldest unpaid date, daysLeft -1 ("N/A"), and payment says how
+    // many days overdue and how many dates are unpaid. Finished: dueDate is
+    // its last paid date, daysLeft -1, and the details say it is finished.
+    PaymentStatus payment;
 };
 
 // The list line of a bill on `today`. `remaining` is the bill's
@@ -72,5 +76,12 @@ struct BillRow
 // The same from the bill's next due date on `today` (its nextDueDate).
 [[nodiscard]] BillRow billRow(const Event &event, QDate today, const DueDate &next, int remaining,
                               LongDateTexts &dateTexts);
+
+// What the details page says about a bill's payments, one sentence:
+// "Unpaid since <long date>: 3 due dates, the oldest 40 days overdue.",
+// "Paid through the due date of <long date>, marked paid on <long date>.",
+// "Finished: its last due date, <long date>, is paid." ... Empty for a bill
+// that does not track payments.
+[[nodiscard]] QString paymentDetailsText(const PaymentStatus &status, const QLocale &locale);
 
 #endif // PAYVANE_BILLTEXT_H

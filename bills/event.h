@@ -1,6 +1,8 @@
 #ifndef PAYVANE_EVENT_H
 #define PAYVANE_EVENT_H
 
+#include "money.h"
+#include "paymentstate.h"
 #include "scheduleoptions.h"
 
 #include <QByteArray>
@@ -46,6 +48,8 @@ struct Event
     // Not part of the record's stream form: kept in the bill file's
     // extension block after the records.
     ScheduleOptions options;
+    PaymentState payments; // paymentstatus.h reads and changes it
+    Money amount;          // what one due date costs; null: no amount
     // Extension fields of names this version does not know, written back as
     // they were read, so a newer program's fields survive this one.
     QMap<QString, QByteArray> unknownFields;

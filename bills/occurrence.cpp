@@ -931,6 +931,13 @@ int remainingOccurrences(const Event &event, QDate today)
     return saturated(countDueDays(event, dayNumber(today), dayNumber(event.endDate)));
 }
 
+int dueDatesBetween(const Event &event, QDate after, QDate lastScheduled)
+{
+    if (event.schedule == Event::ScheduleSingular)
+        return 0;
+    return saturated(countDueDays(event, dayNumber(after), dayNumber(lastScheduled)));
+}
+
 int remainingOccurrences(const Event &event)
 {
     return remainingOccurrences(event, QDate::currentDate());

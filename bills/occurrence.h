@@ -40,6 +40,13 @@ struct DueDate
 // The same for the local clock's today, read once.
 [[nodiscard]] int remainingOccurrences(const Event &event);
 
+// How many due dates of a repeating bill lie strictly after `after` and are
+// scheduled on or before `lastScheduled`, whatever the bill's own end; 0 for
+// a singular bill. The same count as remainingOccurrences, with its bound on
+// the work: whole cycles of the schedule are never walked. Saturates at
+// INT_MAX.
+[[nodiscard]] int dueDatesBetween(const Event &event, QDate after, QDate lastScheduled);
+
 // The due days of a repeating bill after a given day, one step at a time:
 // the one walk every count of due dates takes (remainingOccurrences here, and
 // the bill list's shared counts). Steps are cheapest with rising days.

@@ -2,6 +2,7 @@
 // with clang (PAYVANE_FUZZ), and as a replay program that runs the committed
 // corpus under CTest with any compiler.
 #include "eventstore.h"
+#include "paymentstatus.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -41,8 +42,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         __builtin_trap();
     // Every extension field read is written back.
     for (qsizetype i = 0; i < read.events.size(); ++i) {
-        if (read.events.at(i)->options != again.events.at(i)->options
-            || read.events.at(i)->unknownFields != again.events.at(i)->unknownFields)
+        const Event &first = *read.events.at(i);
+        const Event &second = *again.events.at(i);
+        if (first.options != second.options || first.payments != second.payments || first.amount != second.amount
+            || first.unknownFields != second.unknownFields)
+            __builtin_trap();
+    }
+
+    // An amount read is always one of a currency code. Whatever dates a
+    // file holds, paying moves a bill on: its first unpaid date afterwards
+    // lies after the date just paid.
+    const QDate today(2026, 12, 5);
+    for (const Event *event : std::as_const(read.events)) {
+        if (!event->amount.isNull() && !Money::isCurrencyCode(event->amount.currency()))
+            __builtin_trap();
+        Event paid = *event;
+        const DueDate marked = markPaid(paid, today);
+        const QDate following = paymentStatus(paid, today).unpaid.date;
+        if (marked.date.isValid() && following.isValid() && following <= marked.date)
             __builtin_trap();
     }
 

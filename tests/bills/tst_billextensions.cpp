@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <limits>
+
 namespace {
 
 Event *bill(const QString &name)
@@ -50,6 +52,8 @@ QByteArray recordsOnly(const EventList &events)
     for (const Event *event : events) {
         auto *copy = new Event(*event);
         copy->options = ScheduleOptions();
+        copy->payments = PaymentState();
+        copy->amount = Money();
         copy->unknownFields.clear();
         plain.append(copy);
     }
@@ -78,6 +82,37 @@ QByteArray handMadeBlock()
     return block.bytes();
 }
 
+// A bill that tracks payments and has an amount.
+Event *paidBill()
+{
+    Event *event = bill(QStringLiteral("Water"));
+    event->payments.trackedSince = QDate(2026, 11, 1);
+    event->payments.paidThrough = QDate(2026, 12, 31);
+    event->payments.paidOn = QDate(2026, 12, 5);
+    event->amount = Money(-125050, QStringLiteral("KWD"));
+    return event;
+}
+
+// Its block, by hand: the dates, then the amount's eight bytes and code.
+QByteArray paidBlock()
+{
+    BillBytes entry;
+    entry.int32(4);
+    entry.string(QStringLiteral("trackedSince")).int32(4).day(QDate(2026, 11, 1).toJulianDay());
+    entry.string(QStringLiteral("paidThrough")).int32(4).day(QDate(2026, 12, 31).toJulianDay());
+    entry.string(QStringLiteral("paidOn")).int32(4).day(QDate(2026, 12, 5).toJulianDay());
+    entry.string(QStringLiteral("amount")).int32(11).int32(-1).int32(-125050).raw("KWD");
+    return BillBytes().raw("PVNX").int32(1).int32(1).int32(qint32(entry.bytes().size())).raw(entry.bytes()).bytes();
+}
+
+// A block of one bill whose only field is `name` with `value`.
+QByteArray oneFieldBlock(const QString &name, const QByteArray &value)
+{
+    BillBytes entry;
+    entry.int32(1).string(name).int32(qint32(value.size())).raw(value);
+    return BillBytes().raw("PVNX").int32(1).int32(1).int32(qint32(entry.bytes().size())).raw(entry.bytes()).bytes();
+}
+
 } // namespace
 
 class tst_BillExtensions : public QObject
@@ -92,6 +127,11 @@ private slots:
     void damagedBlocks_data();
     void damagedBlocks();
     void damagedBlockIsKeptAside();
+    void paymentsAndAmountMatchTheLayout();
+    void paymentsAndAmountRoundTrip();
+    void billThatStoppedTrackingHasNoBlock();
+    void damagedPaymentFields_data();
+    void damagedPaymentFields();
 };
 
 void tst_BillExtensions::plainBillsHaveNoBlock()
@@ -153,7 +193,7 @@ void tst_BillExtensions::recordsOnlyReaderSeesTheRecords()
 void tst_BillExtensions::roundTripIsByteIdentical()
 {
     EventList bills = twoBills();
-    bills.last()->unknownFields.insert(QStringLiteral("amount"), QByteArray::fromHex("0000000000001388"));
+    bills.last()->unknownFields.insert(QStringLiteral("zzLater"), QByteArray::fromHex("0000000000001388"));
     bills.last()->unknownFields.insert(QStringLiteral("a later field"), QByteArray());
     const QByteArray written = billFileBytes(bills);
 
@@ -220,7 +260,7 @@ void tst_BillExtensions::damagedBlocks()
     if (!block.startsWith("PVNX"))
         QCOMPARE(read.problem, QStringLiteral("unknown data follows its last record"));
     else
-        QCOMPARE(read.problem, QStringLiteral("its extra schedule details could not be read"));
+        QCOMPARE(read.problem, QStringLiteral("its extra details (schedule options, payments and amounts) could not be read"));
     qDeleteAll(read.events);
     qDeleteAll(bills);
 }
@@ -243,11 +283,77 @@ void tst_BillExtensions::damagedBlockIsKeptAside()
     QCOMPARE(loaded.size(), 2);
     QVERIFY(billFile.needsKeeping());
     QVERIFY(billFile.save(loaded));
-    QVERIFY(billFile.notice().contains(QStringLiteral("extra schedule details could not be read")));
+    QVERIFY(billFile.notice().contains(QStringLiteral("extra details (schedule options, payments and amounts) could not be read")));
     QFile kept(billFile.keptPath());
     QVERIFY(kept.open(QIODevice::ReadOnly));
     QCOMPARE(kept.readAll(), damaged);
     qDeleteAll(loaded);
+    qDeleteAll(bills);
+}
+
+void tst_BillExtensions::paymentsAndAmountMatchTheLayout()
+{
+    EventList bills{paidBill()};
+    QCOMPARE(billFileBytes(bills).toHex(), (recordsOnly(bills) + paidBlock()).toHex());
+    qDeleteAll(bills);
+}
+
+void tst_BillExtensions::paymentsAndAmountRoundTrip()
+{
+    EventList bills = twoBills();
+    bills.append(paidBill());
+    bills.first()->amount = Money(std::numeric_limits<qint64>::max(), QStringLiteral("JPY"));
+    const QByteArray written = billFileBytes(bills);
+
+    const BillFileRead read = readBytes(written);
+    QCOMPARE(read.state, BillFileState::Complete);
+    QCOMPARE(read.events.size(), 3);
+    for (qsizetype i = 0; i < bills.size(); ++i) {
+        QCOMPARE(read.events.at(i)->payments, bills.at(i)->payments);
+        QCOMPARE(read.events.at(i)->amount, bills.at(i)->amount);
+        QCOMPARE(read.events.at(i)->options, bills.at(i)->options);
+    }
+    QCOMPARE(billFileBytes(read.events).toHex(), written.toHex());
+    qDeleteAll(read.events);
+    qDeleteAll(bills);
+}
+
+void tst_BillExtensions::billThatStoppedTrackingHasNoBlock()
+{
+    EventList bills{paidBill()};
+    bills.first()->payments = PaymentState();
+    bills.first()->amount = Money();
+    QVERIFY(!needsBillExtensions(bills));
+    QCOMPARE(billFileBytes(bills), recordsOnly(bills));
+    qDeleteAll(bills);
+}
+
+void tst_BillExtensions::damagedPaymentFields_data()
+{
+    QTest::addColumn<QByteArray>("block");
+
+    const QByteArray day = BillBytes().day(QDate(2026, 12, 5).toJulianDay()).bytes();
+    const QByteArray units = BillBytes().int32(0).int32(100).bytes();
+    QTest::newRow("a date of three bytes") << oneFieldBlock(QStringLiteral("paidThrough"), day.left(3));
+    QTest::newRow("a date of five bytes") << oneFieldBlock(QStringLiteral("trackedSince"), day + '\0');
+    QTest::newRow("an amount without its code") << oneFieldBlock(QStringLiteral("amount"), units);
+    QTest::newRow("an amount of two letters") << oneFieldBlock(QStringLiteral("amount"), units + "EU");
+    QTest::newRow("an amount in small letters") << oneFieldBlock(QStringLiteral("amount"), units + "eur");
+    QTest::newRow("an amount with a digit") << oneFieldBlock(QStringLiteral("amount"), units + "EU1");
+    QTest::newRow("an amount with a byte past ASCII") << oneFieldBlock(QStringLiteral("amount"), units + "E\xc9R");
+}
+
+void tst_BillExtensions::damagedPaymentFields()
+{
+    QFETCH(QByteArray, block);
+    EventList bills{bill(QStringLiteral("Gas"))};
+    const BillFileRead read = readBytes(recordsOnly(bills) + block);
+    QCOMPARE(read.state, BillFileState::Damaged);
+    QCOMPARE(read.events.size(), 1);
+    QCOMPARE(read.events.first()->name, QStringLiteral("Gas"));
+    QCOMPARE(read.events.first()->payments, PaymentState());
+    QVERIFY(read.events.first()->amount.isNull());
+    qDeleteAll(read.events);
     qDeleteAll(bills);
 }
 

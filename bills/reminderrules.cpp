@@ -1,0 +1,114 @@
+#include "reminderrules.h"
+
+#include "billtext.h"
+#include "daynumber.h"
+#include "event.h"
+#include "occurrence.h"
+#include "paymentstatus.h"
+
+namespace {
+
+// Shown today already with "once a day", or snoozed for days that have not
+// passed: the two limits every reminder keeps.
+bool heldBack(const Event &event, QDate today)
+{
+    if (event.showOnce && event.lastNotified == today)
+        return true;
+    // A null lastNotified counts as day 0, so a bill never shown passes.
+    return daysBetween(event.lastNotified, today) < event.notifyAgainDays;
+}
+
+// The bill's name, and its amount in brackets when it has one.
+QString nameWithAmount(const Event &event, const QLocale &locale)
+{
+    if (event.amount.isNull())
+        return event.name;
+    return event.name + QStringLiteral(" (") + event.amount.toString(locale) + QLatin1Char(')');
+}
+
+} // namespace
+
+ReminderKind reminderKind(const Event &event, QDate today)
+{
+    if (isOverdueReminderDue(event, today))
+        return ReminderKind::Overdue;
+    if (isUpcomingReminderDue(event, today))
+        return ReminderKind::Upcoming;
+    return ReminderKind::None;
+}
+
+bool isUpcomingReminderDue(const Event &event, QDate today)
+{
+    if (!event.notify)
+        return false;
+    DueDate due;
+    if (event.payments.isTracking()) {
+        const PaymentStatus status = paymentStatus(event, today);
+        if (status.state != PaymentStatus::Upcoming)
+            return false;
+        due = status.unpaid;
+    } else {
+        due = nextDueDate(event, today);
+    }
+    // A schedule without any due date has nothing to remind of.
+    if (due.date.isNull())
+        return false;
+    const qint64 days = daysBetween(today, due.date);
+    if (event.endMode != Event::EndNever && (days < 0 || due.endsAfter(event)))
+        return false;
+    return days <= event.notifyDays && !heldBack(event, today);
+}
+
+bool isOverdueReminderDue(const Event &event, QDate today)
+{
+    if (!event.notify || !event.payments.isTracking())
+        return false;
+    return !heldBack(event, today) && paymentStatus(event, today).isOverdue();
+}
+
+QString reminderSentence(const Event &event, QDate today, const QLocale &locale)
+{
+    if (event.payments.isTracking()) {
+        const PaymentStatus status = paymentStatus(event, today);
+        if (status.isOverdue())
+            return overdueSentence(event, status, locale);
+        if (status.state == PaymentStatus::Upcoming)
+            return upcomingSentence(event, status.unpaid.date, status.daysLeft, locale);
+    }
+    const QDate next = nextOccurrence(event, today);
+    return upcomingSentence(event, next, daysBetween(today, next), locale);
+}
+
+QString upcomingSentence(const Event &event, QDate due, qint64 days, const QLocale &locale)
+{
+    QString sentence = nameWithAmount(event, locale);
+    sentence += QStringLiteral(" is due on ");
+    sentence += longDateText(due, locale);
+    if (days == 1) {
+        sentence += QStringLiteral(" there is 1 day to go.");
+    } else {
+        sentence += QStringLiteral(" there are ");
+        sentence += QString::number(days);
+        sentence += QStringLiteral(" days to go.");
+    }
+    return sentence;
+}
+
+QString overdueSentence(const Event &event, const PaymentStatus &status, const QLocale &locale)
+{
+    if (!status.isOverdue())
+        return QString();
+    QString sentence = nameWithAmount(event, locale);
+    sentence += QStringLiteral(" was due on ");
+    sentence += longDateText(status.unpaid.date, locale);
+    sentence += status.daysOverdue == 1 ? QStringLiteral(", 1 day ago.")
+                                        : QStringLiteral(", %1 days ago.").arg(status.daysOverdue);
+    if (status.unpaidCount > 1) {
+        sentence += QStringLiteral(" %1 due dates are unpaid").arg(status.unpaidCount);
+        const std::optional<Money> total = event.amount.times(status.unpaidCount);
+        if (total)
+            sentence += QStringLiteral(", ") + total->toString(locale) + QStringLiteral(" in all");
+        sentence += QLatin1Char('.');
+    }
+    return sentence;
+}

@@ -1,0 +1,58 @@
+#ifndef PAYVANE_REMINDERRULES_H
+#define PAYVANE_REMINDERRULES_H
+
+#include <QDate>
+#include <QLocale>
+#include <QString>
+#include <QtGlobal>
+
+struct Event;
+struct PaymentStatus;
+
+// Which bills the automatic start reminds of, and what it says. No widgets;
+// today's date is passed in.
+
+enum class ReminderKind {
+    None,     // no reminder today
+    Upcoming, // a due date to come (or today) within the bill's reminder days
+    Overdue,  // a tracking bill with an unpaid date before today
+};
+
+// The reminder a bill gets on `today`: Overdue when isOverdueReminderDue(),
+// else Upcoming when isUpcomingReminderDue(), else None.
+[[nodiscard]] ReminderKind reminderKind(const Event &event, QDate today);
+
+// The reminder of a due date to come. For a bill that does not track
+// payments this is the program's rule as it always was: reminders on; the
+// next due date on or after today, and not past the bill's end; not shown
+// today already when "once a day"; at most notifyDays days away; at least
+// notifyAgainDays days since the last reminder. A tracking bill asks the
+// same of its next owed date (paid early, it is quiet until its following
+// date comes near), and an overdue or finished one gets no such reminder.
+[[nodiscard]] bool isUpcomingReminderDue(const Event &event, QDate today);
+
+// The reminder of an unpaid date: reminders on; the bill tracks payments
+// and is overdue on `today` (paymentstatus.h); not shown today already when
+// "once a day" (showOnce and lastNotified today); at least notifyAgainDays
+// days since lastNotified. notifyDays does not matter: the date has passed.
+// So an overdue bill is reminded at every automatic start, days after it
+// fell due included, until it is paid, snoozed or its reminders are off.
+[[nodiscard]] bool isOverdueReminderDue(const Event &event, QDate today);
+
+// The reminder's sentence for the bill's reminder kind on `today` (an
+// Upcoming one for None). Plain text, never markup.
+[[nodiscard]] QString reminderSentence(const Event &event, QDate today,
+                                       const QLocale &locale = QLocale::system());
+
+// "<name> is due on <long date> there are 3 days to go." exactly as the
+// program always wrote it ("there is 1 day to go." for one day); a bill with
+// an amount gets it after its name: "Rent ($1,250.00) is due on ...".
+[[nodiscard]] QString upcomingSentence(const Event &event, QDate due, qint64 days, const QLocale &locale);
+
+// "<name> was due on <long date>, 12 days ago." ("1 day ago."), with the
+// amount after the name as above; when several dates are unpaid it goes
+// on: " 3 due dates are unpaid, $3,750.00 in all." (the sum left out when it
+// cannot be kept exactly). Empty unless the status is Overdue.
+[[nodiscard]] QString overdueSentence(const Event &event, const PaymentStatus &status, const QLocale &locale);
+
+#endif // PAYVANE_REMINDERRULES_H
