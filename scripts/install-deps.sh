@@ -7,6 +7,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libbenchmark-dev
     faketime xvfb xauth imagemagick python3 time
+    pkg-config libical-dev
 )
 
 missing=()
