@@ -30,8 +30,9 @@ class QIODevice;
 //   any) is left out.
 //
 // Every event of a bill that reminds carries an alarm its reminder period
-// before the day. Event UIDs are derived from the bill's name and schedule,
-// so exporting again updates the same events in the user's calendar.
+// before the day. Event UIDs are derived from the bill's name and schedule
+// (and a listed event's date), not from the export, so a calendar program
+// that matches events by UID takes a new export as the same events.
 class CalendarExport
 {
 public:
