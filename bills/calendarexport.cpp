@@ -25,8 +25,8 @@
 namespace {
 
 constexpr int FirstLineOctets = 75;
-constexpr qsizetype WriteChunk = 64 * 1024;
 constexpr int ContinuationOctets = 74; // after the leading space
+constexpr qsizetype WriteChunk = 64 * 1024;
 constexpr int MonthCount = 12;
 constexpr int WeekdayCount = 7;
 constexpr int Saturday = 5; // indexes into Event::weekdays, Monday first
@@ -396,6 +396,35 @@ QByteArray ruleEnd(const Event &event, QDate today)
     return isWritable(until) ? ";UNTIL=" + dateValue(until) : QByteArray();
 }
 
+// The events of one bill: its date, its rule, or its dates up to the horizon.
+void appendBillEvents(QByteArray &out, const BillEvents &bill, const Event &event, QDate today)
+{
+    if (event.schedule == Event::ScheduleSingular) {
+        if (isWritable(event.eventDate))
+            appendEvent(out, bill, bill.uid, event.eventDate, {});
+        return;
+    }
+    if (const QByteArray rule = CalendarExport::exactRule(event); !rule.isEmpty()) {
+        const DueDate first = nextDueDate(event, today);
+        if (isWritable(first.date) && !first.endsAfter(event))
+            appendEvent(out, bill, bill.uid, first.date, rule + ruleEnd(event, today));
+        return;
+    }
+    // At most one a day: 731 events at the most.
+    const qint64 horizon = dayNumber(today.addYears(CalendarExport::HorizonYears));
+    const qint64 end = dayNumber(event.endDate);
+    DueDayWalk walk(event);
+    for (qint64 day = dayNumber(today) - 1;;) {
+        const qint64 due = walk.after(day);
+        if (due == 0 || due >= horizon || (hasEnd(event) && walk.scheduled() > end))
+            break;
+        const QDate date = dateOfDayNumber(due);
+        if (isWritable(date))
+            appendEvent(out, bill, bill.uid + '-' + dateValue(date), date, {});
+        day = due;
+    }
+}
+
 } // namespace
 
 CalendarExport::CalendarExport(QDate today)
@@ -434,7 +463,6 @@ bool CalendarExport::write(QIODevice *device, const EventList &bills)
     m_billsWritten = 0;
     const QDateTime stamp = m_stamp.isValid() ? m_stamp.toUTC() : QDateTime::currentDateTimeUtc();
     const QByteArray stampValue = stamp.toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'")).toLatin1();
-    const QDate horizon = m_today.addYears(HorizonYears);
     QHash<QByteArray, int> uidsSeen; // two bills alike in name and schedule still get their own UIDs
 
     QByteArray out;
@@ -458,28 +486,7 @@ bool CalendarExport::write(QIODevice *device, const EventList &bills)
             bill.alarmDays = std::max(0, int(event->notifyDays));
 
         const qsizetype before = out.size();
-        if (event->schedule == Event::ScheduleSingular) {
-            if (isWritable(event->eventDate))
-                appendEvent(out, bill, bill.uid, event->eventDate, {});
-        } else if (const QByteArray rule = exactRule(*event); !rule.isEmpty()) {
-            const DueDate first = nextDueDate(*event, m_today);
-            if (isWritable(first.date) && !first.endsAfter(*event))
-                appendEvent(out, bill, bill.uid, first.date, rule + ruleEnd(*event, m_today));
-        } else {
-            // The exact dates up to the horizon, at most one a day.
-            DueDayWalk walk(*event);
-            const qint64 end = dayNumber(event->endDate);
-            qint64 day = dayNumber(m_today) - 1;
-            for (;;) {
-                const qint64 due = walk.after(day);
-                if (due == 0 || due >= dayNumber(horizon) || (hasEnd(*event) && walk.scheduled() > end))
-                    break;
-                const QDate date = dateOfDayNumber(due);
-                if (isWritable(date))
-                    appendEvent(out, bill, bill.uid + '-' + dateValue(date), date, {});
-                day = due;
-            }
-        }
+        appendBillEvents(out, bill, *event, m_today);
         if (out.size() > before)
             ++m_billsWritten;
         // Written as it goes: a long list never sits in memory as text.
