@@ -8,6 +8,7 @@ packages=(
     libbenchmark-dev
     faketime xvfb xauth xdotool imagemagick python3 time
     qt6-qpa-plugins desktop-file-utils appstream dpkg-dev file binutils groff-base systemd
+    pkg-config libical-dev
 )
 
 missing=()

@@ -1,0 +1,510 @@
+#include "calendarexport.h"
+
+#include "daynumber.h"
+#include "occurrence.h"
+
+#include <QBuffer>
+#include <QCryptographicHash>
+#include <QHash>
+#include <QIODevice>
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+// The rule of a repeating bill is written only where RFC 5545 expands it to
+// exactly the engine's dates; everything else is listed date by date. A rule
+// that is nearly right would put a bill on the wrong day in the user's
+// calendar years later, where nobody checks.
+//
+// Listed dates are separate events rather than one event with RDATEs: several
+// widely used calendar programs ignore RDATE on import and would show only
+// the first date, while single events show everywhere. Each carries the date
+// in its UID, so exporting again updates the same events.
+
+namespace {
+
+constexpr int FirstLineOctets = 75;
+constexpr int ContinuationOctets = 74; // after the leading space
+constexpr qsizetype WriteChunk = 64 * 1024;
+constexpr int MonthCount = 12;
+constexpr int WeekdayCount = 7;
+constexpr int Saturday = 5; // indexes into Event::weekdays, Monday first
+constexpr int Sunday = 6;
+constexpr int Friday = 4;
+constexpr int Monday = 0;
+// The N-th weekday of every month (counted from the start or the end) is
+// found in every month up to the fourth; a fifth is not.
+constexpr int WeekdaysInEveryMonth = 4;
+constexpr int MostWeeksInEveryYear = 52;
+constexpr int DaysInEveryYear = 365;
+constexpr int DaysInEveryMonth = 28;
+constexpr int MostDaysInMonth = 31;
+
+const std::array<const char *, WeekdayCount> WeekdayCodes = {"MO", "TU", "WE", "TH", "FR", "SA", "SU"};
+// The shortest and longest length of each month, January first.
+const std::array<int, MonthCount> ShortestMonth = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+const std::array<int, MonthCount> LongestMonth = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+
+// iCalendar writes years with four digits.
+bool isWritable(QDate date)
+{
+    return date.isValid() && date.year() >= 1 && date.year() <= 9999;
+}
+
+QByteArray dateValue(QDate date)
+{
+    return date.toString(QStringLiteral("yyyyMMdd")).toLatin1();
+}
+
+// A TEXT value: backslash, semicolon, comma and line breaks escaped; other
+// control characters, which the format does not allow, dropped.
+QByteArray escapedText(const QString &text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    QByteArray escaped;
+    escaped.reserve(utf8.size() + 8);
+    for (qsizetype i = 0; i < utf8.size(); ++i) {
+        const char c = utf8.at(i);
+        switch (c) {
+        case '\\':
+            escaped += "\\\\";
+            break;
+        case ';':
+            escaped += "\\;";
+            break;
+        case ',':
+            escaped += "\\,";
+            break;
+        case '\r':
+            escaped += "\\n";
+            if (i + 1 < utf8.size() && utf8.at(i + 1) == '\n')
+                ++i;
+            break;
+        case '\n':
+            escaped += "\\n";
+            break;
+        case '\t':
+            escaped += c;
+            break;
+        default:
+            if (uchar(c) >= 0x20 && uchar(c) != 0x7f)
+                escaped += c;
+            break;
+        }
+    }
+    return escaped;
+}
+
+// Appends a content line, folded after 75 octets and never inside a UTF-8
+// sequence, with its CRLF.
+void appendLine(QByteArray &out, const QByteArray &line)
+{
+    qsizetype start = 0;
+    qsizetype limit = FirstLineOctets;
+    while (line.size() - start > limit) {
+        qsizetype end = start + limit;
+        while (end > start + 1 && (uchar(line.at(end)) & 0xc0) == 0x80)
+            --end;
+        out.append(line.constData() + start, end - start);
+        out += "\r\n ";
+        start = end;
+        limit = ContinuationOctets;
+    }
+    out.append(line.constData() + start, line.size() - start);
+    out += "\r\n";
+}
+
+// ---- recurrence rules
+
+QByteArray frequency(const char *freq, int every)
+{
+    QByteArray rule = QByteArray("FREQ=") + freq;
+    if (every > 1)
+        rule += ";INTERVAL=" + QByteArray::number(every);
+    return rule;
+}
+
+// "2MO,2FR" for the selected weekdays; `ordinal` 0 writes none.
+QByteArray weekdayList(const std::array<bool, WeekdayCount> &weekdays, int ordinal)
+{
+    QByteArray list;
+    for (int day = 0; day < WeekdayCount; ++day) {
+        if (!weekdays[std::size_t(day)])
+            continue;
+        if (!list.isEmpty())
+            list += ',';
+        if (ordinal != 0)
+            list += QByteArray::number(ordinal);
+        list += WeekdayCodes[std::size_t(day)];
+    }
+    return list;
+}
+
+bool anyWeekendDay(const Event &event)
+{
+    return event.weekdays[Saturday] || event.weekdays[Sunday];
+}
+
+bool movesWeekends(const Event &event)
+{
+    return event.options.weekends == ScheduleOptions::FridayBefore
+           || event.options.weekends == ScheduleOptions::MondayAfter;
+}
+
+QByteArray weeklyRule(const Event &event, int every)
+{
+    std::array<bool, WeekdayCount> days = event.weekdays;
+    // A week's weekend days move to its own Friday, or to the next week's
+    // Monday, which is still in the bill's weeks only when every week is.
+    if (movesWeekends(event) && anyWeekendDay(event)) {
+        const bool friday = event.options.weekends == ScheduleOptions::FridayBefore;
+        if (!friday && every > 1)
+            return {};
+        days[Saturday] = days[Sunday] = false;
+        days[friday ? Friday : Monday] = true;
+    }
+    const QByteArray list = weekdayList(days, 0);
+    if (list.isEmpty())
+        return {};
+    return frequency("WEEKLY", every) + ";BYDAY=" + list + ";WKST=MO";
+}
+
+// BYMONTHDAY for "Day" N of every month; 0 when no single value says it.
+int monthDayOfEveryMonth(const Event &event, int fromEnd)
+{
+    if (fromEnd > 0) {
+        // The N-th last day, or the first day of a shorter month.
+        if (fromEnd <= DaysInEveryMonth)
+            return -fromEnd;
+        return fromEnd >= MostDaysInMonth ? 1 : 0;
+    }
+    const int n = event.ordinal;
+    if (n >= 1 && n <= DaysInEveryMonth)
+        return n;
+    // A day that some months lack runs over into the next month, which no
+    // rule says; the last day of the shorter months is the last of all.
+    if (event.options.shortMonths == ScheduleOptions::LastDay && n >= MostDaysInMonth)
+        return -1;
+    return 0;
+}
+
+QByteArray monthlyRule(const Event &event, int every, int fromEnd)
+{
+    const int n = fromEnd > 0 ? fromEnd : event.ordinal;
+    const bool weekdayFamilies = n >= 1 && n <= 5 && event.anyWeekdaySelected();
+    // BYMONTHDAY and BYDAY together name their intersection, not the union.
+    if (event.byDay == weekdayFamilies)
+        return {};
+    if (event.byDay) {
+        const int day = monthDayOfEveryMonth(event, fromEnd);
+        if (day == 0 || movesWeekends(event))
+            return {};
+        return frequency("MONTHLY", every) + ";BYMONTHDAY=" + QByteArray::number(day);
+    }
+    if (movesWeekends(event) && anyWeekendDay(event))
+        return {};
+    // Months with a fifth weekday come often enough, but not every N-th month
+    // need ever have one; such a rule would search on for ever.
+    if (n == 5 && every > 1)
+        return {};
+    return frequency("MONTHLY", every) + ";BYDAY=" + weekdayList(event.weekdays, fromEnd > 0 ? -n : n);
+}
+
+QByteArray monthList(const Event &event)
+{
+    QByteArray list;
+    for (int month = 0; month < MonthCount; ++month) {
+        if (!event.months[std::size_t(month)])
+            continue;
+        if (!list.isEmpty())
+            list += ',';
+        list += QByteArray::number(month + 1);
+    }
+    return list;
+}
+
+// BYMONTHDAY for "Day" N of the selected months; 0 when no single value
+// says it. A month shorter than N gives its last day (its first counted
+// from the end).
+int monthDayOfSelectedMonths(const Event &event, int n, bool fromEnd)
+{
+    int shortest = MostDaysInMonth;
+    int longest = 0;
+    for (int month = 0; month < MonthCount; ++month) {
+        if (!event.months[std::size_t(month)])
+            continue;
+        shortest = std::min(shortest, ShortestMonth[std::size_t(month)]);
+        longest = std::max(longest, LongestMonth[std::size_t(month)]);
+    }
+    if (n <= shortest)
+        return fromEnd ? -n : n;
+    if (n >= longest)
+        return fromEnd ? 1 : -1;
+    return 0;
+}
+
+QByteArray yearlyRule(const Event &event, int every, int fromEnd)
+{
+    const bool counted = fromEnd > 0;
+    const int n = counted ? fromEnd : event.ordinal;
+    const bool weekday = event.anyWeekdaySelected();
+    const bool month = event.anyMonthSelected();
+    // The kinds of dates the engine makes of the record. One rule can say
+    // only one kind: its parts restrict each other.
+    const bool dayOfYear = event.byDay && event.byYear;
+    const bool dayOfMonths = event.byDay && month && (counted || event.ordinal >= 1);
+    const bool weekdayOfYear = weekday && event.byYear;
+    const bool weekdayOfMonths = weekday && month && (!counted || n <= 5);
+    if (int(dayOfYear) + int(dayOfMonths) + int(weekdayOfYear) + int(weekdayOfMonths) != 1)
+        return {};
+    if (movesWeekends(event) && (event.byDay || anyWeekendDay(event)))
+        return {};
+    const QByteArray rule = frequency("YEARLY", every);
+    if (dayOfYear) {
+        // Counted from the start, a day past the year's end runs over into
+        // the next; from the end, a year shorter than N gives 1 January.
+        if (counted)
+            return rule + ";BYYEARDAY=" + QByteArray::number(n <= DaysInEveryYear ? -n : 1);
+        if (n < 1 || n > DaysInEveryYear)
+            return {};
+        return rule + ";BYYEARDAY=" + QByteArray::number(n);
+    }
+    if (dayOfMonths) {
+        const int day = monthDayOfSelectedMonths(event, n, counted);
+        if (day == 0)
+            return {};
+        return rule + ";BYMONTH=" + monthList(event) + ";BYMONTHDAY=" + QByteArray::number(day);
+    }
+    if (weekdayOfYear) {
+        // Up to the 52nd, every year has the weekday; the 53rd runs out of it.
+        if (n < 1 || n > MostWeeksInEveryYear)
+            return {};
+        return rule + ";BYDAY=" + weekdayList(event.weekdays, counted ? -n : n);
+    }
+    // Counted from the start, the N-th weekday of a month runs on into the
+    // next month when the month has fewer; from the end it is kept inside,
+    // and a fifth comes in some year only when every year is the bill's.
+    const bool fits = n >= 1 && (n <= WeekdaysInEveryMonth || (counted && n == 5 && every == 1));
+    if (!fits)
+        return {};
+    return rule + ";BYMONTH=" + monthList(event) + ";BYDAY=" + weekdayList(event.weekdays, counted ? -n : n);
+}
+
+// ---- the bill's events
+
+// The key of a bill's UID: its name and what its dates depend on, not its
+// end, so a changed end updates the same event.
+QByteArray uidBase(const Event &event)
+{
+    QByteArray key = event.name.toUtf8();
+    key += '\0';
+    key += QByteArray::number(event.schedule) + ';';
+    if (event.schedule == Event::ScheduleSingular) {
+        key += QByteArray::number(dayNumber(event.eventDate));
+    } else {
+        for (bool day : event.weekdays)
+            key += day ? '1' : '0';
+        for (bool month : event.months)
+            key += month ? '1' : '0';
+        key += ';' + QByteArray::number(event.byDay) + ';' + QByteArray::number(event.byYear) + ';'
+               + QByteArray::number(event.ordinal);
+        const ScheduleOptions &options = event.options;
+        key += ';' + QByteArray::number(options.effectiveEvery());
+        if (options.effectiveEvery() > 1)
+            key += ';' + QByteArray::number(dayNumber(options.everyFrom));
+        key += ';' + QByteArray::number(options.fromEnd) + ';' + QByteArray::number(options.shortMonths) + ';'
+               + QByteArray::number(options.weekends);
+    }
+    return QCryptographicHash::hash(key, QCryptographicHash::Sha256).toHex().left(32);
+}
+
+// What every event of one bill carries.
+struct BillEvents
+{
+    QByteArray uid;     // without the domain part
+    QByteArray stamp;
+    QByteArray summary; // escaped
+    QByteArray description;
+    int alarmDays = -1; // -1: no alarm
+};
+
+void appendEvent(QByteArray &out, const BillEvents &bill, const QByteArray &uid, QDate date, const QByteArray &rule)
+{
+    appendLine(out, "BEGIN:VEVENT");
+    appendLine(out, "UID:" + uid + "@payvane");
+    appendLine(out, "DTSTAMP:" + bill.stamp);
+    appendLine(out, "DTSTART;VALUE=DATE:" + dateValue(date));
+    const QDate nextDay = date.addDays(1);
+    if (isWritable(nextDay))
+        appendLine(out, "DTEND;VALUE=DATE:" + dateValue(nextDay));
+    if (!rule.isEmpty())
+        appendLine(out, "RRULE:" + rule);
+    appendLine(out, "SUMMARY:" + bill.summary);
+    if (!bill.description.isEmpty())
+        appendLine(out, "DESCRIPTION:" + bill.description);
+    // A bill takes no time in the user's day.
+    appendLine(out, "TRANSP:TRANSPARENT");
+    if (bill.alarmDays >= 0) {
+        appendLine(out, "BEGIN:VALARM");
+        appendLine(out, "ACTION:DISPLAY");
+        appendLine(out, "DESCRIPTION:" + bill.summary);
+        appendLine(out, bill.alarmDays == 0 ? QByteArray("TRIGGER:PT0S")
+                                            : "TRIGGER:-P" + QByteArray::number(bill.alarmDays) + 'D');
+        appendLine(out, "END:VALARM");
+    }
+    appendLine(out, "END:VEVENT");
+}
+
+bool hasEnd(const Event &event)
+{
+    return event.endMode != Event::EndNever;
+}
+
+// The last due date whose scheduled date lies on or before the end date, for
+// a weekly bill: it is found in the last 7 × N days.
+QDate lastWeeklyDueDate(const Event &event, QDate today)
+{
+    const qint64 end = dayNumber(event.endDate);
+    const qint64 weeks = event.options.effectiveEvery();
+    DueDayWalk walk(event);
+    qint64 day = std::max(dayNumber(today) - 1, end - 7 * (weeks + 1) - 3);
+    qint64 last = 0;
+    for (;;) {
+        const qint64 due = walk.after(day);
+        if (due == 0 || walk.scheduled() > end)
+            break;
+        last = due;
+        day = due;
+    }
+    return dateOfDayNumber(last);
+}
+
+// ";COUNT=n" or ";UNTIL=date" for a bill with an end whose next due date
+// counts; empty for a bill without end.
+QByteArray ruleEnd(const Event &event, QDate today)
+{
+    if (!hasEnd(event))
+        return {};
+    if (event.endMode == Event::EndAfterTimes)
+        return ";COUNT=" + QByteArray::number(remainingOccurrences(event, today.addDays(-1)));
+    // Moved weekend days may fall after the end date, or before it while
+    // their scheduled day lies after it.
+    const QDate until = event.schedule == Event::ScheduleWeekly && movesWeekends(event)
+                            ? lastWeeklyDueDate(event, today)
+                            : event.endDate;
+    return isWritable(until) ? ";UNTIL=" + dateValue(until) : QByteArray();
+}
+
+// The events of one bill: its date, its rule, or its dates up to the horizon.
+void appendBillEvents(QByteArray &out, const BillEvents &bill, const Event &event, QDate today)
+{
+    if (event.schedule == Event::ScheduleSingular) {
+        if (isWritable(event.eventDate))
+            appendEvent(out, bill, bill.uid, event.eventDate, {});
+        return;
+    }
+    if (const QByteArray rule = CalendarExport::exactRule(event); !rule.isEmpty()) {
+        const DueDate first = nextDueDate(event, today);
+        if (isWritable(first.date) && !first.endsAfter(event))
+            appendEvent(out, bill, bill.uid, first.date, rule + ruleEnd(event, today));
+        return;
+    }
+    // At most one a day: 731 events at the most.
+    const qint64 horizon = dayNumber(today.addYears(CalendarExport::HorizonYears));
+    const qint64 end = dayNumber(event.endDate);
+    DueDayWalk walk(event);
+    for (qint64 day = dayNumber(today) - 1;;) {
+        const qint64 due = walk.after(day);
+        if (due == 0 || due >= horizon || (hasEnd(event) && walk.scheduled() > end))
+            break;
+        const QDate date = dateOfDayNumber(due);
+        if (isWritable(date))
+            appendEvent(out, bill, bill.uid + '-' + dateValue(date), date, {});
+        day = due;
+    }
+}
+
+} // namespace
+
+CalendarExport::CalendarExport(QDate today)
+    : m_today(today.isValid() ? today : QDate::currentDate())
+{
+}
+
+void CalendarExport::setStamp(const QDateTime &stamp)
+{
+    m_stamp = stamp;
+}
+
+void CalendarExport::setDescriptionFunction(std::function<QString(const Event &)> description)
+{
+    m_description = std::move(description);
+}
+
+QByteArray CalendarExport::exactRule(const Event &event)
+{
+    const int every = event.options.effectiveEvery();
+    const int fromEnd = event.options.fromEnd > 0 ? event.options.fromEnd : 0;
+    switch (event.schedule) {
+    case Event::ScheduleWeekly:
+        return weeklyRule(event, every);
+    case Event::ScheduleMonthly:
+        return monthlyRule(event, every, fromEnd);
+    case Event::ScheduleYearly:
+        return yearlyRule(event, every, fromEnd);
+    default:
+        return {};
+    }
+}
+
+bool CalendarExport::write(QIODevice *device, const EventList &bills)
+{
+    m_billsWritten = 0;
+    const QDateTime stamp = m_stamp.isValid() ? m_stamp.toUTC() : QDateTime::currentDateTimeUtc();
+    const QByteArray stampValue = stamp.toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'")).toLatin1();
+    QHash<QByteArray, int> uidsSeen; // two bills alike in name and schedule still get their own UIDs
+
+    QByteArray out;
+    appendLine(out, "BEGIN:VCALENDAR");
+    appendLine(out, "VERSION:2.0");
+    appendLine(out, "PRODID:-//Tervona//Payvane//EN");
+    appendLine(out, "CALSCALE:GREGORIAN");
+    for (const Event *event : bills) {
+        if (!event)
+            continue;
+        BillEvents bill;
+        bill.uid = uidBase(*event);
+        const int seen = ++uidsSeen[bill.uid];
+        if (seen > 1)
+            bill.uid += '-' + QByteArray::number(seen);
+        bill.stamp = stampValue;
+        bill.summary = escapedText(event->name);
+        if (m_description)
+            bill.description = escapedText(m_description(*event));
+        if (event->notify)
+            bill.alarmDays = std::max(0, int(event->notifyDays));
+
+        const qsizetype before = out.size();
+        appendBillEvents(out, bill, *event, m_today);
+        if (out.size() > before)
+            ++m_billsWritten;
+        // Written as it goes: a long list never sits in memory as text.
+        if (out.size() >= WriteChunk) {
+            if (device->write(out) != out.size())
+                return false;
+            out.clear();
+        }
+    }
+    appendLine(out, "END:VCALENDAR");
+    return device->write(out) == out.size();
+}
+
+QByteArray CalendarExport::calendar(const EventList &bills)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    write(&buffer, bills);
+    return bytes;
+}

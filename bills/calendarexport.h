@@ -1,0 +1,72 @@
+#ifndef PAYVANE_CALENDAREXPORT_H
+#define PAYVANE_CALENDAREXPORT_H
+
+#include "event.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+
+#include <functional>
+
+class QIODevice;
+
+// Bills as an iCalendar file (RFC 5545) that calendar programs import: one
+// all-day event per bill.
+//
+// - A repeating bill whose dates one recurrence rule names exactly is one
+//   event at its next due date with that rule: weekdays every N weeks, "Day"
+//   N or the N-th weekday of every N-th month, of the year or of chosen
+//   months, counted from the start or the end. A bill that repeats a number
+//   of times ends with a COUNT of its remaining dates (today's included), a
+//   bill with an end date with an UNTIL.
+// - Any other repeating bill (a day its month lacks that runs over into the
+//   next month, due dates moved off a weekend, several kinds of dates at
+//   once, a weekday that runs out of its month or year) is written as its
+//   exact dates from today for HorizonYears years, one event per date.
+// - A singular bill is one event on its date, past or not.
+// - A repeating bill without due dates from today on (ended, or without
+//   any) is left out.
+//
+// Every event of a bill that reminds carries an alarm its reminder period
+// before the day. Event UIDs are derived from the bill's name and schedule
+// (and a listed event's date), not from the export, so a calendar program
+// that matches events by UID takes a new export as the same events.
+class CalendarExport
+{
+public:
+    static constexpr int HorizonYears = 2;
+
+    // Exports the dates from `today` on.
+    explicit CalendarExport(QDate today);
+
+    // The time written as every event's DTSTAMP; the current time when not set.
+    void setStamp(const QDateTime &stamp);
+    // The description of a bill's events (its amount, for example), asked
+    // once per bill; a bill whose text is empty gets none.
+    void setDescriptionFunction(std::function<QString(const Event &)> description);
+
+    // Writes the calendar of `bills`, in their order, one event at a time.
+    // False when the device did not take every byte.
+    bool write(QIODevice *device, const EventList &bills);
+    // The calendar of `bills` as bytes.
+    [[nodiscard]] QByteArray calendar(const EventList &bills);
+
+    // How many bills the last write or calendar() wrote (each with one event
+    // or more).
+    [[nodiscard]] int billsWritten() const { return m_billsWritten; }
+
+    // The recurrence rule (from "FREQ=" on, without its end) that names
+    // exactly the due dates of a repeating bill, or an empty array when
+    // there is none and its dates are listed instead.
+    [[nodiscard]] static QByteArray exactRule(const Event &event);
+
+private:
+    QDate m_today;
+    QDateTime m_stamp;
+    std::function<QString(const Event &)> m_description;
+    int m_billsWritten = 0;
+};
+
+#endif // PAYVANE_CALENDAREXPORT_H
