@@ -1,4 +1,5 @@
 #include "informationoptions.h"
+#include "listoption.h"
 #include "mainwindow.h"
 #include "platformchoice.h"
 #include "reminderwindow.h"
@@ -78,6 +79,8 @@ int main(int argc, char *argv[])
 {
     if (printInformationOption(argc, argv))
         return 0;
+    if (const int listed = printBillList(argc, argv); listed >= 0)
+        return listed;
     chooseAutomaticStartPlatform(argc, argv);
 
     SingleApplication app(argc, argv, QString());

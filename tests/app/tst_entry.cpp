@@ -142,6 +142,8 @@ private slots:
     void intervalRule();
     void secondInstanceLeavesFirstAlone();
     void fifoInPlaceOfTheBillsNeverHangs();
+    void listOptions_data();
+    void listOptions();
 };
 
 void EntryTest::initTestCase()
@@ -282,6 +284,43 @@ void EntryTest::fifoInPlaceOfTheBillsNeverHangs()
     }
     // Nothing was due, so nothing was saved: the FIFO is left as it is.
     QVERIFY(QFileInfo::exists(sandbox.eventsPath()) && !QFileInfo(sandbox.eventsPath()).isFile());
+}
+
+void EntryTest::listOptions_data()
+{
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QByteArray>("output");
+    QTest::newRow("--list") << QStringLiteral("--list")
+                            << QByteArray("Due Date    Days Remaining  Amount  Description\n"
+                                          "2027-03-01               0          Rent\n");
+    QTest::newRow("--json") << QStringLiteral("--json")
+                            << QByteArray("[\n  {\"name\": \"Rent\", \"nextDue\": \"2027-03-01\", \"daysRemaining\": 0, "
+                                          "\"remaining\": 0, \"schedule\": \"once\", \"ends\": \"2027-03-01\", "
+                                          "\"amount\": null}\n]\n");
+}
+
+void EntryTest::listOptions()
+{
+    // The bills for other programs, printed without any window, instance
+    // test or update check, and without writing anything.
+    QFETCH(QString, option);
+    QFETCH(QByteArray, output);
+    Sandbox sandbox;
+    QVERIFY(sandbox.writeBill(true));
+    const auto contents = [](const QString &path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray config = contents(sandbox.configPath());
+    const QByteArray bills = contents(sandbox.eventsPath());
+    QProcess process;
+    sandbox.start(process, {option});
+    QVERIFY(process.waitForFinished(endTimeoutMs));
+    QCOMPARE(process.exitCode(), 0);
+    QCOMPARE(process.readAllStandardOutput(), output);
+    QCOMPARE(contents(sandbox.configPath()), config);
+    QCOMPARE(contents(sandbox.eventsPath()), bills);
+    QVERIFY(QDir(sandbox.path(QStringLiteral("runtime"))).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(EntryTest)
