@@ -4,13 +4,20 @@
 #include "platformchoice.h"
 #include "reminderwindow.h"
 
+#include <desktopreminders.h>
+#include <eventstore.h>
 #include <exceptionhandler.h>
 #include <glass.h>
+#include <notificationservice.h>
+#include <notificationsettings.h>
 #include <singleapplication.h>
 #include <update.h>
 
 #include <QDateTime>
+#include <QDir>
+#include <QMessageBox>
 #include <QSettings>
+#include <QTimer>
 
 namespace {
 
@@ -47,21 +54,29 @@ bool remindersAlreadyShownToday(QSettings &settings, int intervalSeconds)
     return lastDisplay.isValid() && lastDisplay.date() == now.date();
 }
 
-// The reminder window when a bill is due, else null. Writes "LastDisplay"
-// when there is something to show.
-ReminderWindow *createReminderWindow(StartMode mode, int intervalSeconds)
+// Whether the automatic start goes on, by the interval rule.
+bool automaticStartGoesOn(StartMode mode, int intervalSeconds)
 {
     QSettings settings(QStringLiteral("Tervona"), QStringLiteral("Payvane"));
-    if (mode == StartMode::AutomaticWithInterval
-        && remindersAlreadyShownToday(settings, intervalSeconds))
-        return nullptr;
+    return mode != StartMode::AutomaticWithInterval || !remindersAlreadyShownToday(settings, intervalSeconds);
+}
 
+// Reminders are on screen: recorded in "LastDisplay".
+void recordDisplay()
+{
+    QSettings settings(QStringLiteral("Tervona"), QStringLiteral("Payvane"));
+    settings.setValue(QStringLiteral("LastDisplay"), QDateTime::currentDateTime());
+}
+
+// The reminder window when a bill is due, else null.
+ReminderWindow *createReminderWindow()
+{
     auto *window = new ReminderWindow;
     if (!window->addDueItems()) {
         delete window;
         return nullptr;
     }
-    settings.setValue(QStringLiteral("LastDisplay"), QDateTime::currentDateTime());
+    recordDisplay();
     return window;
 }
 
@@ -71,6 +86,66 @@ void applyGlass(QWidget *window)
         return;
     extendGlassFrame(window, -1, -1, -1, -1);
     window->setContentsMargins(0, 0, 0, 0);
+}
+
+// A reminder nobody answers must not keep the program, and with it the one
+// instance a user may run, for ever: after this long it saves and ends.
+constexpr int ReminderAnswerWaitMs = 60 * 60 * 1000;
+
+void reportFailedSave(const QString &path, const QString &reason)
+{
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Payvane"),
+                    QStringLiteral("Your bills could not be saved to %1: %2")
+                        .arg(QDir::toNativeSeparators(path), reason));
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+// The automatic start through the desktop's notifications: waits for the
+// answers, or hands over to the main window when a reminder is clicked.
+int runDesktopReminders(SingleApplication &app, NotificationService *service)
+{
+    DesktopReminders reminders(service);
+    if (!reminders.showDueReminders(QDate::currentDate()))
+        return 0;
+    recordDisplay();
+
+    MainWindow *mainWindow = nullptr;
+    QObject::connect(&reminders, &DesktopReminders::finished, &app, [&mainWindow] {
+        if (!mainWindow)
+            QCoreApplication::quit();
+    });
+    QObject::connect(&reminders, &DesktopReminders::openRequested, &app,
+                     [&](const QString &billName) {
+                         if (mainWindow)
+                             return;
+                         // The window reads the bills from the file: the
+                         // reminders' changes go there first, and from now on
+                         // the window alone writes the file.
+                         reminders.closeAll();
+                         QString reason;
+                         if (!reminders.save(&reason))
+                             reportFailedSave(reminders.billFile().path(), reason);
+                         mainWindow = new MainWindow;
+                         mainWindow->selectBill(billName);
+                         applyGlass(mainWindow);
+                         app.setActivationWindow(mainWindow, true);
+                         mainWindow->show();
+                     });
+    QTimer::singleShot(ReminderAnswerWaitMs, &app, [&mainWindow] {
+        if (!mainWindow)
+            QCoreApplication::quit();
+    });
+
+    const int exitCode = QApplication::exec();
+    if (!mainWindow) {
+        reminders.closeAll();
+        QString reason;
+        if (!reminders.save(&reason))
+            reportFailedSave(reminders.billFile().path(), reason);
+    }
+    delete mainWindow;
+    return exitCode;
 }
 
 } // namespace
@@ -107,7 +182,18 @@ int main(int argc, char *argv[])
     if (mode == StartMode::Interactive) {
         window = new MainWindow;
     } else {
-        reminderWindow = createReminderWindow(mode, intervalSeconds);
+        if (!automaticStartGoesOn(mode, intervalSeconds))
+            return 0;
+        // The desktop's notifications when chosen and a service answers;
+        // else the reminder window (the popup dialog, for that choice).
+        NotificationSettings notificationSettings;
+        notificationSettings.load(settingsFilePath());
+        if (notificationSettings.desktopNotifications) {
+            auto *service = new NotificationService(&app);
+            if (service->isAvailable())
+                return runDesktopReminders(app, service);
+        }
+        reminderWindow = createReminderWindow();
         if (!reminderWindow)
             return 0;
         window = reminderWindow;

@@ -307,7 +307,11 @@ void MainWindow::on_cancelButton_clicked()
 // entered, so choices left with Cancel are not seen again.
 void MainWindow::on_settingOKButton_clicked()
 {
-    notificationSettings->popupDialog = ui->popupRadioButton->isChecked();
+    // The desktop's notifications fall back to the popup dialog where no
+    // notification service answers, and a reader of the two written flags
+    // sees the popup dialog.
+    notificationSettings->desktopNotifications = ui->desktopRadioButton->isChecked();
+    notificationSettings->popupDialog = ui->popupRadioButton->isChecked() || ui->desktopRadioButton->isChecked();
     notificationSettings->separateNotifications = ui->seperateCheckBox->isChecked();
     // The choices hold in memory either way; the user learns that they will
     // not outlast this run.
@@ -328,8 +332,10 @@ void MainWindow::on_settingsCancelButton_clicked()
 
 void MainWindow::on_settingsButton_clicked()
 {
-    ui->trayRadioButton->setChecked(!notificationSettings->popupDialog);
-    ui->popupRadioButton->setChecked(notificationSettings->popupDialog);
+    const bool desktop = notificationSettings->desktopNotifications;
+    ui->trayRadioButton->setChecked(!notificationSettings->popupDialog && !desktop);
+    ui->popupRadioButton->setChecked(notificationSettings->popupDialog && !desktop);
+    ui->desktopRadioButton->setChecked(desktop);
     ui->seperateCheckBox->setChecked(notificationSettings->separateNotifications);
     ui->updateCheckBox->setChecked(Update::getUpdater()->autoRun());
     showPage(SettingsPage);
@@ -624,6 +630,21 @@ int MainWindow::importBills(const QString &path)
     addBillRowsAtTop(taken);
     resortList();
     return int(taken.size());
+}
+
+bool MainWindow::selectBill(const QString &name)
+{
+    for (int row = 0; row < billModel->rowCount(); ++row) {
+        const Event *event = eventAtRow(row);
+        if (!event || event->name != name)
+            continue;
+        const QModelIndex index = billModel->index(row, DueDateColumn);
+        ui->eventTreeView->selectionModel()->setCurrentIndex(
+            index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        ui->eventTreeView->scrollTo(index);
+        return true;
+    }
+    return false;
 }
 
 // ---- the editor

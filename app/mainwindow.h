@@ -71,6 +71,10 @@ public:
     // 3 yearly limit, 4 no schedule).
     int validateEvent(const Event &event);
 
+    // Makes the first row of the bill with this name the current and
+    // selected row, in view; false when no row has it.
+    bool selectBill(const QString &name);
+
     // ---- the details page
 
     void showBillDetails(const Event &event);

@@ -27,6 +27,9 @@ bool NotificationSettings::load(const QString &path)
     if (read && !stream.atEnd())
         stream >> desktop;
     desktopNotifications = desktop;
+    // Where no notification service answers, the popup dialog shows them.
+    if (desktopNotifications)
+        popupDialog = true;
     return read;
 }
 

@@ -3,6 +3,8 @@
 // built program with its own HOME and XDG folders and, where the day
 // matters, a frozen wall clock through libfaketime.
 
+#include "../common/programsandbox.h"
+
 #include <event.h>
 #include <eventstore.h>
 
@@ -17,116 +19,8 @@
 
 namespace {
 
-const QString fakeTimeLibrary = QStringLiteral("/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1");
-// Every case runs on this frozen day and time.
-const QDateTime fakeNow(QDate(2027, 3, 1), QTime(10, 0));
-
-// Enough for a start that ends by itself, also under the sanitizers.
-constexpr int endTimeoutMs = 30000;
-// A process still running after this long has opened its window.
-constexpr int windowWaitMs = 3000;
-
-struct RunResult
-{
-    bool ended = false; // ended by itself (no window stayed open)
-    int exitCode = -1;
-};
-
-class Sandbox
-{
-public:
-    Sandbox()
-    {
-        QDir root(dir.path());
-        root.mkpath(QStringLiteral("config"));
-        root.mkpath(QStringLiteral("data/Tervona/Payvane"));
-        root.mkpath(QStringLiteral("runtime"));
-        QFile::setPermissions(root.filePath(QStringLiteral("runtime")),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        // No start asks the vendor's server (its name would be looked up).
-        QSettings(configPath(), QSettings::IniFormat).setValue(QStringLiteral("UpdateAutoRun"), false);
-    }
-
-    QString path(const QString &relative) const { return QDir(dir.path()).filePath(relative); }
-    QString configPath() const { return path(QStringLiteral("config/Tervona/Payvane.conf")); }
-    QString eventsPath() const { return path(QStringLiteral("data/Tervona/Payvane/events.evt")); }
-
-    // One bill, due on the fake day when `due`, else switched off.
-    bool writeBill(bool due) const
-    {
-        Event event;
-        event.name = QStringLiteral("Rent");
-        event.schedule = Event::ScheduleSingular;
-        event.eventDate = fakeNow.date();
-        event.endMode = Event::EndAfterTimes;
-        event.endDate = fakeNow.date();
-        event.notify = due;
-        event.notifyDays = 3;
-        const EventList events{&event};
-        return saveEvents(events, eventsPath());
-    }
-
-    void setStartTimes(const QDateTime &lastRun, const QDateTime &lastDisplay) const
-    {
-        QSettings settings(configPath(), QSettings::IniFormat);
-        if (lastRun.isValid())
-            settings.setValue(QStringLiteral("LastRun"), lastRun);
-        if (lastDisplay.isValid())
-            settings.setValue(QStringLiteral("LastDisplay"), lastDisplay);
-    }
-
-    QVariant setting(const QString &key) const
-    {
-        return QSettings(configPath(), QSettings::IniFormat).value(key);
-    }
-
-    QProcessEnvironment environment() const
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), dir.path());
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
-        env.insert(QStringLiteral("XDG_DATA_HOME"), path(QStringLiteral("data")));
-        env.insert(QStringLiteral("XDG_CACHE_HOME"), path(QStringLiteral("cache")));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), path(QStringLiteral("runtime")));
-        env.insert(QStringLiteral("TMPDIR"), dir.path());
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        // The wall clock stands still; the event loop's timers keep running.
-        env.insert(QStringLiteral("LD_PRELOAD"), fakeTimeLibrary);
-        env.insert(QStringLiteral("FAKETIME"), fakeNow.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
-        env.insert(QStringLiteral("FAKETIME_DONT_FAKE_MONOTONIC"), QStringLiteral("1"));
-        env.insert(QStringLiteral("TZ"), QStringLiteral("UTC"));
-        // The sanitizer runtime must otherwise be the first library loaded.
-        env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("verify_asan_link_order=0"));
-        return env;
-    }
-
-    void start(QProcess &process, const QStringList &arguments) const
-    {
-        process.setProcessEnvironment(environment());
-        process.start(QStringLiteral(PAYVANE_EXECUTABLE), arguments);
-    }
-
-    // Runs the program; when it keeps a window open it is ended after a while.
-    RunResult run(const QStringList &arguments, int waitMs = endTimeoutMs) const
-    {
-        QProcess process;
-        start(process, arguments);
-        RunResult result;
-        if (!process.waitForStarted())
-            return result;
-        result.ended = process.waitForFinished(waitMs);
-        if (result.ended) {
-            result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        } else {
-            process.kill();
-            process.waitForFinished();
-        }
-        return result;
-    }
-
-private:
-    QTemporaryDir dir;
-};
+using namespace programsandbox;
+using Sandbox = ProgramSandbox;
 
 } // namespace
 
