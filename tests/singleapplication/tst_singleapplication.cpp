@@ -149,7 +149,12 @@ void SingleApplicationTest::otherUsersCannotBlockTheFallback()
         if (::setgid(65534) != 0 || ::setuid(65534) != 0)
             ::_exit(3);
     });
-    other.start(QStringLiteral(INSTANCE_HELPER), {QStringLiteral("serve")});
+    // The other user runs its own copy: the build folder may be closed to it.
+    const QString copy = QDir(shared.path()).filePath(QStringLiteral("instancehelper"));
+    QVERIFY(QFile::copy(QStringLiteral(INSTANCE_HELPER), copy));
+    QVERIFY(QFile::setPermissions(copy, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther
+                                            | QFile::ReadGroup | QFile::ExeGroup));
+    other.start(copy, {QStringLiteral("serve")});
     QVERIFY(other.waitForReadyRead(30000));
     QCOMPARE(other.readLine().trimmed(), QByteArray("first"));
     QCOMPARE(probe(), QByteArray("first"));
