@@ -187,7 +187,12 @@ void BillModel::sort(int column, Qt::SortOrder order)
     keys.reserve(rowCount());
     for (int row = 0; row < rowCount(); ++row) {
         const QStandardItem *cell = item(row, column);
-        keys.append(cell ? cell->data(Qt::DisplayRole) : QVariant());
+        if (!cell) {
+            keys.append(QVariant());
+            continue;
+        }
+        const QVariant key = cell->data(SortKeyRole);
+        keys.append(key.isValid() ? key : cell->data(Qt::DisplayRole));
     }
     const QList<int> byKey = sortedOrder(keys, order);
 
