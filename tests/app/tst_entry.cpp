@@ -48,6 +48,8 @@ public:
     }
 
     QString path(const QString &relative) const { return QDir(dir.path()).filePath(relative); }
+    // The frozen wall clock of the runs that follow.
+    void setNow(const QDateTime &when) { now = when; }
     QString configPath() const { return path(QStringLiteral("config/Tervona/Payvane.conf")); }
     QString eventsPath() const { return path(QStringLiteral("data/Tervona/Payvane/events.evt")); }
 
@@ -92,7 +94,7 @@ public:
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         // The wall clock stands still; the event loop's timers keep running.
         env.insert(QStringLiteral("LD_PRELOAD"), fakeTimeLibrary);
-        env.insert(QStringLiteral("FAKETIME"), fakeNow.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
+        env.insert(QStringLiteral("FAKETIME"), now.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
         env.insert(QStringLiteral("FAKETIME_DONT_FAKE_MONOTONIC"), QStringLiteral("1"));
         env.insert(QStringLiteral("TZ"), QStringLiteral("UTC"));
         // The sanitizer runtime must otherwise be the first library loaded.
@@ -126,6 +128,7 @@ public:
 
 private:
     QTemporaryDir dir;
+    QDateTime now = fakeNow;
 };
 
 } // namespace
@@ -142,6 +145,8 @@ private slots:
     void intervalRule();
     void secondInstanceLeavesFirstAlone();
     void fifoInPlaceOfTheBillsNeverHangs();
+    void overdueAfterDaysAway_data();
+    void overdueAfterDaysAway();
 };
 
 void EntryTest::initTestCase()
@@ -282,6 +287,52 @@ void EntryTest::fifoInPlaceOfTheBillsNeverHangs()
     }
     // Nothing was due, so nothing was saved: the FIFO is left as it is.
     QVERIFY(QFileInfo::exists(sandbox.eventsPath()) && !QFileInfo(sandbox.eventsPath()).isFile());
+}
+
+void EntryTest::overdueAfterDaysAway_data()
+{
+    QTest::addColumn<bool>("tracking");
+    QTest::addColumn<bool>("windowShown");
+    QTest::newRow("tracks payments: reminded of the unpaid date") << true << true;
+    QTest::newRow("no tracking: the passed date is gone") << false << false;
+}
+
+void EntryTest::overdueAfterDaysAway()
+{
+    // A scheduler starts Payvane every hour. The rent falls due on 24
+    // February, while the computer is off from 15 February to 1 March.
+    QFETCH(bool, tracking);
+    QFETCH(bool, windowShown);
+
+    Sandbox sandbox;
+    Event rent;
+    rent.name = QStringLiteral("Rent");
+    rent.schedule = Event::ScheduleMonthly;
+    rent.byDay = true;
+    rent.ordinal = 24;
+    rent.endMode = Event::EndNever;
+    rent.notify = true;
+    rent.notifyDays = 3;
+    if (tracking)
+        rent.payments.trackedSince = QDate(2027, 2, 1);
+    QVERIFY(saveEvents(EventList{&rent}, sandbox.eventsPath()));
+    const QStringList hourly{QStringLiteral("auto"), QStringLiteral("3600")};
+
+    // 15 February: nine days before the date, nothing to remind of yet.
+    sandbox.setNow(QDateTime(QDate(2027, 2, 15), QTime(9, 0)));
+    const RunResult before = sandbox.run(hourly);
+    QVERIFY(before.ended);
+    QCOMPARE(before.exitCode, 0);
+    QVERIFY(!sandbox.setting(QStringLiteral("LastDisplay")).isValid());
+
+    // 1 March, the first start after the gap.
+    sandbox.setNow(fakeNow);
+    const RunResult after = sandbox.run(hourly, windowShown ? windowWaitMs : endTimeoutMs);
+    QCOMPARE(after.ended, !windowShown);
+    if (after.ended)
+        QCOMPARE(after.exitCode, 0);
+    QCOMPARE(sandbox.setting(QStringLiteral("LastRun")).toDateTime(), fakeNow);
+    QCOMPARE(sandbox.setting(QStringLiteral("LastDisplay")).toDateTime(), windowShown ? fakeNow : QDateTime());
 }
 
 QTEST_GUILESS_MAIN(EntryTest)
