@@ -736,7 +736,7 @@ void MainWindow::payCurrentBill()
     // Nothing takes a payment back but turning tracking off, which forgets
     // them all: the user says yes first.
     QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm Payment"),
-                    QStringLiteral("Mark %1 paid for its due date of %2?").arg(event->name, longDateText(due.date)),
+                    QStringLiteral("Mark %1 paid for its due date of %2?").arg(event->name, longDateText(due.date, QLocale())),
                     QMessageBox::Yes | QMessageBox::No);
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::Yes);
