@@ -63,7 +63,8 @@ private:
     using RowData = std::array<QMap<int, QVariant>, ColumnCount>; // every role of every cell
 
     [[nodiscard]] RowData rowData(int row) const;
-    void setRowData(int row, const RowData &data);
+    // `current` is what the row holds now.
+    void setRowData(int row, const RowData &data, const RowData &current);
     // Puts the data of old row r at row newRow[r] (-1: the row goes away).
     void permuteRows(const QList<int> &newRow);
 };

@@ -191,24 +191,25 @@ void MainWindow::setUpListView()
     header->moveSection(header->visualIndex(AmountColumn), DetailsColumn);
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     billModel->setHeaderData(AmountColumn, Qt::Horizontal, int(Qt::AlignRight | Qt::AlignVCenter), Qt::TextAlignmentRole);
+    // The dates, days and amounts start as wide as their headers; the rows
+    // widen them as they need (listChanged), and the details keep the rest.
+    for (int column : {DueDateColumn, DaysColumn, AmountColumn})
+        ui->eventTreeView->setColumnWidth(column, header->sectionSizeHint(column));
     connectListCommands();
     listChanged();
-    fitNarrowColumns(true);
 }
 
-void MainWindow::fitNarrowColumns(bool mayShrink)
+void MainWindow::widenNarrowColumns()
 {
-    // The dates, days and amounts take the room their texts need, so the
-    // details keep the rest; once the list is shown a column only grows,
-    // keeping what the user gave it. The view measures a bounded number of
-    // rows.
+    // A column only grows, keeping what the user gave it. The view measures
+    // a bounded number of rows.
     QTreeView *view = ui->eventTreeView;
     const QAbstractItemView *items = view;
     for (int column : {DueDateColumn, DaysColumn, AmountColumn}) {
         if (view->isColumnHidden(column))
             continue;
-        const int needed = std::max(items->sizeHintForColumn(column), view->header()->sectionSizeHint(column));
-        if (needed > view->columnWidth(column) || mayShrink)
+        const int needed = items->sizeHintForColumn(column);
+        if (needed > view->columnWidth(column))
             view->setColumnWidth(column, needed);
     }
 }
@@ -488,7 +489,8 @@ void fillCell(QStandardItem *cell, const RowValues &values, int column)
     setRole(cell, Qt::ForegroundRole, overdue ? QVariant(OverdueColour) : QVariant());
     setRole(cell, Qt::FontRole, overdue ? QVariant(overdueFont()) : QVariant());
     if (column == AmountColumn)
-        setRole(cell, Qt::TextAlignmentRole, QVariant(int(Qt::AlignRight | Qt::AlignVCenter)));
+        setRole(cell, Qt::TextAlignmentRole,
+                values.amount.isNull() ? QVariant() : QVariant(int(Qt::AlignRight | Qt::AlignVCenter)));
 }
 
 } // namespace
@@ -681,7 +683,7 @@ void MainWindow::listChanged()
                                                 : QString());
     }
     showAmountColumn(BillTotals::anyAmount(records));
-    fitNarrowColumns(false);
+    widenNarrowColumns();
     updatePaidCommand();
 }
 

@@ -136,7 +136,7 @@ private:
     // the amount column and the Paid command follow.
     void listChanged();
     void showAmountColumn(bool shown);
-    void fitNarrowColumns(bool mayShrink);
+    void widenNarrowColumns();
     void updatePaidCommand();
     [[nodiscard]] Event *currentBill() const;
     void connectListCommands();
