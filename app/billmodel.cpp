@@ -19,15 +19,19 @@ BillModel::RowData BillModel::rowData(int row) const
     return data;
 }
 
-void BillModel::setRowData(int row, const RowData &data)
+void BillModel::setRowData(int row, const RowData &data, const RowData &current)
 {
     for (int column = 0; column < ColumnCount; ++column) {
         if (!item(row, column))
             setItem(row, column, new QStandardItem);
+        // A cell that already holds the data (the empty amounts of a list
+        // without amounts) is left as it is.
+        const QMap<int, QVariant> &roles = data[std::size_t(column)];
+        if (roles == current[std::size_t(column)])
+            continue;
         // Every role the cell holds, so whatever a row shows moves with it.
         QStandardItem *cell = item(row, column);
         cell->clearData();
-        const QMap<int, QVariant> &roles = data[std::size_t(column)];
         for (auto role = roles.cbegin(); role != roles.cend(); ++role)
             cell->setData(role.value(), role.key());
     }
@@ -56,7 +60,7 @@ void BillModel::permuteRows(const QList<int> &newRow)
         const QSignalBlocker blocker(this);
         for (int row = 0; row < newRow.size(); ++row) {
             if (newRow.at(row) >= 0 && newRow.at(row) != row)
-                setRowData(newRow.at(row), old.at(row));
+                setRowData(newRow.at(row), old.at(row), old.at(newRow.at(row)));
         }
     }
     changePersistentIndexList(from, to);
@@ -187,7 +191,12 @@ void BillModel::sort(int column, Qt::SortOrder order)
     keys.reserve(rowCount());
     for (int row = 0; row < rowCount(); ++row) {
         const QStandardItem *cell = item(row, column);
-        keys.append(cell ? cell->data(Qt::DisplayRole) : QVariant());
+        if (!cell) {
+            keys.append(QVariant());
+            continue;
+        }
+        const QVariant key = cell->data(SortKeyRole);
+        keys.append(key.isValid() ? key : cell->data(Qt::DisplayRole));
     }
     const QList<int> byKey = sortedOrder(keys, order);
 

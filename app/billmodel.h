@@ -7,8 +7,8 @@
 #include <QVariant>
 #include <QStandardItemModel>
 
-// The item model behind the bill list: four columns (due date, days
-// remaining, details, and the hidden record pointer).
+// The item model behind the bill list: five columns (due date, days
+// remaining, details, the hidden record pointer, and the amount).
 //
 // Rows keep their physical items for the model's whole life: sorting,
 // insertion at the top and removal move the items' data (every role of
@@ -24,12 +24,17 @@ class BillModel : public QStandardItemModel
 public:
     // The role of column 3 that holds the row's record pointer.
     static constexpr int RecordRole = Qt::UserRole + 1;
-    static constexpr int ColumnCount = 4;
+    // What a cell sorts by when that differs from what it shows (an overdue
+    // bill's "3 days overdue" sorts as -3); cells without one sort by their
+    // display value.
+    static constexpr int SortKeyRole = Qt::UserRole + 2;
+    static constexpr int ColumnCount = 5;
 
     explicit BillModel(QObject *parent = nullptr);
 
-    // Sorts like QStandardItemModel (a stable sort by the column's items),
-    // keeping persistent indexes (selection, current row) on their rows.
+    // Sorts like QStandardItemModel (a stable sort by the column's items,
+    // by their sort keys where they have them), keeping persistent indexes
+    // (selection, current row) on their rows.
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
     // The order of a column's display values: QStandardItemModel's order
@@ -55,10 +60,11 @@ private:
     // whole numbers.
     [[nodiscard]] static bool asNumbers(const QList<QVariant> &keys, QList<qint64> &numbers);
 
-    using RowData = std::array<QMap<int, QVariant>, ColumnCount>; // every role of the four cells
+    using RowData = std::array<QMap<int, QVariant>, ColumnCount>; // every role of every cell
 
     [[nodiscard]] RowData rowData(int row) const;
-    void setRowData(int row, const RowData &data);
+    // `current` is what the row holds now.
+    void setRowData(int row, const RowData &data, const RowData &current);
     // Puts the data of old row r at row newRow[r] (-1: the row goes away).
     void permuteRows(const QList<int> &newRow);
 };

@@ -4,12 +4,14 @@
 #include "billmodel.h"
 #include "billrules.h"
 #include "billtext.h"
+#include "billtotals.h"
 #include "daynumber.h"
 #include "eventstore.h"
 #include "longdatetexts.h"
 #include "notificationsettings.h"
 #include "occurrence.h"
 #include "occurrencecounts.h"
+#include "paymentstatus.h"
 #include "windowgeometry.h"
 
 #include <update.h>
@@ -19,6 +21,7 @@
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLocale>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
@@ -28,6 +31,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <limits>
 #include <numeric>
 #include <memory>
 
@@ -39,7 +43,11 @@ const char *const GeometryKey = "geometryMainWindow";
 const char *const SortOrderKey = "sortOrder";
 const char *const SortSectionKey = "sortSection";
 
-enum BillColumn { DueDateColumn = 0, DaysColumn = 1, DetailsColumn = 2, DataColumn = 3 };
+enum BillColumn { DueDateColumn = 0, DaysColumn = 1, DetailsColumn = 2, DataColumn = 3, AmountColumn = 4 };
+constexpr int VisibleColumns[] = {DueDateColumn, DaysColumn, DetailsColumn, AmountColumn};
+
+// Overdue rows and the overdue total stand out in this colour, in bold.
+const QColor OverdueColour(176, 0, 0);
 
 QString billFileFilter()
 {
@@ -131,10 +139,12 @@ MainWindow::MainWindow(QWidget *parent)
     billModel = createBillModel(this);
     // The rows are filled in the order the stored sort gives them, so the
     // sort below finds nothing to move, and before the view watches them.
-    const SortKeys sortKeys = storedSortKeys();
-    addBillRowsAtTop(billFile.load(), sortKeys);
+    const EventList loaded = billFile.load();
+    const SortKeys sortKeys = storedSortKeys(BillTotals::anyAmount(loaded));
+    addBillRowsAtTop(loaded, sortKeys);
     ui->eventTreeView->header()->setSortIndicator(sortKeys.section, sortKeys.order);
     setUpEditorModels();
+    setUpAmountEditor();
     alignScheduleSentences();
     connectScheduleOptions();
     // A style change lays out every row of the list again: the list view
@@ -176,6 +186,40 @@ void MainWindow::setUpListView()
 {
     ui->eventTreeView->setModel(billModel);
     ui->eventTreeView->hideColumn(DataColumn);
+    // The amount stands before the details, which keep the rest of the width.
+    QHeaderView *header = ui->eventTreeView->header();
+    header->moveSection(header->visualIndex(AmountColumn), DetailsColumn);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    billModel->setHeaderData(AmountColumn, Qt::Horizontal, int(Qt::AlignRight | Qt::AlignVCenter), Qt::TextAlignmentRole);
+    // The dates, days and amounts start as wide as their headers; the rows
+    // widen them as they need (listChanged), and the details keep the rest.
+    for (int column : {DueDateColumn, DaysColumn, AmountColumn})
+        ui->eventTreeView->setColumnWidth(column, header->sectionSizeHint(column));
+    connectListCommands();
+    listChanged();
+}
+
+void MainWindow::widenNarrowColumns()
+{
+    // A column only grows, keeping what the user gave it. The view measures
+    // a bounded number of rows.
+    QTreeView *view = ui->eventTreeView;
+    const QAbstractItemView *items = view;
+    for (int column : {DueDateColumn, DaysColumn, AmountColumn}) {
+        if (view->isColumnHidden(column))
+            continue;
+        const int needed = items->sizeHintForColumn(column);
+        if (needed > view->columnWidth(column))
+            view->setColumnWidth(column, needed);
+    }
+}
+
+void MainWindow::connectListCommands()
+{
+    connect(ui->eventTreeView->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &MainWindow::updatePaidCommand);
+    connect(ui->paidButton, &QAbstractButton::clicked, this, &MainWindow::payCurrentBill);
+    connect(ui->eventTreeView, &QWidget::customContextMenuRequested, this, &MainWindow::showRowMenu);
 }
 
 void MainWindow::alignScheduleSentences()
@@ -221,15 +265,18 @@ void MainWindow::setUpEditorModels()
     ui->yearlyMonthListView->setModel(createYearOrMonthModel(this));
 }
 
-MainWindow::SortKeys MainWindow::storedSortKeys()
+MainWindow::SortKeys MainWindow::storedSortKeys(bool amountShown)
 {
     const QSettings settings = nativeSettings();
     int order = settings.value(QLatin1String(SortOrderKey), 0).toInt();
     int section = settings.value(QLatin1String(SortSectionKey), 0).toInt();
-    // A damaged store must not sort by the hidden column or by nothing.
+    // A damaged store must not sort by the hidden column or by nothing; the
+    // amount counts while it is shown.
     if (order != Qt::AscendingOrder && order != Qt::DescendingOrder)
         order = Qt::AscendingOrder;
-    if (section < DueDateColumn || section > DetailsColumn)
+    const bool shownColumn = (section >= DueDateColumn && section <= DetailsColumn)
+                             || (section == AmountColumn && amountShown);
+    if (!shownColumn)
         section = DueDateColumn;
     return {section, Qt::SortOrder(order)};
 }
@@ -356,6 +403,7 @@ BillModel *MainWindow::createBillModel(QObject *parent)
     model->setHeaderData(DaysColumn, Qt::Horizontal, QObject::tr("Days Remaining"), Qt::EditRole);
     model->setHeaderData(DetailsColumn, Qt::Horizontal, QObject::tr("Details"), Qt::EditRole);
     model->setHeaderData(DataColumn, Qt::Horizontal, QObject::tr("Data"), Qt::EditRole);
+    model->setHeaderData(AmountColumn, Qt::Horizontal, QObject::tr("Amount"), Qt::EditRole);
     return model;
 }
 
@@ -367,30 +415,103 @@ Event *MainWindow::eventAtRow(int row) const
 
 namespace {
 
+// What a row shows: its list line and the bill's amount.
+struct RowValues
+{
+    BillRow line;
+    Money amount;
+};
+
+int clampedToInt(qint64 value)
+{
+    return int(std::clamp<qint64>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+QString overdueDaysText(qint64 days)
+{
+    return days == 1 ? QStringLiteral("1 day overdue") : QStringLiteral("%1 days overdue").arg(days);
+}
+
 // What a row shows in a column, as the model holds it.
-QVariant cellValue(const BillRow &values, int column)
+QVariant cellValue(const RowValues &values, int column)
 {
     switch (column) {
     case DueDateColumn:
-        return values.dueDate;
+        return values.line.dueDate;
     case DaysColumn:
-        return values.daysLeft >= 0 ? QVariant(int(values.daysLeft)) : QVariant(QStringLiteral("N/A"));
+        if (values.line.payment.isOverdue())
+            return overdueDaysText(values.line.payment.daysOverdue);
+        return values.line.daysLeft >= 0 ? QVariant(clampedToInt(values.line.daysLeft)) : QVariant(QStringLiteral("N/A"));
+    case AmountColumn:
+        return values.amount.isNull() ? QVariant() : QVariant(values.amount.toString(QLocale()));
     default:
-        return values.details;
+        return values.line.details;
     }
+}
+
+// What a cell sorts by where that is not what it shows; invalid otherwise.
+// Days overdue count as days below zero, so the days column reads overdue
+// bills (most overdue first), then the days to go, then "N/A". Amounts sort
+// by currency, then by value: the code, then the minor units moved into
+// unsigned range (so that order is the text's order) in 20 digits.
+QVariant cellSortKey(const RowValues &values, int column)
+{
+    if (column == DaysColumn && values.line.payment.isOverdue())
+        return -clampedToInt(values.line.payment.daysOverdue);
+    if (column == AmountColumn && !values.amount.isNull()) {
+        const quint64 units = quint64(values.amount.minorUnits()) ^ (quint64(1) << 63);
+        return values.amount.currency() + QStringLiteral("%1").arg(units, 20, 10, QLatin1Char('0'));
+    }
+    return QVariant();
+}
+
+QVariant sortValue(const RowValues &values, int column)
+{
+    const QVariant key = cellSortKey(values, column);
+    return key.isValid() ? key : cellValue(values, column);
+}
+
+QFont overdueFont()
+{
+    QFont font;
+    font.setBold(true); // only the weight: the view's font gives the rest
+    return font;
+}
+
+// Sets a role, or takes it away; an absent role is left absent.
+void setRole(QStandardItem *cell, int role, const QVariant &value)
+{
+    if (value.isValid() || cell->data(role).isValid())
+        cell->setData(value, role);
+}
+
+// Everything a row's cell shows: the value, how it sorts, and the look of
+// an overdue bill.
+void fillCell(QStandardItem *cell, const RowValues &values, int column)
+{
+    setRole(cell, Qt::EditRole, cellValue(values, column));
+    setRole(cell, BillModel::SortKeyRole, cellSortKey(values, column));
+    const bool overdue = values.line.payment.isOverdue();
+    setRole(cell, Qt::ForegroundRole, overdue ? QVariant(OverdueColour) : QVariant());
+    setRole(cell, Qt::FontRole, overdue ? QVariant(overdueFont()) : QVariant());
+    if (column == AmountColumn)
+        setRole(cell, Qt::TextAlignmentRole,
+                values.amount.isNull() ? QVariant() : QVariant(int(Qt::AlignRight | Qt::AlignVCenter)));
 }
 
 } // namespace
 
-void MainWindow::setRowCells(int row, const BillRow &values)
+void MainWindow::setRowCells(int row, const BillRow &line, const Money &amount)
 {
-    for (int column : {DetailsColumn, DueDateColumn, DaysColumn})
-        billModel->item(row, column)->setData(cellValue(values, column), Qt::EditRole);
+    const RowValues values{line, amount};
+    for (int column : VisibleColumns)
+        fillCell(billModel->item(row, column), values, column);
 }
 
 void MainWindow::fillBillRow(int row, const Event &event, QDate today, LongDateTexts &dateTexts)
 {
-    setRowCells(row, billRow(event, today, nextDueDate(event, today), remainingOccurrences(event, today), dateTexts));
+    setRowCells(row, billRow(event, today, nextDueDate(event, today), remainingOccurrences(event, today), dateTexts),
+                event.amount);
 }
 
 void MainWindow::setRowRecord(int row, Event *event)
@@ -416,43 +537,46 @@ void MainWindow::addBillRowsAtTop(const EventList &records, const SortKeys &sort
 
     // Each record in turn goes to the top, so the last one ends up first.
     QList<Event *> inRowOrder;
-    QList<BillRow> values;
+    QList<RowValues> values;
     inRowOrder.reserve(count);
     values.reserve(count);
     for (int i = count - 1; i >= 0; --i) {
         Event *event = records.at(i);
         inRowOrder.append(event);
-        values.append(billRow(*event, today, occurrences.nextDue(*event), occurrences.remaining(*event), dateTexts));
+        values.append({billRow(*event, today, occurrences.nextDue(*event), occurrences.remaining(*event), dateTexts),
+                       event->amount});
     }
     QList<int> order(count);
     std::iota(order.begin(), order.end(), 0);
     if (wasEmpty && sortKeys.section >= 0) {
         QList<QVariant> keys;
         keys.reserve(count);
-        for (const BillRow &row : values)
-            keys.append(cellValue(row, sortKeys.section));
+        for (const RowValues &row : values)
+            keys.append(sortValue(row, sortKeys.section));
         order = BillModel::sortedOrder(keys, sortKeys.order);
     }
     billNameCounts->reserve(billNameCounts->size() + count);
     if (wasEmpty) {
         // Items filled before they join the model cost no change notices.
         for (int row = 0; row < count; ++row) {
-            const BillRow &rowValues = values.at(order.at(row));
+            const RowValues &rowValues = values.at(order.at(row));
             QList<QStandardItem *> cells;
             cells.reserve(BillModel::ColumnCount);
-            for (int column = 0; column < DataColumn; ++column) {
+            for (int column = 0; column < BillModel::ColumnCount; ++column) {
                 auto *cell = new QStandardItem;
-                cell->setData(cellValue(rowValues, column), Qt::EditRole);
+                if (column == DataColumn)
+                    cell->setData(QVariant::fromValue(static_cast<void *>(inRowOrder.at(order.at(row)))),
+                                  BillModel::RecordRole);
+                else
+                    fillCell(cell, rowValues, column);
                 cells.append(cell);
             }
-            auto *record = new QStandardItem;
-            record->setData(QVariant::fromValue(static_cast<void *>(inRowOrder.at(order.at(row)))), BillModel::RecordRole);
-            cells.append(record);
             billModel->appendRow(cells);
         }
         // In the file's order, which is the order of the records in memory.
         for (const Event *event : records)
             countName(event->name, +1);
+        listChanged();
         return;
     }
     billModel->insertRowsAtTop(count);
@@ -460,11 +584,13 @@ void MainWindow::addBillRowsAtTop(const EventList &records, const SortKeys &sort
         // One change notice for all rows instead of one per cell.
         const QSignalBlocker blocker(billModel);
         for (int row = 0; row < count; ++row) {
-            setRowCells(row, values.at(order.at(row)));
+            const RowValues &rowValues = values.at(order.at(row));
+            setRowCells(row, rowValues.line, rowValues.amount);
             setRowRecord(row, inRowOrder.at(order.at(row)));
         }
     }
     emit billModel->dataChanged(billModel->index(0, 0), billModel->index(count - 1, BillModel::ColumnCount - 1));
+    listChanged();
 }
 
 void MainWindow::countName(const QString &name, int change)
@@ -491,6 +617,7 @@ void MainWindow::replaceBillRow(int row, Event *event)
         countName(event->name, +1);
     }
     billModel->item(row, DataColumn)->setData(QVariant::fromValue(static_cast<void *>(event)), BillModel::RecordRole);
+    listChanged();
 }
 
 void MainWindow::removeBillRow(int row)
@@ -515,6 +642,7 @@ void MainWindow::removeBillRows(const QList<int> &rows)
         delete event;
     }
     billModel->removeRowsKeepingOrder(unique);
+    listChanged();
 }
 
 void MainWindow::loadBillModel(const QString &path)
@@ -542,6 +670,116 @@ void MainWindow::resortList()
 {
     const QHeaderView *header = ui->eventTreeView->header();
     ui->eventTreeView->sortByColumn(header->sortIndicatorSection(), header->sortIndicatorOrder());
+}
+
+void MainWindow::listChanged()
+{
+    // The construction fills the rows before the view takes the model, and
+    // comes here once the view has it.
+    if (ui->eventTreeView->model() != billModel)
+        return;
+    const EventList records = rowRecords();
+    const BillTotals totals(records, QDate::currentDate());
+    ui->dueSoonLabel->setText(totals.dueSoonText(QLocale()));
+    ui->overdueLabel->setText(totals.overdueText(QLocale()));
+    const bool overdue = !totals.overdue().isEmpty();
+    if (ui->overdueLabel->property("overdue").toBool() != overdue) {
+        ui->overdueLabel->setProperty("overdue", overdue);
+        ui->overdueLabel->setStyleSheet(overdue ? QStringLiteral("color: %1; font-weight: bold;").arg(OverdueColour.name())
+                                                : QString());
+    }
+    showAmountColumn(BillTotals::anyAmount(records));
+    widenNarrowColumns();
+    updatePaidCommand();
+}
+
+void MainWindow::showAmountColumn(bool shown)
+{
+    QTreeView *view = ui->eventTreeView;
+    if (view->isColumnHidden(AmountColumn) != shown)
+        return;
+    view->setColumnHidden(AmountColumn, !shown);
+    // A list sorted by the amounts goes back to the due dates when the last
+    // amount goes.
+    QHeaderView *header = view->header();
+    if (!shown && header->sortIndicatorSection() == AmountColumn)
+        view->sortByColumn(DueDateColumn, header->sortIndicatorOrder());
+}
+
+Event *MainWindow::currentBill() const
+{
+    const QModelIndex current = ui->eventTreeView->currentIndex();
+    return current.isValid() ? eventAtRow(current.row()) : nullptr;
+}
+
+void MainWindow::updatePaidCommand()
+{
+    const Event *event = currentBill();
+    ui->paidButton->setEnabled(event && dueDateToPay(*event, QDate::currentDate()).date.isValid());
+}
+
+bool MainWindow::markBillPaid(int row)
+{
+    Event *event = eventAtRow(row);
+    if (!event)
+        return false;
+    const QDate today = QDate::currentDate();
+    if (markPaid(*event, today).date.isNull())
+        return false;
+    LongDateTexts dateTexts;
+    fillBillRow(row, *event, today, dateTexts);
+    listChanged();
+    resortList();
+    return true;
+}
+
+void MainWindow::payCurrentBill()
+{
+    const Event *event = currentBill();
+    if (!event)
+        return;
+    const DueDate due = dueDateToPay(*event, QDate::currentDate());
+    if (due.date.isNull())
+        return;
+    // Nothing takes a payment back but turning tracking off, which forgets
+    // them all: the user says yes first.
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm Payment"),
+                    QStringLiteral("Mark %1 paid for its due date of %2?").arg(event->name, longDateText(due.date, QLocale())),
+                    QMessageBox::Yes | QMessageBox::No);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::Yes);
+    if (box.exec() != QMessageBox::Yes)
+        return;
+    // The row may have moved while the box was open; the current index moved with it.
+    const QModelIndex current = ui->eventTreeView->currentIndex();
+    if (current.isValid())
+        markBillPaid(current.row());
+}
+
+void MainWindow::showRowMenu(const QPoint &position)
+{
+    QTreeView *list = ui->eventTreeView;
+    const QModelIndex index = list->indexAt(position);
+    if (!index.isValid())
+        return;
+    if (index.row() != list->currentIndex().row())
+        list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    QMenu menu(this);
+    QAction *paid = menu.addAction(ui->paidButton->icon(), QStringLiteral("Paid"));
+    paid->setEnabled(ui->paidButton->isEnabled());
+    menu.addSeparator();
+    QAction *edit = menu.addAction(ui->editButton->icon(), QStringLiteral("Edit Bill"));
+    QAction *view = menu.addAction(ui->viewButton->icon(), QStringLiteral("View Bill"));
+    QAction *remove = menu.addAction(ui->removeButton->icon(), QStringLiteral("Remove Bill"));
+    QAction *chosen = menu.exec(list->viewport()->mapToGlobal(position));
+    if (chosen == paid)
+        payCurrentBill();
+    else if (chosen == edit)
+        on_editButton_clicked();
+    else if (chosen == view)
+        on_viewButton_clicked();
+    else if (chosen == remove)
+        on_removeButton_clicked();
 }
 
 void MainWindow::on_removeButton_clicked()
@@ -711,6 +949,8 @@ void MainWindow::clearEditor()
     ui->notifyMaxSpinBox->setValue(10);
     ui->showOnceCheckBox->setChecked(true);
     loadScheduleOptions(Event());
+    loadAmount(Money());
+    ui->trackPaymentsCheckBox->setChecked(false);
 }
 
 void MainWindow::loadScheduleOptions(const Event &event)
@@ -842,6 +1082,8 @@ void MainWindow::loadEditor(const Event &event)
     ui->notifyMaxSpinBox->setValue(event.notify ? event.notifyDays : 0);
     ui->showOnceCheckBox->setChecked(event.showOnce);
     loadScheduleOptions(event);
+    loadAmount(event.amount);
+    ui->trackPaymentsCheckBox->setChecked(event.payments.isTracking());
 }
 
 void MainWindow::readEditor(Event &event) const
@@ -941,6 +1183,8 @@ void MainWindow::on_saveButton_clicked()
         moveFocusTo(code);
         return;
     }
+    if (!readAmount(*event))
+        return;
     if (event->options.fromEnd > 0)
         event->ordinal = nearestForwardOrdinal(*event, event->options.fromEnd);
     // A singular bill keeps its own date as its end; only repeating bills
@@ -949,12 +1193,90 @@ void MainWindow::on_saveButton_clicked()
         event->endDate = endDateAfterTimes(*event, QDate::currentDate(), ui->timesSpinBox->value());
 
     const QModelIndex current = ui->eventTreeView->currentIndex();
-    if (ui->tabWidget->property("addMode").toBool() || !current.isValid())
+    const bool adding = ui->tabWidget->property("addMode").toBool() || !current.isValid();
+    if (!adding)
+        keepUnshownFields(*event);
+    if (ui->trackPaymentsCheckBox->isChecked())
+        startTracking(*event, QDate::currentDate());
+    else
+        stopTracking(*event);
+    if (adding)
         addBillRow(event.release());
     else
         replaceBillRow(current.row(), event.release());
     resortList();
     showPage(ListPage);
+}
+
+void MainWindow::keepUnshownFields(Event &event) const
+{
+    const Event *edited = currentBill();
+    if (!edited)
+        return;
+    event.payments = edited->payments;
+    event.unknownFields = edited->unknownFields;
+}
+
+void MainWindow::setUpAmountEditor()
+{
+    ui->currencyComboBox->addItems(Money::knownCurrencies());
+    connect(ui->trackPaymentsCheckBox, &QAbstractButton::clicked, this, &MainWindow::confirmStopTracking);
+}
+
+void MainWindow::selectCurrency(const QString &code)
+{
+    int index = ui->currencyComboBox->findText(code);
+    if (index < 0) {
+        // A currency from a bill file that no locale here uses.
+        ui->currencyComboBox->addItem(code);
+        index = ui->currencyComboBox->count() - 1;
+    }
+    ui->currencyComboBox->setCurrentIndex(index);
+}
+
+void MainWindow::loadAmount(const Money &amount)
+{
+    const QLocale locale;
+    ui->amountEdit->setText(amount.toEditText(locale));
+    selectCurrency(amount.isNull() ? Money::defaultCurrency(locale) : amount.currency());
+}
+
+bool MainWindow::readAmount(Event &event)
+{
+    const QLocale locale;
+    const QString currency = ui->currencyComboBox->currentText();
+    Money::ParseProblem problem = Money::ParseProblem::None;
+    const std::optional<Money> amount = Money::parse(ui->amountEdit->text(), currency, locale, &problem);
+    if (amount) {
+        event.amount = *amount;
+        return true;
+    }
+    // An empty field is no amount, which is no mistake.
+    if (problem == Money::ParseProblem::Empty) {
+        event.amount = Money();
+        return true;
+    }
+    showMessage(QMessageBox::Information, QStringLiteral("Enter Details"), Money::problemText(problem, currency, locale));
+    ui->amountEdit->setFocus(Qt::OtherFocusReason);
+    return false;
+}
+
+void MainWindow::confirmStopTracking(bool tracking)
+{
+    // Turning tracking off forgets the paid dates when the bill is saved;
+    // a bill that has some asks first.
+    if (tracking || ui->tabWidget->property("addMode").toBool())
+        return;
+    const Event *edited = currentBill();
+    if (!edited || edited->payments.paidThrough.isNull())
+        return;
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Track Payments"),
+                    QStringLiteral("Stop tracking the payments of %1 and forget what was marked paid?").arg(edited->name),
+                    QMessageBox::Yes | QMessageBox::No);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::No);
+    if (box.exec() != QMessageBox::Yes)
+        ui->trackPaymentsCheckBox->setChecked(true);
 }
 
 void MainWindow::on_notifyCheckBox_stateChanged(int state)
@@ -1062,6 +1384,19 @@ void MainWindow::showScheduleDetails(const Event &event)
     showSentence(ui->weekendDetailsLabel, weekendText(event));
 }
 
+void MainWindow::showPaymentDetails(const Event &event, QDate today)
+{
+    const QLocale locale;
+    const bool hasAmount = !event.amount.isNull();
+    setLineShown(ui->amountDetailsLabelA, hasAmount);
+    setLineShown(ui->amountDetailsLabel, hasAmount);
+    if (hasAmount)
+        ui->amountDetailsLabel->setText(event.amount.toString(locale));
+    const QString payments = paymentDetailsText(paymentStatus(event, today), locale);
+    ui->paymentDetailsLabel->setText(payments);
+    setLineShown(ui->paymentDetailsLabel, !payments.isEmpty());
+}
+
 void MainWindow::showBillDetails(const Event &event)
 {
     const QDate today = QDate::currentDate();
@@ -1092,6 +1427,7 @@ void MainWindow::showBillDetails(const Event &event)
         ui->nextCountLabel->setText(QString::number(daysBetween(today, next)));
     }
 
+    showPaymentDetails(event, today);
     showScheduleDetails(event);
 
     setLineShown(ui->notifyLabelA, event.notify);

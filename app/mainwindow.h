@@ -11,7 +11,9 @@
 
 class BillModel;
 class LongDateTexts;
+class Money;
 struct BillRow;
+class QPoint;
 class QStandardItemModel;
 struct NotificationSettings;
 
@@ -36,7 +38,8 @@ public:
 
     // ---- the bill list
 
-    // The empty four-column list model with its headers.
+    // The empty list model with its headers: "Due Date", "Days Remaining",
+    // "Details", the hidden "Data" and "Amount" (shown while a bill has one).
     [[nodiscard]] static BillModel *createBillModel(QObject *parent);
     // The record of a row; null when the row holds none.
     [[nodiscard]] Event *eventAtRow(int row) const;
@@ -59,6 +62,10 @@ public:
     // Writes all bills to a file; tells the user and returns false when that
     // fails.
     bool exportBills(const QString &path);
+    // Marks the row's first unpaid due date paid (paymentstatus.h), turning
+    // tracking on when it was off; the row shows the bill's new state and the
+    // list is sorted again. False when the bill has nothing left to pay.
+    bool markBillPaid(int row);
 
     // ---- the editor
 
@@ -114,12 +121,12 @@ private:
     void setUpListView();
     void setUpEditorModels();
     void alignScheduleSentences();
-    [[nodiscard]] static SortKeys storedSortKeys();
+    [[nodiscard]] static SortKeys storedSortKeys(bool amountShown);
     void restoreWindowState();
     void saveWindowState() const;
     void showPage(Page page);
     void resortList();
-    void setRowCells(int row, const BillRow &values);
+    void setRowCells(int row, const BillRow &line, const Money &amount);
     void fillBillRow(int row, const Event &event, QDate today, LongDateTexts &dateTexts);
     void setRowRecord(int row, Event *event); // the row takes the record; counts its name
     // New rows at the top for the records, as if each went to the top in turn.
@@ -129,6 +136,17 @@ private:
     void countName(const QString &name, int change);
     // The record pointers of all rows, in row order.
     [[nodiscard]] EventList rowRecords() const;
+    // After rows were added, changed or removed: the totals under the list,
+    // the amount column and the Paid command follow.
+    void listChanged();
+    void showAmountColumn(bool shown);
+    void widenNarrowColumns();
+    void updatePaidCommand();
+    [[nodiscard]] Event *currentBill() const;
+    void connectListCommands();
+    // Asks, then marks the current bill paid (the Paid button and menu entry).
+    void payCurrentBill();
+    void showRowMenu(const QPoint &position);
 
     void connectScheduleOptions();
     void loadScheduleOptions(const Event &event);
@@ -137,6 +155,18 @@ private:
     void loadEditor(const Event &event);
     void readEditor(Event &event) const;
     void moveFocusTo(int validationCode);
+    void setUpAmountEditor();
+    void loadAmount(const Money &amount);
+    void selectCurrency(const QString &code);
+    // The amount field into the record; tells the user (and returns false)
+    // when it holds no amount it can read.
+    bool readAmount(Event &event);
+    // What the editor does not show is kept from the edited record: the paid
+    // dates, and the fields of a newer version.
+    void keepUnshownFields(Event &event) const;
+    void confirmStopTracking(bool tracking);
+
+    void showPaymentDetails(const Event &event, QDate today);
 
     void hideDetailLines();
     void showScheduleDetails(const Event &event);

@@ -5,6 +5,7 @@
 #include <daynumber.h>
 #include <event.h>
 #include <occurrence.h>
+#include <paymentstatus.h>
 
 #include <QCommandLinkButton>
 #include <QCoreApplication>
@@ -41,9 +42,6 @@ ReminderItem::ReminderItem(Event *shownEvent)
     : event(shownEvent)
 {
     setObjectName(QStringLiteral("ReminderItem"));
-    const QDate today = QDate::currentDate();
-    const QDate next = nextOccurrence(*event, today);
-    const qint64 days = daysBetween(today, next);
 
     mainLayout = new QVBoxLayout;
     mainLayout->setObjectName(QStringLiteral("mainLayout"));
@@ -54,9 +52,10 @@ ReminderItem::ReminderItem(Event *shownEvent)
     groupLayout->setContentsMargins(6, 6, 6, 6);
     mainLayout->addWidget(groupBox);
 
-    buildSentence(next, days);
+    buildSentence();
     buildButtons();
-    buildOptions(days);
+    buildOptions();
+    showDueDate();
     groupLayout->addLayout(buttonLayout);
     setLayout(mainLayout);
 
@@ -77,15 +76,25 @@ ReminderItem::ReminderItem(Event *shownEvent)
     QMetaObject::connectSlotsByName(this);
 }
 
-void ReminderItem::resizeEvent(QResizeEvent *resize)
+bool ReminderItem::eventFilter(QObject *watched, QEvent *filtered)
 {
-    QWidget::resizeEvent(resize);
     // The sentence wraps at the width the window gives it; its lines must
     // then have the height they need, which the layouts learn only from the
-    // label's minimum.
+    // label's minimum. Followed on the label's own resizes: the label gets
+    // its width after the item got its size when the window is laid out
+    // before it is shown.
+    if (watched == textLabel && filtered->type() == QEvent::Resize)
+        fitSentenceHeight();
+    return QWidget::eventFilter(watched, filtered);
+}
+
+bool ReminderItem::fitSentenceHeight()
+{
     const int needed = textLabel->heightForWidth(textLabel->width());
-    if (needed > 0 && needed != textLabel->minimumHeight())
-        textLabel->setMinimumHeight(needed);
+    if (needed <= 0 || needed == textLabel->minimumHeight())
+        return false;
+    textLabel->setMinimumHeight(needed);
+    return true;
 }
 
 QString ReminderItem::titleText(const QString &name) const
@@ -100,15 +109,18 @@ ReminderItem::~ReminderItem()
     delete animationTimer;
 }
 
-void ReminderItem::buildSentence(QDate next, qint64 days)
+void ReminderItem::buildSentence()
 {
-    const QString sentence = upcomingSentence(*event, next, days, QLocale::system());
     // The name is shown as typed, never as markup, and the sentence wraps
     // however long the name is.
-    textLabel = new QLabel(breakableText(sentence));
+    textLabel = new QLabel;
     textLabel->setObjectName(QStringLiteral("textLabel"));
     textLabel->setTextFormat(Qt::PlainText);
     textLabel->setWordWrap(true);
+    // From the top: a label still short of its height shows its first line
+    // whole, never half hidden under the box's title.
+    textLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    textLabel->installEventFilter(this);
     groupLayout->addWidget(textLabel);
 
     optionsPanel = new QWidget;
@@ -140,7 +152,7 @@ void ReminderItem::buildButtons()
     buttonLayout->addWidget(cancelButton);
 }
 
-void ReminderItem::buildOptions(qint64 days)
+void ReminderItem::buildOptions()
 {
     againLayout = new QHBoxLayout;
     againLayout->setObjectName(QStringLiteral("againLayout"));
@@ -151,9 +163,6 @@ void ReminderItem::buildOptions(qint64 days)
 
     againSpinBox = new QSpinBox;
     againSpinBox->setObjectName(QStringLiteral("againSpinBox"));
-    againSpinBox->setMinimum(0);
-    againSpinBox->setMaximum(clampedToInt(days));
-    againSpinBox->setValue(clampedToInt(days - 1));
     againLayout->addWidget(againSpinBox);
 
     daysLabel = new QLabel(QStringLiteral(" days."));
@@ -167,23 +176,92 @@ void ReminderItem::buildOptions(qint64 days)
     nextRadioButton->setObjectName(QStringLiteral("nextRadioButton"));
     neverRadioButton = new QRadioButton(QStringLiteral("Never notify me of this bill again."));
     neverRadioButton->setObjectName(QStringLiteral("neverRadioButton"));
+    paidRadioButton = new QRadioButton(QStringLiteral("Paid"));
+    paidRadioButton->setObjectName(QStringLiteral("paidRadioButton"));
 
-    // As siblings inside the panel the three radio buttons exclude each other.
+    // As siblings inside the panel the radio buttons exclude each other. The
+    // four rows share the panel's fixed open height, so they stand closer
+    // than a layout's default spacing.
+    optionsLayout->setContentsMargins(0, 0, 0, 0);
+    optionsLayout->setSpacing(2);
+    againLayout->setContentsMargins(0, 0, 0, 0);
     optionsLayout->addLayout(againLayout);
     optionsLayout->addWidget(nextRadioButton);
     optionsLayout->addWidget(neverRadioButton);
+    optionsLayout->addWidget(paidRadioButton);
+}
+
+QDate ReminderItem::reminderDate(QDate today) const
+{
+    const PaymentStatus status = paymentStatus(*event, today);
+    if (status.state == PaymentStatus::Upcoming || status.state == PaymentStatus::Overdue)
+        return status.unpaid.date;
+    return nextOccurrence(*event, today);
+}
+
+void ReminderItem::showDueDate()
+{
+    const QDate today = QDate::currentDate();
+    const QLocale locale;
+    const PaymentStatus status = paymentStatus(*event, today);
+    QString sentence;
+    if (status.state == PaymentStatus::Finished)
+        sentence = event->name + QStringLiteral(" - Finished: its last due date is paid.");
+    else if (status.state == PaymentStatus::NoDueDate)
+        sentence = event->name + QStringLiteral(": ") + paymentDetailsText(status, locale);
+    else
+        sentence = reminderSentence(*event, today, locale);
+    textLabel->setText(breakableText(sentence));
+
+    const qint64 days = daysBetween(today, reminderDate(today));
+    if (days >= 0) {
+        // Reminded again at the latest on the day it is due.
+        againSpinBox->setRange(0, clampedToInt(days));
+        againSpinBox->setValue(clampedToInt(days - 1));
+    } else {
+        // Already overdue: again tomorrow unless the user says otherwise.
+        againSpinBox->setRange(0, OverdueAgainMaximum);
+        againSpinBox->setValue(1);
+    }
+
+    const DueDate toPay = dueDateToPay(*event, today);
+    paidRadioButton->setEnabled(toPay.date.isValid());
+    paidRadioButton->setToolTip(toPay.date.isValid()
+                                    ? QStringLiteral("Marks the due date of %1 paid.").arg(longDateText(toPay.date, locale))
+                                    : QString());
 }
 
 qint64 ReminderItem::daysToNextOccurrence() const
 {
     const QDate today = QDate::currentDate();
+    // A tracking bill paid early is next due on its first unpaid date.
+    const PaymentStatus status = paymentStatus(*event, today);
+    if (status.state == PaymentStatus::Upcoming)
+        return status.daysLeft;
     return daysBetween(today, nextOccurrence(*event, today));
+}
+
+void ReminderItem::payBill()
+{
+    if (markPaid(*event, QDate::currentDate()).date.isNull())
+        return;
+    // Paid, it is as if just reminded of; the sentence says what is next.
+    event->notifyAgainDays = 0;
+    showDueDate();
+    fitSentenceHeight();
+    // The panel shows the choice that the next press would store unchanged,
+    // never "Paid" again.
+    preselectChoice();
 }
 
 void ReminderItem::on_acceptButton_clicked()
 {
-    // The choice is stored on every press, the one that opens the panel too.
-    if (neverRadioButton->isChecked())
+    // The choice is stored on every press, the one that opens the panel too;
+    // but a payment only with "Accept", on a choice the user can see.
+    if (paidRadioButton->isChecked()) {
+        if (optionsOpen)
+            payBill();
+    } else if (neverRadioButton->isChecked())
         event->notify = false;
     else if (nextRadioButton->isChecked())
         event->notifyAgainDays = qint32(std::clamp<qint64>(daysToNextOccurrence() + 1, 0,

@@ -15,9 +15,10 @@ class QTimer;
 class QVBoxLayout;
 
 // The panel for one due bill in the reminder window: a sentence saying when
-// it is due and an options panel, sliding open and shut, that decides when
-// to remind again. Building it marks the bill as shown today; the choices are
-// written into the record at once (the window saves the list).
+// it is due (or since when it is unpaid) and an options panel, sliding open
+// and shut, that decides when to remind again, or marks the due date paid.
+// Building it marks the bill as shown today; the choices are written into
+// the record at once (the window saves the list).
 class ReminderItem : public QWidget
 {
     Q_OBJECT
@@ -27,8 +28,14 @@ public:
     explicit ReminderItem(Event *event);
     ~ReminderItem() override;
 
+    // Gives the sentence the height its lines need at the label's width;
+    // whether that changed. The item follows the label's resizes itself; the
+    // window calls it while it lays itself out hidden, when no resize events
+    // are sent.
+    bool fitSentenceHeight();
+
 protected:
-    void resizeEvent(QResizeEvent *resize) override;
+    bool eventFilter(QObject *watched, QEvent *filtered) override;
 
 signals:
     // The options panel came to rest, open or closed.
@@ -42,15 +49,25 @@ private slots:
     void doAnimation();
 
 private:
-    void buildSentence(QDate next, qint64 days);
+    void buildSentence();
     void buildButtons();
-    void buildOptions(qint64 days);
+    void buildOptions();
+    // The sentence, the range of "again in" and the Paid choice for the
+    // bill's state today; again after it was paid here.
+    void showDueDate();
+    void payBill();
     void toggleOptions();
     void preselectChoice();
+    // The due date the reminder speaks of: a tracking bill's first unpaid
+    // one, else the next due date on or after today.
+    [[nodiscard]] QDate reminderDate(QDate today) const;
+    // Days to the next due date still to pay on or after today.
     [[nodiscard]] qint64 daysToNextOccurrence() const;
     [[nodiscard]] QString titleText(const QString &name) const;
 
     static constexpr int MaximumTitleWidth = 260; // pixels
+    // "Notify me again in" for a bill already overdue: up to this many days.
+    static constexpr int OverdueAgainMaximum = 99;
 
     Event *event;
     QVBoxLayout *mainLayout;
@@ -68,6 +85,7 @@ private:
     QSpacerItem *againSpacer;
     QRadioButton *nextRadioButton;
     QRadioButton *neverRadioButton;
+    QRadioButton *paidRadioButton;
     QTimer *animationTimer;
     QWidget *optionsPanel;
     QVBoxLayout *optionsLayout;

@@ -2,11 +2,10 @@
 #include "reminderitem.h"
 #include "ui_reminderwindow.h"
 
-#include <daynumber.h>
 #include <eventstore.h>
 #include <glass.h>
 #include <notificationsettings.h>
-#include <occurrence.h>
+#include <reminderrules.h>
 
 #include <QCloseEvent>
 #include <QDir>
@@ -87,21 +86,7 @@ ReminderWindow::~ReminderWindow()
 
 bool ReminderWindow::isDue(const Event &event, QDate today)
 {
-    if (!event.notify)
-        return false;
-    const DueDate due = nextDueDate(event, today);
-    const QDate next = due.date;
-    // A schedule without any due date has nothing to remind of.
-    if (next.isNull())
-        return false;
-    if (event.endMode != Event::EndNever && (daysBetween(today, next) < 0 || due.endsAfter(event)))
-        return false;
-    if (event.lastNotified == today && event.showOnce)
-        return false;
-    if (daysBetween(today, next) > event.notifyDays)
-        return false;
-    // A null lastNotified counts as day 0, so a bill never shown passes.
-    return daysBetween(event.lastNotified, today) >= event.notifyAgainDays;
+    return reminderKind(event, today) != ReminderKind::None;
 }
 
 bool ReminderWindow::addDueItems()
@@ -168,13 +153,47 @@ void ReminderWindow::on_itemResize()
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     // A hidden window's layouts wait to be shown before they take in new
     // items; the size is needed now, for the placement before showing.
-    ui->centralwidget->layout()->activate();
-    layout()->activate();
+    fitItemSentences();
     updateGeometry();
     adjustSize();
+    fitItemSentences();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     if (!notificationSettings->popupDialog)
         placeWindow();
+}
+
+namespace {
+
+// Runs every layout from the window down. A hidden widget takes a new size
+// without the resize event that lays out what is inside it, so the widgets
+// further down keep their old sizes until it is shown.
+void layOutFromTop(QWidget *widget)
+{
+    if (QLayout *layout = widget->layout()) {
+        layout->invalidate();
+        layout->activate();
+    }
+    const QList<QWidget *> children = widget->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+    for (QWidget *child : children)
+        layOutFromTop(child);
+}
+
+} // namespace
+
+void ReminderWindow::fitItemSentences()
+{
+    // Each item's sentence takes the height its lines need at the width it
+    // is laid out with; a taller sentence can make the window wider no more,
+    // so this settles in a round or two.
+    const QList<ReminderItem *> items = findChildren<ReminderItem *>();
+    for (int round = 0; round < 4; ++round) {
+        layOutFromTop(this);
+        bool changed = false;
+        for (ReminderItem *item : items)
+            changed = item->fitSentenceHeight() || changed;
+        if (!changed)
+            return;
+    }
 }
 
 void ReminderWindow::on_itemResize(int change)

@@ -24,9 +24,11 @@ public:
     explicit ReminderWindow(QWidget *parent = nullptr);
     ~ReminderWindow() override;
 
-    // Whether a bill gets a reminder today: it is to be notified, its next
-    // due date is within its end and its reminder period, and it was neither
-    // shown today with "once a day" nor snoozed for longer.
+    // Whether a bill gets a reminder today: it is to be notified, and it was
+    // neither shown today with "once a day" nor snoozed for longer; and
+    // either its next due date is within its end and its reminder period,
+    // or it tracks payments and a due date before today is unpaid
+    // (reminderrules.h).
     [[nodiscard]] static bool isDue(const Event &event, QDate today);
 
     // Replaces the items by the next due bills from where the last search
@@ -59,6 +61,7 @@ protected:
 
 private:
     void ensureForm();
+    void fitItemSentences();
     void addItem(Event *event);
     void clearItems();
     void placeWindow();

@@ -1,5 +1,6 @@
 // Shows one page of the main window with a few bills of every schedule kind,
-// for looking at the window (screenshots under Xvfb). Works on the standard
+// some with amounts and one overdue, for looking at the window (screenshots
+// under Xvfb). Works on the standard
 // paths' test folders, never on the user's own bills.
 //
 //   pagepreview <page 0-3> [seconds] [current row]
@@ -8,6 +9,7 @@
 #include "daynumber.h"
 #include "event.h"
 #include "eventstore.h"
+#include "paymentstatus.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -38,14 +40,20 @@ EventList sampleBills(QDate today)
     Event *rent = bill(QStringLiteral("Rent"), Event::ScheduleMonthly, Event::EndNever, today);
     rent->byDay = true;
     rent->ordinal = 1;
+    rent->amount = Money(125000, Money::defaultCurrency(QLocale()));
+    // Tracked for three months, paid only the first time: overdue.
+    startTracking(*rent, addDays(today, -92));
+    markPaid(*rent, addDays(today, -92));
     bills << rent;
     Event *cleaner = bill(QStringLiteral("Cleaner"), Event::ScheduleWeekly, Event::EndAfterTimes, addDays(today, 20));
     cleaner->weekdays[0] = cleaner->weekdays[2] = true;
+    cleaner->amount = Money(4500, QStringLiteral("EUR"));
     bills << cleaner;
     Event *tax = bill(QStringLiteral("Council tax"), Event::ScheduleYearly, Event::EndOnDate, addDays(today, 800));
     tax->byDay = true;
     tax->ordinal = 15;
     tax->months[0] = tax->months[3] = tax->months[6] = tax->months[9] = true;
+    tax->amount = Money(31050, QStringLiteral("GBP"));
     bills << tax;
     Event *insurance = bill(QStringLiteral("Car insurance"), Event::ScheduleSingular, Event::EndAfterTimes, addDays(today, 40));
     insurance->eventDate = insurance->endDate;

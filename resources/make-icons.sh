@@ -32,4 +32,7 @@ draw settings.png -fill '#6b7380' \
 draw right.png -fill '#2d6fc6' -draw 'polygon 6,24 34,24 34,10 58,32 34,54 34,40 6,40'
 # left (export): a blue arrow pointing left
 draw left.png -fill '#2d6fc6' -draw 'polygon 58,24 30,24 30,10 6,32 30,54 30,40 58,40'
+# paid: a green banknote with a white tick
+draw paid.png -fill '#2e8b57' -stroke '#1d5e3a' -strokewidth 3 -draw 'roundrectangle 3,14 61,50 6,6' \
+    -fill none -stroke white -strokewidth 7 -draw 'stroke-linecap round stroke-linejoin round polyline 18,32 28,42 46,22'
 # icon.ico comes from the application icon: see make-app-icon.sh.

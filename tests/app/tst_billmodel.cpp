@@ -31,7 +31,8 @@ void appendRows(Model &model, const QList<int> &keys)
         auto *text = new QStandardItem(QStringLiteral("bill %1").arg(key % 13));
         auto *data = new QStandardItem;
         data->setData(key, BillModel::RecordRole);
-        cells << date << days << text << data;
+        auto *amount = new QStandardItem;
+        cells << date << days << text << data << amount;
         model.appendRow(cells);
     }
 }
@@ -94,6 +95,8 @@ private slots:
     void sortedOrderOfOneType();
     void selectionFollowsSortedRows();
     void everyRoleMovesWithItsRow();
+    void sortKeysOrderTheirCells_data();
+    void sortKeysOrderTheirCells();
     void insertRowsAtTop();
     void removeRowsKeepingOrder();
 };
@@ -113,7 +116,7 @@ void tst_BillModel::sortMatchesStandardModel()
     QFETCH(int, column);
     QFETCH(Qt::SortOrder, order);
     const QList<int> keys = randomKeys(300);
-    QStandardItemModel plain(0, 4);
+    QStandardItemModel plain(0, BillModel::ColumnCount);
     BillModel model;
     appendRows(plain, keys);
     appendRows(model, keys);
@@ -274,6 +277,42 @@ void tst_BillModel::everyRoleMovesWithItsRow()
     check({10});
 }
 
+void tst_BillModel::sortKeysOrderTheirCells_data()
+{
+    QTest::addColumn<Qt::SortOrder>("order");
+    QTest::addColumn<QList<int>>("keys");
+    // Rows (by key): 1 "N/A", 2 "5 days overdue" (-5), 3 four days, 4 "1 day
+    // overdue" (-1), 5 no days, 6 "N/A".
+    QTest::newRow("ascending: most overdue first, N/A last") << Qt::AscendingOrder << QList<int>{2, 4, 5, 3, 1, 6};
+    QTest::newRow("descending: N/A first, most overdue last") << Qt::DescendingOrder << QList<int>{1, 6, 3, 5, 4, 2};
+}
+
+void tst_BillModel::sortKeysOrderTheirCells()
+{
+    QFETCH(Qt::SortOrder, order);
+    QFETCH(QList<int>, keys);
+    BillModel model;
+    const QList<QVariant> shown{QStringLiteral("N/A"), QStringLiteral("5 days overdue"), 4,
+                                QStringLiteral("1 day overdue"), 0, QStringLiteral("N/A")};
+    const QList<QVariant> sortKeys{QVariant(), -5, QVariant(), -1, QVariant(), QVariant()};
+    for (int i = 0; i < shown.size(); ++i) {
+        QList<QStandardItem *> cells;
+        for (int column = 0; column < BillModel::ColumnCount; ++column)
+            cells.append(new QStandardItem);
+        cells[1]->setData(shown.at(i), Qt::EditRole);
+        if (sortKeys.at(i).isValid())
+            cells[1]->setData(sortKeys.at(i), BillModel::SortKeyRole);
+        cells[3]->setData(i + 1, BillModel::RecordRole);
+        model.appendRow(cells);
+    }
+    model.sort(1, order);
+    QCOMPARE(keysOf(model), keys);
+    // The shown texts and their keys moved with their rows.
+    const int overdue = int(keysOf(model).indexOf(2));
+    QCOMPARE(model.item(overdue, 1)->text(), QStringLiteral("5 days overdue"));
+    QCOMPARE(model.item(overdue, 1)->data(BillModel::SortKeyRole), QVariant(-5));
+}
+
 void tst_BillModel::insertRowsAtTop()
 {
     BillModel model;
@@ -296,8 +335,8 @@ void tst_BillModel::insertRowsAtTop()
     BillModel empty;
     empty.insertRowsAtTop(3);
     QCOMPARE(empty.rowCount(), 3);
-    QCOMPARE(empty.columnCount(), 4);
-    QVERIFY(empty.item(2, 3));
+    QCOMPARE(empty.columnCount(), BillModel::ColumnCount);
+    QVERIFY(empty.item(2, BillModel::ColumnCount - 1));
 }
 
 void tst_BillModel::removeRowsKeepingOrder()
@@ -311,7 +350,7 @@ void tst_BillModel::removeRowsKeepingOrder()
     model.removeRowsKeepingOrder({6, 0, 3});
     QCOMPARE(keysOf(model), (QList<int>{1, 2, 4, 5}));
     QCOMPARE(model.item(2, 2)->text(), QStringLiteral("bill 4"));
-    QCOMPARE(itemsOf(model), items.mid(0, 4 * 4));
+    QCOMPARE(itemsOf(model), items.mid(0, 4 * BillModel::ColumnCount));
     QCOMPARE(selection.currentIndex().row(), 3); // still on key 5
 
     model.removeRowsKeepingOrder({3});

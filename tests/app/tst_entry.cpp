@@ -38,6 +38,8 @@ private slots:
     void fifoInPlaceOfTheBillsNeverHangs();
     void listOptions_data();
     void listOptions();
+    void overdueAfterDaysAway_data();
+    void overdueAfterDaysAway();
 };
 
 void EntryTest::initTestCase()
@@ -215,6 +217,51 @@ void EntryTest::listOptions()
     QCOMPARE(contents(sandbox.configPath()), config);
     QCOMPARE(contents(sandbox.eventsPath()), bills);
     QVERIFY(QDir(sandbox.path(QStringLiteral("runtime"))).isEmpty());
+
+void EntryTest::overdueAfterDaysAway_data()
+{
+    QTest::addColumn<bool>("tracking");
+    QTest::addColumn<bool>("windowShown");
+    QTest::newRow("tracks payments: reminded of the unpaid date") << true << true;
+    QTest::newRow("no tracking: the passed date is gone") << false << false;
+}
+
+void EntryTest::overdueAfterDaysAway()
+{
+    // A scheduler starts Payvane every hour. The rent falls due on 24
+    // February, while the computer is off from 15 February to 1 March.
+    QFETCH(bool, tracking);
+    QFETCH(bool, windowShown);
+
+    Sandbox sandbox;
+    Event rent;
+    rent.name = QStringLiteral("Rent");
+    rent.schedule = Event::ScheduleMonthly;
+    rent.byDay = true;
+    rent.ordinal = 24;
+    rent.endMode = Event::EndNever;
+    rent.notify = true;
+    rent.notifyDays = 3;
+    if (tracking)
+        rent.payments.trackedSince = QDate(2027, 2, 1);
+    QVERIFY(saveEvents(EventList{&rent}, sandbox.eventsPath()));
+    const QStringList hourly{QStringLiteral("auto"), QStringLiteral("3600")};
+
+    // 15 February: nine days before the date, nothing to remind of yet.
+    sandbox.setNow(QDateTime(QDate(2027, 2, 15), QTime(9, 0)));
+    const RunResult before = sandbox.run(hourly);
+    QVERIFY(before.ended);
+    QCOMPARE(before.exitCode, 0);
+    QVERIFY(!sandbox.setting(QStringLiteral("LastDisplay")).isValid());
+
+    // 1 March, the first start after the gap.
+    sandbox.setNow(fakeNow);
+    const RunResult after = sandbox.run(hourly, windowShown ? windowWaitMs : endTimeoutMs);
+    QCOMPARE(after.ended, !windowShown);
+    if (after.ended)
+        QCOMPARE(after.exitCode, 0);
+    QCOMPARE(sandbox.setting(QStringLiteral("LastRun")).toDateTime(), fakeNow);
+    QCOMPARE(sandbox.setting(QStringLiteral("LastDisplay")).toDateTime(), windowShown ? fakeNow : QDateTime());
 }
 
 QTEST_GUILESS_MAIN(EntryTest)

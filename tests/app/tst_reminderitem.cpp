@@ -3,8 +3,10 @@
 
 #include "reminderitem.h"
 
+#include <billtext.h>
 #include <daynumber.h>
 #include <event.h>
+#include <paymentstatus.h>
 
 #include <QCommandLinkButton>
 #include <QGroupBox>
@@ -39,6 +41,27 @@ T *child(const QWidget &item, const char *name)
     return widget;
 }
 
+// A weekly bill due on today's weekday that tracks payments since `since`
+// and has paid nothing: each week from then to before today is overdue.
+Event overdueBill(int daysTracked)
+{
+    Event event;
+    event.name = QStringLiteral("Rent");
+    event.schedule = Event::ScheduleWeekly;
+    event.weekdays[std::size_t(QDate::currentDate().dayOfWeek() - 1)] = true;
+    event.endMode = Event::EndNever;
+    event.notify = true;
+    event.notifyDays = 3;
+    event.amount = Money(5000, QStringLiteral("USD"));
+    event.payments.trackedSince = QDate::currentDate().addDays(-daysTracked);
+    return event;
+}
+
+QString longDate(int daysFromToday)
+{
+    return longDateText(QDate::currentDate().addDays(daysFromToday), QLocale());
+}
+
 // Presses a button and waits until the options panel has come to rest.
 void pressAndSettle(ReminderItem &item, const char *button)
 {
@@ -54,6 +77,7 @@ class ReminderItemTest : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void sentenceAndRange_data();
     void sentenceAndRange();
     void buildingMarksBillShownToday();
@@ -61,7 +85,19 @@ private slots:
     void choices();
     void animationOpensAndClosesInSeventeenSteps();
     void reversedAnimationRestsOnce();
+    void overdueSentenceAndRange_data();
+    void overdueSentenceAndRange();
+    void paidChoice_data();
+    void paidChoice();
+    void paidOnlyWithAccept();
+    void fourChoicesFitTheOpenPanel();
 };
+
+void ReminderItemTest::initTestCase()
+{
+    // Amounts in dollars, dates as the same locale writes them.
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+}
 
 void ReminderItemTest::sentenceAndRange_data()
 {
@@ -86,7 +122,7 @@ void ReminderItemTest::sentenceAndRange()
     Event event = billDueIn(days);
     const ReminderItem item(&event);
 
-    const QString dueDate = QLocale::system().toString(event.eventDate, QLocale::LongFormat);
+    const QString dueDate = QLocale().toString(event.eventDate, QLocale::LongFormat);
     QCOMPARE(child<QLabel>(item, "textLabel")->text(),
              QStringLiteral("Water is due on ") + dueDate + ending);
     QCOMPARE(child<QGroupBox>(item, "groupBox")->title(), QStringLiteral("Water"));
@@ -229,6 +265,121 @@ void ReminderItemTest::reversedAnimationRestsOnce()
     QCOMPARE(rest.size(), 1);
     QCOMPARE(panel->maximumHeight(), 0);
     QCOMPARE(child<QCommandLinkButton>(item, "acceptButton")->text(), QStringLiteral("Options"));
+}
+
+void ReminderItemTest::overdueSentenceAndRange_data()
+{
+    QTest::addColumn<int>("daysTracked");
+    QTest::addColumn<QString>("sentence");
+
+    QTest::newRow("one date unpaid") << 7 << QStringLiteral("Rent ($50.00) was due on %1, 7 days ago.").arg(longDate(-7));
+    QTest::newRow("three dates unpaid")
+        << 21
+        << QStringLiteral("Rent ($50.00) was due on %1, 21 days ago. 3 due dates are unpaid, $150.00 in all.")
+               .arg(longDate(-21));
+}
+
+void ReminderItemTest::overdueSentenceAndRange()
+{
+    QFETCH(int, daysTracked);
+    QFETCH(QString, sentence);
+
+    Event event = overdueBill(daysTracked);
+    const ReminderItem item(&event);
+    QCOMPARE(child<QLabel>(item, "textLabel")->text(), sentence);
+    // Days to go make no sense any more: again tomorrow, or up to 99 days.
+    const auto *spinBox = child<QSpinBox>(item, "againSpinBox");
+    QCOMPARE(spinBox->minimum(), 0);
+    QCOMPARE(spinBox->maximum(), 99);
+    QCOMPARE(spinBox->value(), 1);
+    const auto *paid = child<QRadioButton>(item, "paidRadioButton");
+    QCOMPARE(paid->text(), QStringLiteral("Paid"));
+    QVERIFY(paid->isEnabled());
+    QCOMPARE(paid->toolTip(), QStringLiteral("Marks the due date of %1 paid.").arg(longDate(-daysTracked)));
+    // Shown today, as every reminder.
+    QCOMPARE(event.lastNotified, QDate::currentDate());
+}
+
+void ReminderItemTest::paidChoice_data()
+{
+    QTest::addColumn<Event>("bill");
+    QTest::addColumn<QDate>("paidThrough");
+    QTest::addColumn<QString>("sentence");  // after paying
+    QTest::addColumn<bool>("paidEnabled");  // something left to pay
+
+    const QDate today = QDate::currentDate();
+    QTest::newRow("two weeks late, one paid: a week late")
+        << overdueBill(14) << today.addDays(-14) << QStringLiteral("Rent ($50.00) was due on %1, 7 days ago.").arg(longDate(-7))
+        << true;
+    QTest::newRow("a week late, paid: due today")
+        << overdueBill(7) << today.addDays(-7)
+        << QStringLiteral("Rent ($50.00) is due on %1 there are 0 days to go.").arg(longDate(0)) << true;
+    // A bill that did not track payments starts now and pays its date.
+    QTest::newRow("one-off due in 5, untracked: finished")
+        << billDueIn(5) << today.addDays(5) << QStringLiteral("Water - Finished: its last due date is paid.") << false;
+}
+
+void ReminderItemTest::paidChoice()
+{
+    QFETCH(Event, bill);
+    QFETCH(QDate, paidThrough);
+    QFETCH(QString, sentence);
+    QFETCH(bool, paidEnabled);
+
+    Event event = bill;
+    ReminderItem item(&event);
+    item.show();
+    pressAndSettle(item, "acceptButton"); // opens the panel
+    child<QRadioButton>(item, "paidRadioButton")->setChecked(true);
+    pressAndSettle(item, "acceptButton"); // "Accept"
+
+    QVERIFY(event.payments.isTracking());
+    QCOMPARE(event.payments.paidThrough, paidThrough);
+    QCOMPARE(event.payments.paidOn, QDate::currentDate());
+    QCOMPARE(event.notifyAgainDays, 0);
+    QVERIFY(event.notify);
+    QCOMPARE(child<QLabel>(item, "textLabel")->text(), sentence);
+    QCOMPARE(child<QRadioButton>(item, "paidRadioButton")->isEnabled(), paidEnabled);
+    QVERIFY(!child<QRadioButton>(item, "paidRadioButton")->isChecked());
+
+    // "Options" again stores the choice shown, which is not another payment.
+    pressAndSettle(item, "acceptButton");
+    QCOMPARE(event.payments.paidThrough, paidThrough);
+    QCOMPARE(event.notifyAgainDays, 0);
+}
+
+void ReminderItemTest::paidOnlyWithAccept()
+{
+    Event event = overdueBill(7);
+    ReminderItem item(&event);
+    item.show();
+    pressAndSettle(item, "acceptButton");
+    child<QRadioButton>(item, "paidRadioButton")->setChecked(true);
+    pressAndSettle(item, "cancelButton");
+    QVERIFY(!event.payments.paidThrough.isValid());
+    // The next "Options" opens the panel without paying what it last showed.
+    pressAndSettle(item, "acceptButton");
+    QVERIFY(!event.payments.paidThrough.isValid());
+    QVERIFY(!child<QRadioButton>(item, "paidRadioButton")->isChecked());
+}
+
+void ReminderItemTest::fourChoicesFitTheOpenPanel()
+{
+    Event event = overdueBill(7);
+    ReminderItem item(&event);
+    item.show();
+    pressAndSettle(item, "acceptButton");
+    auto *panel = child<QWidget>(item, "optionsPanel");
+    QCOMPARE(panel->maximumHeight(), 99);
+    for (const char *name : {"againRadioButton", "nextRadioButton", "neverRadioButton", "paidRadioButton"}) {
+        const auto *button = child<QRadioButton>(item, name);
+        QVERIFY2(button->isVisible(), name);
+        // Whole inside the panel, at the height its text needs.
+        QVERIFY2(button->geometry().bottom() < panel->height(),
+                 qPrintable(QStringLiteral("%1 ends at %2 of %3").arg(name).arg(button->geometry().bottom()).arg(panel->height())));
+        QVERIFY2(button->height() >= button->minimumSizeHint().height(), name);
+    }
+    QVERIFY(child<QSpinBox>(item, "againSpinBox")->height() >= child<QSpinBox>(item, "againSpinBox")->minimumSizeHint().height());
 }
 
 QTEST_MAIN(ReminderItemTest)

@@ -6,12 +6,16 @@
 
 #include <eventstore.h>
 #include <notificationsettings.h>
+#include <paymentstatus.h>
 
 #include <QCommandLinkButton>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMessageBox>
+#include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionGroupBox>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -54,6 +58,21 @@ QStringList itemTitles(const ReminderWindow &window)
     return titles;
 }
 
+// A weekly bill due on the weekday of `due` that tracks payments since that
+// day and has paid nothing, reminded of from 3 days before.
+Event *trackingBill(const QString &name, QDate due)
+{
+    auto *event = new Event;
+    event->name = name;
+    event->schedule = Event::ScheduleWeekly;
+    event->weekdays[std::size_t(due.dayOfWeek() - 1)] = true;
+    event->endMode = Event::EndNever;
+    event->notify = true;
+    event->notifyDays = 3;
+    event->payments.trackedSince = due;
+    return event;
+}
+
 void pressOk(ReminderWindow &window)
 {
     window.findChild<QCommandLinkButton *>(QStringLiteral("okButton"))->click();
@@ -81,6 +100,11 @@ private slots:
     void opaqueBackgroundIsPainted();
     void longAndMarkedUpNamesStayPlainAndFit();
     void damagedBillFileIsKeptWhenSaved();
+    void overdueBillsAreDue_data();
+    void overdueBillsAreDue();
+    void overdueBillPaidInTheWindow();
+    void sentencesAreWholeFromTheStart_data();
+    void sentencesAreWholeFromTheStart();
 
 private:
     // Three due bills with a bill between them that is not due.
@@ -469,6 +493,134 @@ void ReminderWindowTest::damagedBillFileIsKeptWhenSaved()
     QCOMPARE(saved.size(), 1);
     qDeleteAll(saved);
     QVERIFY(QFile::remove(keptPath));
+}
+
+void ReminderWindowTest::overdueBillsAreDue_data()
+{
+    QTest::addColumn<bool>("tracking");
+    QTest::addColumn<int>("daysLate");      // the unpaid date lies this many days before today
+    QTest::addColumn<int>("shownDaysAgo");  // -1: never shown
+    QTest::addColumn<bool>("showOnce");
+    QTest::addColumn<int>("againDays");
+    QTest::addColumn<bool>("notify");
+    QTest::addColumn<bool>("due");
+
+    // The reminder days do not matter once the date has passed.
+    QTest::newRow("tracking, 3 days late") << true << 3 << -1 << false << 0 << true << true;
+    QTest::newRow("tracking, 6 days late, shown yesterday") << true << 6 << 1 << true << 0 << true << true;
+    QTest::newRow("tracking, late, shown today, once a day") << true << 3 << 0 << true << 0 << true << false;
+    QTest::newRow("tracking, late, shown today") << true << 3 << 0 << false << 0 << true << true;
+    QTest::newRow("tracking, late, again in 3, shown 2 days ago") << true << 3 << 2 << false << 3 << true << false;
+    QTest::newRow("tracking, late, again in 3, shown 3 days ago") << true << 3 << 3 << false << 3 << true << true;
+    QTest::newRow("tracking, late, reminders off") << true << 3 << -1 << false << 0 << false << false;
+    // Without tracking, a passed date is gone, as it always was.
+    QTest::newRow("not tracking, 3 days late") << false << 3 << -1 << false << 0 << true << false;
+}
+
+void ReminderWindowTest::overdueBillsAreDue()
+{
+    QFETCH(bool, tracking);
+    QFETCH(int, daysLate);
+    QFETCH(int, shownDaysAgo);
+    QFETCH(bool, showOnce);
+    QFETCH(int, againDays);
+    QFETCH(bool, notify);
+    QFETCH(bool, due);
+
+    const QDate today(2027, 3, 10);
+    std::unique_ptr<Event> event(trackingBill(QStringLiteral("Rent"), today.addDays(-daysLate)));
+    if (!tracking)
+        event->payments = PaymentState();
+    event->lastNotified = shownDaysAgo < 0 ? QDate() : today.addDays(-shownDaysAgo);
+    event->showOnce = showOnce;
+    event->notifyAgainDays = againDays;
+    event->notify = notify;
+    QCOMPARE(ReminderWindow::isDue(*event, today), due);
+}
+
+void ReminderWindowTest::overdueBillPaidInTheWindow()
+{
+    const QDate today = QDate::currentDate();
+    EventList events{trackingBill(QStringLiteral("Rent"), today.addDays(-5)), singularBill(QStringLiteral("Gas"), today.addDays(1)),
+                     singularBill(QStringLiteral("Gone"), today.addDays(-5))};
+    QVERIFY(saveEvents(events, eventsFilePath()));
+    qDeleteAll(events);
+    writeSettings(false, true);
+
+    ReminderWindow window;
+    QVERIFY(window.addDueItems());
+    window.show();
+    QCOMPARE(itemTitles(window), (QStringList{"Rent", "Gas"}));
+    ReminderItem *rent = window.findChildren<ReminderItem *>().at(0);
+    QVERIFY(rent->findChild<QLabel *>(QStringLiteral("textLabel"))->text().contains(QStringLiteral(" days ago.")));
+    auto *accept = rent->findChild<QCommandLinkButton *>(QStringLiteral("acceptButton"));
+    auto *panel = rent->findChild<QWidget *>(QStringLiteral("optionsPanel"));
+    accept->click();
+    QTRY_COMPARE(panel->maximumHeight(), 99);
+    rent->findChild<QRadioButton *>(QStringLiteral("paidRadioButton"))->setChecked(true);
+    accept->click();
+    QTRY_COMPARE(panel->maximumHeight(), 0);
+
+    pressOk(window);
+    QVERIFY(!window.isVisible());
+    const EventList saved = loadEvents(eventsFilePath());
+    QCOMPARE(saved.size(), 3);
+    const DueDate paid = nextDueDate(*saved.at(0), today.addDays(-5));
+    QCOMPARE(saved.at(0)->payments.paidThrough, paid.scheduled);
+    QCOMPARE(saved.at(0)->payments.paidOn, today);
+    QCOMPARE(saved.at(0)->lastNotified, today);
+    QVERIFY(!saved.at(1)->payments.isTracking());
+    qDeleteAll(saved);
+}
+
+void ReminderWindowTest::sentencesAreWholeFromTheStart_data()
+{
+    QTest::addColumn<bool>("popup");
+    QTest::newRow("tray") << false;
+    QTest::newRow("popup") << true;
+}
+
+void ReminderWindowTest::sentencesAreWholeFromTheStart()
+{
+    // Sentences of two and three lines. The window is placed before it is
+    // shown, so it must have its final size then, with every line whole and
+    // below its box's title.
+    QFETCH(bool, popup);
+    const QDate today = QDate::currentDate();
+    EventList events{singularBill(QStringLiteral("Water rates for the cottage"), today.addDays(1)),
+                     trackingBill(QStringLiteral("Quarterly property tax"), today.addDays(-12)),
+                     singularBill(QStringLiteral("Gas"), today)};
+    events.at(1)->amount = Money(125000, QStringLiteral("USD"));
+    QVERIFY(saveEvents(events, eventsFilePath()));
+    qDeleteAll(events);
+    writeSettings(false, popup);
+
+    ReminderWindow window;
+    QVERIFY(window.addDueItems());
+    window.positionWindow();
+    const QSize placedSize = window.size();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTest::qWait(50);
+    QCOMPARE(window.size(), placedSize);
+
+    const QList<ReminderItem *> items = window.findChildren<ReminderItem *>();
+    QCOMPARE(items.size(), 3);
+    for (const ReminderItem *item : items) {
+        const auto *label = item->findChild<QLabel *>(QStringLiteral("textLabel"));
+        const auto *box = item->findChild<QGroupBox *>(QStringLiteral("groupBox"));
+        QVERIFY2(label->height() >= label->heightForWidth(label->width()),
+                 qPrintable(QStringLiteral("%1 < %2").arg(label->height()).arg(label->heightForWidth(label->width()))));
+        QVERIFY(label->heightForWidth(label->width()) > label->fontMetrics().height()); // wraps
+        QVERIFY(label->alignment() & Qt::AlignTop);
+        QStyleOptionGroupBox option;
+        option.initFrom(box);
+        option.text = box->title();
+        option.subControls = QStyle::SC_GroupBoxLabel;
+        const QRect title = box->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, box);
+        QVERIFY2(label->geometry().top() > title.bottom(),
+                 qPrintable(QStringLiteral("%1 <= %2").arg(label->geometry().top()).arg(title.bottom())));
+    }
 }
 
 QTEST_MAIN(ReminderWindowTest)

@@ -48,6 +48,8 @@ public:
     }
 
     QString path(const QString &relative) const { return QDir(dir.path()).filePath(relative); }
+    // The frozen wall clock of the runs that follow.
+    void setNow(const QDateTime &when) { now = when; }
     QString configPath() const { return path(QStringLiteral("config/Tervona/Payvane.conf")); }
     QString eventsPath() const { return path(QStringLiteral("data/Tervona/Payvane/events.evt")); }
 
@@ -92,7 +94,7 @@ public:
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         // The wall clock stands still; the event loop's timers keep running.
         env.insert(QStringLiteral("LD_PRELOAD"), fakeTimeLibrary);
-        env.insert(QStringLiteral("FAKETIME"), fakeNow.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
+        env.insert(QStringLiteral("FAKETIME"), now.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
         env.insert(QStringLiteral("FAKETIME_DONT_FAKE_MONOTONIC"), QStringLiteral("1"));
         env.insert(QStringLiteral("TZ"), QStringLiteral("UTC"));
         // The sanitizer runtime must otherwise be the first library loaded.
@@ -126,6 +128,7 @@ public:
 
 private:
     QTemporaryDir dir;
+    QDateTime now = fakeNow;
 };
 
 } // namespace programsandbox
