@@ -217,6 +217,7 @@ void EntryTest::listOptions()
     QCOMPARE(contents(sandbox.configPath()), config);
     QCOMPARE(contents(sandbox.eventsPath()), bills);
     QVERIFY(QDir(sandbox.path(QStringLiteral("runtime"))).isEmpty());
+}
 
 void EntryTest::overdueAfterDaysAway_data()
 {
