@@ -2,6 +2,7 @@
 #include "ui_mainwindow.h"
 
 #include "billmodel.h"
+#include "calendarexport.h"
 #include "billrules.h"
 #include "billtext.h"
 #include "billtotals.h"
@@ -24,6 +25,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QSettings>
 #include <QSignalBlocker>
 #include <QStandardItemModel>
@@ -220,6 +222,7 @@ void MainWindow::connectListCommands()
             &MainWindow::updatePaidCommand);
     connect(ui->paidButton, &QAbstractButton::clicked, this, &MainWindow::payCurrentBill);
     connect(ui->eventTreeView, &QWidget::customContextMenuRequested, this, &MainWindow::showRowMenu);
+    connect(ui->calendarButton, &QAbstractButton::clicked, this, &MainWindow::chooseCalendarFile);
 }
 
 void MainWindow::alignScheduleSentences()
@@ -803,6 +806,55 @@ void MainWindow::on_removeButton_clicked()
     for (const QModelIndex &index : selected)
         rows.append(index.row());
     removeBillRows(rows);
+}
+
+void MainWindow::chooseCalendarFile()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    const QString path = QFileDialog::getSaveFileName(this, tr("Export to Calendar"),
+                                                      QDir(folder).filePath(QStringLiteral("Payvane.ics")),
+                                                      QStringLiteral("Calendar File (*.ics)"));
+    if (!path.isEmpty())
+        exportToCalendar(path);
+}
+
+bool MainWindow::exportToCalendar(const QString &path)
+{
+    // The selected bills, or all of them.
+    EventList bills;
+    const QModelIndexList selected = ui->eventTreeView->selectionModel()->selectedRows(0);
+    for (const QModelIndex &index : selected) {
+        if (Event *event = eventAtRow(index.row()))
+            bills.append(event);
+    }
+    if (bills.isEmpty())
+        bills = rowRecords();
+
+    CalendarExport calendar(QDate::currentDate());
+    calendar.setDescriptionFunction([](const Event &event) {
+        return event.amount.isNull() ? QString() : QStringLiteral("Amount: %1").arg(event.amount.toString(QLocale()));
+    });
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || !calendar.write(&file, bills)) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        showMessage(QMessageBox::Warning, QStringLiteral("Export to Calendar"),
+                    QStringLiteral("The calendar could not be saved to %1 (%2).").arg(nativePath(path), reason));
+        return false;
+    }
+    if (calendar.billsWritten() == 0) {
+        file.cancelWriting();
+        showMessage(QMessageBox::Information, QStringLiteral("Export to Calendar"),
+                    QStringLiteral("None of these bills is due again, so there is nothing to put in a calendar."));
+        return false;
+    }
+    if (!file.commit()) {
+        showMessage(QMessageBox::Warning, QStringLiteral("Export to Calendar"),
+                    QStringLiteral("The calendar could not be saved to %1 (%2).")
+                        .arg(nativePath(path), file.errorString()));
+        return false;
+    }
+    return true;
 }
 
 void MainWindow::on_exportButton_clicked()

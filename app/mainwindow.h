@@ -62,6 +62,10 @@ public:
     // Writes all bills to a file; tells the user and returns false when that
     // fails.
     bool exportBills(const QString &path);
+    // Writes the selected bills (all when none is selected) as an iCalendar
+    // file for calendar programs; tells the user and returns false when that
+    // fails or no bill is due again.
+    bool exportToCalendar(const QString &path);
     // Marks the row's first unpaid due date paid (paymentstatus.h), turning
     // tracking on when it was off; the row shows the bill's new state and the
     // list is sorted again. False when the bill has nothing left to pay.
@@ -149,6 +153,7 @@ private:
     void showRowMenu(const QPoint &position);
 
     void connectScheduleOptions();
+    void chooseCalendarFile();
     void loadScheduleOptions(const Event &event);
     void readScheduleOptions(Event &event) const;
     void clearEditor();

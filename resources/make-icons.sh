@@ -35,4 +35,10 @@ draw left.png -fill '#2d6fc6' -draw 'polygon 58,24 30,24 30,10 6,32 30,54 30,40 
 # paid: a green banknote with a white tick
 draw paid.png -fill '#2e8b57' -stroke '#1d5e3a' -strokewidth 3 -draw 'roundrectangle 3,14 61,50 6,6' \
     -fill none -stroke white -strokewidth 7 -draw 'stroke-linecap round stroke-linejoin round polyline 18,32 28,42 46,22'
+# calendar: a calendar leaf with a blue top and a grid of days
+draw calendar.png -fill white -stroke '#2d5f9e' -strokewidth 3 -draw 'roundrectangle 6,10 58,58 5,5' \
+    -fill '#2d6fc6' -stroke none -draw 'rectangle 7,11 57,24' \
+    -fill '#2d5f9e' -draw 'rectangle 16,4 22,16' -draw 'rectangle 42,4 48,16' \
+    -fill '#7a8aa0' -draw 'rectangle 14,30 22,37' -draw 'rectangle 28,30 36,37' -draw 'rectangle 42,30 50,37' \
+    -draw 'rectangle 14,44 22,51' -draw 'rectangle 28,44 36,51' -fill '#d23a2e' -draw 'rectangle 42,44 50,51'
 # icon.ico comes from the application icon: see make-app-icon.sh.

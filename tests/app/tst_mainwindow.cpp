@@ -187,6 +187,7 @@ private slots:
     void editorKeepsScheduleOptions();
     void plainBillsWriteNoExtensionBlock();
     void detailsSayTheOptions();
+    void exportToCalendar();
 
 private:
     std::unique_ptr<MainWindow> openWindow();
@@ -1155,6 +1156,50 @@ void tst_MainWindow::detailsSayTheOptions()
     QCOMPARE(child<QLabel>("monthlyCountLabel")->text(), QStringLiteral("3rd "));
     for (const char *line : {"everyDetailsLabel", "weekendDetailsLabel", "shortMonthsDetailsLabel"})
         QVERIFY2(!lineShown(line), line);
+}
+
+void tst_MainWindow::exportToCalendar()
+{
+    const QDate lastWeek = today.addDays(-7);
+    writeBills(eventsFilePath(), {weeklyBill(QStringLiteral("Rent"), today), weeklyBill(QStringLiteral("Gas"), today.addDays(1)),
+                                  weeklyBill(QStringLiteral("Ended"), lastWeek, Event::EndOnDate, lastWeek)});
+    window = openWindow();
+    QTemporaryDir dir;
+    const auto calendar = [&dir](const QString &name) {
+        QFile file(dir.filePath(name));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    };
+
+    // Nothing chosen: every bill still due.
+    QVERIFY(window->exportToCalendar(dir.filePath(QStringLiteral("all.ics"))));
+    const QString all = calendar(QStringLiteral("all.ics"));
+    QVERIFY(all.startsWith(QStringLiteral("BEGIN:VCALENDAR\r\n")));
+    QVERIFY(all.contains(QStringLiteral("SUMMARY:Rent\r\n")));
+    QVERIFY(all.contains(QStringLiteral("SUMMARY:Gas\r\n")));
+    QVERIFY(!all.contains(QStringLiteral("SUMMARY:Ended")));
+    QVERIFY(all.contains(QStringLiteral("RRULE:FREQ=WEEKLY")));
+
+    // The chosen bill alone.
+    selectRows({rowOf(QStringLiteral("Gas"))});
+    QVERIFY(window->exportToCalendar(dir.filePath(QStringLiteral("gas.ics"))));
+    const QString gas = calendar(QStringLiteral("gas.ics"));
+    QVERIFY(gas.contains(QStringLiteral("SUMMARY:Gas\r\n")));
+    QVERIFY(!gas.contains(QStringLiteral("SUMMARY:Rent")));
+
+    // A bill that is not due again gives no calendar, and the user is told.
+    selectRows({rowOf(QStringLiteral("Ended"))});
+    const auto nothing = answerBox(QMessageBox::Ok);
+    QVERIFY(!window->exportToCalendar(dir.filePath(QStringLiteral("ended.ics"))));
+    QVERIFY(nothing->seen);
+    QCOMPARE(nothing->title, QStringLiteral("Export to Calendar"));
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("ended.ics"))));
+
+    // A folder that is a file: the system's reason.
+    selectRows({});
+    const auto failed = answerBox(QMessageBox::Ok);
+    QVERIFY(!window->exportToCalendar(dir.filePath(QStringLiteral("all.ics/inside.ics"))));
+    QVERIFY(failed->seen);
+    QCOMPARE(failed->icon, QMessageBox::Warning);
 }
 
 QTEST_MAIN(tst_MainWindow)

@@ -134,8 +134,9 @@ void tst_WindowGeometry::storedGeometryNeverExceedsScreen()
     QVERIFY(window->geometry().intersects(available));
     if (firstStartSize)
         QCOMPARE(window->size(), QSize(639, 654));
-    // A window the size of the stored value would need gigabytes.
-    QVERIFY2(residentKiB() - residentBefore < 200 * 1024, qPrintable(QString::number(residentKiB())));
+    // A window the size of the stored value would need gigabytes; the
+    // sanitizer keeps freed memory for a while, which stays far below that.
+    QVERIFY2(residentKiB() - residentBefore < 1024 * 1024, qPrintable(QString::number(residentKiB())));
 
     QVERIFY(window->close());
     QVERIFY(!window->isVisible());
