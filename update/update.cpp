@@ -83,17 +83,6 @@ Update *Update::getUpdater()
 }
 
 Update::Update()
-    : manager(nullptr)
-    , webClient(nullptr)
-    , checkReply(nullptr)
-    , reply(nullptr)
-    , manual(false)
-    , cancelled(false)
-    , serverPort(0)
-    , packageFolder(nullptr)
-    , package(nullptr)
-    , packageSizeLimit(DefaultPackageSizeLimit)
-    , packageRefused(false)
 {
     QString osName = QStringLiteral("Other");
     QString systemName = QStringLiteral("Unknown");
@@ -111,17 +100,6 @@ Update::Update()
 }
 
 Update::Update(QString productName, QString productVersion, QString osName, QString systemName, QString archName)
-    : manager(nullptr)
-    , webClient(nullptr)
-    , checkReply(nullptr)
-    , reply(nullptr)
-    , manual(false)
-    , cancelled(false)
-    , serverPort(0)
-    , packageFolder(nullptr)
-    , package(nullptr)
-    , packageSizeLimit(DefaultPackageSizeLimit)
-    , packageRefused(false)
 {
     init(productName, productVersion, osName, systemName, archName);
 }

@@ -130,10 +130,10 @@ private:
     [[nodiscard]] static bool startPackage(const QString &path);
     void showResult(const QString &text, const QString &informativeText);
 
-    QNetworkAccessManager *manager;  // the download
-    QNetworkAccessManager *webClient; // the check
-    QNetworkReply *checkReply;       // the check under way; null when none
-    QNetworkReply *reply;            // the download under way; null when none
+    QNetworkAccessManager *manager = nullptr;  // the download
+    QNetworkAccessManager *webClient = nullptr; // the check
+    QNetworkReply *checkReply = nullptr;       // the check under way; null when none
+    QNetworkReply *reply = nullptr;            // the download under way; null when none
     QString downloadUrl;
     QString product;
     QString version;
@@ -143,16 +143,16 @@ private:
     QMessageBox messageBox; // "Checking for updates.", the results, the errors
     QProgressDialog progressDialog;
     Dialog dialog;
-    bool manual;
-    bool cancelled; // Cancel pressed on the check's box or the progress dialog
+    bool manual = false;
+    bool cancelled = false; // Cancel pressed on the check's box or the progress dialog
 
     QString serverHost;
-    quint16 serverPort;
+    quint16 serverPort = 0;
     QByteArray answer;         // body of a 200 answer so far, at most MaxAnswerSize + 1
-    QTemporaryDir *packageFolder; // made on first use; null until then
-    QFile *package;            // the package being written
-    qint64 packageSizeLimit;
-    bool packageRefused;       // the package could not be stored: the download was stopped
+    QTemporaryDir *packageFolder = nullptr; // made on first use; null until then
+    QFile *package = nullptr;            // the package being written
+    qint64 packageSizeLimit = DefaultPackageSizeLimit;
+    bool packageRefused = false;       // the package could not be stored: the download was stopped
 };
 
 #endif // PAYVANE_UPDATE_H
