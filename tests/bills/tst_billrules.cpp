@@ -4,6 +4,7 @@
 #include "billtext.h"
 #include "event.h"
 #include "occurrence.h"
+#include "schedulebuilders.h"
 
 #include <QLocale>
 #include <QTest>
@@ -12,38 +13,10 @@ Q_DECLARE_METATYPE(BillProblem)
 
 namespace {
 
+using namespace ScheduleBuilders;
+
 // Saturday 5 December 2026.
 const QDate Today(2026, 12, 5);
-
-Event weekly(std::initializer_list<int> days)
-{
-    Event event;
-    event.name = QStringLiteral("Bill");
-    event.schedule = Event::ScheduleWeekly;
-    for (int day : days)
-        event.weekdays[std::size_t(day - 1)] = true;
-    return event;
-}
-
-Event monthly(int ordinal, bool byDay, std::initializer_list<int> days)
-{
-    Event event = weekly(days);
-    event.schedule = Event::ScheduleMonthly;
-    event.ordinal = ordinal;
-    event.byDay = byDay;
-    return event;
-}
-
-Event yearly(int ordinal, bool byDay, std::initializer_list<int> days, bool byYear,
-             std::initializer_list<int> months)
-{
-    Event event = monthly(ordinal, byDay, days);
-    event.schedule = Event::ScheduleYearly;
-    event.byYear = byYear;
-    for (int month : months)
-        event.months[std::size_t(month - 1)] = true;
-    return event;
-}
 
 } // namespace
 

@@ -2,49 +2,14 @@
 #include "event.h"
 #include "occurrence.h"
 #include "referencenextoccurrence.h"
+#include "schedulebuilders.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
 
-// Builders for the schedules the tests use. Weekdays and months are given as
-// lists of 1-based numbers (1 = Monday, 1 = January).
 namespace {
 
-Event weekly(std::initializer_list<int> weekdays)
-{
-    Event e;
-    e.schedule = Event::ScheduleWeekly;
-    for (const int w : weekdays)
-        e.weekdays[std::size_t(w - 1)] = true;
-    return e;
-}
-
-Event monthly(int ordinal, bool byDay, std::initializer_list<int> weekdays = {})
-{
-    Event e = weekly(weekdays);
-    e.schedule = Event::ScheduleMonthly;
-    e.byDay = byDay;
-    e.ordinal = ordinal;
-    return e;
-}
-
-Event yearly(int ordinal, bool byDay, std::initializer_list<int> weekdays, bool byYear,
-             std::initializer_list<int> months = {})
-{
-    Event e = monthly(ordinal, byDay, weekdays);
-    e.schedule = Event::ScheduleYearly;
-    e.byYear = byYear;
-    for (const int m : months)
-        e.months[std::size_t(m - 1)] = true;
-    return e;
-}
-
-Event endingOn(Event e, QDate end)
-{
-    e.endMode = Event::EndOnDate;
-    e.endDate = end;
-    return e;
-}
+using namespace ScheduleBuilders;
 
 Event randomSchedule(QRandomGenerator &random)
 {
@@ -66,7 +31,6 @@ Event randomSchedule(QRandomGenerator &random)
         e.ordinal = 1 + random.bounded(e.byYear ? (e.anyWeekdaySelected() ? 52 : 366) : 31);
     return e;
 }
-
 
 template<std::size_t N>
 QString selection(const std::array<bool, N> &on)

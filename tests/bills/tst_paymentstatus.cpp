@@ -7,6 +7,7 @@
 #include "eventstore.h"
 #include "paymentstatus.h"
 #include "referenceschedule.h"
+#include "schedulebuilders.h"
 
 #include <QElapsedTimer>
 #include <QRandomGenerator>
@@ -14,15 +15,7 @@
 
 namespace {
 
-Event weekly(std::initializer_list<int> weekdays)
-{
-    Event e;
-    e.name = QStringLiteral("Bill");
-    e.schedule = Event::ScheduleWeekly;
-    for (const int w : weekdays)
-        e.weekdays[std::size_t(w - 1)] = true;
-    return e;
-}
+using namespace ScheduleBuilders;
 
 Event monthlyDay(int day, qint32 weekends = ScheduleOptions::KeepWeekend)
 {
@@ -31,20 +24,6 @@ Event monthlyDay(int day, qint32 weekends = ScheduleOptions::KeepWeekend)
     e.byDay = true;
     e.ordinal = day;
     e.options.weekends = weekends;
-    return e;
-}
-
-Event endingOn(Event e, QDate end)
-{
-    e.endMode = Event::EndOnDate;
-    e.endDate = end;
-    return e;
-}
-
-Event every(Event e, int n, QDate from)
-{
-    e.options.every = n;
-    e.options.everyFrom = from;
     return e;
 }
 

@@ -7,47 +7,14 @@
 #include "occurrence.h"
 #include "occurrencecounts.h"
 #include "referenceschedule.h"
+#include "schedulebuilders.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
 
 namespace {
 
-Event weekly(std::initializer_list<int> weekdays)
-{
-    Event e;
-    e.schedule = Event::ScheduleWeekly;
-    for (const int w : weekdays)
-        e.weekdays[std::size_t(w - 1)] = true;
-    return e;
-}
-
-Event monthly(int ordinal, bool byDay, std::initializer_list<int> weekdays = {})
-{
-    Event e = weekly(weekdays);
-    e.schedule = Event::ScheduleMonthly;
-    e.byDay = byDay;
-    e.ordinal = ordinal;
-    return e;
-}
-
-Event yearly(int ordinal, bool byDay, std::initializer_list<int> weekdays, bool byYear,
-             std::initializer_list<int> months = {})
-{
-    Event e = monthly(ordinal, byDay, weekdays);
-    e.schedule = Event::ScheduleYearly;
-    e.byYear = byYear;
-    for (const int m : months)
-        e.months[std::size_t(m - 1)] = true;
-    return e;
-}
-
-Event every(Event e, int n, QDate from)
-{
-    e.options.every = n;
-    e.options.everyFrom = from;
-    return e;
-}
+using namespace ScheduleBuilders;
 
 Event fromEnd(Event e, int n)
 {
@@ -64,13 +31,6 @@ Event lastDayOfShortMonths(Event e)
 Event weekends(Event e, qint32 rule)
 {
     e.options.weekends = rule;
-    return e;
-}
-
-Event endingOn(Event e, QDate end)
-{
-    e.endMode = Event::EndOnDate;
-    e.endDate = end;
     return e;
 }
 
