@@ -7,6 +7,7 @@
 #include "daynumber.h"
 #include "event.h"
 #include "eventstore.h"
+#include "mainwindowprobe.h"
 #include "occurrence.h"
 
 #include <QApplication>
@@ -192,20 +193,14 @@ private slots:
 private:
     std::unique_ptr<MainWindow> openWindow();
     template<typename T>
-    T *child(const char *name) const
-    {
-        T *widget = window->findChild<T *>(QLatin1String(name));
-        if (!widget)
-            qFatal("no child %s", name);
-        return widget;
-    }
+    T *child(const char *name) const { return MainWindowProbe::child<T>(*window, name); }
     void click(const char *buttonName);
-    [[nodiscard]] int rowOf(const QString &name) const;
-    [[nodiscard]] QStandardItemModel *billModel() const;
-    [[nodiscard]] QStringList listedNames() const;
+    [[nodiscard]] int rowOf(const QString &name) const { return MainWindowProbe::rowOf(*window, name); }
+    [[nodiscard]] QStandardItemModel *billModel() const { return MainWindowProbe::billModel(*window); }
+    [[nodiscard]] QStringList listedNames() const { return MainWindowProbe::listedNames(*window); }
     void selectRows(const QList<int> &rows);
     void setChecked(const char *listView, const QList<int> &rows);
-    [[nodiscard]] bool lineShown(const char *label) const;
+    [[nodiscard]] bool lineShown(const char *label) const { return MainWindowProbe::lineShown(*window, label); }
 
     std::unique_ptr<MainWindow> window;
     QDate today;
@@ -251,28 +246,6 @@ void tst_MainWindow::click(const char *buttonName)
     child<QAbstractButton>(buttonName)->click();
 }
 
-QStandardItemModel *tst_MainWindow::billModel() const
-{
-    return qobject_cast<QStandardItemModel *>(child<QTreeView>("eventTreeView")->model());
-}
-
-int tst_MainWindow::rowOf(const QString &name) const
-{
-    for (int row = 0; row < billModel()->rowCount(); ++row) {
-        if (window->eventAtRow(row)->name == name)
-            return row;
-    }
-    return -1;
-}
-
-QStringList tst_MainWindow::listedNames() const
-{
-    QStringList names;
-    for (int row = 0; row < billModel()->rowCount(); ++row)
-        names << window->eventAtRow(row)->name;
-    return names;
-}
-
 void tst_MainWindow::selectRows(const QList<int> &rows)
 {
     auto *tree = child<QTreeView>("eventTreeView");
@@ -289,12 +262,6 @@ void tst_MainWindow::setChecked(const char *listView, const QList<int> &rows)
     auto *model = qobject_cast<QStandardItemModel *>(child<QAbstractItemView>(listView)->model());
     for (int row : rows)
         model->item(row)->setCheckState(Qt::Checked);
-}
-
-bool tst_MainWindow::lineShown(const char *label) const
-{
-    const QLabel *widget = child<QLabel>(label);
-    return widget->isVisibleTo(window.get()) && widget->maximumHeight() > 1;
 }
 
 // ---- start and close

@@ -7,6 +7,7 @@
 #include "billtext.h"
 #include "event.h"
 #include "eventstore.h"
+#include "mainwindowprobe.h"
 #include "paymentstatus.h"
 
 #include <QAction>
@@ -199,25 +200,19 @@ private slots:
 private:
     void openWindow();
     template<typename T>
-    T *child(const char *name) const
-    {
-        T *widget = window->findChild<T *>(QLatin1String(name));
-        if (!widget)
-            qFatal("no child %s", name);
-        return widget;
-    }
+    T *child(const char *name) const { return MainWindowProbe::child<T>(*window, name); }
     void click(const char *buttonName) { child<QAbstractButton>(buttonName)->click(); }
-    [[nodiscard]] QStandardItemModel *billModel() const;
+    [[nodiscard]] QStandardItemModel *billModel() const { return MainWindowProbe::billModel(*window); }
     [[nodiscard]] QTreeView *list() const { return child<QTreeView>("eventTreeView"); }
-    [[nodiscard]] int rowOf(const QString &name) const;
-    [[nodiscard]] QStringList listedNames() const;
+    [[nodiscard]] int rowOf(const QString &name) const { return MainWindowProbe::rowOf(*window, name); }
+    [[nodiscard]] QStringList listedNames() const { return MainWindowProbe::listedNames(*window); }
     [[nodiscard]] QVariant shown(const QString &name, int column) const;
     void makeCurrent(const QString &name);
     // Selects the bill and presses Paid, answering the question with Yes.
     void pay(const QString &name);
     // Adds a weekly bill through the editor.
     void addBill(const QString &name, const QString &amount, bool trackPayments = false);
-    [[nodiscard]] bool lineShown(const char *label) const;
+    [[nodiscard]] bool lineShown(const char *label) const { return MainWindowProbe::lineShown(*window, label); }
 
     std::unique_ptr<MainWindow> window;
     QDate today;
@@ -256,28 +251,6 @@ void tst_MainWindowPayments::openWindow()
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
 }
 
-QStandardItemModel *tst_MainWindowPayments::billModel() const
-{
-    return qobject_cast<QStandardItemModel *>(list()->model());
-}
-
-int tst_MainWindowPayments::rowOf(const QString &name) const
-{
-    for (int row = 0; row < billModel()->rowCount(); ++row) {
-        if (window->eventAtRow(row)->name == name)
-            return row;
-    }
-    return -1;
-}
-
-QStringList tst_MainWindowPayments::listedNames() const
-{
-    QStringList names;
-    for (int row = 0; row < billModel()->rowCount(); ++row)
-        names << window->eventAtRow(row)->name;
-    return names;
-}
-
 QVariant tst_MainWindowPayments::shown(const QString &name, int column) const
 {
     return billModel()->item(rowOf(name), column)->data(Qt::DisplayRole);
@@ -307,12 +280,6 @@ void tst_MainWindowPayments::addBill(const QString &name, const QString &amount,
     child<QLineEdit>("amountEdit")->setText(amount);
     child<QCheckBox>("trackPaymentsCheckBox")->setChecked(trackPayments);
     click("saveButton");
-}
-
-bool tst_MainWindowPayments::lineShown(const char *label) const
-{
-    const QLabel *widget = child<QLabel>(label);
-    return widget->isVisibleTo(window.get()) && widget->maximumHeight() > 1;
 }
 
 // ---- paying from the list
