@@ -1,42 +1,172 @@
 #include "informationoptions.h"
 
+#include "listoption.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QFile>
+
 #include <cstdio>
 #include <cstring>
+#include <unistd.h>
 
-QByteArray informationOptionText(const char *argument)
+namespace {
+
+bool isOneOf(const char *argument, const char *shortName, const char *longName)
 {
-    if (std::strcmp(argument, "--version") == 0)
-        return QByteArrayLiteral("Payvane " PAYVANE_VERSION "\n");
-    if (std::strcmp(argument, "--help") != 0)
-        return {};
+    return std::strcmp(argument, shortName) == 0 || std::strcmp(argument, longName) == 0;
+}
+
+bool isHelp(const char *argument)
+{
+    return isOneOf(argument, "-h", "--help");
+}
+
+bool isVersion(const char *argument)
+{
+    return isOneOf(argument, "-v", "--version");
+}
+
+bool isListing(const char *argument)
+{
+    return isOneOf(argument, "--list", "--json");
+}
+
+bool isInformationOption(const char *argument)
+{
+    return isHelp(argument) || isVersion(argument) || isListing(argument);
+}
+
+bool anyArgument(int argc, const char *const *argv, bool (*test)(const char *))
+{
+    for (int i = 1; i < argc; ++i) {
+        if (test(argv[i]))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+InformationOption informationOption(int argc, const char *const *argv, QString *unknown)
+{
+    // Only a command line that begins with one of the options is ours: any
+    // other first argument opens the list of bills, as it always did.
+    if (argc < 2 || !isInformationOption(argv[1]))
+        return InformationOption::None;
+    if (anyArgument(argc, argv, isHelp))
+        return InformationOption::Help;
+    if (anyArgument(argc, argv, isVersion))
+        return InformationOption::Version;
+    for (int i = 1; i < argc; ++i) {
+        if (!isListing(argv[i])) {
+            if (unknown)
+                *unknown = QString::fromLocal8Bit(argv[i]);
+            return InformationOption::Unknown;
+        }
+    }
+    const bool json = anyArgument(argc, argv, [](const char *argument) { return std::strcmp(argument, "--json") == 0; });
+    return json ? InformationOption::Json : InformationOption::List;
+}
+
+QByteArray versionText()
+{
+    return QByteArrayLiteral("Payvane " PAYVANE_VERSION "\n");
+}
+
+QByteArray helpText()
+{
     return QByteArrayLiteral(
         "Usage: Payvane [auto [SECONDS]]\n"
+        "       Payvane --list | --json\n"
+        "       Payvane --help | --version\n"
         "Keeps your list of bills and reminds you before they fall due.\n"
         "\n"
         "  (no argument)  open the list of bills\n"
-        "  auto           show the reminders of the bills that are due, if any;\n"
-        "                 end at once when none is due (for a start at log-on)\n"
+        "  auto           show the reminders of the bills that are due, in a small\n"
+        "                 window or as desktop notifications (as chosen in the\n"
+        "                 settings); end at once when none is due (for a start at\n"
+        "                 log-on)\n"
         "  auto SECONDS   the same, for a scheduler that starts Payvane every\n"
         "                 SECONDS seconds: reminders at most once a day while the\n"
         "                 starts keep coming, again after a longer gap\n"
-        "  --list         print the bills as a table (due date, days remaining,\n"
-        "                 amount, description) and end\n"
-        "  --json         print the bills as JSON and end\n"
-        "  --help         show this help and end\n"
-        "  --version      show the version and end\n"
+        "  --list         print the bills as a table and end: due date, days\n"
+        "                 remaining (negative: overdue), unpaid dates, amount,\n"
+        "                 description; the most overdue first\n"
+        "  --json         print the same as JSON and end (also with --list); the\n"
+        "                 format is in Payvane(1)\n"
+        "  -h, --help     show this help and end\n"
+        "  -v, --version  show the version and end\n"
+        "Any other first argument opens the list of bills. The options that end\n"
+        "at once need no display and write nothing.\n"
         "\n"
-        "Bills and reminder settings: ~/.local/share/Tervona/Payvane/\n"
-        "Other settings: ~/.config/Tervona/Payvane.conf\n"
+        "Files:\n"
+        "  ~/.local/share/Tervona/Payvane/events.evt    the bills\n"
+        "  ~/.local/share/Tervona/Payvane/settings.ini  how reminders are shown\n"
+        "  ~/.config/Tervona/Payvane.conf               window, sort order, times of\n"
+        "                                               the automatic starts, updates\n"
+        "XDG_DATA_HOME and XDG_CONFIG_HOME move ~/.local/share and ~/.config.\n"
+        "\n"
+        "Exit status:\n"
+        "  0  done; also when Payvane already runs, or auto finds nothing due\n"
+        "  1  --list, --json: the bill file could not be read completely, there is\n"
+        "     no home folder, or the output could not be written\n"
+        "  2  --list, --json: an argument that is not an option\n"
+        "\n"
         "See Payvane(1) for the automatic start at log-on or every hour.\n");
 }
 
-bool printInformationOption(int argc, const char *const *argv)
+bool writeStandardOutput(const QByteArray &bytes, QString *errorString)
 {
-    if (argc < 2)
+    QFile out;
+    if (!out.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle)) {
+        *errorString = out.errorString();
         return false;
-    const QByteArray text = informationOptionText(argv[1]);
-    if (text.isEmpty())
+    }
+    if (out.write(bytes) != bytes.size()) {
+        *errorString = out.errorString();
         return false;
-    std::fputs(text.constData(), stdout);
+    }
     return true;
+}
+
+void printErrorLine(const QString &text)
+{
+    QString line = QStringLiteral("Payvane: ") + text;
+    for (QChar &c : line) {
+        if (c.category() == QChar::Other_Control || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+            c = QLatin1Char('?');
+    }
+    line += QLatin1Char('\n');
+    std::fputs(line.toLocal8Bit().constData(), stderr);
+}
+
+int answerInformationOption(int &argc, char **argv)
+{
+    QString unknown;
+    const InformationOption option = informationOption(argc, argv, &unknown);
+    if (option == InformationOption::None)
+        return -1;
+    // A core application object: no platform, so no display is needed.
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Tervona"));
+    QCoreApplication::setApplicationName(QStringLiteral("Payvane"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(PAYVANE_VERSION));
+
+    switch (option) {
+    case InformationOption::List:
+    case InformationOption::Json:
+        return printBillList(option == InformationOption::Json, QDate::currentDate());
+    case InformationOption::Unknown:
+        printErrorLine(QStringLiteral("unknown argument \"%1\"; Payvane --help lists the options").arg(unknown));
+        return ExitUsage;
+    default:
+        break;
+    }
+    QString error;
+    if (!writeStandardOutput(option == InformationOption::Help ? helpText() : versionText(), &error)) {
+        printErrorLine(QStringLiteral("cannot write to standard output: %1").arg(error));
+        return ExitFailed;
+    }
+    return ExitDone;
 }

@@ -2,14 +2,51 @@
 #define PAYVANE_INFORMATIONOPTIONS_H
 
 #include <QByteArray>
+#include <QString>
 
-// What "--help" or "--version" prints; empty for any other argument.
-[[nodiscard]] QByteArray informationOptionText(const char *argument);
+// The options that print something and end: help, version and the bill
+// list for other programs. They open no window and need no display.
 
-// For main(), first of all: with "--help" or "--version" as the first
-// argument prints the answer to standard output and returns true, and main()
-// ends with 0 before any window, instance test or update check. False for
-// every other command line, which keeps its meaning.
-bool printInformationOption(int argc, const char *const *argv);
+enum class InformationOption {
+    None,    // the command line starts the program as it always did
+    Help,    // -h, --help
+    Version, // -v, --version
+    List,    // --list
+    Json,    // --json, also with --list
+    Unknown, // an option first, then an argument that is none
+};
+
+// The exit codes of these options.
+enum InformationExitCode {
+    ExitDone = 0,
+    ExitFailed = 1, // the bills could not be read completely, or the output not written
+    ExitUsage = 2,  // an argument that is not an option
+};
+
+// What the command line (argv[1] on) asks for. None when the program starts
+// as always: no argument, "auto" first (what follows is its interval,
+// "auto --help" included), or any other first argument that is not one of
+// these options. With one of them first: -h/--help anywhere is Help, else
+// -v/--version anywhere is Version; otherwise every argument must be --list
+// or --json (Json when --json is among them), or the answer is Unknown with
+// the first other argument in *unknown.
+[[nodiscard]] InformationOption informationOption(int argc, const char *const *argv, QString *unknown = nullptr);
+
+[[nodiscard]] QByteArray helpText();
+[[nodiscard]] QByteArray versionText();
+
+// Writes all of `bytes` to standard output; false with the system's reason
+// in *errorString when it cannot (a full disk, a closed pipe).
+[[nodiscard]] bool writeStandardOutput(const QByteArray &bytes, QString *errorString);
+
+// One line on standard error: "Payvane: " and the text, with any control
+// character in it (a file name may hold a line break) shown as "?".
+void printErrorLine(const QString &text);
+
+// For main(), first of all: -1 when the program starts as always;
+// otherwise answers the option with a core application object only (no
+// window, no display, no instance test, no update check, nothing written)
+// and returns the exit code.
+[[nodiscard]] int answerInformationOption(int &argc, char **argv);
 
 #endif // PAYVANE_INFORMATIONOPTIONS_H

@@ -1,52 +1,57 @@
 #include "listoption.h"
 
+#include "informationoptions.h"
+
 #include <billlisting.h>
 #include <eventstore.h>
 
-#include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QLocale>
-
-#include <cstdio>
-#include <cstring>
 
 namespace {
 
-bool isListOption(const char *argument)
+// The data folder lies in the home folder unless XDG_DATA_HOME names one.
+// Without a home folder there is no bill file to find, and an empty list
+// would tell a script that the user has no bills. Empty when all is well
+// (a data folder not made yet is a first run, with no bills indeed).
+QString missingHomeFolder()
 {
-    return std::strcmp(argument, "--list") == 0 || std::strcmp(argument, "--json") == 0;
+    const QString dataHome = QFile::decodeName(qgetenv("XDG_DATA_HOME"));
+    if (QDir::isAbsolutePath(dataHome))
+        return {};
+    const QString home = QFile::decodeName(qgetenv("HOME"));
+    if (home.isEmpty())
+        return QStringLiteral("there is no home folder (HOME is not set), so no bill file can be found in it");
+    if (!QFileInfo(home).isDir())
+        return QStringLiteral("the home folder %1 does not exist, so no bill file can be found in it")
+            .arg(QDir::toNativeSeparators(home));
+    return {};
 }
 
 } // namespace
 
-QByteArray billListText(const char *option, const BillFileRead &bills, QDate today)
+int printBillList(bool json, QDate today)
 {
-    if (!isListOption(option))
-        return {};
-    BillListing listing(today);
-    listing.setAmountFunction([](const Event &event) { return event.amount.toString(QLocale()); });
-    return std::strcmp(option, "--json") == 0 ? listing.json(bills.events) : listing.table(bills.events);
-}
-
-int printBillList(int argc, const char *const *argv)
-{
-    if (argc != 2 || !isListOption(argv[1]))
-        return -1;
-    // The data folder is named after the program, without an application
-    // object.
-    QCoreApplication::setOrganizationName(QStringLiteral("Tervona"));
-    QCoreApplication::setApplicationName(QStringLiteral("Payvane"));
+    if (const QString problem = missingHomeFolder(); !problem.isEmpty()) {
+        printErrorLine(problem);
+        return ExitFailed;
+    }
     const QString path = eventsFilePath();
     const BillFileRead read = readBillFile(path);
-    const QByteArray text = billListText(argv[1], read, QDate::currentDate());
-    qDeleteAll(read.events);
-    std::fwrite(text.constData(), 1, std::size_t(text.size()), stdout);
     if (read.state == BillFileState::Damaged || read.state == BillFileState::Unreadable) {
-        const QByteArray sentence = QStringLiteral("Payvane: the bill file %1 could not be read completely (%2); "
-                                                   "only the bills read before that are listed.\n")
-                                        .arg(QDir::toNativeSeparators(path), read.problem)
-                                        .toLocal8Bit();
-        std::fputs(sentence.constData(), stderr);
+        qDeleteAll(read.events);
+        printErrorLine(QStringLiteral("%1: the bill file could not be read completely: %2")
+                           .arg(QDir::toNativeSeparators(path), read.problem));
+        return ExitFailed;
     }
-    return read.state == BillFileState::Unreadable ? 1 : 0;
+    const BillListing listing(today, QLocale());
+    const QByteArray text = json ? listing.json(read.events) : listing.table(read.events);
+    qDeleteAll(read.events);
+    QString error;
+    if (!writeStandardOutput(text, &error)) {
+        printErrorLine(QStringLiteral("cannot write the bills to standard output: %1").arg(error));
+        return ExitFailed;
+    }
+    return ExitDone;
 }

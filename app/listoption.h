@@ -1,23 +1,20 @@
 #ifndef PAYVANE_LISTOPTION_H
 #define PAYVANE_LISTOPTION_H
 
-#include <QByteArray>
 #include <QDate>
 
-struct BillFileRead;
-
-// The bill list for other programs: with "--list" (a table) or "--json" as
-// the only argument, main() prints the user's bills to standard output and
-// ends, before any window, instance test or update check. Reads the bill
-// file only; writes nothing.
-
-// The text for the option on `today`; empty for any other argument.
-[[nodiscard]] QByteArray billListText(const char *option, const BillFileRead &bills, QDate today);
-
-// For main(), right after the information options: -1 when the command line
-// is not "--list" or "--json"; otherwise prints the list (and, on standard
-// error, one sentence when the bill file could not be read completely) and
-// returns the exit code: 0, or 1 when the file could not be read at all.
-int printBillList(int argc, const char *const *argv);
+// The bill list for other programs ("--list" and "--json"): the user's
+// bills printed to standard output on `today`, as a table or as JSON
+// (billlisting.h). Reads the bill file only; writes nothing. The
+// application's organization and name must be set, as they name the data
+// folder.
+//
+// Returns the exit code: 0, or 1 with one line on standard error naming
+// the file or folder and the reason, when there is no home folder to hold
+// the data folder, when the bill file could not be read completely (cut
+// off, damaged, unreadable, a folder or FIFO in its place: nothing is
+// printed then, as a partial list would pass for the whole one), or when
+// the output could not be written.
+[[nodiscard]] int printBillList(bool json, QDate today);
 
 #endif // PAYVANE_LISTOPTION_H

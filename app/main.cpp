@@ -1,5 +1,4 @@
 #include "informationoptions.h"
-#include "listoption.h"
 #include "mainwindow.h"
 #include "platformchoice.h"
 #include "reminderwindow.h"
@@ -152,10 +151,10 @@ int runDesktopReminders(SingleApplication &app, NotificationService *service)
 
 int main(int argc, char *argv[])
 {
-    if (printInformationOption(argc, argv))
-        return 0;
-    if (const int listed = printBillList(argc, argv); listed >= 0)
-        return listed;
+    // --help, --version, --list and --json answer first, with no window and
+    // so without a display.
+    if (const int answered = answerInformationOption(argc, argv); answered >= 0)
+        return answered;
     chooseAutomaticStartPlatform(argc, argv);
 
     SingleApplication app(argc, argv, QString());

@@ -3,10 +3,15 @@
 #include "daynumber.h"
 #include "occurrence.h"
 #include "occurrencecounts.h"
+#include "paymentstatus.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QList>
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -15,6 +20,7 @@ constexpr QChar ReplacementCharacter(0xfffd);
 const QString NotApplicable = QStringLiteral("N/A");
 const QString DueDateHeader = QStringLiteral("Due Date");
 const QString DaysHeader = QStringLiteral("Days Remaining");
+const QString UnpaidHeader = QStringLiteral("Unpaid");
 const QString AmountHeader = QStringLiteral("Amount");
 const QString DescriptionHeader = QStringLiteral("Description");
 const QString ColumnGap = QStringLiteral("  ");
@@ -45,37 +51,6 @@ QString cellText(const QString &text)
     return cell;
 }
 
-// A JSON string: quotes, backslashes and control characters escaped; a lone
-// surrogate, which UTF-8 cannot carry, as its \u escape, so the name
-// arrives as it is in the file.
-void appendJsonString(QString &out, const QString &text)
-{
-    out += QLatin1Char('"');
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        const char16_t u = c.unicode();
-        const bool pairedHigh = c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
-        if (pairedHigh) {
-            out += c;
-            out += text.at(++i);
-        } else if (u == u'"' || u == u'\\') {
-            out += QLatin1Char('\\');
-            out += c;
-        } else if (u == u'\n') {
-            out += QLatin1String("\\n");
-        } else if (u == u'\t') {
-            out += QLatin1String("\\t");
-        } else if (u == u'\r') {
-            out += QLatin1String("\\r");
-        } else if (u < 0x20 || c.isSurrogate() || u == 0x2028 || u == 0x2029) {
-            out += QStringLiteral("\\u%1").arg(uint(u), 4, 16, QLatin1Char('0'));
-        } else {
-            out += c;
-        }
-    }
-    out += QLatin1Char('"');
-}
-
 QString scheduleName(qint32 schedule)
 {
     switch (schedule) {
@@ -101,31 +76,50 @@ QString isoDate(QDate date)
     return date.toString(Qt::ISODate);
 }
 
+// A JSON number in the currency's units: whole units stay an exact
+// integer; a double holds up to 15 digits exactly, and Qt writes the
+// shortest text that reads back as the same double (1250.5, 12.34).
+QJsonValue amountNumber(const Money &amount)
+{
+    const int decimals = amount.decimals();
+    if (decimals == 0)
+        return QJsonValue(amount.minorUnits());
+    double scale = 1;
+    for (int i = 0; i < decimals; ++i)
+        scale *= 10;
+    return QJsonValue(double(amount.minorUnits()) / scale);
+}
+
+QJsonValue dateValue(QDate date)
+{
+    const QString iso = isoDate(date);
+    return iso.isEmpty() ? QJsonValue() : QJsonValue(iso);
+}
+
 } // namespace
 
 // One bill as both forms show it.
 struct BillListing::Entry
 {
     QString name;
-    QDate shownDate;  // the list's date: the next due date, or the end date of an ended bill
-    qint64 days = -1; // to shownDate; negative: no longer due
+    QDate shownDate;            // the list's date: the next (unpaid) due date, or the end date of an ended bill
+    std::optional<qint64> days; // to shownDate, negative when overdue; none: no longer due
+    bool overdue = false;
+    std::optional<int> unpaidCount; // only for a bill that tracks payments
+    QDate paidThrough;
     int remaining = -1;
     QString schedule;
     QDate ends;
-    QString amount;
+    Money amount;
 };
 
-BillListing::BillListing(QDate today)
+BillListing::BillListing(QDate today, const QLocale &locale)
     : m_today(today)
+    , m_locale(locale)
 {
 }
 
-void BillListing::setAmountFunction(std::function<QString(const Event &)> amount)
-{
-    m_amount = std::move(amount);
-}
-
-QList<BillListing::Entry> BillListing::entries(const EventList &bills)
+QList<BillListing::Entry> BillListing::entries(const EventList &bills) const
 {
     OccurrenceCounts counts(m_today);
     QList<Entry> list;
@@ -135,80 +129,104 @@ QList<BillListing::Entry> BillListing::entries(const EventList &bills)
             continue;
         Entry entry;
         entry.name = event->name;
-        // The same date and days as the bill list's row.
+        // The same date and days as the bill list's row (billRow).
         const DueDate next = counts.nextDue(*event);
         entry.shownDate = next.date;
-        entry.days = daysBetween(m_today, next.date);
-        if (next.endsAfter(*event)) {
+        // A singular bill answers its own date even when it has passed.
+        if (next.endsAfter(*event))
             entry.shownDate = event->endDate;
-            entry.days = -1;
+        else if (next.date.isValid() && next.date >= m_today)
+            entry.days = daysBetween(m_today, next.date);
+        if (event->payments.isTracking()) {
+            const PaymentStatus status = paymentStatus(*event, m_today);
+            entry.paidThrough = status.lastPaid;
+            entry.unpaidCount = status.unpaidCount;
+            switch (status.state) {
+            case PaymentStatus::Upcoming:
+                entry.shownDate = status.unpaid.date;
+                entry.days = status.daysLeft;
+                break;
+            case PaymentStatus::Overdue:
+                entry.shownDate = status.unpaid.date;
+                entry.days = -status.daysOverdue;
+                entry.overdue = true;
+                break;
+            case PaymentStatus::Finished:
+                if (status.lastPaid.isValid())
+                    entry.shownDate = status.lastPaid;
+                entry.days.reset();
+                break;
+            default:
+                break;
+            }
         }
-        if (entry.shownDate.isNull())
-            entry.days = -1;
         entry.remaining = counts.remaining(*event);
         entry.schedule = scheduleName(event->schedule);
         if (event->endMode != Event::EndNever)
             entry.ends = event->endDate;
-        if (m_amount)
-            entry.amount = m_amount(*event);
+        entry.amount = event->amount;
         list.append(std::move(entry));
     }
+    // Most overdue first, then the soonest; those no longer due last.
+    std::stable_sort(list.begin(), list.end(), [](const Entry &a, const Entry &b) {
+        if (a.days.has_value() != b.days.has_value())
+            return a.days.has_value();
+        return a.days.has_value() && *a.days < *b.days;
+    });
     return list;
 }
 
-QByteArray BillListing::table(const EventList &bills)
+QByteArray BillListing::table(const EventList &bills) const
 {
     const QList<Entry> list = entries(bills);
     qsizetype amountWidth = AmountHeader.size();
     QStringList amounts;
     amounts.reserve(list.size());
     for (const Entry &entry : list) {
-        amounts.append(cellText(entry.amount));
+        amounts.append(cellText(entry.amount.toString(m_locale)));
         amountWidth = std::max(amountWidth, amounts.last().size());
     }
     const qsizetype dateWidth = std::max<qsizetype>(DueDateHeader.size(), 10);
-    const auto line = [&](const QString &date, const QString &days, const QString &amount, const QString &name) {
+    const auto line = [&](const QString &date, const QString &days, const QString &unpaid, const QString &amount,
+                          const QString &name) {
         return date.leftJustified(dateWidth) + ColumnGap + days.rightJustified(DaysHeader.size()) + ColumnGap
-               + amount.rightJustified(amountWidth) + ColumnGap + name + QLatin1Char('\n');
+               + unpaid.rightJustified(UnpaidHeader.size()) + ColumnGap + amount.rightJustified(amountWidth)
+               + ColumnGap + name + QLatin1Char('\n');
     };
-    QString text = line(DueDateHeader, DaysHeader, AmountHeader, DescriptionHeader);
+    QString text = line(DueDateHeader, DaysHeader, UnpaidHeader, AmountHeader, DescriptionHeader);
     for (qsizetype i = 0; i < list.size(); ++i) {
         const Entry &entry = list.at(i);
         const QString iso = isoDate(entry.shownDate);
         const QString date = iso.isEmpty() ? NotApplicable : iso;
-        const QString days = entry.days >= 0 ? QString::number(entry.days) : NotApplicable;
-        text += line(date, days, amounts.at(i), cellText(entry.name));
+        const QString days = entry.days ? QString::number(*entry.days) : NotApplicable;
+        const QString unpaid = entry.unpaidCount ? QString::number(*entry.unpaidCount) : QString();
+        text += line(date, days, unpaid, amounts.at(i), cellText(entry.name));
     }
     return text.toUtf8();
 }
 
-QByteArray BillListing::json(const EventList &bills)
+QByteArray BillListing::json(const EventList &bills) const
 {
     const QList<Entry> list = entries(bills);
-    const QString null = QStringLiteral("null");
-    const auto dateOrNull = [&](QDate date) {
-        const QString iso = isoDate(date);
-        return iso.isEmpty() ? null : QLatin1Char('"') + iso + QLatin1Char('"');
-    };
-    QString text = QStringLiteral("[");
-    for (qsizetype i = 0; i < list.size(); ++i) {
-        const Entry &entry = list.at(i);
-        const bool due = entry.days >= 0;
-        text += i == 0 ? QStringLiteral("\n") : QStringLiteral(",\n");
-        text += QLatin1String("  {\"name\": ");
-        appendJsonString(text, entry.name);
-        text += QLatin1String(", \"nextDue\": ") + (due ? dateOrNull(entry.shownDate) : null);
-        text += QLatin1String(", \"daysRemaining\": ") + (due ? QString::number(entry.days) : null);
-        text += QLatin1String(", \"remaining\": ") + (entry.remaining >= 0 ? QString::number(entry.remaining) : null);
-        text += QLatin1String(", \"schedule\": \"") + entry.schedule + QLatin1Char('"');
-        text += QLatin1String(", \"ends\": ") + dateOrNull(entry.ends);
-        text += QLatin1String(", \"amount\": ");
-        if (entry.amount.isEmpty())
-            text += null;
-        else
-            appendJsonString(text, entry.amount);
-        text += QLatin1Char('}');
+    QJsonArray array;
+    for (const Entry &entry : list) {
+        QJsonObject object;
+        object.insert(QLatin1String("name"), entry.name);
+        object.insert(QLatin1String("nextDue"), entry.days ? dateValue(entry.shownDate) : QJsonValue());
+        object.insert(QLatin1String("daysRemaining"), entry.days ? QJsonValue(*entry.days) : QJsonValue());
+        object.insert(QLatin1String("overdue"), entry.overdue);
+        object.insert(QLatin1String("unpaidCount"),
+                      entry.unpaidCount ? QJsonValue(*entry.unpaidCount) : QJsonValue());
+        object.insert(QLatin1String("paidThrough"), dateValue(entry.paidThrough));
+        object.insert(QLatin1String("remaining"), entry.remaining >= 0 ? QJsonValue(entry.remaining) : QJsonValue());
+        object.insert(QLatin1String("schedule"), entry.schedule);
+        object.insert(QLatin1String("ends"), dateValue(entry.ends));
+        const bool hasAmount = !entry.amount.isNull();
+        object.insert(QLatin1String("amount"), hasAmount ? amountNumber(entry.amount) : QJsonValue());
+        object.insert(QLatin1String("currency"), hasAmount ? QJsonValue(entry.amount.currency()) : QJsonValue());
+        object.insert(QLatin1String("amountText"),
+                      hasAmount ? QJsonValue(entry.amount.toString(m_locale)) : QJsonValue());
+        array.append(object);
     }
-    text += list.isEmpty() ? QStringLiteral("]\n") : QStringLiteral("\n]\n");
-    return text.toUtf8();
+    return QJsonDocument(array).toJson(QJsonDocument::Indented);
 }

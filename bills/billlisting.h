@@ -5,51 +5,58 @@
 
 #include <QByteArray>
 #include <QDate>
-#include <QString>
-
-#include <functional>
+#include <QLocale>
 
 // The bill list as text for other programs and for a terminal: a table, or
-// a JSON document. Bills stay in their given order.
+// a JSON document. Both show what the list window shows on `today`: a bill
+// that tracks payments shows its first unpaid date (paid dates are
+// skipped), and an overdue one its oldest unpaid date, with the days as a
+// negative number. Bills come most overdue first, then by the days to
+// their date, then those no longer due; bills with the same days keep their
+// order.
 class BillListing
 {
 public:
-    explicit BillListing(QDate today);
-
-    // The amount of a bill as text; a bill whose text is empty has none.
-    void setAmountFunction(std::function<QString(const Event &)> amount);
+    // Amounts are written as `locale` writes money.
+    explicit BillListing(QDate today, const QLocale &locale = QLocale::c());
 
     // A plain-text table, UTF-8, one line per bill after a header line:
-    //   Due Date    Days Remaining  Amount  Description
-    //   2026-12-07               3          Rent
-    // Dates and days are the bill list's: the next due date, or for a bill
-    // that has ended its end date with "N/A" as the days (also for a singular
-    // bill whose date has passed). The description comes last, so that no
-    // name shifts the columns; line breaks, tabs and other control
-    // characters in names and amounts are shown as spaces or U+FFFD, so each
-    // bill keeps its one line.
-    [[nodiscard]] QByteArray table(const EventList &bills);
+    //   Due Date    Days Remaining  Unpaid    Amount  Description
+    //   2027-02-24              -5       1   $850.00  Rent
+    //   2027-03-04               3            $12.50  Water
+    // Due Date, Days Remaining: the list window's date and days ("N/A" for
+    // a bill that is no longer due); Unpaid: the unpaid due dates before
+    // today of a bill that tracks payments (empty for the others). The
+    // description comes last, so that no name shifts the columns; line
+    // breaks, tabs and other control characters in names and amounts are
+    // shown as spaces or U+FFFD, so each bill keeps its one line.
+    [[nodiscard]] QByteArray table(const EventList &bills) const;
 
-    // A JSON array, UTF-8, one object per bill and line:
-    //   {"name": "Rent", "nextDue": "2026-12-07", "daysRemaining": 3,
-    //    "remaining": null, "schedule": "monthly", "ends": null, "amount": null}
+    // A JSON array, UTF-8, of one object per bill with these keys:
     // - name: exactly as in the file;
-    // - nextDue, daysRemaining: the next due date from today on and the days
-    //   to it; both null when the bill is no longer due;
+    // - nextDue, daysRemaining: the table's date (ISO 8601) and days, both
+    //   null when the bill is no longer due;
+    // - overdue: whether an unpaid due date lies before today;
+    // - unpaidCount: the unpaid due dates before today (0 when none), null
+    //   for a bill that does not track payments;
+    // - paidThrough: the last due date marked paid, null when none is or
+    //   the bill does not track payments;
     // - remaining: the due dates left after today for a bill with an end,
     //   else null;
     // - schedule: "once", "weekly", "monthly", "yearly" (or "unknown");
-    // - ends: the bill's end date (a singular bill's own date), or null for
-    //   a bill without end;
-    // - amount: the amount's text, or null.
-    [[nodiscard]] QByteArray json(const EventList &bills);
+    // - ends: the bill's end date (a singular bill's own date), or null;
+    // - amount: a number in the currency's units (1250.5), currency: its
+    //   ISO 4217 code, amountText: as the locale writes it; all three null
+    //   for a bill without amount. The number is exact up to 15 digits;
+    //   amountText always is.
+    [[nodiscard]] QByteArray json(const EventList &bills) const;
 
 private:
     struct Entry;
-    [[nodiscard]] QList<Entry> entries(const EventList &bills);
+    [[nodiscard]] QList<Entry> entries(const EventList &bills) const;
 
     QDate m_today;
-    std::function<QString(const Event &)> m_amount;
+    QLocale m_locale;
 };
 
 #endif // PAYVANE_BILLLISTING_H

@@ -22,7 +22,19 @@ namespace {
 using namespace programsandbox;
 using Sandbox = ProgramSandbox;
 
+// What takes the bill file's place in listOptions.
+enum class BillFileCase { Bills, None, Damaged, Empty, Folder, Fifo };
+
+// A regular file's bytes; nothing for anything else (a FIFO would block).
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(BillFileCase)
 
 class EntryTest : public QObject
 {
@@ -184,38 +196,161 @@ void EntryTest::fifoInPlaceOfTheBillsNeverHangs()
 
 void EntryTest::listOptions_data()
 {
-    QTest::addColumn<QString>("option");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<BillFileCase>("billFile");
+    QTest::addColumn<QString>("outputFile"); // standard output goes there when given
+    QTest::addColumn<bool>("withHome");
+    QTest::addColumn<int>("exitCode");
     QTest::addColumn<QByteArray>("output");
-    QTest::newRow("--list") << QStringLiteral("--list")
-                            << QByteArray("Due Date    Days Remaining  Amount  Description\n"
-                                          "2027-03-01               0          Rent\n");
-    QTest::newRow("--json") << QStringLiteral("--json")
-                            << QByteArray("[\n  {\"name\": \"Rent\", \"nextDue\": \"2027-03-01\", \"daysRemaining\": 0, "
-                                          "\"remaining\": 0, \"schedule\": \"once\", \"ends\": \"2027-03-01\", "
-                                          "\"amount\": null}\n]\n");
+    QTest::addColumn<QString>("error"); // what the one line on standard error says after "Payvane: "
+
+    // The amount's text in the user's locale (German here), its number in
+    // JSON as JSON writes numbers.
+    const QByteArray table("Due Date    Days Remaining  Unpaid      Amount  Description\n"
+                           "2027-01-15             -45       2  1.250,50\u00A0€  Water\n"
+                           "2027-03-01               0                      Rent\n");
+    const QByteArray json("[\n"
+                          "    {\n"
+                          "        \"amount\": 1250.5,\n"
+                          "        \"amountText\": \"1.250,50\u00A0€\",\n"
+                          "        \"currency\": \"EUR\",\n"
+                          "        \"daysRemaining\": -45,\n"
+                          "        \"ends\": null,\n"
+                          "        \"name\": \"Water\",\n"
+                          "        \"nextDue\": \"2027-01-15\",\n"
+                          "        \"overdue\": true,\n"
+                          "        \"paidThrough\": null,\n"
+                          "        \"remaining\": null,\n"
+                          "        \"schedule\": \"monthly\",\n"
+                          "        \"unpaidCount\": 2\n"
+                          "    },\n"
+                          "    {\n"
+                          "        \"amount\": null,\n"
+                          "        \"amountText\": null,\n"
+                          "        \"currency\": null,\n"
+                          "        \"daysRemaining\": 0,\n"
+                          "        \"ends\": \"2027-03-01\",\n"
+                          "        \"name\": \"Rent\",\n"
+                          "        \"nextDue\": \"2027-03-01\",\n"
+                          "        \"overdue\": false,\n"
+                          "        \"paidThrough\": null,\n"
+                          "        \"remaining\": 0,\n"
+                          "        \"schedule\": \"once\",\n"
+                          "        \"unpaidCount\": null\n"
+                          "    }\n"
+                          "]\n");
+    const QStringList list{QStringLiteral("--list")};
+    const QString events = QStringLiteral("%1: the bill file could not be read completely: ");
+    using F = BillFileCase;
+    QTest::newRow("--list") << list << F::Bills << QString() << true << 0 << table << QString();
+    QTest::newRow("--json") << QStringList{"--json"} << F::Bills << QString() << true << 0 << json << QString();
+    QTest::newRow("--list --json") << QStringList{"--list", "--json"} << F::Bills << QString() << true << 0 << json
+                                   << QString();
+    QTest::newRow("no bill file yet") << list << F::None << QString() << true << 0
+                                      << QByteArray("Due Date    Days Remaining  Unpaid  Amount  Description\n")
+                                      << QString();
+    // Nothing is listed from a file read in part: it would pass for the whole list.
+    QTest::newRow("damaged") << list << F::Damaged << QString() << true << 1 << QByteArray()
+                             << events + QStringLiteral("it ends inside a record");
+    QTest::newRow("empty") << QStringList{"--json"} << F::Empty << QString() << true << 1 << QByteArray()
+                           << events + QStringLiteral("it ends before its first record");
+    QTest::newRow("a folder in its place") << list << F::Folder << QString() << true << 1 << QByteArray()
+                                           << events + QStringLiteral("it is not a regular file");
+    QTest::newRow("a FIFO in its place") << QStringList{"--json"} << F::Fifo << QString() << true << 1
+                                         << QByteArray() << events + QStringLiteral("it is not a regular file");
+    QTest::newRow("HOME not set") << list << F::Bills << QString() << false << 1 << QByteArray()
+                                  << QStringLiteral("there is no home folder (HOME is not set), so no bill file "
+                                                    "can be found in it");
+    QTest::newRow("output to a full disk") << list << F::Bills << QStringLiteral("/dev/full") << true << 1
+                                           << QByteArray()
+                                           << QStringLiteral("cannot write the bills to standard output: "
+                                                             "No space left on device");
+    QTest::newRow("an argument that is no option") << QStringList{"--list", "--days", "7"} << F::Bills << QString()
+                                                   << true << 2 << QByteArray()
+                                                   << QStringLiteral("unknown argument \"--days\"; Payvane --help "
+                                                                     "lists the options");
 }
 
 void EntryTest::listOptions()
 {
-    // The bills for other programs, printed without any window, instance
-    // test or update check, and without writing anything.
-    QFETCH(QString, option);
+    // The bills for other programs, printed without any window (so with no
+    // display), instance test or update check, and without writing anything.
+    QFETCH(QStringList, arguments);
+    QFETCH(BillFileCase, billFile);
+    QFETCH(QString, outputFile);
+    QFETCH(bool, withHome);
+    QFETCH(int, exitCode);
     QFETCH(QByteArray, output);
+    QFETCH(QString, error);
+
     Sandbox sandbox;
-    QVERIFY(sandbox.writeBill(true));
-    const auto contents = [](const QString &path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    };
+    const QString eventsPath = sandbox.eventsPath();
+    const QByteArray eventsName = QFile::encodeName(eventsPath);
+    switch (billFile) {
+    case BillFileCase::Bills: {
+        QVERIFY(sandbox.writeBill(true));
+        EventList bills = loadEvents(eventsPath);
+        // Tracks payments since January and has paid none: 15 January and
+        // 15 February are unpaid.
+        auto *water = new Event;
+        water->name = QStringLiteral("Water");
+        water->schedule = Event::ScheduleMonthly;
+        water->byDay = true;
+        water->ordinal = 15;
+        water->endMode = Event::EndNever;
+        water->payments.trackedSince = QDate(2027, 1, 1);
+        water->amount = Money(125050, QStringLiteral("EUR"));
+        bills.append(water);
+        const bool saved = saveEvents(bills, eventsPath);
+        qDeleteAll(bills);
+        QVERIFY(saved);
+        break;
+    }
+    case BillFileCase::None:
+        break;
+    case BillFileCase::Damaged: {
+        QVERIFY(sandbox.writeBill(true));
+        QFile file(eventsPath);
+        QVERIFY(file.resize(file.size() - 1));
+        break;
+    }
+    case BillFileCase::Empty:
+        QVERIFY(QFile(eventsPath).open(QIODevice::WriteOnly));
+        break;
+    case BillFileCase::Folder:
+        QVERIFY(QDir().mkpath(eventsPath));
+        break;
+    case BillFileCase::Fifo:
+        QVERIFY(::mkfifo(eventsName.constData(), 0600) == 0);
+        break;
+    }
     const QByteArray config = contents(sandbox.configPath());
-    const QByteArray bills = contents(sandbox.eventsPath());
+    const QByteArray bills = contents(eventsPath);
+
+    QProcessEnvironment env = sandbox.environment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(name));
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("de_DE.UTF-8"));
+    if (!withHome) {
+        env.remove(QStringLiteral("HOME"));
+        env.remove(QStringLiteral("XDG_DATA_HOME"));
+    }
     QProcess process;
-    sandbox.start(process, {option});
+    process.setProcessEnvironment(env);
+    if (!outputFile.isEmpty())
+        process.setStandardOutputFile(outputFile);
+    process.start(QStringLiteral(PAYVANE_EXECUTABLE), arguments);
     QVERIFY(process.waitForFinished(endTimeoutMs));
-    QCOMPARE(process.exitCode(), 0);
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), exitCode);
     QCOMPARE(process.readAllStandardOutput(), output);
+    const QString expectedError = error.isEmpty()
+        ? QString()
+        : QStringLiteral("Payvane: ") + QString(error).replace(QLatin1String("%1"), QDir::toNativeSeparators(eventsPath))
+              + QLatin1Char('\n');
+    QCOMPARE(QString::fromLocal8Bit(process.readAllStandardError()), expectedError);
     QCOMPARE(contents(sandbox.configPath()), config);
-    QCOMPARE(contents(sandbox.eventsPath()), bills);
+    QCOMPARE(contents(eventsPath), bills);
     QVERIFY(QDir(sandbox.path(QStringLiteral("runtime"))).isEmpty());
 }
 

@@ -1,7 +1,8 @@
-// "--help" and "--version" as the program's first argument: answered and
-// ended before anything else starts. Runs the built program with its own
-// HOME and XDG folders and no display, where an application object would
-// fail to start.
+// The options that print and end (-h/--help, -v/--version, --list, --json):
+// answered before anything else starts, with no display. Runs the built
+// program with its own HOME and XDG folders and without DISPLAY,
+// WAYLAND_DISPLAY or QT_QPA_PLATFORM, where an application object with
+// windows would fail to start.
 
 #include <informationoptions.h>
 
@@ -44,8 +45,8 @@ private slots:
     void answeredBeforeAnythingStarts_data();
     void answeredBeforeAnythingStarts();
     void otherCommandLinesKeepTheirMeaning();
-    void onlyTheTwoOptionsHaveText_data();
-    void onlyTheTwoOptionsHaveText();
+    void whichOption_data();
+    void whichOption();
 
 private:
     QProcessEnvironment sandboxEnvironment(const QTemporaryDir &home) const;
@@ -75,10 +76,18 @@ void InformationOptionsTest::answeredBeforeAnythingStarts_data()
     QTest::addColumn<QString>("expectedStart");
 
     QTest::newRow("version") << QStringList{"--version"} << QStringLiteral("Payvane 1.0.1.2\n");
+    QTest::newRow("-v") << QStringList{"-v"} << QStringLiteral("Payvane 1.0.1.2\n");
     QTest::newRow("help") << QStringList{"--help"}
                           << QStringLiteral("Usage: Payvane [auto [SECONDS]]\n");
+    QTest::newRow("-h") << QStringList{"-h"} << QStringLiteral("Usage: Payvane [auto [SECONDS]]\n");
     QTest::newRow("further arguments are ignored")
         << QStringList{"--version", "auto"} << QStringLiteral("Payvane 1.0.1.2\n");
+    QTest::newRow("help wins over the list") << QStringList{"--list", "-h"}
+                                             << QStringLiteral("Usage: Payvane [auto [SECONDS]]\n");
+    // No bill file yet: no bills.
+    QTest::newRow("--list") << QStringList{"--list"} << QStringLiteral("Due Date    Days Remaining  ");
+    QTest::newRow("--json") << QStringList{"--json"} << QStringLiteral("[\n]\n");
+    QTest::newRow("--list --json") << QStringList{"--list", "--json"} << QStringLiteral("[\n]\n");
 }
 
 void InformationOptionsTest::answeredBeforeAnythingStarts()
@@ -93,7 +102,7 @@ void InformationOptionsTest::answeredBeforeAnythingStarts()
     // an error, and an update check would need one first.
     env.remove(QStringLiteral("DISPLAY"));
     env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
 
     QProcess process;
     process.setProcessEnvironment(env);
@@ -129,24 +138,48 @@ void InformationOptionsTest::otherCommandLinesKeepTheirMeaning()
     QVERIFY(QSettings(configPath, QSettings::IniFormat).value(QStringLiteral("LastRun")).toDateTime().isValid());
 }
 
-void InformationOptionsTest::onlyTheTwoOptionsHaveText_data()
+void InformationOptionsTest::whichOption_data()
 {
-    QTest::addColumn<QByteArray>("argument");
-    QTest::addColumn<bool>("answered");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<InformationOption>("option");
+    QTest::addColumn<QString>("unknown");
 
-    QTest::newRow("--help") << QByteArray("--help") << true;
-    QTest::newRow("--version") << QByteArray("--version") << true;
-    QTest::newRow("auto") << QByteArray("auto") << false;
-    QTest::newRow("other case") << QByteArray("--Version") << false;
-    QTest::newRow("prefix") << QByteArray("--vers") << false;
-    QTest::newRow("empty") << QByteArray("") << false;
+    using O = InformationOption;
+    // The written command line keeps its meaning.
+    QTest::newRow("no argument") << QStringList{} << O::None << QString();
+    QTest::newRow("auto") << QStringList{"auto"} << O::None << QString();
+    QTest::newRow("auto, then an option: its interval") << QStringList{"auto", "--help"} << O::None << QString();
+    QTest::newRow("other first argument") << QStringList{"Auto", "--list"} << O::None << QString();
+    QTest::newRow("other case") << QStringList{"--Version"} << O::None << QString();
+    QTest::newRow("prefix") << QStringList{"--vers"} << O::None << QString();
+    QTest::newRow("empty") << QStringList{""} << O::None << QString();
+    // The options, alone and together.
+    QTest::newRow("-h") << QStringList{"-h"} << O::Help << QString();
+    QTest::newRow("--version") << QStringList{"--version"} << O::Version << QString();
+    QTest::newRow("version, then anything") << QStringList{"-v", "x"} << O::Version << QString();
+    QTest::newRow("help after the list") << QStringList{"--json", "x", "--help"} << O::Help << QString();
+    QTest::newRow("--list") << QStringList{"--list"} << O::List << QString();
+    QTest::newRow("--list --json") << QStringList{"--list", "--json"} << O::Json << QString();
+    QTest::newRow("--json --list") << QStringList{"--json", "--list"} << O::Json << QString();
+    QTest::newRow("--list twice") << QStringList{"--list", "--list"} << O::List << QString();
+    QTest::newRow("list, then no option") << QStringList{"--list", "--days", "7"} << O::Unknown << "--days";
 }
 
-void InformationOptionsTest::onlyTheTwoOptionsHaveText()
+void InformationOptionsTest::whichOption()
 {
-    QFETCH(QByteArray, argument);
-    QFETCH(bool, answered);
-    QCOMPARE(!informationOptionText(argument.constData()).isEmpty(), answered);
+    QFETCH(QStringList, arguments);
+    QFETCH(InformationOption, option);
+    QFETCH(QString, unknown);
+    arguments.prepend(QStringLiteral("Payvane"));
+    QList<QByteArray> bytes;
+    for (const QString &argument : std::as_const(arguments))
+        bytes.append(argument.toUtf8());
+    QList<const char *> argv;
+    for (const QByteArray &argument : std::as_const(bytes))
+        argv.append(argument.constData());
+    QString named;
+    QCOMPARE(informationOption(int(argv.size()), argv.constData(), &named), option);
+    QCOMPARE(named, unknown);
 }
 
 QTEST_GUILESS_MAIN(InformationOptionsTest)

@@ -11,6 +11,8 @@
 #include <QJsonObject>
 #include <QTest>
 
+#include <limits>
+
 namespace {
 
 const QDate Today(2027, 1, 13); // a Wednesday
@@ -27,9 +29,14 @@ Event *bill(const QString &name, qint32 schedule)
 QByteArray knownFile()
 {
     EventList bills;
+    // Tracks payments: November paid, December and January unpaid.
     Event *rent = bill(QStringLiteral("Rent"), Event::ScheduleMonthly);
     rent->byDay = true;
     rent->ordinal = 1;
+    rent->payments.trackedSince = QDate(2026, 11, 1);
+    rent->payments.paidThrough = QDate(2026, 11, 1);
+    rent->payments.paidOn = QDate(2026, 11, 2);
+    rent->amount = Money(125050, QStringLiteral("EUR"));
     bills.append(rent);
 
     Event *water = bill(QStringLiteral("Water\tand\nsewage"), Event::ScheduleWeekly);
@@ -48,6 +55,7 @@ QByteArray knownFile()
     Event *dentist = bill(QStringLiteral("Dentist \"check\" \\ ü 🙂"), Event::ScheduleSingular);
     dentist->eventDate = dentist->endDate = QDate(2027, 2, 2);
     dentist->endMode = Event::EndAfterTimes;
+    dentist->amount = Money(5000, QStringLiteral("JPY"));
     bills.append(dentist);
 
     Event *tax = bill(QStringLiteral("Tax"), Event::ScheduleSingular);
@@ -69,6 +77,25 @@ QByteArray knownFile()
 
     bills.append(bill(QStringLiteral("Nothing"), Event::ScheduleWeekly)); // no weekday: never due
 
+    // Paid early: the 20 January date is paid, so the list shows February's.
+    Event *phone = bill(QStringLiteral("Phone"), Event::ScheduleMonthly);
+    phone->byDay = true;
+    phone->ordinal = 20;
+    phone->payments.trackedSince = QDate(2026, 12, 1);
+    phone->payments.paidThrough = QDate(2027, 1, 20);
+    phone->payments.paidOn = QDate(2027, 1, 10);
+    phone->amount = Money(1999, QStringLiteral("EUR"));
+    bills.append(phone);
+
+    // Its one date is paid: finished.
+    Event *gift = bill(QStringLiteral("Gift"), Event::ScheduleSingular);
+    gift->eventDate = gift->endDate = QDate(2027, 1, 10);
+    gift->endMode = Event::EndAfterTimes;
+    gift->payments.trackedSince = QDate(2027, 1, 1);
+    gift->payments.paidThrough = QDate(2027, 1, 10);
+    gift->payments.paidOn = QDate(2027, 1, 9);
+    bills.append(gift);
+
     const QByteArray bytes = billFileBytes(bills);
     qDeleteAll(bills);
     return bytes;
@@ -83,16 +110,7 @@ EventList readKnownFile()
     return readEvents(buffer);
 }
 
-QString amountOf(const Event &event)
-{
-    if (event.name == QLatin1String("Rent"))
-        return QStringLiteral("12.50");
-    if (event.name == QLatin1String("Insurance"))
-        return QStringLiteral("1,250.00");
-    if (event.name == QLatin1String("Tax"))
-        return QStringLiteral("a\nb");
-    return {};
-}
+const QLocale German(QLocale::German, QLocale::Germany);
 
 } // namespace
 
@@ -106,6 +124,7 @@ private slots:
     void table_data();
     void table();
     void json();
+    void jsonAmounts_data();
     void jsonAmounts();
     void jsonKeepsNamesExactly();
     void emptyList();
@@ -115,87 +134,131 @@ private:
     EventList m_bills;
 };
 
+// Most overdue first, then by days; those no longer due last, in file order.
 void tst_BillListing::table_data()
 {
-    QTest::addColumn<bool>("amounts");
+    QTest::addColumn<QLocale>("locale");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("without amounts") << false
-                                     << QStringLiteral("Due Date    Days Remaining  Amount  Description\n"
-                                                       "2027-02-01              19          Rent\n"
-                                                       "2027-01-13               0          Water and sewage\n"
-                                                       "2026-12-31             N/A          Old loan\n"
-                                                       "2027-02-02              20          Dentist \"check\" \\ ü 🙂\n"
-                                                       "2026-04-01             N/A          Tax\n"
-                                                       "2028-03-01             413          Insurance\n"
-                                                       "2027-01-18               5          \uFFFDevil\uFFFD[2J\n"
-                                                       "N/A                    N/A          Nothing\n");
-    QTest::newRow("with amounts") << true
-                                  << QStringLiteral("Due Date    Days Remaining    Amount  Description\n"
-                                                    "2027-02-01              19     12.50  Rent\n"
-                                                    "2027-01-13               0            Water and sewage\n"
-                                                    "2026-12-31             N/A            Old loan\n"
-                                                    "2027-02-02              20            Dentist \"check\" \\ ü 🙂\n"
-                                                    "2026-04-01             N/A       a b  Tax\n"
-                                                    "2028-03-01             413  1,250.00  Insurance\n"
-                                                    "2027-01-18               5            \uFFFDevil\uFFFD[2J\n"
-                                                    "N/A                    N/A            Nothing\n");
+    const QString nbsp(QChar(0x00A0));
+    QTest::newRow("C locale") << QLocale::c()
+                              << QStringLiteral("Due Date    Days Remaining  Unpaid       Amount  Description\n"
+                                                "2026-12-01             -43       2  1250.50%1EUR  Rent\n"
+                                                "2027-01-13               0                       Water and sewage\n"
+                                                "2027-01-18               5                       \uFFFDevil\uFFFD[2J\n"
+                                                "2027-02-02              20             5000%1JPY  Dentist \"check\" \\ ü 🙂\n"
+                                                "2027-02-20              38       0    19.99%1EUR  Phone\n"
+                                                "2028-03-01             413                       Insurance\n"
+                                                "2026-12-31             N/A                       Old loan\n"
+                                                "2026-04-01             N/A                       Tax\n"
+                                                "N/A                    N/A                       Nothing\n"
+                                                "2027-01-10             N/A       0               Gift\n")
+                                     .arg(nbsp);
+    QTest::newRow("German") << German
+                            << QStringLiteral("Due Date    Days Remaining  Unpaid      Amount  Description\n"
+                                              "2026-12-01             -43       2  1.250,50%1€  Rent\n"
+                                              "2027-01-13               0                      Water and sewage\n"
+                                              "2027-01-18               5                      \uFFFDevil\uFFFD[2J\n"
+                                              "2027-02-02              20           5.000%1JPY  Dentist \"check\" \\ ü 🙂\n"
+                                              "2027-02-20              38       0     19,99%1€  Phone\n"
+                                              "2028-03-01             413                      Insurance\n"
+                                              "2026-12-31             N/A                      Old loan\n"
+                                              "2026-04-01             N/A                      Tax\n"
+                                              "N/A                    N/A                      Nothing\n"
+                                              "2027-01-10             N/A       0              Gift\n")
+                                   .arg(nbsp);
 }
 
 void tst_BillListing::table()
 {
-    QFETCH(bool, amounts);
+    QFETCH(QLocale, locale);
     QFETCH(QString, expected);
     m_bills = readKnownFile();
-    QCOMPARE(m_bills.size(), 8);
-    BillListing listing(Today);
-    if (amounts)
-        listing.setAmountFunction(amountOf);
-    QCOMPARE(QString::fromUtf8(listing.table(m_bills)), expected);
+    QCOMPARE(m_bills.size(), 10);
+    QCOMPARE(QString::fromUtf8(BillListing(Today, locale).table(m_bills)), expected);
 }
 
+// Every field of every object, read back with a JSON parser.
 void tst_BillListing::json()
 {
     m_bills = readKnownFile();
-    BillListing listing(Today);
-    const QString expected = QStringLiteral(
-        "[\n"
-        "  {\"name\": \"Rent\", \"nextDue\": \"2027-02-01\", \"daysRemaining\": 19, \"remaining\": null, "
-        "\"schedule\": \"monthly\", \"ends\": null, \"amount\": null},\n"
-        "  {\"name\": \"Water\\tand\\nsewage\", \"nextDue\": \"2027-01-13\", \"daysRemaining\": 0, \"remaining\": 11, "
-        "\"schedule\": \"weekly\", \"ends\": \"2027-03-31\", \"amount\": null},\n"
-        "  {\"name\": \"Old loan\", \"nextDue\": null, \"daysRemaining\": null, \"remaining\": 0, "
-        "\"schedule\": \"monthly\", \"ends\": \"2026-12-31\", \"amount\": null},\n"
-        "  {\"name\": \"Dentist \\\"check\\\" \\\\ ü 🙂\", \"nextDue\": \"2027-02-02\", \"daysRemaining\": 20, "
-        "\"remaining\": 1, \"schedule\": \"once\", \"ends\": \"2027-02-02\", \"amount\": null},\n"
-        "  {\"name\": \"Tax\", \"nextDue\": null, \"daysRemaining\": null, \"remaining\": 0, "
-        "\"schedule\": \"once\", \"ends\": \"2026-04-01\", \"amount\": null},\n"
-        "  {\"name\": \"Insurance\", \"nextDue\": \"2028-03-01\", \"daysRemaining\": 413, \"remaining\": null, "
-        "\"schedule\": \"yearly\", \"ends\": null, \"amount\": null},\n"
-        "  {\"name\": \"\u202Eevil\\u001b[2J\", \"nextDue\": \"2027-01-18\", \"daysRemaining\": 5, "
-        "\"remaining\": null, \"schedule\": \"weekly\", \"ends\": null, \"amount\": null},\n"
-        "  {\"name\": \"Nothing\", \"nextDue\": null, \"daysRemaining\": null, \"remaining\": null, "
-        "\"schedule\": \"weekly\", \"ends\": null, \"amount\": null}\n"
-        "]\n");
-    QCOMPARE(QString::fromUtf8(listing.json(m_bills)), expected);
+    const QByteArray expected = QStringLiteral(R"([
+{"name": "Rent", "nextDue": "2026-12-01", "daysRemaining": -43, "overdue": true, "unpaidCount": 2,
+ "paidThrough": "2026-11-01", "remaining": null, "schedule": "monthly", "ends": null,
+ "amount": 1250.5, "currency": "EUR", "amountText": "1.250,50\u00a0€"},
+{"name": "Water\tand\nsewage", "nextDue": "2027-01-13", "daysRemaining": 0, "overdue": false, "unpaidCount": null,
+ "paidThrough": null, "remaining": 11, "schedule": "weekly", "ends": "2027-03-31",
+ "amount": null, "currency": null, "amountText": null},
+{"name": "\u202eevil\u001b[2J", "nextDue": "2027-01-18", "daysRemaining": 5, "overdue": false, "unpaidCount": null,
+ "paidThrough": null, "remaining": null, "schedule": "weekly", "ends": null,
+ "amount": null, "currency": null, "amountText": null},
+{"name": "Dentist \"check\" \\ ü 🙂", "nextDue": "2027-02-02", "daysRemaining": 20, "overdue": false,
+ "unpaidCount": null, "paidThrough": null, "remaining": 1, "schedule": "once", "ends": "2027-02-02",
+ "amount": 5000, "currency": "JPY", "amountText": "5.000\u00a0JPY"},
+{"name": "Phone", "nextDue": "2027-02-20", "daysRemaining": 38, "overdue": false, "unpaidCount": 0,
+ "paidThrough": "2027-01-20", "remaining": null, "schedule": "monthly", "ends": null,
+ "amount": 19.99, "currency": "EUR", "amountText": "19,99\u00a0€"},
+{"name": "Insurance", "nextDue": "2028-03-01", "daysRemaining": 413, "overdue": false, "unpaidCount": null,
+ "paidThrough": null, "remaining": null, "schedule": "yearly", "ends": null,
+ "amount": null, "currency": null, "amountText": null},
+{"name": "Old loan", "nextDue": null, "daysRemaining": null, "overdue": false, "unpaidCount": null,
+ "paidThrough": null, "remaining": 0, "schedule": "monthly", "ends": "2026-12-31",
+ "amount": null, "currency": null, "amountText": null},
+{"name": "Tax", "nextDue": null, "daysRemaining": null, "overdue": false, "unpaidCount": null,
+ "paidThrough": null, "remaining": 0, "schedule": "once", "ends": "2026-04-01",
+ "amount": null, "currency": null, "amountText": null},
+{"name": "Nothing", "nextDue": null, "daysRemaining": null, "overdue": false, "unpaidCount": null,
+ "paidThrough": null, "remaining": null, "schedule": "weekly", "ends": null,
+ "amount": null, "currency": null, "amountText": null},
+{"name": "Gift", "nextDue": null, "daysRemaining": null, "overdue": false, "unpaidCount": 0,
+ "paidThrough": "2027-01-10", "remaining": 0, "schedule": "once", "ends": "2027-01-10",
+ "amount": null, "currency": null, "amountText": null}
+])").toUtf8();
+    QJsonParseError error;
+    const QJsonArray want = QJsonDocument::fromJson(expected, &error).array();
+    QCOMPARE(error.error, QJsonParseError::NoError);
+    const QJsonArray got = QJsonDocument::fromJson(BillListing(Today, German).json(m_bills), &error).array();
+    QCOMPARE(error.error, QJsonParseError::NoError);
+    QCOMPARE(got.size(), want.size());
+    for (qsizetype i = 0; i < got.size(); ++i) {
+        const QJsonObject object = got.at(i).toObject();
+        QCOMPARE(object.keys(), want.at(i).toObject().keys());
+        for (const QString &key : object.keys())
+            QVERIFY2(object.value(key) == want.at(i).toObject().value(key),
+                     qPrintable(QStringLiteral("bill %1, %2: %3").arg(i).arg(key, QString::fromUtf8(
+                         QJsonDocument(QJsonArray{object.value(key)}).toJson(QJsonDocument::Compact)))));
+    }
+}
+
+// An amount as the JSON text writes it: a number in the currency's units.
+void tst_BillListing::jsonAmounts_data()
+{
+    QTest::addColumn<qint64>("minorUnits");
+    QTest::addColumn<QString>("currency");
+    QTest::addColumn<QByteArray>("written");
+
+    QTest::newRow("euros and a half") << qint64(125050) << "EUR" << QByteArray("1250.5");
+    QTest::newRow("cents") << qint64(7) << "EUR" << QByteArray("0.07");
+    QTest::newRow("whole euros") << qint64(1200) << "EUR" << QByteArray("12");
+    QTest::newRow("yen: no minor unit") << qint64(5000) << "JPY" << QByteArray("5000");
+    QTest::newRow("dinars: three decimals") << qint64(1234) << "KWD" << QByteArray("1.234");
+    QTest::newRow("15 digits") << qint64(999999999999999) << "EUR" << QByteArray("9999999999999.99");
+    QTest::newRow("largest yen") << std::numeric_limits<qint64>::max() << "JPY"
+                                 << QByteArray("9223372036854775807");
 }
 
 void tst_BillListing::jsonAmounts()
 {
-    m_bills = readKnownFile();
-    BillListing listing(Today);
-    listing.setAmountFunction(amountOf);
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(listing.json(m_bills), &error);
-    QCOMPARE(error.error, QJsonParseError::NoError);
-    const QJsonArray array = document.array();
-    QCOMPARE(array.size(), m_bills.size());
-    for (qsizetype i = 0; i < array.size(); ++i) {
-        const QString amount = amountOf(*m_bills.at(i));
-        const QJsonValue value = array.at(i).toObject().value(QLatin1String("amount"));
-        QCOMPARE(value.isNull(), amount.isEmpty());
-        QCOMPARE(value.toString(), amount);
-    }
+    QFETCH(qint64, minorUnits);
+    QFETCH(QString, currency);
+    QFETCH(QByteArray, written);
+    Event *event = bill(QStringLiteral("Bill"), Event::ScheduleWeekly);
+    event->amount = Money(minorUnits, currency);
+    m_bills.append(event);
+    const QByteArray json = BillListing(Today).json(m_bills);
+    QVERIFY2(json.contains("\"amount\": " + written + ",\n"), json.constData());
+    QCOMPARE(QJsonDocument::fromJson(json).array().at(0).toObject().value(QLatin1String("currency")).toString(),
+             currency);
 }
 
 // Whatever a name holds, a JSON reader gets it back as it is in the file.
@@ -210,9 +273,15 @@ void tst_BillListing::jsonKeepsNamesExactly()
     QJsonParseError error;
     const QJsonArray array = QJsonDocument::fromJson(bytes, &error).array();
     QCOMPARE(error.error, QJsonParseError::NoError);
-    QCOMPARE(array.size(), m_bills.size());
-    for (qsizetype i = 0; i < array.size(); ++i)
-        QCOMPARE(array.at(i).toObject().value(QLatin1String("name")).toString(), m_bills.at(i)->name);
+    QStringList names;
+    for (const QJsonValue &object : array)
+        names.append(object.toObject().value(QLatin1String("name")).toString());
+    QStringList namesInFile;
+    for (const Event *event : std::as_const(m_bills))
+        namesInFile.append(event->name);
+    names.sort();
+    namesInFile.sort();
+    QCOMPARE(names, namesInFile);
 
     // A lone surrogate, which UTF-8 cannot carry, keeps its code as an escape.
     cleanup();
@@ -223,8 +292,8 @@ void tst_BillListing::jsonKeepsNamesExactly()
 void tst_BillListing::emptyList()
 {
     BillListing listing(Today);
-    QCOMPARE(listing.json({}), QByteArray("[]\n"));
-    QCOMPARE(listing.table({}), QByteArray("Due Date    Days Remaining  Amount  Description\n"));
+    QCOMPARE(QJsonDocument::fromJson(listing.json({})), QJsonDocument(QJsonArray()));
+    QCOMPARE(listing.table({}), QByteArray("Due Date    Days Remaining  Unpaid  Amount  Description\n"));
 }
 
 // 100,000 bills of a few schedules: one line each, and one JSON object each.
