@@ -109,8 +109,8 @@ QByteArray helpText()
         "\n"
         "Exit status:\n"
         "  0  done; also when Payvane already runs, or auto finds nothing due\n"
-        "  1  --list, --json: the bill file could not be read completely, there is\n"
-        "     no home folder, or the output could not be written\n"
+        "  1  --list, --json: the bill file could not be read completely, or there\n"
+        "     is no home folder; any option: the output could not be written\n"
         "  2  --list, --json: an argument that is not an option\n"
         "\n"
         "See Payvane(1) for the automatic start at log-on or every hour.\n");

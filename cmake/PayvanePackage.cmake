@@ -4,6 +4,8 @@
 set(CPACK_GENERATOR "DEB")
 set(CPACK_PACKAGE_NAME "payvane")
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
+# The package's own revision, as in desktop/debian/changelog.
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_PACKAGE_VENDOR "Tervona")
 set(CPACK_PACKAGE_CONTACT "Tervona <support@tervona.example>")
 set(CPACK_PACKAGE_HOMEPAGE_URL "https://www.tervona.example/")

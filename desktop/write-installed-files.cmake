@@ -12,11 +12,15 @@ else()
     set(PAYVANE_EXEC "${PAYVANE_PROGRAM}")
 endif()
 
-foreach(file ${PAYVANE_APP_ID}.desktop autostart.desktop payvane.service Payvane.1)
+foreach(file ${PAYVANE_APP_ID}.desktop autostart.desktop payvane.service Payvane.1 Exception.1payvane)
     configure_file("${PAYVANE_SOURCE_DIR}/${file}.in" "${PAYVANE_GENERATED_DIR}/${file}" @ONLY)
 endforeach()
-# Manual pages go compressed, without a name or time stamp inside.
+configure_file("${PAYVANE_SOURCE_DIR}/debian/changelog" "${PAYVANE_GENERATED_DIR}/changelog.Debian" COPYONLY)
+# Manual pages and the changelog go compressed at the highest level, without
+# a name or time stamp inside, so every build gives the same bytes.
 if(PAYVANE_GZIP)
-    execute_process(COMMAND "${PAYVANE_GZIP}" -9nf "${PAYVANE_GENERATED_DIR}/Payvane.1"
-        COMMAND_ERROR_IS_FATAL ANY)
+    foreach(file Payvane.1 Exception.1payvane changelog.Debian)
+        execute_process(COMMAND "${PAYVANE_GZIP}" -9nf "${PAYVANE_GENERATED_DIR}/${file}"
+            COMMAND_ERROR_IS_FATAL ANY)
+    endforeach()
 endif()

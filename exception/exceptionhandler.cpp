@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 #include <array>
@@ -258,7 +259,16 @@ QString ExceptionHandler::dumpFilePath() const
 
 QString ExceptionHandler::reporterPath() const
 {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/Exception");
+    // Installed, Exception is in the package's folder under libexec, found
+    // from the program's folder as the install laid them out; in the build
+    // tree it is beside the program.
+    const QDir programFolder(QCoreApplication::applicationDirPath());
+    const QString inLibexec =
+        QDir::cleanPath(programFolder.filePath(QStringLiteral(PAYVANE_REPORTER_FROM_BIN "/Exception")));
+    const QFileInfo inLibexecInfo(inLibexec);
+    if (inLibexecInfo.isFile() && inLibexecInfo.isExecutable())
+        return inLibexec;
+    return programFolder.filePath(QStringLiteral("Exception"));
 }
 
 } // namespace Tervona

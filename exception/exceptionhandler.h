@@ -9,8 +9,9 @@ namespace Tervona {
 // process. On one of them it writes a dump (signal, fault address, backtrace)
 // to a new file "<product>-<pid>.dmp" in a folder only this user can enter
 // ("<product>" in the user's runtime folder, else "crash" in the per-user
-// cache folder), starts the error-report program "Exception" from the
-// program's folder with the product name, the version and the dump's path,
+// cache folder), starts the error-report program "Exception" (installed in
+// the package's folder under libexec, else beside the program) with the
+// product name, the version and the dump's path,
 // and lets the process end by the signal.
 // One handler per process; the destructor puts the previous handlers back.
 class ExceptionHandler
@@ -28,7 +29,9 @@ public:
     bool initExceptionHandler();
 
     // Where a dump goes (empty until the handlers are installed) and which
-    // program is started.
+    // program is started: "Exception" in the folder the install puts it in,
+    // relative to this program's folder (../libexec/payvane from bin), when
+    // it is there; else "Exception" beside this program (the build tree).
     [[nodiscard]] QString dumpFilePath() const;
     [[nodiscard]] QString reporterPath() const;
 

@@ -2,13 +2,16 @@
 # Builds Payvane as a distribution does (Release, no sanitizers, automatic
 # update checks off until the user turns them on), installs it into a
 # temporary prefix and checks the installed tree; then builds the Debian
-# package, checks its contents, installs it with dpkg, starts the installed
-# program and removes the package again.
+# package, checks its contents, runs lintian on it (any error or warning
+# fails), installs it with dpkg, starts the installed program and removes the
+# package again.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 app_id=example.tervona.Payvane
 version=1.0.1.2
+# The package's version: the program's and the package's own revision.
+package_version=$version-1
 build=build/package
 
 sudo=()
@@ -36,6 +39,7 @@ cleanup() {
 trap cleanup EXIT
 
 libdir=$(sed -n 's/^CMAKE_INSTALL_LIBDIR:PATH=//p' "$build/CMakeCache.txt")
+libexecdir=$(sed -n 's/^CMAKE_INSTALL_LIBEXECDIR:PATH=//p' "$build/CMakeCache.txt")
 # Every file and link the install puts down, relative to the prefix.
 expected=(
     bin/Payvane
@@ -47,14 +51,19 @@ expected=(
     "share/icons/hicolor/scalable/apps/$app_id.svg"
     "share/metainfo/$app_id.metainfo.xml"
     share/man/man1/Payvane.1.gz
+    share/man/man1/Exception.1payvane.gz
+    share/doc/payvane/copyright
+    share/doc/payvane/changelog.Debian.gz
+    share/lintian/overrides/payvane
     "share/payvane/autostart/$app_id.desktop"
 )
 for size in 16 32 48 64 128 256; do
     expected+=("share/icons/hicolor/${size}x$size/apps/$app_id.png")
 done
-# The error-report program, where this tree builds it.
+# The error-report program, where this tree builds it: in the package's own
+# folder, not in bin, where its plain name could clash.
 if ninja -C "$build" -t query Exception >/dev/null 2>&1; then
-    expected+=(bin/Exception)
+    expected+=("$libexecdir/payvane/Exception")
 fi
 expected_list=$(printf '%s\n' "${expected[@]}" | sort)
 
@@ -88,12 +97,14 @@ check_automatic_start() { # program, sandbox name
         fail "$program auto 3600 recorded no start"
 }
 
+# The options that print and end need no display.
 check_information_options() { # program
     local out
-    out=$("$1" --version) || fail "$1 --version failed"
+    local no_display=(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM)
+    out=$("${no_display[@]}" "$1" --version) || fail "$1 --version failed"
     [ "$out" = "Payvane $version" ] || fail "$1 --version printed '$out'"
-    out=$("$1" --help) || fail "$1 --help failed"
-    [[ $out == "Usage: Payvane "* ]] || fail "$1 --help printed no usage"
+    out=$("${no_display[@]}" "$1" -h) || fail "$1 -h failed"
+    [[ $out == "Usage: Payvane "* ]] || fail "$1 -h printed no usage"
 }
 
 # ---- the installed tree
@@ -136,9 +147,15 @@ done
 file -b "$prefix/share/icons/hicolor/scalable/apps/$app_id.svg" | grep -q 'SVG' ||
     fail "the scalable icon is no SVG"
 
-# The manual page formats without a warning.
-warnings=$(zcat "$prefix/share/man/man1/Payvane.1.gz" | groff -man -Tutf8 -ww -z 2>&1)
-[ -z "$warnings" ] || fail "the manual page has warnings: $warnings"
+# The manual pages format without a warning.
+for page in Payvane.1 Exception.1payvane; do
+    warnings=$(zcat "$prefix/share/man/man1/$page.gz" | groff -man -Tutf8 -ww -z 2>&1)
+    [ -z "$warnings" ] || fail "the manual page $page has warnings: $warnings"
+done
+# The changelog names the package's version.
+changelog_version=$(zcat "$prefix/share/doc/payvane/changelog.Debian.gz" | dpkg-parsechangelog -l - -S Version)
+[ "$changelog_version" = "$package_version" ] ||
+    fail "the changelog's version is $changelog_version, the package's $package_version"
 
 # libUpdate has its SONAME and is found beside the installed program.
 readelf -d "$prefix/$libdir/payvane/libUpdate.so.1" | grep -q 'SONAME.*\[libUpdate\.so\.1\]' ||
@@ -157,7 +174,7 @@ echo "check-package: the installed tree is complete and works"
 
 rm -f "$build"/payvane_*.deb
 (cd "$build" && cpack -G DEB)
-deb="$build/payvane_${version}_amd64.deb"
+deb="$build/payvane_${package_version}_amd64.deb"
 [ -f "$deb" ] || fail "cpack made no $deb"
 
 package_list=$(dpkg-deb --fsys-tarfile "$deb" | tar -t | sed -n 's|^\./usr/\(.*[^/]\)$|\1|p' | sort)
@@ -169,7 +186,10 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for dependency in libqt6widgets6 libqt6network6 libqt6core6 qt6-qpa-plugins; do
     [[ $depends == *"$dependency"* ]] || fail "the package does not depend on $dependency: $depends"
 done
-[ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "the package's version is not $version"
+[ "$(dpkg-deb -f "$deb" Version)" = "$package_version" ] || fail "the package's version is not $package_version"
+
+# Debian's checks of a binary package: no error and no warning.
+lintian --fail-on error,warning "$deb" || fail "lintian found errors or warnings in $deb"
 
 installed_package=yes
 "${sudo[@]}" dpkg -i "$deb"
@@ -181,7 +201,7 @@ check_information_options /usr/bin/Payvane
 check_automatic_start /usr/bin/Payvane package
 
 "${sudo[@]}" dpkg -r payvane
-for path in /usr/bin/Payvane "/usr/$libdir/payvane" "/usr/share/applications/$app_id.desktop" \
+for path in /usr/bin/Payvane "/usr/$libdir/payvane" "/usr/$libexecdir/payvane" "/usr/share/applications/$app_id.desktop" \
     /usr/share/systemd/user/payvane.timer /usr/share/payvane; do
     [ ! -e "$path" ] || fail "dpkg -r left $path behind"
 done

@@ -7,7 +7,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libbenchmark-dev
     faketime xvfb xauth xdotool imagemagick python3 time
-    qt6-qpa-plugins desktop-file-utils appstream dpkg-dev file binutils groff-base systemd
+    qt6-qpa-plugins desktop-file-utils appstream dpkg-dev file binutils groff-base systemd lintian
     pkg-config libical-dev
     dbus
 )

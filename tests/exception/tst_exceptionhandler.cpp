@@ -87,17 +87,36 @@ void ExceptionHandlerTest::fatalSignalWritesDumpAndStartsReporter_data()
 {
     QTest::addColumn<QString>("mode");
     QTest::addColumn<int>("signalNumber");
-    QTest::newRow("segmentation fault") << "segv" << SIGSEGV;
-    QTest::newRow("arithmetic fault") << "fpe" << SIGFPE;
-    QTest::newRow("abort") << "abort" << SIGABRT;
+    QTest::addColumn<bool>("installed"); // laid out as installed: Exception under libexec, a decoy beside
+    QTest::newRow("segmentation fault") << "segv" << SIGSEGV << false;
+    QTest::newRow("arithmetic fault") << "fpe" << SIGFPE << false;
+    QTest::newRow("abort") << "abort" << SIGABRT << false;
+    QTest::newRow("segmentation fault, installed") << "segv" << SIGSEGV << true;
 }
 
 void ExceptionHandlerTest::fatalSignalWritesDumpAndStartsReporter()
 {
     QFETCH(QString, mode);
     QFETCH(int, signalNumber);
+    QFETCH(bool, installed);
     Sandbox sandbox;
-    const Crash crash = sandbox.run(QStringLiteral(CRASHER), {mode});
+    QString crasher = QStringLiteral(CRASHER);
+    if (installed) {
+        // The program in bin, the error-report program where the install
+        // puts it; an "Exception" beside the program must not be started.
+        const QString bin = sandbox.path(QStringLiteral("bin"));
+        const QString reporter = QDir::cleanPath(bin + QStringLiteral("/" PAYVANE_REPORTER_FROM_BIN "/Exception"));
+        QVERIFY(QDir().mkpath(bin) && QDir().mkpath(QFileInfo(reporter).path()));
+        QVERIFY(QFile::copy(QFileInfo(crasher).dir().filePath(QStringLiteral("Exception")), reporter));
+        crasher = QDir(bin).filePath(QStringLiteral("crasher"));
+        QVERIFY(QFile::copy(QStringLiteral(CRASHER), crasher));
+        QFile decoy(QDir(bin).filePath(QStringLiteral("Exception")));
+        QVERIFY(decoy.open(QIODevice::WriteOnly));
+        decoy.write("#!/bin/sh\ntouch \"$TMPDIR/decoy-started\"\n");
+        decoy.close();
+        QVERIFY(decoy.setPermissions(decoy.permissions() | QFile::ExeOwner));
+    }
+    const Crash crash = sandbox.run(crasher, {mode});
     QCOMPARE(crash.status, QProcess::CrashExit);
 
     const QString dumpPath = QDir(sandbox.runtimeDumpFolder()).filePath(dumpName(crash.pid));
@@ -120,6 +139,7 @@ void ExceptionHandlerTest::fatalSignalWritesDumpAndStartsReporter()
     QFile blocked(sandbox.path(QStringLiteral("tmp/reporter-blocked.txt")));
     QVERIFY(blocked.open(QIODevice::ReadOnly));
     QCOMPARE(blocked.readAll().trimmed(), QByteArray("0000000000000000"));
+    QVERIFY(!QFile::exists(sandbox.path(QStringLiteral("tmp/decoy-started"))));
 }
 
 void ExceptionHandlerTest::dumpFolderIsPrivate_data()
