@@ -9,6 +9,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTimer>
 #include <QUrl>
 
 namespace {
@@ -28,8 +29,12 @@ ErrorDialog::ErrorDialog(const QString &productName, const QString &productVersi
     , dumpPath(dumpFilePath)
     , serverHost(QStringLiteral(PAYVANE_SERVER_HOST))
     , serverPort(PAYVANE_SERVER_PORT)
+    , stallTimer(new QTimer(this))
 {
     Q_INIT_RESOURCE(errorreport);
+    stallTimer->setSingleShot(true);
+    stallTimer->setInterval(DefaultStallLimitMs);
+    connect(stallTimer, &QTimer::timeout, this, &ErrorDialog::reportStalled);
     ui->setupUi(this);
     insertProductName();
     ui->tabWidget->setCurrentWidget(ui->tab);
@@ -51,6 +56,11 @@ void ErrorDialog::setServer(const QString &host, quint16 port)
 {
     serverHost = host;
     serverPort = port;
+}
+
+void ErrorDialog::setStallLimit(int milliseconds)
+{
+    stallTimer->setInterval(milliseconds);
 }
 
 QString ErrorDialog::systemInformation()
@@ -81,8 +91,10 @@ void ErrorDialog::on_pushButtonCancel_clicked()
 
 void ErrorDialog::requestFinished()
 {
+    stallTimer->stop();
     // A request that ended without an answer: no connection, no such host,
-    // the connection dropped. An answer closed the dialog already.
+    // the connection dropped, no progress for too long. An answer closed the
+    // dialog already.
     if (reply->error() != QNetworkReply::NoError)
         close();
 }
@@ -125,6 +137,24 @@ void ErrorDialog::sendReport()
     reply = webClient->post(request, body);
     connect(reply, &QNetworkReply::metaDataChanged, this, &ErrorDialog::responseHeaderReceived);
     connect(reply, &QNetworkReply::finished, this, &ErrorDialog::requestFinished);
+    connect(reply, &QNetworkReply::uploadProgress, this, &ErrorDialog::uploadProgress);
+    progressMark = 0;
+    stallTimer->start();
+}
+
+void ErrorDialog::uploadProgress(qint64 sent)
+{
+    if (sent - progressMark < MinimumProgressBytes)
+        return;
+    progressMark = sent;
+    stallTimer->start();
+}
+
+void ErrorDialog::reportStalled()
+{
+    // Failed like a dropped connection: the dialog closes.
+    if (reply && reply->isRunning())
+        reply->abort();
 }
 
 void ErrorDialog::insertProductName()

@@ -6,6 +6,7 @@
 class QFile;
 class QNetworkAccessManager;
 class QNetworkReply;
+class QTimer;
 
 QT_BEGIN_NAMESPACE
 namespace Ui {
@@ -17,8 +18,9 @@ QT_END_NAMESPACE
 // product name, the version and the dump with a description of the machine,
 // as one multipart form to the vendor's web server. Closes when the user
 // declines, when the server's answer header arrives (whatever its status),
-// when the request fails, or at once when the dump cannot be read. However
-// it ends, its destructor removes the dump file.
+// when the request fails or makes no progress for DefaultStallLimitMs, or at
+// once when the dump cannot be read. However it ends, its destructor removes
+// the dump file.
 class ErrorDialog : public QDialog
 {
     Q_OBJECT
@@ -31,6 +33,13 @@ public:
     // Sends the report to `host`:`port` instead of the server the program
     // was built for.
     void setServer(const QString &host, quint16 port);
+    // How long the report may go without progress before it is given up.
+    void setStallLimit(int milliseconds);
+
+    static constexpr int DefaultStallLimitMs = 30 * 1000;
+    // Progress is this many more bytes of the report on their way: a server
+    // that takes a byte now and then makes none.
+    static constexpr qint64 MinimumProgressBytes = 1024;
 
     // The machine's description appended to the dump.
     [[nodiscard]] static QString systemInformation();
@@ -43,6 +52,8 @@ private slots:
     void on_pushButtonCancel_clicked();
     void requestFinished();
     void responseHeaderReceived();
+    void uploadProgress(qint64 sent);
+    void reportStalled();
 
 private:
     void sendReport();
@@ -57,6 +68,8 @@ private:
     QString serverHost;
     quint16 serverPort;
     QNetworkReply *reply = nullptr; // the report on its way, owned by webClient
+    QTimer *stallTimer;             // runs while the report waits for progress
+    qint64 progressMark = 0;        // bytes sent when the stall timer was last restarted
 };
 
 #endif // PAYVANE_ERRORDIALOG_H

@@ -8,14 +8,17 @@
 #include <QFile>
 #include <QIcon>
 #include <QLabel>
+#include <QMessageBox>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QSysInfo>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QUrl>
 
 #include <limits>
@@ -52,6 +55,20 @@ bool failedOnTheWire(QNetworkReply::NetworkError error)
     const bool httpStatus = (error >= QNetworkReply::ContentAccessDenied && error <= QNetworkReply::UnknownContentError)
                             || (error >= QNetworkReply::InternalServerError && error <= QNetworkReply::UnknownServerError);
     return error != QNetworkReply::NoError && !httpStatus;
+}
+
+// Only a web address is fetched: no local file, no data inlined in the
+// answer, nothing that could slip a line of its own into a request. The
+// answer's size limit bounds its length.
+bool isPackageUrl(const QString &text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() < 0x20 || (c.unicode() >= 0x7f && c.unicode() <= 0x9f))
+            return false;
+    }
+    const QUrl url(text);
+    return url.isValid() && (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https"))
+           && !url.host().isEmpty();
 }
 
 int statusCode(const QNetworkReply *reply)
@@ -117,6 +134,9 @@ Update::~Update()
     delete manager;
     delete package;
     delete packageFolder;
+    delete messageBox;
+    delete progressDialog;
+    delete dialog;
 }
 
 void Update::init(QString productName, QString productVersion, QString osName, QString systemName, QString archName)
@@ -130,23 +150,12 @@ void Update::init(QString productName, QString productVersion, QString osName, Q
     if (webClient)
         return;
 
-    const QIcon icon(QString::fromLatin1(IconPath));
-    messageBox.setWindowIcon(icon);
-    progressDialog.setWindowIcon(icon);
-    // Server and file names appear in the boxes: never as rich text.
-    messageBox.setTextFormat(Qt::PlainText);
-    // "Checking for updates." leaves the program usable; the results are
-    // run modally all the same.
-    messageBox.setModal(false);
-    // A progress dialog shows itself a few seconds after it is made, and
-    // hides itself at 100 %; this one is shown and closed by the download.
-    progressDialog.reset();
-    progressDialog.setAutoReset(false);
-    progressDialog.setAutoClose(false);
-
     webClient = new QNetworkAccessManager;
     manager = new QNetworkAccessManager;
     package = new QFile;
+    stallTimer = new QTimer(this);
+    stallTimer->setSingleShot(true);
+    stallTimer->setInterval(DefaultStallLimitMs);
     cancelled = false;
     downloadUrl.clear();
     checkReply = nullptr;
@@ -155,8 +164,46 @@ void Update::init(QString productName, QString productVersion, QString osName, Q
 
     connect(this, &Update::checkFinished, this, &Update::updateAvaliable);
     connect(manager, &QNetworkAccessManager::finished, this, &Update::downloadFinished);
-    connect(&messageBox, &QMessageBox::buttonClicked, this, &Update::cancelCheck);
-    connect(&progressDialog, &QProgressDialog::canceled, this, &Update::cancelDownload);
+    connect(stallTimer, &QTimer::timeout, this, &Update::downloadStalled);
+}
+
+// Building a window loads the fonts, which costs more than all the rest of
+// a start that shows nothing; so each is made when first shown.
+QMessageBox &Update::ensureMessageBox()
+{
+    if (messageBox)
+        return *messageBox;
+    messageBox = new QMessageBox;
+    messageBox->setWindowIcon(QIcon(QString::fromLatin1(IconPath)));
+    // Server and file names appear in the boxes: never as rich text.
+    messageBox->setTextFormat(Qt::PlainText);
+    // "Checking for updates." leaves the program usable; the results are
+    // run modally all the same.
+    messageBox->setModal(false);
+    connect(messageBox, &QMessageBox::buttonClicked, this, &Update::cancelCheck);
+    return *messageBox;
+}
+
+QProgressDialog &Update::ensureProgressDialog()
+{
+    if (progressDialog)
+        return *progressDialog;
+    progressDialog = new QProgressDialog;
+    progressDialog->setWindowIcon(QIcon(QString::fromLatin1(IconPath)));
+    // A progress dialog shows itself a few seconds after it is made, and
+    // hides itself at 100 %; this one is shown and closed by the download.
+    progressDialog->reset();
+    progressDialog->setAutoReset(false);
+    progressDialog->setAutoClose(false);
+    connect(progressDialog, &QProgressDialog::canceled, this, &Update::cancelDownload);
+    return *progressDialog;
+}
+
+Dialog &Update::ensureDialog()
+{
+    if (!dialog)
+        dialog = new Dialog;
+    return *dialog;
 }
 
 void Update::setServer(const QString &host, quint16 port)
@@ -168,6 +215,11 @@ void Update::setServer(const QString &host, quint16 port)
 void Update::setPackageSizeLimit(qint64 bytes)
 {
     packageSizeLimit = bytes;
+}
+
+void Update::setStallLimit(int milliseconds)
+{
+    stallTimer->setInterval(milliseconds);
 }
 
 // ---- settings
@@ -206,11 +258,12 @@ void Update::autoCheck()
 void Update::manualCheck()
 {
     manual = true;
-    messageBox.setText(QStringLiteral("Checking for updates."));
-    messageBox.setInformativeText(QString());
-    messageBox.setStandardButtons(QMessageBox::Cancel);
-    messageBox.setDefaultButton(QMessageBox::Cancel);
-    messageBox.show();
+    QMessageBox &box = ensureMessageBox();
+    box.setText(QStringLiteral("Checking for updates."));
+    box.setInformativeText(QString());
+    box.setStandardButtons(QMessageBox::Cancel);
+    box.setDefaultButton(QMessageBox::Cancel);
+    box.show();
     check();
 }
 
@@ -320,11 +373,16 @@ void Update::requestFinished()
         }
         const int end = answer.indexOf('\0');
         downloadUrl = QString::fromLatin1(end >= 0 ? answer.left(end) : answer);
-        // A 200 answer without a URL names nothing to offer.
-        if (downloadUrl.isEmpty())
+        // A 200 answer without a URL names nothing to offer; one with
+        // anything else than a web address offers nothing either.
+        if (downloadUrl.isEmpty()) {
             dropCheckRequest();
-        else
+        } else if (!isPackageUrl(downloadUrl)) {
+            downloadUrl.clear();
+            finishCheck(false);
+        } else {
             finishCheck(true);
+        }
     } else if (failedOnTheWire(error)) {
         finishCheck(false);
     } else {
@@ -334,11 +392,11 @@ void Update::requestFinished()
 
 void Update::cancelCheck(QAbstractButton *button)
 {
-    if (messageBox.standardButton(button) != QMessageBox::Cancel)
+    if (messageBox->standardButton(button) != QMessageBox::Cancel)
         return;
     // The request stays on the wire: an answer that still comes is shown.
     cancelled = true;
-    messageBox.close();
+    messageBox->close();
 }
 
 // ---- the outcome
@@ -347,13 +405,14 @@ void Update::showResult(const QString &text, const QString &informativeText)
 {
     // The box may still be open without modality ("Checking for updates.");
     // hidden first, it comes back modal.
-    messageBox.hide();
-    messageBox.setText(text);
-    setPlainInformativeText(messageBox, informativeText);
-    messageBox.setStandardButtons(QMessageBox::Ok);
-    messageBox.setDefaultButton(QMessageBox::Ok);
-    messageBox.exec();
-    messageBox.close();
+    QMessageBox &box = ensureMessageBox();
+    box.hide();
+    box.setText(text);
+    setPlainInformativeText(box, informativeText);
+    box.setStandardButtons(QMessageBox::Ok);
+    box.setDefaultButton(QMessageBox::Ok);
+    box.exec();
+    box.close();
 }
 
 void Update::updateAvaliable(bool avaliable)
@@ -363,18 +422,20 @@ void Update::updateAvaliable(bool avaliable)
             showResult(QStringLiteral("No Updates"), QStringLiteral("You have the most recent version of ") + product);
         return;
     }
-    messageBox.close();
+    if (messageBox)
+        messageBox->close();
     // One offer and one package at a time: an answer that comes while one
     // is open or on its way waits for the next check.
-    if (reply || dialog.isVisible())
+    if (reply || (dialog && dialog->isVisible()))
         return;
 
-    dialog.setProduct(product);
-    dialog.setDisableUpdateVisible(!manual);
-    const int result = dialog.exec();
-    if (dialog.disableUpdate())
+    Dialog &offer = ensureDialog();
+    offer.setProduct(product);
+    offer.setDisableUpdateVisible(!manual);
+    const int result = offer.exec();
+    if (offer.disableUpdate())
         setAutoRun(false);
-    dialog.close();
+    offer.close();
     if (result == QMessageBox::Yes)
         startDownload();
 }
@@ -387,6 +448,7 @@ void Update::startDownload()
     // holds its failures back.
     cancelled = false;
     packageRefused = false;
+    stalled = false;
     if (!openPackage()) {
         showResult(QStringLiteral("Error Downloading Update"),
                    QStringLiteral("There was an error downloading the update: Unable to save update package."));
@@ -399,11 +461,16 @@ void Update::startDownload()
     reply = manager->get(request);
     connect(reply, &QNetworkReply::downloadProgress, this, &Update::downloadProgress);
     connect(reply, &QNetworkReply::readyRead, this, &Update::downloadReadyRead);
+    // An answer's header (of a redirect, too) is progress.
+    connect(reply, &QNetworkReply::metaDataChanged, this, &Update::restartStallTimer);
+    progressMark = 0;
+    stallTimer->start();
 
-    progressDialog.reset();
-    progressDialog.setLabelText(QStringLiteral("Downloading updates"));
-    progressDialog.setRange(0, 0);
-    progressDialog.show();
+    QProgressDialog &progress = ensureProgressDialog();
+    progress.reset();
+    progress.setLabelText(QStringLiteral("Downloading updates"));
+    progress.setRange(0, 0);
+    progress.show();
 }
 
 void Update::downloadProgress(qint64 done, qint64 total)
@@ -413,14 +480,33 @@ void Update::downloadProgress(qint64 done, qint64 total)
         return;
     }
     // Without a length the bar shows that something is going on.
-    progressDialog.setMaximum(clampedToInt(qMax(total, qint64(0))));
-    progressDialog.setValue(clampedToInt(total > 0 ? done : 0));
+    progressDialog->setMaximum(clampedToInt(qMax(total, qint64(0))));
+    progressDialog->setValue(clampedToInt(total > 0 ? done : 0));
 }
 
 void Update::downloadReadyRead()
 {
-    if (!saveToDisk(reply))
+    if (!saveToDisk(reply)) {
         refusePackage();
+        return;
+    }
+    if (package->pos() - progressMark >= MinimumProgressBytes) {
+        progressMark = package->pos();
+        stallTimer->start();
+    }
+}
+
+void Update::restartStallTimer()
+{
+    stallTimer->start();
+}
+
+void Update::downloadStalled()
+{
+    if (!reply)
+        return;
+    stalled = true;
+    reply->abort();
 }
 
 void Update::refusePackage()
@@ -445,11 +531,12 @@ void Update::downloadFinished(QNetworkReply *finished)
         return;
     }
     reply = nullptr;
+    stallTimer->stop();
     // Hidden, not closed: closing the dialog is the user's Cancel.
-    progressDialog.hide();
-    progressDialog.reset();
+    progressDialog->hide();
+    progressDialog->reset();
 
-    const bool received = !packageRefused && finished->error() == QNetworkReply::NoError;
+    const bool received = !packageRefused && !stalled && finished->error() == QNetworkReply::NoError;
     if (received && saveToDisk(finished) && closePackage()) {
         const QString path = package->fileName();
         finished->deleteLater();
@@ -465,8 +552,11 @@ void Update::downloadFinished(QNetworkReply *finished)
 
     discardPackage();
     if (!cancelled) {
-        const QString reason = received || packageRefused ? QStringLiteral("Unable to save update package.")
-                                                           : finished->errorString();
+        QString reason = finished->errorString();
+        if (received || packageRefused)
+            reason = QStringLiteral("Unable to save update package.");
+        else if (stalled)
+            reason = QStringLiteral("The server stopped sending it.");
         finished->deleteLater();
         showResult(QStringLiteral("Error Downloading Update"),
                    QStringLiteral("There was an error downloading the update: ") + reason);

@@ -5,18 +5,19 @@
 #include "update_global.h"
 
 #include <QByteArray>
-#include <QMessageBox>
 #include <QObject>
-#include <QProgressDialog>
 #include <QString>
 
 class QAbstractButton;
 class QDateTime;
 class QFile;
 class QIODevice;
+class QMessageBox;
 class QNetworkAccessManager;
 class QNetworkReply;
+class QProgressDialog;
 class QTemporaryDir;
+class QTimer;
 
 Q_MOC_INCLUDE(<QAbstractButton>)
 Q_MOC_INCLUDE(<QNetworkReply>)
@@ -26,14 +27,17 @@ Q_MOC_INCLUDE(<QNetworkReply>)
 // user's own and hands it on to be installed; then the application quits.
 //
 // The check is a POST of the product's identity to "/backend/update.php":
-// 200 with the package's URL as body means there is a newer version, 204 or a
-// failed connection that there is none; other answers end the check quietly.
+// 200 with the package's URL as body means there is a newer version, 204, a
+// failed connection or a body that is no http or https URL that there is
+// none; other answers end the check quietly.
 // Automatic checks run at most once in five days and only while
 // "UpdateAutoRun" is on; both values live in the native settings store under
 // organization "Tervona" and application = the product.
 //
 // Everything runs on the GUI thread; requests are asynchronous and the boxes
 // and the offer are modal, so answers can arrive while one of them is open.
+// The boxes and the offer are built when first shown, so a start that shows
+// nothing loads no fonts.
 class UPDATE_EXPORT Update : public QObject
 {
     Q_OBJECT
@@ -51,7 +55,7 @@ public:
     ~Update() override;
 
     // Sets the identity; the first call (from the constructors) also sets up
-    // the boxes and the network clients.
+    // the network clients.
     void init(QString productName, QString productVersion, QString osName, QString systemName, QString archName);
 
     // Checks silently when automatic checks are on and the last check is more
@@ -92,10 +96,17 @@ public:
     void setServer(const QString &host, quint16 port);
     // The largest package accepted, in bytes; 512 MiB by default.
     void setPackageSizeLimit(qint64 bytes);
+    // How long a download may go without progress before it is given up
+    // as failed; DefaultStallLimitMs by default.
+    void setStallLimit(int milliseconds);
 
     // A 200 answer longer than this is no URL: the check ends as "no update".
     static constexpr qint64 MaxAnswerSize = 8 * 1024;
     static constexpr qint64 DefaultPackageSizeLimit = qint64(512) * 1024 * 1024;
+    static constexpr int DefaultStallLimitMs = 30 * 1000;
+    // Progress is this many more bytes of the package (or the answer's
+    // header): a server that trickles a byte now and then makes none.
+    static constexpr qint64 MinimumProgressBytes = 1024;
 
 signals:
     // The check ended: true when the server named a package.
@@ -115,6 +126,8 @@ private slots:
     void cancelCheck(QAbstractButton *button);
     // Package data arrived: onto the disk with it.
     void downloadReadyRead();
+    // The download went DefaultStallLimitMs without progress.
+    void downloadStalled();
 
 private:
     [[nodiscard]] QByteArray hostHeader() const;
@@ -129,6 +142,11 @@ private:
     // desktop's handler for its type elsewhere. False when nothing started.
     [[nodiscard]] static bool startPackage(const QString &path);
     void showResult(const QString &text, const QString &informativeText);
+    // The windows, made on first use.
+    QMessageBox &ensureMessageBox();
+    QProgressDialog &ensureProgressDialog();
+    Dialog &ensureDialog();
+    void restartStallTimer();
 
     QNetworkAccessManager *manager = nullptr;  // the download
     QNetworkAccessManager *webClient = nullptr; // the check
@@ -140,9 +158,9 @@ private:
     QString os;
     QString system;
     QString arch;
-    QMessageBox messageBox; // "Checking for updates.", the results, the errors
-    QProgressDialog progressDialog;
-    Dialog dialog;
+    QMessageBox *messageBox = nullptr; // "Checking for updates.", the results, the errors; null until shown
+    QProgressDialog *progressDialog = nullptr; // null until the first download
+    Dialog *dialog = nullptr;                  // the offer; null until the first
     bool manual = false;
     bool cancelled = false; // Cancel pressed on the check's box or the progress dialog
 
@@ -153,6 +171,9 @@ private:
     QFile *package = nullptr;            // the package being written
     qint64 packageSizeLimit = DefaultPackageSizeLimit;
     bool packageRefused = false;       // the package could not be stored: the download was stopped
+    QTimer *stallTimer = nullptr;      // runs while a download waits for progress
+    qint64 progressMark = 0;           // package bytes when the stall timer was last restarted
+    bool stalled = false;              // the download was stopped for want of progress
 };
 
 #endif // PAYVANE_UPDATE_H

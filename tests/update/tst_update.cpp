@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMessageBox>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QProcess>
@@ -56,40 +57,23 @@ QByteArray randomBytes(qsizetype size)
 
 // ---- a request as received
 
-struct Request
+QByteArray body(const QByteArray &request)
 {
-    QByteArray line;
-    QList<QPair<QByteArray, QByteArray>> headers;
-    QByteArray body;
+    return request.mid(request.indexOf("\r\n\r\n") + 4);
+}
 
-    explicit Request(const QByteArray &bytes)
-    {
-        const qsizetype end = bytes.indexOf("\r\n\r\n");
-        body = bytes.mid(end + 4);
-        QList<QByteArray> lines = bytes.left(end).split('\n');
-        line = lines.takeFirst().trimmed();
-        for (const QByteArray &header : std::as_const(lines)) {
-            const qsizetype colon = header.indexOf(':');
-            headers.append({header.left(colon).toLower(), header.mid(colon + 1).trimmed()});
-        }
+// The request line and the header fields in the order they were sent, with
+// the value of Accept-Language, which follows the user's locale, as "*".
+QList<QByteArray> head(const QByteArray &request)
+{
+    QList<QByteArray> lines = request.left(request.indexOf("\r\n\r\n")).split('\n');
+    for (QByteArray &line : lines) {
+        line = line.trimmed();
+        if (line.startsWith("Accept-Language: ") && line.size() > 17)
+            line = "Accept-Language: *";
     }
-    [[nodiscard]] QByteArray value(const QByteArray &name) const
-    {
-        for (const auto &header : headers) {
-            if (header.first == name.toLower())
-                return header.second;
-        }
-        return QByteArray();
-    }
-    [[nodiscard]] qsizetype position(const QByteArray &name) const
-    {
-        for (qsizetype i = 0; i < headers.size(); ++i) {
-            if (headers.at(i).first == name.toLower())
-                return i;
-        }
-        return -1;
-    }
-};
+    return lines;
+}
 
 // ---- a web server process serving a folder
 
@@ -203,6 +187,31 @@ T *topLevel()
     return nullptr;
 }
 
+// Calls `shown` with the progress dialog each time one is shown: the updater
+// makes it only when the first download starts.
+class ProgressWatcher : public QObject
+{
+public:
+    explicit ProgressWatcher(std::function<void(QProgressDialog *)> shown)
+        : onShown(std::move(shown))
+    {
+        qApp->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show) {
+            if (auto *progress = qobject_cast<QProgressDialog *>(watched))
+                onShown(progress);
+        }
+        return false;
+    }
+
+private:
+    std::function<void(QProgressDialog *)> onShown;
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(FakeWebServer::Chunk)
@@ -239,6 +248,8 @@ private slots:
     void downloadErrors_data();
     void downloadErrors();
     void downloadAfterCancelledCheckReportsFailure();
+    void downloadStalls_data();
+    void downloadStalls();
     void nothingShowsByItself();
 
 private:
@@ -288,8 +299,9 @@ std::shared_ptr<OfferSeen> tst_Update::answerOffer(const QString &button, bool t
     auto *timer = new QTimer(answerers.get());
     timer->setInterval(10);
     connect(timer, &QTimer::timeout, timer, [timer, seen, button, tick] {
+        // Modal before it is shown: a click before then would come too early.
         auto *dialog = qobject_cast<Dialog *>(QApplication::activeModalWidget());
-        if (!dialog)
+        if (!dialog || !dialog->isVisible())
             return;
         timer->stop();
         seen->seen = true;
@@ -315,7 +327,7 @@ std::shared_ptr<BoxSeen> tst_Update::answerBox(const std::function<void()> &afte
     timer->setInterval(10);
     connect(timer, &QTimer::timeout, timer, [timer, seen, after] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box)
+        if (!box || !box->isVisible())
             return;
         timer->stop();
         seen->seen = true;
@@ -343,7 +355,11 @@ int tst_Update::runEventLoop(const std::function<void()> &start, int timeoutMs)
     guard.setSingleShot(true);
     connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(LoopTimedOut); });
     guard.start(timeoutMs);
-    return QCoreApplication::exec();
+    const int exitCode = QCoreApplication::exec();
+    // Quitting closed the window, which asks to quit once more: left
+    // pending, that request would close the next test's dialogs.
+    QCoreApplication::removePostedEvents(qApp, QEvent::Quit);
+    return exitCode;
 }
 
 // ---- the check on the wire
@@ -385,18 +401,21 @@ void tst_Update::request()
     const QDateTime after = QDateTime::currentDateTime();
     QTRY_COMPARE(checkServer->requests.size(), 1);
 
-    const Request request(checkServer->requests.first());
-    QCOMPARE(request.line, QByteArray("POST /backend/update.php HTTP/1.1"));
-    QCOMPARE(request.value("Host"), "127.0.0.1:" + QByteArray::number(checkServer->port()));
-    QCOMPARE(request.value("Cache-Control"), QByteArray("no-cache"));
-    QCOMPARE(request.value("User-Agent"), QByteArray("User Agent"));
-    QCOMPARE(request.value("Content-Type"), QByteArray("application/x-www-form-urlencoded"));
-    QCOMPARE(request.value("Content-Length"), QByteArray::number(body.size()));
-    QCOMPARE(request.body, body);
-    // The named fields go out in the order they were set.
-    QVERIFY(request.position("Host") < request.position("Cache-Control"));
-    QVERIFY(request.position("Cache-Control") < request.position("User-Agent"));
-    QVERIFY(request.position("User-Agent") < request.position("Content-Type"));
+    QCOMPARE(::body(checkServer->requests.first()), body);
+    // The named fields in the order they were set; then the three that Qt
+    // adds to every request and that cannot be taken off it.
+    const QList<QByteArray> expected = {
+        "POST /backend/update.php HTTP/1.1",
+        "Host: 127.0.0.1:" + QByteArray::number(checkServer->port()),
+        "Cache-Control: no-cache",
+        "User-Agent: User Agent",
+        "Content-Type: application/x-www-form-urlencoded",
+        "Content-Length: " + QByteArray::number(body.size()),
+        "Connection: Keep-Alive",
+        "Accept-Encoding: zstd, br, gzip, deflate",
+        "Accept-Language: *",
+    };
+    QCOMPARE(head(checkServer->requests.first()), expected);
 
     // The check is recorded when it is sent.
     const QDateTime lastRun = QSettings(QStringLiteral("Tervona"), product).value("UpdateLastRun").toDateTime();
@@ -420,7 +439,7 @@ void tst_Update::identityOfTheApplication()
     checkServer->setAnswer(QByteArray("HTTP/1.1 204 No Content\r\n\r\n"));
     updater.check();
     QTRY_COMPARE(checkServer->requests.size(), 1);
-    QCOMPARE(Request(checkServer->requests.first()).body,
+    QCOMPARE(body(checkServer->requests.first()),
              QByteArray("product=Payvane Sandbox&version=9.8.7.6&os=Other&arch=Unknown&system=Unknown"));
     // Its settings sit under the application's name.
     QVERIFY(QSettings(QStringLiteral("Tervona"), QStringLiteral("Payvane Sandbox")).contains("UpdateLastRun"));
@@ -439,6 +458,27 @@ void tst_Update::answers_data()
     using Chunks = QList<FakeWebServer::Chunk>;
 
     QTest::newRow("200 with a URL") << Chunks{{answer200(url), 0}} << 1 << name;
+    QTest::newRow("200, https") << Chunks{{answer200("https://127.0.0.1:1/files/payvane-1.0.1.3.deb"), 0}} << 1 << name;
+    QTest::newRow("200, scheme in capitals") << Chunks{{answer200("HTTP://127.0.0.1:1/files/payvane-1.0.1.3.deb"), 0}} << 1
+                                             << name;
+    // Anything but a web address is no update: nothing of it is fetched.
+    const QList<QPair<const char *, QByteArray>> hostile = {
+        {"a local file", "file:///etc/passwd"},
+        {"inline data", "data:application/x-shellscript,echo%20owned"},
+        {"ftp", "ftp://127.0.0.1:1/payvane.deb"},
+        {"no host", "http:///files/payvane.deb"},
+        {"no host, only a path", "http:files/payvane.deb"},
+        {"no scheme", "//127.0.0.1:1/files/payvane.deb"},
+        {"a relative path", "files/payvane.deb"},
+        {"a port out of range", "http://127.0.0.1:99999/payvane.deb"},
+        {"a second line", url + "\r\nX-Injected: 1"},
+        {"a line end after the URL", url + "\n"},
+        {"a tab", "http://127.0.0.1:1/files/pay\tvane.deb"},
+        {"DEL", "http://127.0.0.1:1/files/pay\x7fvane.deb"},
+        {"a C1 control", "http://127.0.0.1:1/files/pay\x85vane.deb"},
+    };
+    for (const auto &[tag, body] : hostile)
+        QTest::newRow(tag) << Chunks{{answer200(body), 0}} << 0 << QString();
     QTest::newRow("200, the URL in chunks with pauses")
         << Chunks{{"HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(url.size()) + "\r\n\r\nhttp://127.0.0.1:1/fi", 0},
                   {"les/payvane-1.0", 150},
@@ -474,6 +514,7 @@ void tst_Update::answers()
     QFETCH(int, outcome);
     QFETCH(QString, fileName);
 
+    const qsizetype windowsBefore = QApplication::topLevelWidgets().size();
     auto updater = makeUpdater();
     if (QByteArray(QTest::currentDataTag()) == "unreachable port") {
         QTcpServer closed;
@@ -503,6 +544,9 @@ void tst_Update::answers()
     // One outcome per check.
     QTest::qWait(outcome < 0 ? 0 : QuietMs);
     QCOMPARE(finished.size(), outcome < 0 ? 0 : 1);
+    // A window is built only to be shown: building one loads the fonts.
+    if (outcome != 1)
+        QCOMPARE(QApplication::topLevelWidgets().size(), windowsBefore);
 }
 
 // ---- when checks go out
@@ -611,6 +655,7 @@ void tst_Update::manualCheck_data()
     QTest::newRow("204") << QByteArray("HTTP/1.1 204 No Content\r\n\r\n") << "No Updates";
     QTest::newRow("closed without an answer") << QByteArray() << "No Updates";
     QTest::newRow("200 with a URL") << answer200("http://127.0.0.1:1/setup.deb") << "offer";
+    QTest::newRow("200 with a local file") << answer200("file:///etc/passwd") << "No Updates";
     // No outcome: the box stays until the user cancels it.
     QTest::newRow("404") << FakeWebServer::httpAnswer("404 Not Found", QByteArray()) << "";
 }
@@ -750,6 +795,18 @@ void tst_Update::offer()
         QVERIFY(!box->seen);
     }
     QCOMPARE(packageServer.requests.size(), yes ? 1 : 0);
+    // A plain GET; the rest is what Qt adds to every request.
+    if (yes) {
+        const QList<QByteArray> expected = {
+            "GET /setup.deb HTTP/1.1",
+            "Host: 127.0.0.1:" + QByteArray::number(packageServer.port()),
+            "Connection: Keep-Alive",
+            "Accept-Encoding: zstd, br, gzip, deflate",
+            "Accept-Language: *",
+            "User-Agent: Mozilla/5.0",
+        };
+        QCOMPARE(head(packageServer.requests.first()), expected);
+    }
 }
 
 void tst_Update::manualOfferIgnoresEarlierTick()
@@ -814,19 +871,22 @@ void tst_Update::downloadHandsOnThePackage()
     const auto box = answerBox();
 
     // The progress as the user sees it.
-    auto *progress = topLevel<QProgressDialog>();
-    QVERIFY(progress);
+    QProgressDialog *progress = nullptr;
     QList<int> values;
     QList<int> maxima;
     QStringList labels;
-    connect(progress->findChild<QProgressBar *>(), &QProgressBar::valueChanged, this,
-            [&](int value) {
-                if (!progress->isVisible())
-                    return;
-                values << value;
-                maxima << progress->maximum();
-                labels << progress->labelText();
-            });
+    ProgressWatcher watcher([&](QProgressDialog *shown) {
+        if (progress)
+            return;
+        progress = shown;
+        connect(progress->findChild<QProgressBar *>(), &QProgressBar::valueChanged, this, [&](int value) {
+            if (!progress->isVisible())
+                return;
+            values << value;
+            maxima << progress->maximum();
+            labels << progress->labelText();
+        });
+    });
 
     QCOMPARE(runEventLoop([&updater] { updater->check(); }), LoopQuit);
 
@@ -837,7 +897,7 @@ void tst_Update::downloadHandsOnThePackage()
     QCOMPARE(maxima.last(), int(package.size()));
     QVERIFY(std::is_sorted(values.cbegin(), values.cend()));
     QCOMPARE(labels.last(), QStringLiteral("Downloading updates"));
-    QVERIFY(!progress->isVisible());
+    QVERIFY(progress && !progress->isVisible());
 
     // The saved file, whole, was handed on.
     QCOMPARE(handler.opened.size(), 1);
@@ -896,12 +956,12 @@ void tst_Update::downloadCancelled()
     const auto offer = answerOffer(QStringLiteral("buttonYes"));
     const auto box = answerBox();
 
-    auto *progress = topLevel<QProgressDialog>();
-    QVERIFY(progress);
+    QProgressDialog *progress = nullptr;
     QTimer canceller;
     canceller.setInterval(10);
     connect(&canceller, &QTimer::timeout, this, [&] {
-        if (!progress->isVisible() || progress->value() <= 0)
+        progress = topLevel<QProgressDialog>();
+        if (!progress || !progress->isVisible() || progress->value() <= 0)
             return;
         canceller.stop();
         QCOMPARE(progress->maximum(), 10485760);
@@ -914,7 +974,7 @@ void tst_Update::downloadCancelled()
 
     QVERIFY(offer->seen);
     QVERIFY(!canceller.isActive());
-    QVERIFY(!progress->isVisible());
+    QVERIFY(progress && !progress->isVisible());
     QVERIFY(!box->seen);
     QVERIFY(handler.opened.isEmpty());
     // What had come is gone.
@@ -985,7 +1045,8 @@ void tst_Update::downloadErrors()
     QCOMPARE(box->informativeFormat, Qt::PlainText);
     QCOMPARE(box->buttons, QMessageBox::Ok);
     QVERIFY(handler.opened.isEmpty());
-    QVERIFY(!topLevel<QProgressDialog>()->isVisible());
+    const QProgressDialog *progress = topLevel<QProgressDialog>();
+    QVERIFY(!progress || !progress->isVisible());
 
     if (fromPython) {
         QTest::qWait(100);
@@ -1013,6 +1074,61 @@ void tst_Update::downloadAfterCancelledCheckReportsFailure()
     // The user said Yes to this download: its failure is told.
     QTRY_VERIFY(box->seen);
     QCOMPARE(box->text, QStringLiteral("Error Downloading Update"));
+}
+
+void tst_Update::downloadStalls_data()
+{
+    QTest::addColumn<QList<FakeWebServer::Chunk>>("answer");
+    QTest::addColumn<bool>("stalls");
+
+    using Chunks = QList<FakeWebServer::Chunk>;
+    const QByteArray header = "HTTP/1.1 200 OK\r\nContent-Length: 40960\r\n\r\n";
+    // Every 100 ms a little, against a limit of a second.
+    Chunks headerTrickled;
+    for (const char byte : header)
+        headerTrickled.append({QByteArray(1, byte), 100});
+    Chunks bodyTrickled{{header, 0}};
+    Chunks steady{{header, 0}};
+    for (int i = 0; i < 20; ++i) {
+        bodyTrickled.append({"p", 100});
+        steady.append({QByteArray(2048, 'p'), 100});
+    }
+
+    QTest::newRow("no answer") << Chunks{{QByteArray(), 60000}} << true;
+    QTest::newRow("the header a byte at a time") << headerTrickled << true;
+    QTest::newRow("the package a byte at a time") << bodyTrickled << true;
+    // Two seconds in all, but never a second without progress.
+    QTest::newRow("slow but steady") << steady << false;
+}
+
+void tst_Update::downloadStalls()
+{
+    QFETCH(QList<FakeWebServer::Chunk>, answer);
+    QFETCH(bool, stalls);
+
+    FakeWebServer packageServer;
+    packageServer.setAnswer(answer);
+    checkServer->setAnswer(answer200(packageServer.url("/payvane.deb")));
+    auto updater = makeUpdater();
+    updater->setStallLimit(1000);
+    PackageHandler handler;
+    const auto offer = answerOffer(QStringLiteral("buttonYes"));
+    QObject *scope = answerers.get();
+    const auto box = answerBox([scope] { QTimer::singleShot(0, scope, [] { QCoreApplication::exit(LoopStayed); }); });
+
+    QCOMPARE(runEventLoop([&updater] { updater->check(); }), stalls ? LoopStayed : LoopQuit);
+
+    QVERIFY(offer->seen);
+    if (stalls) {
+        QCOMPARE(box->text, QStringLiteral("Error Downloading Update"));
+        QCOMPARE(box->informativeText,
+                 QStringLiteral("There was an error downloading the update: The server stopped sending it."));
+        QVERIFY(handler.opened.isEmpty());
+        QVERIFY(!QFile::exists(updater->savePath()));
+    } else {
+        QVERIFY(!box->seen);
+        QCOMPARE(handler.bytes, QByteArray(40960, 'p'));
+    }
 }
 
 void tst_Update::nothingShowsByItself()
