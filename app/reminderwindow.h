@@ -61,7 +61,9 @@ protected:
 
 private:
     void ensureForm();
-    void fitItemSentences();
+    void fitToScreen();
+    void refreshWindowLayout();
+    [[nodiscard]] int frameHeight() const;
     void addItem(Event *event);
     void clearItems();
     void placeWindow();
