@@ -176,6 +176,8 @@ void ReminderWindow::on_itemResize()
         ui->scrollArea->ensureWidgetVisible(item, 0, 0);
     if (!notificationSettings->popupDialog)
         placeWindow();
+    else
+        keepOnScreen();
 }
 
 void ReminderWindow::on_itemResize(int)
@@ -187,7 +189,20 @@ void ReminderWindow::on_itemResize(int)
     QRect area = geometry();
     area.setTop(area.top() - (minimumSizeHint().height() - before));
     setGeometry(area);
+    if (!slideTimer->isActive())
+        keepOnScreen();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void ReminderWindow::keepOnScreen()
+{
+    // A window that grew past an edge of the available area is moved back
+    // within it, its top edge first.
+    const QSize available = availableSize();
+    const QRect frame = frameGeometry();
+    const int top = qMax(0, qMin(frame.top(), available.height() - frame.height()));
+    if (top != frame.top())
+        move(frame.left(), top);
 }
 
 void ReminderWindow::fitToScreen()

@@ -67,6 +67,7 @@ private:
     void addItem(Event *event);
     void clearItems();
     void placeWindow();
+    void keepOnScreen();
     void startSlideIn();
     void saveBills();
     void showMessage(QMessageBox::Icon icon, const QString &title, const QString &text);

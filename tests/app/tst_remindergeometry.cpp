@@ -67,9 +67,11 @@ private slots:
     void initTestCase();
     void windowStaysOnScreen_data();
     void windowStaysOnScreen();
+    void openOptionsAreWhole_data();
     void openOptionsAreWhole();
 
 private:
+    [[nodiscard]] static bool writeDueBills(int count);
     QTemporaryDir home;
 };
 
@@ -85,13 +87,16 @@ void ReminderGeometryTest::initTestCase()
     const QSizeF pixels = QSizeF(screen->geometry().size()) * screen->devicePixelRatio();
     QVERIFY2(qAbs(pixels.width() - 1024) <= 1 && qAbs(pixels.height() - 768) <= 1,
              qPrintable(QStringLiteral("%1x%2").arg(pixels.width()).arg(pixels.height())));
+}
 
+bool ReminderGeometryTest::writeDueBills(int count)
+{
     EventList events;
-    for (int i = 0; i < dueBills; ++i)
+    for (int i = 0; i < count; ++i)
         events.append(dueBill(i));
     const bool saved = saveEvents(events, eventsFilePath());
     qDeleteAll(events);
-    QVERIFY(saved);
+    return saved;
 }
 
 void ReminderGeometryTest::windowStaysOnScreen_data()
@@ -104,6 +109,7 @@ void ReminderGeometryTest::windowStaysOnScreen_data()
 void ReminderGeometryTest::windowStaysOnScreen()
 {
     QFETCH(bool, popup);
+    QVERIFY(writeDueBills(dueBills));
     NotificationSettings settings;
     settings.popupDialog = popup;
     QVERIFY(settings.save(settingsFilePath()));
@@ -131,8 +137,20 @@ void ReminderGeometryTest::windowStaysOnScreen()
     QCOMPARE(items.last()->width(), list->viewport()->width());
 }
 
+void ReminderGeometryTest::openOptionsAreWhole_data()
+{
+    QTest::addColumn<int>("bills");
+    // Two bills: the window grows with the panel, up to the screen's height
+    // at 2x; many: the list grows within a window already as tall as the
+    // screen allows.
+    QTest::newRow("two bills") << 2;
+    QTest::newRow("many bills") << dueBills;
+}
+
 void ReminderGeometryTest::openOptionsAreWhole()
 {
+    QFETCH(int, bills);
+    QVERIFY(writeDueBills(bills));
     NotificationSettings settings;
     settings.popupDialog = true;
     QVERIFY(settings.save(settingsFilePath()));
