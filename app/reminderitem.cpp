@@ -11,6 +11,8 @@
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHash>
+#include <QIcon>
 #include <QLabel>
 #include <QLocale>
 #include <QPointer>
@@ -30,6 +32,24 @@ constexpr int panelOpenHeight = 99;
 constexpr int animationIntervalMs = 5;
 constexpr int buttonMinimumHeight = 34;
 constexpr int buttonMaximumWidth = 100;
+
+// A QIcon made from a file decodes the whole image at once: the items share
+// one copy of each image instead.
+QIcon sharedIcon(const QString &path)
+{
+    static QHash<QString, QIcon> icons;
+    auto found = icons.constFind(path);
+    if (found == icons.cend())
+        found = icons.insert(path, QIcon(path));
+    return *found;
+}
+
+void keepRoomWhenHidden(QWidget *widget)
+{
+    QSizePolicy policy = widget->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    widget->setSizePolicy(policy);
+}
 
 int clampedToInt(qint64 value)
 {
@@ -58,6 +78,7 @@ ReminderItem::ReminderItem(Event *shownEvent)
     showDueDate();
     groupLayout->addLayout(buttonLayout);
     setLayout(mainLayout);
+    setTabOrderAsShown();
 
     animationTimer = new QTimer;
     animationTimer->setInterval(animationIntervalMs);
@@ -66,8 +87,9 @@ ReminderItem::ReminderItem(Event *shownEvent)
     optionsOpen = false;
     optionsPanel->setMaximumHeight(0);
     cancelButton->setMaximumWidth(0);
+    showClosedControls(false);
     acceptButton->setText(QStringLiteral("Options"));
-    acceptButton->setIcon(QIcon(QStringLiteral(":resources/settings.png")));
+    acceptButton->setIcon(sharedIcon(QStringLiteral(":resources/settings.png")));
 
     // Shown today: the bill comes again at the next check unless snoozed.
     event->lastNotified = QDate::currentDate();
@@ -76,25 +98,25 @@ ReminderItem::ReminderItem(Event *shownEvent)
     QMetaObject::connectSlotsByName(this);
 }
 
-bool ReminderItem::eventFilter(QObject *watched, QEvent *filtered)
+void ReminderItem::setTabOrderAsShown()
 {
-    // The sentence wraps at the width the window gives it; its lines must
-    // then have the height they need, which the layouts learn only from the
-    // label's minimum. Followed on the label's own resizes: the label gets
-    // its width after the item got its size when the window is laid out
-    // before it is shown.
-    if (watched == textLabel && filtered->type() == QEvent::Resize)
-        fitSentenceHeight();
-    return QWidget::eventFilter(watched, filtered);
+    // Top to bottom as the panel shows them, then the buttons; built in
+    // another order.
+    const QList<QWidget *> order{againRadioButton, againSpinBox, nextRadioButton, neverRadioButton,
+                                 paidRadioButton, acceptButton, cancelButton};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order.at(i - 1), order.at(i));
 }
 
-bool ReminderItem::fitSentenceHeight()
+void ReminderItem::showClosedControls(bool shown)
 {
-    const int needed = textLabel->heightForWidth(textLabel->width());
-    if (needed <= 0 || needed == textLabel->minimumHeight())
-        return false;
-    textLabel->setMinimumHeight(needed);
-    return true;
+    // A closed panel and the narrowed "Cancel" are hidden as well, so that
+    // neither Tab nor a screen reader finds them; they keep their (zero)
+    // room in the layout all the same.
+    if (!shown && (cancelButton->hasFocus() || optionsPanel->isAncestorOf(focusWidget())))
+        acceptButton->setFocus();
+    optionsPanel->setVisible(shown);
+    cancelButton->setVisible(shown);
 }
 
 QString ReminderItem::titleText(const QString &name) const
@@ -120,11 +142,11 @@ void ReminderItem::buildSentence()
     // From the top: a label still short of its height shows its first line
     // whole, never half hidden under the box's title.
     textLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    textLabel->installEventFilter(this);
     groupLayout->addWidget(textLabel);
 
     optionsPanel = new QWidget;
     optionsPanel->setObjectName(QStringLiteral("optionsPanel"));
+    keepRoomWhenHidden(optionsPanel);
     groupLayout->addWidget(optionsPanel);
     optionsLayout = new QVBoxLayout(optionsPanel);
     optionsLayout->setObjectName(QStringLiteral("optionsLayout"));
@@ -139,16 +161,17 @@ void ReminderItem::buildButtons()
 
     acceptButton = new QCommandLinkButton(QStringLiteral("Accept"));
     acceptButton->setObjectName(QStringLiteral("acceptButton"));
-    acceptButton->setIcon(QIcon(QStringLiteral(":resources/ok.png")));
+    acceptButton->setIcon(sharedIcon(QStringLiteral(":resources/ok.png")));
     acceptButton->setMinimumHeight(buttonMinimumHeight);
     acceptButton->setMaximumWidth(buttonMaximumWidth);
     buttonLayout->addWidget(acceptButton);
 
     cancelButton = new QCommandLinkButton(QStringLiteral("Cancel"));
     cancelButton->setObjectName(QStringLiteral("cancelButton"));
-    cancelButton->setIcon(QIcon(QStringLiteral(":resources/remove.png")));
+    cancelButton->setIcon(sharedIcon(QStringLiteral(":resources/remove.png")));
     cancelButton->setMinimumHeight(buttonMinimumHeight);
     cancelButton->setMaximumWidth(buttonMaximumWidth);
+    keepRoomWhenHidden(cancelButton);
     buttonLayout->addWidget(cancelButton);
 }
 
@@ -163,6 +186,9 @@ void ReminderItem::buildOptions()
 
     againSpinBox = new QSpinBox;
     againSpinBox->setObjectName(QStringLiteral("againSpinBox"));
+    // Its meaning is in the texts on both sides, which a screen reader
+    // would not tell with it.
+    againSpinBox->setAccessibleName(QStringLiteral("Notify me again in days"));
     againLayout->addWidget(againSpinBox);
 
     daysLabel = new QLabel(QStringLiteral(" days."));
@@ -248,7 +274,6 @@ void ReminderItem::payBill()
     // Paid, it is as if just reminded of; the sentence says what is next.
     event->notifyAgainDays = 0;
     showDueDate();
-    fitSentenceHeight();
     // The panel shows the choice that the next press would store unchanged,
     // never "Paid" again.
     preselectChoice();
@@ -280,13 +305,15 @@ void ReminderItem::toggleOptions()
 {
     if (optionsOpen) {
         acceptButton->setText(QStringLiteral("Options"));
-        acceptButton->setIcon(QIcon(QStringLiteral(":resources/settings.png")));
+        acceptButton->setIcon(sharedIcon(QStringLiteral(":resources/settings.png")));
     } else {
         acceptButton->setText(QStringLiteral("Accept"));
-        acceptButton->setIcon(QIcon(QStringLiteral(":resources/ok.png")));
+        acceptButton->setIcon(sharedIcon(QStringLiteral(":resources/ok.png")));
         preselectChoice();
     }
     optionsOpen = !optionsOpen;
+    if (optionsOpen)
+        showClosedControls(true);
     lastPanelHeight = optionsPanel->height();
     // A running movement simply turns round from where it is.
     animationTimer->start(animationIntervalMs);
@@ -302,6 +329,19 @@ void ReminderItem::preselectChoice()
         againRadioButton->setChecked(true);
         againSpinBox->setValue(event->notifyAgainDays);
     }
+}
+
+void ReminderItem::refreshSizes()
+{
+    // The window asks for the item's new height within this step, before a
+    // layout request could travel up from the panel (and a window not yet
+    // shown passes none up): every layout on the way learns it now.
+    const QList<QLayout *> layouts{optionsLayout, buttonLayout, groupLayout, mainLayout};
+    for (QLayout *layout : layouts)
+        layout->invalidate();
+    const QList<QWidget *> widgets{optionsPanel, cancelButton, groupBox, this};
+    for (QWidget *widget : widgets)
+        widget->updateGeometry();
 }
 
 void ReminderItem::doAnimation()
@@ -322,6 +362,9 @@ void ReminderItem::doAnimation()
     }
     optionsPanel->setMaximumHeight(height);
     cancelButton->setMaximumWidth(height);
+    if (height == 0)
+        showClosedControls(false);
+    refreshSizes();
 
     optionsPanel->updateGeometry();
     optionsPanel->adjustSize();
@@ -342,4 +385,9 @@ void ReminderItem::doAnimation()
     if (!alive)
         return;
     lastPanelHeight = optionsPanel->height();
+}
+
+QWidget *ReminderItem::lastInTabOrder() const
+{
+    return cancelButton;
 }

@@ -28,14 +28,9 @@ public:
     explicit ReminderItem(Event *event);
     ~ReminderItem() override;
 
-    // Gives the sentence the height its lines need at the label's width;
-    // whether that changed. The item follows the label's resizes itself; the
-    // window calls it while it lays itself out hidden, when no resize events
-    // are sent.
-    bool fitSentenceHeight();
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *filtered) override;
+    // The item's last control in the Tab order, so the window can put its
+    // own after it.
+    [[nodiscard]] QWidget *lastInTabOrder() const;
 
 signals:
     // The options panel came to rest, open or closed.
@@ -52,6 +47,10 @@ private:
     void buildSentence();
     void buildButtons();
     void buildOptions();
+    void setTabOrderAsShown();
+    // Shows or hides what a closed panel hides: the choices and "Cancel".
+    void showClosedControls(bool shown);
+    void refreshSizes();
     // The sentence, the range of "again in" and the Paid choice for the
     // bill's state today; again after it was paid here.
     void showDueDate();

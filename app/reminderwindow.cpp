@@ -11,7 +11,10 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QScreen>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTimer>
 
 // The icons live in the shared resource bundle, which a static library
@@ -66,6 +69,9 @@ void ReminderWindow::ensureForm()
     ui = new Ui_ReminderWindow;
     // The central widget brings its look (and the opaque colour) itself.
     ui->setupUi(this);
+    // The list scrolls over the central widget's own background (or glass).
+    ui->scrollArea->viewport()->setAutoFillBackground(false);
+    ui->scrollAreaWidgetContents->setAutoFillBackground(false);
 }
 
 void ReminderWindow::setVisible(bool visible)
@@ -102,14 +108,19 @@ bool ReminderWindow::addDueItems()
         Event *event = events->at(i);
         if (!isDue(*event, today))
             continue;
-        // Moved on before the item is added: adding processes events, and a
-        // nested "OK" must not find this bill again.
+        // Moved on before the item is added: the window follows its items
+        // with events processed, and a nested "OK" must not find this bill
+        // again.
         nextIndex = i + 1;
         addItem(event);
         added = true;
         if (notificationSettings->separateNotifications)
-            return true;
+            break;
     }
+    // Followed once for all the items: fitting the window after each one
+    // would lay out every item again for every item added.
+    if (added)
+        on_itemResize();
     return added;
 }
 
@@ -130,7 +141,11 @@ void ReminderWindow::addItem(Event *event)
     connect(item, qOverload<int>(&ReminderItem::resized), this,
             qOverload<int>(&ReminderWindow::on_itemResize));
     ui->layout->addWidget(item);
-    on_itemResize();
+    // In the window's style from now on, so that it is measured as it will
+    // be shown.
+    item->ensurePolished();
+    // Tab goes through the items in the order they are shown, then to "OK".
+    QWidget::setTabOrder(item->lastInTabOrder(), ui->okButton);
 }
 
 void ReminderWindow::positionWindow()
@@ -150,59 +165,93 @@ void ReminderWindow::on_okButton_clicked()
 
 void ReminderWindow::on_itemResize()
 {
+    const QPointer<ReminderItem> item = qobject_cast<ReminderItem *>(sender());
     QCoreApplication::processEvents(QEventLoop::AllEvents);
-    // A hidden window's layouts wait to be shown before they take in new
-    // items; the size is needed now, for the placement before showing.
-    fitItemSentences();
+    fitToScreen();
     updateGeometry();
     adjustSize();
-    fitItemSentences();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+    // An item that came to rest partly outside the visible list is scrolled to.
+    if (item)
+        ui->scrollArea->ensureWidgetVisible(item, 0, 0);
     if (!notificationSettings->popupDialog)
         placeWindow();
+    else
+        keepOnScreen();
 }
 
-namespace {
-
-// Runs every layout from the window down. A hidden widget takes a new size
-// without the resize event that lays out what is inside it, so the widgets
-// further down keep their old sizes until it is shown.
-void layOutFromTop(QWidget *widget)
+void ReminderWindow::on_itemResize(int)
 {
-    if (QLayout *layout = widget->layout()) {
-        layout->invalidate();
-        layout->activate();
-    }
-    const QList<QWidget *> children = widget->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
-    for (QWidget *child : children)
-        layOutFromTop(child);
-}
-
-} // namespace
-
-void ReminderWindow::fitItemSentences()
-{
-    // Each item's sentence takes the height its lines need at the width it
-    // is laid out with; a taller sentence can make the window wider no more,
-    // so this settles in a round or two.
-    const QList<ReminderItem *> items = findChildren<ReminderItem *>();
-    for (int round = 0; round < 4; ++round) {
-        layOutFromTop(this);
-        bool changed = false;
-        for (ReminderItem *item : items)
-            changed = item->fitSentenceHeight() || changed;
-        if (!changed)
-            return;
-    }
-}
-
-void ReminderWindow::on_itemResize(int change)
-{
+    // The window grows upward by what its contents now ask for; past the
+    // screen's height the list scrolls and the window stays.
+    const int before = height();
+    fitToScreen();
     QRect area = geometry();
-    area.setTop(area.top() - change);
-    area.setBottom(area.bottom() + change);
+    area.setTop(area.top() - (minimumSizeHint().height() - before));
     setGeometry(area);
+    if (!slideTimer->isActive())
+        keepOnScreen();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void ReminderWindow::keepOnScreen()
+{
+    // A window that grew past an edge of the available area is moved back
+    // within it, its top edge first.
+    const QSize available = availableSize();
+    const QRect frame = frameGeometry();
+    const int top = qMax(0, qMin(frame.top(), available.height() - frame.height()));
+    if (top != frame.top())
+        move(frame.left(), top);
+}
+
+void ReminderWindow::fitToScreen()
+{
+    // The list is as wide as its widest item and as tall as all items at that
+    // width, as long as the window stays within the screen's available height
+    // (6 pixels off each edge); past that it scrolls. Each item keeps its own
+    // sizes up to date, so this reads one cached size per item. The sizes are
+    // set here by hand: a window that is not shown yet passes no layout
+    // request up, and it must have its final size when it is placed.
+    QWidget *contents = ui->scrollAreaWidgetContents;
+    ui->layout->invalidate();
+    const int width = contents->minimumSizeHint().width();
+    const int height = qMax(contents->heightForWidth(width), contents->minimumSizeHint().height());
+
+    ui->scrollArea->setMinimumSize(width, qMax(height, 1));
+    refreshWindowLayout();
+    const int chrome = minimumSizeHint().height() - ui->scrollArea->minimumHeight();
+    const int room = availableSize().height() - 2 * cornerGap - frameHeight() - chrome;
+    const bool scrolls = height > room;
+    // The scroll bar is there or not by this decision, never by the list's
+    // own guess at a width a scroll bar would change.
+    ui->scrollArea->setVerticalScrollBarPolicy(scrolls ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    if (scrolls) {
+        const int bar = ui->scrollArea->verticalScrollBar()->sizeHint().width();
+        ui->scrollArea->setMinimumSize(width + bar, qMax(room, 1));
+        refreshWindowLayout();
+    }
+}
+
+void ReminderWindow::refreshWindowLayout()
+{
+    // A handful of layouts between the list and the window.
+    ui->scrollArea->updateGeometry();
+    ui->verticalLayout->invalidate();
+    ui->centralwidget->updateGeometry();
+    layout()->invalidate();
+    // The window's minimum follows now, not at the next layout request.
+    layout()->activate();
+}
+
+int ReminderWindow::frameHeight() const
+{
+    // The window manager's frame is known once the window is on screen;
+    // before that a titled window counts the style's title bar.
+    const int frame = frameGeometry().height() - geometry().height();
+    if (frame > 0 || isVisible() || !notificationSettings->popupDialog)
+        return frame;
+    return style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
 }
 
 void ReminderWindow::placeWindow()

@@ -61,10 +61,13 @@ protected:
 
 private:
     void ensureForm();
-    void fitItemSentences();
+    void fitToScreen();
+    void refreshWindowLayout();
+    [[nodiscard]] int frameHeight() const;
     void addItem(Event *event);
     void clearItems();
     void placeWindow();
+    void keepOnScreen();
     void startSlideIn();
     void saveBills();
     void showMessage(QMessageBox::Icon icon, const QString &title, const QString &text);

@@ -8,6 +8,7 @@
 #include <event.h>
 #include <paymentstatus.h>
 
+#include <QAccessible>
 #include <QCommandLinkButton>
 #include <QGroupBox>
 #include <QLabel>
@@ -91,6 +92,7 @@ private slots:
     void paidChoice();
     void paidOnlyWithAccept();
     void fourChoicesFitTheOpenPanel();
+    void controlsSayWhatTheyAre();
 };
 
 void ReminderItemTest::initTestCase()
@@ -380,6 +382,28 @@ void ReminderItemTest::fourChoicesFitTheOpenPanel()
         QVERIFY2(button->height() >= button->minimumSizeHint().height(), name);
     }
     QVERIFY(child<QSpinBox>(item, "againSpinBox")->height() >= child<QSpinBox>(item, "againSpinBox")->minimumSizeHint().height());
+}
+
+void ReminderItemTest::controlsSayWhatTheyAre()
+{
+    // What a screen reader says for each control of the open panel: its own
+    // text, or for the spin box between two texts a name of its own.
+    Event event = billDueIn(5);
+    ReminderItem item(&event);
+    item.show();
+    pressAndSettle(item, "acceptButton");
+    const QList<QWidget *> widgets = item.findChildren<QWidget *>();
+    int controls = 0;
+    for (QWidget *widget : widgets) {
+        if (widget->focusPolicy() == Qt::NoFocus || widget->focusProxy())
+            continue;
+        ++controls;
+        const QString name = QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
+        QVERIFY2(!name.trimmed().isEmpty(), qPrintable(widget->objectName()));
+    }
+    QCOMPARE(controls, 7); // four choices, the spin box, two buttons
+    QCOMPARE(QAccessible::queryAccessibleInterface(child<QSpinBox>(item, "againSpinBox"))->text(QAccessible::Name),
+             QStringLiteral("Notify me again in days"));
 }
 
 QTEST_MAIN(ReminderItemTest)

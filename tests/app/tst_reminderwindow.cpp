@@ -17,6 +17,7 @@
 #include <QStyle>
 #include <QStyleOptionGroupBox>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -105,6 +106,7 @@ private slots:
     void overdueBillPaidInTheWindow();
     void sentencesAreWholeFromTheStart_data();
     void sentencesAreWholeFromTheStart();
+    void tabFollowsTheShownOrder();
 
 private:
     // Three due bills with a bill between them that is not due.
@@ -621,6 +623,41 @@ void ReminderWindowTest::sentencesAreWholeFromTheStart()
         QVERIFY2(label->geometry().top() > title.bottom(),
                  qPrintable(QStringLiteral("%1 <= %2").arg(label->geometry().top()).arg(title.bottom())));
     }
+}
+
+void ReminderWindowTest::tabFollowsTheShownOrder()
+{
+    // Three items, the middle one open: Tab goes down through the items as
+    // they are shown, skips what the closed panels hide, then goes to "OK".
+    writeBills();
+    writeSettings(false, true);
+    ReminderWindow window;
+    QVERIFY(window.addDueItems());
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    const QList<ReminderItem *> items = window.findChildren<ReminderItem *>();
+    QCOMPARE(items.size(), 3);
+    QSignalSpy rest(items.at(1), qOverload<>(&ReminderItem::resized));
+    items.at(1)->findChild<QCommandLinkButton *>(QStringLiteral("acceptButton"))->click();
+    QVERIFY(rest.wait(5000));
+
+    items.at(0)->findChild<QWidget *>(QStringLiteral("acceptButton"))->setFocus(Qt::TabFocusReason);
+    QStringList visited;
+    for (int press = 0; press < 8; ++press) {
+        QWidget *focus = QApplication::focusWidget();
+        QVERIFY(focus);
+        QWidget *owner = focus;
+        while (owner && !qobject_cast<ReminderItem *>(owner))
+            owner = owner->parentWidget();
+        visited.append(QStringLiteral("%1 %2").arg(items.indexOf(owner)).arg(focus->objectName()));
+        QTest::keyClick(focus, Qt::Key_Tab);
+    }
+    // The choices are one stop, the chosen one (the arrow keys move between
+    // them); after "OK" Tab starts at the top again.
+    const QStringList expected{"0 acceptButton", "1 againRadioButton", "1 againSpinBox", "1 acceptButton",
+                               "1 cancelButton", "2 acceptButton", "-1 okButton", "0 acceptButton"};
+    QCOMPARE(visited, expected);
 }
 
 QTEST_MAIN(ReminderWindowTest)
