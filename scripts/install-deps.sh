@@ -10,6 +10,7 @@ packages=(
     qt6-qpa-plugins desktop-file-utils appstream dpkg-dev file binutils groff-base systemd
     pkg-config libical-dev
     dbus
+    tzdata
 )
 
 missing=()
