@@ -17,6 +17,7 @@
 
 #include <update.h>
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileDialog>
@@ -24,12 +25,17 @@
 #include <QLocale>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QStandardItemModel>
 #include <QStandardPaths>
+#include <QTimeZone>
 #include <QTimer>
 
 #include <algorithm>
@@ -136,9 +142,11 @@ MainWindow::MainWindow(QWidget *parent)
 {
     ui->setupUi(this);
     ui->tabWidget->setProperty("showTabs", false);
+    makePagesScroll();
     ui->tabWidget->setCurrentIndex(ListPage);
 
     billModel = createBillModel(this);
+    listedDay = currentDay();
     // The rows are filled in the order the stored sort gives them, so the
     // sort below finds nothing to move, and before the view watches them.
     const EventList loaded = billFile.load();
@@ -152,9 +160,11 @@ MainWindow::MainWindow(QWidget *parent)
     // A style change lays out every row of the list again: the list view
     // takes its model once the style sheets are final.
     setUpListView();
+    setUpKeys();
     restoreWindowState();
     notificationSettings->load(settingsFilePath());
     keepDamagedBillFile();
+    followTheDate();
 }
 
 void MainWindow::keepDamagedBillFile()
@@ -173,6 +183,9 @@ void MainWindow::keepDamagedBillFile()
 
 MainWindow::~MainWindow()
 {
+    // Tearing the widgets down moves the focus; this window no longer
+    // follows it, nor the application's state.
+    disconnect(qApp, nullptr, this, nullptr);
     // The rows own their records.
     const EventList records = rowRecords();
     qDeleteAll(records);
@@ -199,6 +212,155 @@ void MainWindow::setUpListView()
         ui->eventTreeView->setColumnWidth(column, header->sectionSizeHint(column));
     connectListCommands();
     listChanged();
+}
+
+namespace {
+
+QScrollArea *newScrollArea(const QString &name)
+{
+    auto *area = new QScrollArea;
+    area->setObjectName(name);
+    area->setFrameShape(QFrame::NoFrame);
+    area->setFocusPolicy(Qt::NoFocus);
+    area->setWidgetResizable(true);
+    return area;
+}
+
+void setScrolledWidget(QScrollArea *area, QWidget *contents)
+{
+    area->setWidget(contents);
+    // The page's own colour (or the glass) shows, not the palette's.
+    contents->setAutoFillBackground(false);
+    area->viewport()->setAutoFillBackground(false);
+}
+
+// The scroll area whose contents hold the control, or null.
+QScrollArea *scrollAreaAround(const QWidget *control)
+{
+    for (QWidget *outer = control->parentWidget(); outer; outer = outer->parentWidget()) {
+        auto *area = qobject_cast<QScrollArea *>(outer);
+        if (area && area->widget() && area->widget()->isAncestorOf(control))
+            return area;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+void MainWindow::makePagesScroll()
+{
+    // The list keeps the height of the page, with its totals below it; the
+    // column of commands beside it scrolls.
+    auto *commands = new QWidget(ui->viewTab);
+    commands->setObjectName(QStringLiteral("commandsWidget"));
+    ui->horizontalLayout_2->removeItem(ui->verticalLayoutButtons);
+    ui->verticalLayoutButtons->setParent(nullptr);
+    ui->verticalLayoutButtons->setContentsMargins(0, 0, 0, 0);
+    commands->setLayout(ui->verticalLayoutButtons);
+    QScrollArea *commandsArea = newScrollArea(QStringLiteral("commandsScrollArea"));
+    commandsArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setScrolledWidget(commandsArea, commands);
+    // As wide as the commands, with room for the scroll bar when it shows.
+    commandsArea->setMinimumWidth(commands->minimumSizeHint().width()
+                                  + commandsArea->verticalScrollBar()->sizeHint().width());
+    commandsArea->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred);
+    ui->horizontalLayout_2->insertWidget(0, commandsArea);
+
+    // The other pages scroll whole, each in a scroll area that takes its
+    // place among the pages; the page keeps its layout and its colour.
+    QTabWidget *pages = ui->tabWidget;
+    for (int index = EditPage; index < pages->count(); ++index) {
+        QWidget *page = pages->widget(index);
+        const QString title = pages->tabText(index);
+        QScrollArea *area = newScrollArea(page->objectName() + QLatin1String("ScrollArea"));
+        pages->removeTab(index);
+        setScrolledWidget(area, page);
+        pages->insertTab(index, area, title);
+    }
+    // The details are text to read: their page takes the focus itself, so
+    // that the keys scroll it.
+    pageArea(DetailsPage)->setFocusPolicy(Qt::StrongFocus);
+    pageArea(DetailsPage)->setAccessibleName(QStringLiteral("Bill details"));
+    // Whatever takes the focus is scrolled into view (a Tab, or a check
+    // that sends the user to a field) once the layouts have settled.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *focused) {
+        QTimer::singleShot(0, this, [this, control = QPointer<QWidget>(focused)] {
+            if (control && control->hasFocus())
+                keepFocusInView(control);
+        });
+    });
+}
+
+QScrollArea *MainWindow::pageArea(Page page) const
+{
+    return qobject_cast<QScrollArea *>(ui->tabWidget->widget(page));
+}
+
+void MainWindow::keepFocusInView(QWidget *focused)
+{
+    QScrollArea *area = focused->window() == this ? scrollAreaAround(focused) : nullptr;
+    if (!area)
+        return;
+    // The whole control where it fits, with some room around it; a larger
+    // one shows the part that has the focus (a list its current row).
+    const QRect place(focused->mapTo(area->widget(), QPoint(0, 0)), focused->size());
+    const QSize room = area->viewport()->size();
+    if (place.width() > room.width() || place.height() > room.height()) {
+        area->ensureWidgetVisible(focused, 0, 0);
+        return;
+    }
+    const int xMargin = std::min(20, (room.width() - place.width()) / 2);
+    const int yMargin = std::min(20, (room.height() - place.height()) / 2);
+    area->ensureVisible(place.center().x(), place.center().y(), place.width() / 2 + xMargin,
+                        place.height() / 2 + yMargin);
+}
+
+void MainWindow::setUpKeys()
+{
+    // The window opens with the keys on the list: the arrows go through the
+    // bills at once.
+    ui->eventTreeView->setFocus(Qt::OtherFocusReason);
+    // A key belongs to the button it presses, and a shortcut works only
+    // while its widget is shown: each key acts on the page it belongs to.
+    const auto pressWith = [this](QAbstractButton *button, const QKeySequence &key, auto action) {
+        auto *shortcut = new QShortcut(key, button);
+        connect(shortcut, &QShortcut::activated, this, action);
+    };
+    const auto click = [](QAbstractButton *button) { return [button] { button->click(); }; };
+    pressWith(ui->addButton, QKeySequence::New, click(ui->addButton));
+    pressWith(ui->addButton, QKeySequence(Qt::Key_Insert), click(ui->addButton));
+    pressWith(ui->removeButton, QKeySequence::Delete, [this] { removeWithKey(); });
+    for (const int enter : {Qt::Key_Return, Qt::Key_Enter}) {
+        pressWith(ui->saveButton, QKeySequence(enter), [this] { saveWithKey(); });
+        // On the list, for the row that has the focus.
+        auto *open = new QShortcut(QKeySequence(enter), ui->eventTreeView);
+        open->setContext(Qt::WidgetShortcut);
+        connect(open, &QShortcut::activated, ui->viewButton, &QAbstractButton::click);
+    }
+    pressWith(ui->cancelButton, QKeySequence(Qt::Key_Escape), click(ui->cancelButton));
+    pressWith(ui->viewOKButton, QKeySequence(Qt::Key_Escape), click(ui->viewOKButton));
+    pressWith(ui->settingsCancelButton, QKeySequence(Qt::Key_Escape), click(ui->settingsCancelButton));
+}
+
+void MainWindow::removeWithKey()
+{
+    // The row the keyboard stands on counts as chosen when no row is.
+    QItemSelectionModel *selection = ui->eventTreeView->selectionModel();
+    const QModelIndex current = ui->eventTreeView->currentIndex();
+    if (!selection->hasSelection() && current.isValid())
+        selection->select(current, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    ui->removeButton->click();
+}
+
+void MainWindow::saveWithKey()
+{
+    // Return saves, unless the focus is on another button of the page,
+    // which it presses instead (Cancel).
+    auto *focused = qobject_cast<QPushButton *>(focusWidget());
+    if (focused && focused != ui->saveButton && ui->editTab->isAncestorOf(focused))
+        focused->click();
+    else
+        ui->saveButton->click();
 }
 
 void MainWindow::widenNarrowColumns()
@@ -266,6 +428,17 @@ void MainWindow::setUpEditorModels()
     ui->monthlyListView->setModel(createDayOrWeekdayModel(this));
     ui->yearlyListView->setModel(createDayOrWeekdayModel(this));
     ui->yearlyMonthListView->setModel(createYearOrMonthModel(this));
+    // Where the room runs short, the lists shrink to three rows (they
+    // scroll themselves) before the page has to scroll.
+    for (QListView *list : {ui->weeklyListView, ui->monthlyListView, ui->yearlyListView, ui->yearlyMonthListView})
+        list->setMinimumHeight(3 * list->sizeHintForRow(0) + 2 * list->frameWidth());
+    // The page's buttons are one line of text: their height does not depend
+    // on their width, which leaves the page its minimum size.
+    for (QCommandLinkButton *button : {ui->saveButton, ui->cancelButton}) {
+        QSizePolicy policy = button->sizePolicy();
+        policy.setHeightForWidth(false);
+        button->setSizePolicy(policy);
+    }
 }
 
 MainWindow::SortKeys MainWindow::storedSortKeys(bool amountShown)
@@ -289,7 +462,8 @@ void MainWindow::restoreWindowState()
     // The list is already in the stored order: it was filled sorted, and the
     // view sorted by the stored indicator when it took the model.
     const QSettings settings = nativeSettings();
-    restoreGeometryWithinScreen(this, settings.value(QLatin1String(GeometryKey)).toByteArray());
+    if (!restoreGeometryWithinScreen(this, settings.value(QLatin1String(GeometryKey)).toByteArray()))
+        fitWithinScreen(this);
 }
 
 void MainWindow::saveWindowState() const
@@ -389,6 +563,11 @@ void MainWindow::on_settingsButton_clicked()
     ui->seperateCheckBox->setChecked(notificationSettings->separateNotifications);
     ui->updateCheckBox->setChecked(Update::getUpdater()->autoRun());
     showPage(SettingsPage);
+    // The first choice, the one that is made.
+    for (QRadioButton *method : {ui->trayRadioButton, ui->popupRadioButton, ui->desktopRadioButton}) {
+        if (method->isChecked())
+            method->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 // Everything the check shows is the updater's; the page stays as it is.
@@ -534,7 +713,7 @@ void MainWindow::addBillRowsAtTop(const EventList &records, const SortKeys &sort
     if (count == 0)
         return;
     const bool wasEmpty = billModel->rowCount() == 0;
-    const QDate today = QDate::currentDate();
+    const QDate today = currentDay();
     LongDateTexts dateTexts;
     OccurrenceCounts occurrences(today);
 
@@ -610,7 +789,7 @@ void MainWindow::addBillRow(Event *event)
 void MainWindow::replaceBillRow(int row, Event *event)
 {
     LongDateTexts dateTexts;
-    fillBillRow(row, *event, QDate::currentDate(), dateTexts);
+    fillBillRow(row, *event, currentDay(), dateTexts);
     Event *old = eventAtRow(row);
     if (old) {
         countName(old->name, -1);
@@ -673,6 +852,92 @@ void MainWindow::resortList()
 {
     const QHeaderView *header = ui->eventTreeView->header();
     ui->eventTreeView->sortByColumn(header->sortIndicatorSection(), header->sortIndicatorOrder());
+    // The row the keyboard stands on stays in view wherever it moved.
+    const QModelIndex current = ui->eventTreeView->currentIndex();
+    if (current.isValid())
+        ui->eventTreeView->scrollTo(current);
+}
+
+// ---- the day shown
+
+void MainWindow::setClock(Clock source)
+{
+    clock = std::move(source);
+    checkTheDate();
+}
+
+QDate MainWindow::currentDay() const
+{
+    return clock().date();
+}
+
+qint64 MainWindow::msecsToNextDay(const QDateTime &now)
+{
+    const QDate tomorrow = now.date().addDays(1);
+    const QDateTime next = now.timeSpec() == Qt::TimeZone ? tomorrow.startOfDay(now.timeZone())
+                                                          : tomorrow.startOfDay(now.timeSpec(), now.offsetFromUtc());
+    return now.msecsTo(next);
+}
+
+void MainWindow::followTheDate()
+{
+    // A timer set to the next midnight. A monotonic timer stands still
+    // while the machine sleeps, and the wall clock may be set or change its
+    // zone: a check every minute, and whenever the program is activated,
+    // catches the day wherever it moved.
+    midnightTimer = new QTimer(this);
+    midnightTimer->setObjectName(QStringLiteral("midnightTimer"));
+    midnightTimer->setSingleShot(true);
+    midnightTimer->setTimerType(Qt::PreciseTimer);
+    connect(midnightTimer, &QTimer::timeout, this, &MainWindow::checkTheDate);
+    auto *minuteTimer = new QTimer(this);
+    minuteTimer->setObjectName(QStringLiteral("dateCheckTimer"));
+    connect(minuteTimer, &QTimer::timeout, this, &MainWindow::checkTheDate);
+    minuteTimer->start(60 * 1000);
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state == Qt::ApplicationActive)
+            checkTheDate();
+    });
+    checkTheDate();
+}
+
+void MainWindow::checkTheDate()
+{
+    const QDateTime now = clock();
+    if (now.date() != listedDay)
+        showBillsOn(now.date());
+    // At least a millisecond: a timer that fired a little early sets
+    // itself again for what is left of the day.
+    midnightTimer->start(int(std::clamp<qint64>(msecsToNextDay(now), 1, 25 * 60 * 60 * 1000)));
+}
+
+void MainWindow::showBillsOn(QDate day)
+{
+    listedDay = day;
+    const int count = billModel->rowCount();
+    if (count > 0) {
+        LongDateTexts dateTexts;
+        OccurrenceCounts occurrences(day);
+        {
+            // One change notice for all rows instead of one per cell.
+            const QSignalBlocker blocker(billModel);
+            for (int row = 0; row < count; ++row) {
+                const Event *event = eventAtRow(row);
+                if (!event)
+                    continue;
+                const DueDate next = occurrences.nextDue(*event);
+                setRowCells(row, billRow(*event, day, next, occurrences.remaining(*event), dateTexts), event->amount);
+            }
+        }
+        emit billModel->dataChanged(billModel->index(0, 0), billModel->index(count - 1, BillModel::ColumnCount - 1));
+    }
+    listChanged();
+    resortList();
+    // The details page counts its days from today too; the editor keeps
+    // what the user entered.
+    const Event *shown = currentBill();
+    if (ui->tabWidget->currentIndex() == DetailsPage && shown)
+        showBillDetails(*shown);
 }
 
 void MainWindow::listChanged()
@@ -682,7 +947,7 @@ void MainWindow::listChanged()
     if (ui->eventTreeView->model() != billModel)
         return;
     const EventList records = rowRecords();
-    const BillTotals totals(records, QDate::currentDate());
+    const BillTotals totals(records, currentDay());
     ui->dueSoonLabel->setText(totals.dueSoonText(QLocale()));
     ui->overdueLabel->setText(totals.overdueText(QLocale()));
     const bool overdue = !totals.overdue().isEmpty();
@@ -718,7 +983,7 @@ Event *MainWindow::currentBill() const
 void MainWindow::updatePaidCommand()
 {
     const Event *event = currentBill();
-    ui->paidButton->setEnabled(event && dueDateToPay(*event, QDate::currentDate()).date.isValid());
+    ui->paidButton->setEnabled(event && dueDateToPay(*event, currentDay()).date.isValid());
 }
 
 bool MainWindow::markBillPaid(int row)
@@ -726,7 +991,7 @@ bool MainWindow::markBillPaid(int row)
     Event *event = eventAtRow(row);
     if (!event)
         return false;
-    const QDate today = QDate::currentDate();
+    const QDate today = currentDay();
     if (markPaid(*event, today).date.isNull())
         return false;
     LongDateTexts dateTexts;
@@ -741,7 +1006,7 @@ void MainWindow::payCurrentBill()
     const Event *event = currentBill();
     if (!event)
         return;
-    const DueDate due = dueDateToPay(*event, QDate::currentDate());
+    const DueDate due = dueDateToPay(*event, currentDay());
     if (due.date.isNull())
         return;
     // Nothing takes a payment back but turning tracking off, which forgets
@@ -765,8 +1030,12 @@ void MainWindow::showRowMenu(const QPoint &position)
     const QModelIndex index = list->indexAt(position);
     if (!index.isValid())
         return;
-    if (index.row() != list->currentIndex().row())
-        list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    // The menu acts on the row it was opened on: a row outside the selection
+    // becomes the selection; within it, the selection stays as it is.
+    QItemSelectionModel *selection = list->selectionModel();
+    const bool selected = selection->isRowSelected(index.row(), index.parent());
+    selection->setCurrentIndex(index, selected ? QItemSelectionModel::NoUpdate
+                                               : QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     QMenu menu(this);
     QAction *paid = menu.addAction(ui->paidButton->icon(), QStringLiteral("Paid"));
     paid->setEnabled(ui->paidButton->isEnabled());
@@ -830,7 +1099,7 @@ bool MainWindow::exportToCalendar(const QString &path)
     if (bills.isEmpty())
         bills = rowRecords();
 
-    CalendarExport calendar(QDate::currentDate());
+    CalendarExport calendar(currentDay());
     calendar.setDescriptionFunction([](const Event &event) {
         return event.amount.isNull() ? QString() : QStringLiteral("Amount: %1").arg(event.amount.toString(QLocale()));
     });
@@ -965,6 +1234,7 @@ void MainWindow::on_addButton_clicked()
     ui->tabWidget->setProperty("addMode", true);
     clearEditor();
     showPage(EditPage);
+    ui->eventName->setFocus(Qt::OtherFocusReason);
 }
 
 void MainWindow::on_editButton_clicked()
@@ -979,11 +1249,12 @@ void MainWindow::on_editButton_clicked()
     ui->tabWidget->setProperty("addMode", false);
     loadEditor(*event);
     showPage(EditPage);
+    ui->eventName->setFocus(Qt::OtherFocusReason);
 }
 
 void MainWindow::clearEditor()
 {
-    const QDate today = QDate::currentDate();
+    const QDate today = currentDay();
     ui->eventName->setText(QString());
     ui->alwaysRadioButton->setChecked(true);
     ui->timesSpinBox->setValue(0);
@@ -1007,7 +1278,7 @@ void MainWindow::clearEditor()
 
 void MainWindow::loadScheduleOptions(const Event &event)
 {
-    const QDate today = QDate::currentDate();
+    const QDate today = currentDay();
     const ScheduleOptions &options = event.options;
     const auto loadEvery = [&](qint32 schedule, QSpinBox *every, QDateEdit *from) {
         const bool own = event.schedule == schedule && options.effectiveEvery() > 1;
@@ -1065,7 +1336,7 @@ void MainWindow::readScheduleOptions(Event &event) const
 
 void MainWindow::loadEditor(const Event &event)
 {
-    const QDate today = QDate::currentDate();
+    const QDate today = currentDay();
     ui->eventName->setText(event.name);
     switch (event.endMode) {
     case Event::EndNever:
@@ -1140,7 +1411,7 @@ void MainWindow::loadEditor(const Event &event)
 
 void MainWindow::readEditor(Event &event) const
 {
-    const QDate today = QDate::currentDate();
+    const QDate today = currentDay();
     event.name = ui->eventName->text();
     if (ui->alwaysRadioButton->isChecked()) {
         event.endMode = Event::EndNever;
@@ -1242,14 +1513,14 @@ void MainWindow::on_saveButton_clicked()
     // A singular bill keeps its own date as its end; only repeating bills
     // count their remaining times.
     if (ui->timesRadioButton->isChecked() && event->schedule != Event::ScheduleSingular)
-        event->endDate = endDateAfterTimes(*event, QDate::currentDate(), ui->timesSpinBox->value());
+        event->endDate = endDateAfterTimes(*event, currentDay(), ui->timesSpinBox->value());
 
     const QModelIndex current = ui->eventTreeView->currentIndex();
     const bool adding = ui->tabWidget->property("addMode").toBool() || !current.isValid();
     if (!adding)
         keepUnshownFields(*event);
     if (ui->trackPaymentsCheckBox->isChecked())
-        startTracking(*event, QDate::currentDate());
+        startTracking(*event, currentDay());
     else
         stopTracking(*event);
     if (adding)
@@ -1367,6 +1638,9 @@ void MainWindow::on_viewButton_clicked()
     }
     showBillDetails(*event);
     showPage(DetailsPage);
+    // From the top, where the keys scroll the text.
+    pageArea(DetailsPage)->verticalScrollBar()->setValue(0);
+    pageArea(DetailsPage)->setFocus(Qt::OtherFocusReason);
 }
 
 void MainWindow::hideDetailLines()
@@ -1451,7 +1725,7 @@ void MainWindow::showPaymentDetails(const Event &event, QDate today)
 
 void MainWindow::showBillDetails(const Event &event)
 {
-    const QDate today = QDate::currentDate();
+    const QDate today = currentDay();
     // Shown as typed, and able to wrap however long it is.
     ui->eventNameLabel->setText(breakableText(event.name));
 

@@ -4,17 +4,22 @@
 #include "billfile.h"
 #include "event.h"
 
+#include <QDateTime>
 #include <QHash>
 #include <QList>
 #include <QMainWindow>
 #include <QString>
+
+#include <functional>
 
 class BillModel;
 class LongDateTexts;
 class Money;
 struct BillRow;
 class QPoint;
+class QScrollArea;
 class QStandardItemModel;
+class QTimer;
 struct NotificationSettings;
 
 namespace Ui {
@@ -35,6 +40,16 @@ class MainWindow : public QMainWindow
 public:
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
+
+    // What the window takes for the present moment: the system's clock
+    // unless a test sets another. The list shows the bills as of its day,
+    // and follows it past midnight.
+    using Clock = std::function<QDateTime()>;
+    void setClock(Clock source);
+    // Milliseconds from `now` to the start of the next day in now's time
+    // zone (a day of 23 or 25 hours where the clocks change; the first
+    // moment of the day where midnight is skipped).
+    [[nodiscard]] static qint64 msecsToNextDay(const QDateTime &now);
 
     // ---- the bill list
 
@@ -124,6 +139,20 @@ private:
 
     void setUpListView();
     void setUpEditorModels();
+    // Each page in a scroll area of its own, so that no page makes the
+    // window larger than a small or magnified screen.
+    void makePagesScroll();
+    [[nodiscard]] QScrollArea *pageArea(Page page) const; // pages 1 to 3
+    void keepFocusInView(QWidget *focused);
+    void setUpKeys();
+    void removeWithKey();
+    void saveWithKey();
+    void followTheDate();
+    // Shows the bills as of the clock's day when that is not the day shown,
+    // and sets the timer to the next midnight.
+    void checkTheDate();
+    void showBillsOn(QDate day);
+    [[nodiscard]] QDate currentDay() const;
     void alignScheduleSentences();
     [[nodiscard]] static SortKeys storedSortKeys(bool amountShown);
     void restoreWindowState();
@@ -178,6 +207,10 @@ private:
 
     bool confirmCloseWithoutSaving(const QString &reason);
     void keepDamagedBillFile();
+
+    Clock clock = [] { return QDateTime::currentDateTime(); };
+    QDate listedDay;                 // the day the rows were filled for
+    QTimer *midnightTimer = nullptr; // fires as the next day begins
 
     Ui::MainWindow *ui;
     BillFile billFile; // the data file: read at start, written back at close

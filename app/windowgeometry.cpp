@@ -63,3 +63,14 @@ bool restoreGeometryWithinScreen(QWidget *window, const QByteArray &geometry)
         window->setGeometry(fitted);
     return true;
 }
+
+void fitWithinScreen(QWidget *window)
+{
+    const QScreen *screen = window->screen();
+    if (!screen)
+        return;
+    const QSize available = screen->availableGeometry().size();
+    const QSize size = window->size();
+    if (size.width() > available.width() || size.height() > available.height())
+        window->resize(size.boundedTo(available));
+}

@@ -19,4 +19,9 @@ class QWidget;
 // Returns whether the stored value was used.
 bool restoreGeometryWithinScreen(QWidget *window, const QByteArray &geometry);
 
+// A window not shown yet keeps its size where that fits the available area
+// of its screen, and is made smaller where it does not (a small screen, or
+// one magnified by a scale factor).
+void fitWithinScreen(QWidget *window);
+
 #endif // PAYVANE_WINDOWGEOMETRY_H

@@ -15,7 +15,6 @@
 #include <QApplication>
 #include <QFile>
 #include <QStandardPaths>
-#include <QTabWidget>
 #include <QTimer>
 #include <QTreeView>
 
@@ -90,10 +89,6 @@ int main(int argc, char *argv[])
     const char *const buttons[] = {nullptr, "editButton", "viewButton", "settingsButton"};
     if (page > 0 && page < 4)
         QMetaObject::invokeMethod(window, (QByteArray("on_") + buttons[page] + "_clicked").constData());
-    // The settings page has no behaviour yet; show it directly.
-    if (page == 3)
-        window->findChild<QTabWidget *>(QStringLiteral("tabWidget"))->setCurrentIndex(3);
-    window->move(20, 20);
     window->show();
     QTimer::singleShot(seconds * 1000, window, [window] {
         window->close();

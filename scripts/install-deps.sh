@@ -11,6 +11,7 @@ packages=(
     pkg-config libical-dev
     dbus
     valgrind
+    tzdata
 )
 
 missing=()

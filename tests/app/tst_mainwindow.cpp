@@ -1,5 +1,6 @@
 // The main window in-process: start, sort order kept, the list rows, removal,
-// import and export, the editor's checks and saves, the details page, and
+// import and export, the editor's checks and saves, the details page, the
+// keys, the row menu, the names a screen reader hears, the day shown, and
 // closing. Files live in the standard paths' test folders.
 #include "mainwindow.h"
 
@@ -9,6 +10,10 @@
 #include "eventstore.h"
 #include "mainwindowprobe.h"
 #include "occurrence.h"
+#include "paymentstatus.h"
+
+#include <QAccessible>
+#include <QAccessibleInterface>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -23,6 +28,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMetaMethod>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -34,6 +40,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimeZone>
 #include <QTimer>
 #include <QTreeView>
 
@@ -189,9 +196,21 @@ private slots:
     void plainBillsWriteNoExtensionBlock();
     void detailsSayTheOptions();
     void exportToCalendar();
+    void keys_data();
+    void keys();
+    void descriptionTakesTheFocus();
+    void editedRowStaysInView();
+    void rowMenuActsOnItsRow_data();
+    void rowMenuActsOnItsRow();
+    void accessibleNames_data();
+    void accessibleNames();
+    void msecsToNextDay_data();
+    void msecsToNextDay();
+    void followsTheDate();
 
 private:
     std::unique_ptr<MainWindow> openWindow();
+    void activate();
     template<typename T>
     T *child(const char *name) const { return MainWindowProbe::child<T>(*window, name); }
     void click(const char *buttonName);
@@ -239,6 +258,13 @@ std::unique_ptr<MainWindow> tst_MainWindow::openWindow()
     if (!QTest::qWaitForWindowExposed(opened.get()))
         qWarning("window not exposed");
     return opened;
+}
+
+void tst_MainWindow::activate()
+{
+    // Keys reach their shortcuts only in the active window.
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
 }
 
 void tst_MainWindow::click(const char *buttonName)
@@ -1167,6 +1193,335 @@ void tst_MainWindow::exportToCalendar()
     QVERIFY(!window->exportToCalendar(dir.filePath(QStringLiteral("all.ics/inside.ics"))));
     QVERIFY(failed->seen);
     QCOMPARE(failed->icon, QMessageBox::Warning);
+}
+
+// ---- the keyboard
+
+void tst_MainWindow::keys_data()
+{
+    QTest::addColumn<QString>("open");        // the button that opens the page; empty: the list
+    QTest::addColumn<QString>("description"); // typed into the editor first; empty: left as it is
+    QTest::addColumn<QString>("focus");       // where the key is pressed
+    QTest::addColumn<QKeySequence>("key");
+    QTest::addColumn<int>("page");            // the page after the key
+    QTest::addColumn<QString>("box");         // the message it brings (answered Yes), if any
+    QTest::addColumn<QStringList>("names");   // the bills listed after it
+
+    const QStringList both{"Gas", "Rent"};
+    const QString tree = QStringLiteral("eventTreeView");
+    const QKeySequence enter(Qt::Key_Return);
+    const QKeySequence escape(Qt::Key_Escape);
+    // On the list; the current row (Gas) is not selected.
+    QTest::newRow("Ctrl+N: a new bill") << QString() << QString() << tree << QKeySequence(QKeySequence::New) << 1
+                                        << QString() << both;
+    QTest::newRow("Insert: a new bill") << QString() << QString() << tree << QKeySequence(Qt::Key_Insert) << 1
+                                        << QString() << both;
+    QTest::newRow("Ctrl+N on a button") << QString() << QString() << QStringLiteral("settingsButton")
+                                        << QKeySequence(QKeySequence::New) << 1 << QString() << both;
+    QTest::newRow("Return on a row: its details") << QString() << QString() << tree << enter << 2 << QString() << both;
+    QTest::newRow("keypad Enter on a row") << QString() << QString() << tree << QKeySequence(Qt::Key_Enter) << 2
+                                           << QString() << both;
+    QTest::newRow("Delete on a row: asked, removed") << QString() << QString() << tree << QKeySequence(Qt::Key_Delete)
+                                                     << 0 << QStringLiteral("Confirm Removal") << QStringList{"Rent"};
+    // In the editor, on Gas.
+    QTest::newRow("Return in the description: saved")
+        << QStringLiteral("editButton") << QStringLiteral("Gas bill") << QStringLiteral("eventName") << enter << 0
+        << QString() << QStringList{"Gas bill", "Rent"};
+    QTest::newRow("Return in a number box: saved")
+        << QStringLiteral("editButton") << QStringLiteral("Gas bill") << QStringLiteral("notifyMaxSpinBox") << enter
+        << 0 << QString() << QStringList{"Gas bill", "Rent"};
+    QTest::newRow("Return on Cancel: nothing stored")
+        << QStringLiteral("editButton") << QStringLiteral("Gas bill") << QStringLiteral("cancelButton") << enter << 0
+        << QString() << both;
+    QTest::newRow("Escape: nothing stored") << QStringLiteral("editButton") << QStringLiteral("Gas bill")
+                                            << QStringLiteral("eventName") << escape << 0 << QString() << both;
+    QTest::newRow("Return on a new bill without description: the check")
+        << QStringLiteral("addButton") << QString() << QStringLiteral("eventName") << enter << 1
+        << QStringLiteral("Enter Details") << both;
+    QTest::newRow("Delete in the description: no bill removed")
+        << QStringLiteral("editButton") << QString() << QStringLiteral("eventName") << QKeySequence(Qt::Key_Delete)
+        << 1 << QString() << both;
+    QTest::newRow("Insert in the editor: no new bill")
+        << QStringLiteral("editButton") << QString() << QStringLiteral("eventName") << QKeySequence(Qt::Key_Insert)
+        << 1 << QString() << both;
+    // The details and the settings.
+    QTest::newRow("Escape leaves the details") << QStringLiteral("viewButton") << QString()
+                                               << QStringLiteral("infoTabScrollArea") << escape << 0 << QString() << both;
+    QTest::newRow("Escape leaves the settings") << QStringLiteral("settingsButton") << QString()
+                                                << QStringLiteral("trayRadioButton") << escape << 0 << QString() << both;
+}
+
+void tst_MainWindow::keys()
+{
+    QFETCH(QString, open);
+    QFETCH(QString, description);
+    QFETCH(QString, focus);
+    QFETCH(QKeySequence, key);
+    QFETCH(int, page);
+    QFETCH(QString, box);
+    QFETCH(QStringList, names);
+
+    writeBills(eventsFilePath(), {weeklyBill(QStringLiteral("Gas"), today), weeklyBill(QStringLiteral("Rent"), today.addDays(1))});
+    window = openWindow();
+    activate();
+    auto *tree = child<QTreeView>("eventTreeView");
+    tree->selectionModel()->setCurrentIndex(billModel()->index(rowOf(QStringLiteral("Gas")), 0), QItemSelectionModel::NoUpdate);
+    QVERIFY(!tree->selectionModel()->hasSelection());
+    if (!open.isEmpty())
+        click(open.toLatin1().constData());
+    if (!description.isEmpty())
+        child<QLineEdit>("eventName")->setText(description);
+    auto *target = child<QWidget>(focus.toLatin1().constData());
+    target->setFocus(Qt::TabFocusReason);
+    QCOMPARE(QApplication::focusWidget(), target);
+
+    const auto answer = box.isEmpty() ? nullptr : answerBox(QMessageBox::Yes);
+    QTest::keyClick(target, Qt::Key(key[0].key()), key[0].keyboardModifiers());
+    if (answer) {
+        QVERIFY(answer->seen);
+        QCOMPARE(answer->title, box);
+    }
+    QCOMPARE(child<QTabWidget>("tabWidget")->currentIndex(), page);
+    QStringList listed = listedNames();
+    listed.sort();
+    QCOMPARE(listed, names);
+    if (page == 1 && open != QStringLiteral("editButton"))
+        QCOMPARE(window->focusWidget(), child<QWidget>("eventName"));
+    if (page == 2)
+        QCOMPARE(child<QLabel>("eventNameLabel")->text(), QStringLiteral("Gas"));
+}
+
+void tst_MainWindow::descriptionTakesTheFocus()
+{
+    writeBills(eventsFilePath(), {weeklyBill(QStringLiteral("Gas"), today)});
+    window = openWindow();
+    activate();
+    auto *description = child<QLineEdit>("eventName");
+    auto *save = child<QAbstractButton>("saveButton");
+    for (const char *opening : {"addButton", "editButton", "addButton"}) {
+        child<QTreeView>("eventTreeView")->setCurrentIndex(billModel()->index(0, 0));
+        click(opening);
+        QCOMPARE(QApplication::focusWidget(), description);
+        // A typed blank goes into the description, never to a button.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        QVERIFY(description->text().endsWith(QLatin1Char(' ')));
+        QCOMPARE(child<QTabWidget>("tabWidget")->currentIndex(), 1);
+        // Saved with the mouse, which leaves the focus on Save.
+        description->setText(QStringLiteral("Water %1").arg(QLatin1String(opening)));
+        setChecked("weeklyListView", {0});
+        save->setFocus(Qt::MouseFocusReason);
+        click("saveButton");
+        QCOMPARE(child<QTabWidget>("tabWidget")->currentIndex(), 0);
+    }
+}
+
+void tst_MainWindow::editedRowStaysInView()
+{
+    EventList bills;
+    for (int i = 0; i < 60; ++i)
+        bills << weeklyBill(QStringLiteral("b%1").arg(i, 2, 10, QLatin1Char('0')), today);
+    writeBills(eventsFilePath(), bills);
+    window = openWindow();
+    activate();
+    auto *tree = child<QTreeView>("eventTreeView");
+    tree->sortByColumn(2, Qt::AscendingOrder);
+    tree->setCurrentIndex(billModel()->index(0, 0));
+    click("editButton");
+    child<QLineEdit>("eventName")->setText(QStringLiteral("z"));
+    QTest::keyClick(child<QWidget>("eventName"), Qt::Key_Return);
+    QCOMPARE(child<QTabWidget>("tabWidget")->currentIndex(), 0);
+    // Sorted to the end of the list, and shown there.
+    QCOMPARE(tree->currentIndex().row(), 59);
+    QCOMPARE(window->eventAtRow(59)->name, QStringLiteral("z"));
+    QTRY_VERIFY(tree->viewport()->rect().contains(tree->visualRect(tree->currentIndex())));
+}
+
+void tst_MainWindow::rowMenuActsOnItsRow_data()
+{
+    QTest::addColumn<QList<int>>("selected"); // rows selected before the menu opens
+    QTest::addColumn<int>("current");
+    QTest::addColumn<int>("clicked");          // the row the menu opens on
+    QTest::addColumn<QStringList>("left");     // after its "Remove Bill", answered Yes
+
+    QTest::newRow("another row") << QList<int>{0} << 0 << 2 << QStringList{"a", "b", "d"};
+    QTest::newRow("the current row, not selected") << QList<int>{} << 1 << 1 << QStringList{"a", "c", "d"};
+    QTest::newRow("a row of the selection: the selection") << QList<int>{1, 3} << 1 << 3 << QStringList{"a", "c"};
+}
+
+void tst_MainWindow::rowMenuActsOnItsRow()
+{
+    QFETCH(QList<int>, selected);
+    QFETCH(int, current);
+    QFETCH(int, clicked);
+    QFETCH(QStringList, left);
+
+    writeBills(eventsFilePath(), {weeklyBill(QStringLiteral("a"), today), weeklyBill(QStringLiteral("b"), today.addDays(1)),
+                                  weeklyBill(QStringLiteral("c"), today.addDays(2)), weeklyBill(QStringLiteral("d"), today.addDays(3))});
+    window = openWindow();
+    auto *tree = child<QTreeView>("eventTreeView");
+    selectRows(selected);
+    tree->selectionModel()->setCurrentIndex(billModel()->index(current, 0), QItemSelectionModel::NoUpdate);
+
+    // Chooses "Remove Bill" in the menu once it shows.
+    auto *chooser = new QTimer(this);
+    chooser->setInterval(10);
+    connect(chooser, &QTimer::timeout, chooser, [chooser] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        for (QAction *action : menu->actions()) {
+            if (action->text() == QStringLiteral("Remove Bill"))
+                menu->setActiveAction(action);
+        }
+        QTest::keyClick(menu, Qt::Key_Return);
+        chooser->deleteLater();
+    });
+    chooser->start();
+    const auto confirm = answerBox(QMessageBox::Yes);
+    emit tree->customContextMenuRequested(tree->visualRect(billModel()->index(clicked, 0)).center());
+    QVERIFY(confirm->seen);
+    QCOMPARE(confirm->title, QStringLiteral("Confirm Removal"));
+    QCOMPARE(listedNames(), left);
+}
+
+void tst_MainWindow::accessibleNames_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("name");
+
+    // Controls without a label of their own.
+    QTest::newRow("list") << "eventTreeView" << "Bills";
+    QTest::newRow("times") << "timesSpinBox" << "Number of times to remind me of this bill";
+    QTest::newRow("until") << "untilDateEdit" << "Last day to remind me of this bill";
+    QTest::newRow("weekdays") << "weeklyListView" << "Weekdays the bill is due on";
+    QTest::newRow("weekly every") << "weeklyEverySpinBox" << "Every how many weeks";
+    QTest::newRow("weekly from") << "weeklyEveryDateEdit" << "Week to count from";
+    QTest::newRow("monthly number") << "monthlySpinBox" << "Number of the day or weekday in the month";
+    QTest::newRow("monthly days") << "monthlyListView" << "Day or weekdays of the month";
+    QTest::newRow("monthly every") << "monthlyEverySpinBox" << "Every how many months";
+    QTest::newRow("monthly from") << "monthlyEveryDateEdit" << "Month to count from";
+    QTest::newRow("yearly number") << "yearlySpinBox" << "Number of the day or weekday in the year or month";
+    QTest::newRow("yearly days") << "yearlyListView" << "Day or weekdays of the year or month";
+    QTest::newRow("yearly months") << "yearlyMonthListView" << "Year or months";
+    QTest::newRow("yearly every") << "yearlyEverySpinBox" << "Every how many years";
+    QTest::newRow("yearly from") << "yearlyEveryDateEdit" << "Year to count from";
+    QTest::newRow("reminder days") << "notifyMaxSpinBox" << "Days before the bill is due to notify me";
+    QTest::newRow("details page") << "infoTabScrollArea" << "Bill details";
+    // Controls named by the label beside them.
+    QTest::newRow("description") << "eventName" << "Bill Description:";
+    QTest::newRow("amount") << "amountEdit" << "Amount:";
+    QTest::newRow("short months") << "shortMonthsComboBox" << "In shorter months:";
+    QTest::newRow("weekends") << "weekendComboBox" << "When a date falls on a weekend,";
+    QTest::newRow("once on") << "eventDate" << "Occurring once on:";
+}
+
+void tst_MainWindow::accessibleNames()
+{
+    QFETCH(QString, control);
+    QFETCH(QString, name);
+    window = openWindow();
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(child<QWidget>(control.toLatin1().constData()));
+    QVERIFY(accessible);
+    QString heard = accessible->text(QAccessible::Name);
+    // A combo box gives its current item as its name on Linux; its label
+    // reaches the screen reader as a relation.
+    if (accessible->role() == QAccessible::ComboBox) {
+        heard.clear();
+        for (const auto &relation : accessible->relations(QAccessible::Label)) {
+            if (qobject_cast<QLabel *>(relation.first->object()))
+                heard = relation.first->text(QAccessible::Name);
+        }
+    }
+    QCOMPARE(heard, name);
+}
+
+// ---- the day shown
+
+void tst_MainWindow::msecsToNextDay_data()
+{
+    QTest::addColumn<QDateTime>("now");
+    QTest::addColumn<qint64>("msecs");
+
+    const qint64 hour = 60 * 60 * 1000;
+    const QTimeZone utc = QTimeZone::utc();
+    const QTimeZone berlin("Europe/Berlin");
+    const QTimeZone santiago("America/Santiago");
+    QTest::newRow("evening") << QDateTime(QDate(2031, 3, 14), QTime(23, 0), utc) << hour;
+    QTest::newRow("last second") << QDateTime(QDate(2031, 3, 14), QTime(23, 59, 59, 999), utc) << qint64(1);
+    QTest::newRow("midnight: a whole day") << QDateTime(QDate(2031, 3, 14), QTime(0, 0), utc) << 24 * hour;
+    QTest::newRow("New Year's Eve") << QDateTime(QDate(2031, 12, 31), QTime(12, 0), utc) << 12 * hour;
+    QTest::newRow("fixed offset") << QDateTime(QDate(2031, 3, 14), QTime(18, 0), Qt::OffsetFromUTC, 5 * 3600) << 6 * hour;
+    // Where the clocks change.
+    QTest::newRow("clocks forward: 23 hours") << QDateTime(QDate(2031, 3, 30), QTime(0, 0), berlin) << 23 * hour;
+    QTest::newRow("clocks back: 25 hours") << QDateTime(QDate(2031, 10, 26), QTime(0, 0), berlin) << 25 * hour;
+    // Chile moves its clocks at midnight: the 7th begins at 01:00.
+    QTest::newRow("midnight skipped") << QDateTime(QDate(2031, 9, 6), QTime(23, 0), santiago) << hour;
+}
+
+void tst_MainWindow::msecsToNextDay()
+{
+    QFETCH(QDateTime, now);
+    QFETCH(qint64, msecs);
+    QVERIFY2(now.isValid(), "no time zone data");
+    QCOMPARE(MainWindow::msecsToNextDay(now), msecs);
+}
+
+void tst_MainWindow::followsTheDate()
+{
+    // A Friday far from today, so that nothing depends on the real date.
+    const QDate friday(2031, 3, 14);
+    Event *water = weeklyBill(QStringLiteral("Water"), friday.addDays(3));
+    // Tracked, and due on Friday: unpaid, it is overdue from Saturday on.
+    Event *rent = weeklyBill(QStringLiteral("Rent"), friday);
+    rent->amount = Money(50000, QStringLiteral("EUR"));
+    startTracking(*rent, friday.addDays(-1));
+    writeBills(eventsFilePath(), {water, rent});
+
+    auto now = std::make_shared<QDateTime>(friday, QTime(23, 59, 59));
+    window = openWindow();
+    window->setClock([now] { return *now; });
+    const auto days = [this](const QString &name) { return billModel()->item(rowOf(name), 1)->data(Qt::DisplayRole); };
+    QCOMPARE(days(QStringLiteral("Water")), QVariant(3));
+    QCOMPARE(days(QStringLiteral("Rent")), QVariant(0));
+    auto *overdue = child<QLabel>("overdueLabel");
+    QVERIFY(!overdue->property("overdue").toBool());
+    const QString overdueBefore = overdue->text();
+    auto *timer = window->findChild<QTimer *>(QStringLiteral("midnightTimer"));
+    QVERIFY(timer);
+    QVERIFY(timer->isActive() && timer->isSingleShot());
+    QCOMPARE(timer->interval(), 1000);
+    // The details of Water are open over midnight.
+    child<QTreeView>("eventTreeView")->setCurrentIndex(billModel()->index(rowOf(QStringLiteral("Water")), 0));
+    click("viewButton");
+    QCOMPARE(child<QLabel>("nextCountLabel")->text(), QStringLiteral("3"));
+
+    // Early: nothing changes, and the timer waits for what is left.
+    *now = QDateTime(friday, QTime(23, 59, 59, 900));
+    timer->start(0);
+    QTRY_COMPARE(timer->interval(), 100);
+    QCOMPARE(days(QStringLiteral("Water")), QVariant(3));
+
+    *now = QDateTime(friday.addDays(1), QTime(0, 0));
+    timer->start(0);
+    QTRY_COMPARE(days(QStringLiteral("Water")), QVariant(2));
+    QCOMPARE(days(QStringLiteral("Rent")), QVariant(QStringLiteral("1 day overdue")));
+    QCOMPARE(billModel()->item(rowOf(QStringLiteral("Rent")), 0)->data(Qt::ForegroundRole).value<QColor>(), QColor(176, 0, 0));
+    QVERIFY(overdue->property("overdue").toBool());
+    QVERIFY(overdue->text() != overdueBefore);
+    QCOMPARE(child<QLabel>("nextCountLabel")->text(), QStringLiteral("2"));
+    QCOMPARE(timer->interval(), 24 * 60 * 60 * 1000);
+    QVERIFY(timer->isActive());
+
+    // A clock that jumped (the machine slept through the night): the check
+    // every minute finds the new day.
+    *now = QDateTime(friday.addDays(3), QTime(7, 30));
+    auto *minutes = window->findChild<QTimer *>(QStringLiteral("dateCheckTimer"));
+    QVERIFY(minutes);
+    QVERIFY(minutes->isActive() && !minutes->isSingleShot());
+    minutes->start(0);
+    QTRY_COMPARE(days(QStringLiteral("Water")), QVariant(0));
+    QCOMPARE(days(QStringLiteral("Rent")), QVariant(QStringLiteral("3 days overdue")));
+    minutes->stop();
 }
 
 QTEST_MAIN(tst_MainWindow)

@@ -168,7 +168,7 @@ void tst_SettingsPage::entering_data()
 
     QTest::newRow("first start") << false << false << false << false;
     QTest::newRow("popup, separate, automatic off") << true << true << true << false;
-    QTest::newRow("tray, separate, automatic on") << true << false << true << true;
+    QTest::newRow("corner window, separate, automatic on") << true << false << true << true;
     QTest::newRow("popup, together, automatic on") << true << true << false << true;
 }
 
@@ -241,8 +241,8 @@ void tst_SettingsPage::okStores_data()
 
     QTest::newRow("popup, separate, automatic off") << true << true << false;
     QTest::newRow("popup, together, automatic on") << true << false << true;
-    QTest::newRow("tray, separate, automatic on") << false << true << true;
-    QTest::newRow("tray, together, automatic off") << false << false << false;
+    QTest::newRow("corner window, separate, automatic on") << false << true << true;
+    QTest::newRow("corner window, together, automatic off") << false << false << false;
 }
 
 void tst_SettingsPage::okStores()
