@@ -175,6 +175,7 @@ public:
     {
         return m_weekends == ScheduleOptions::FridayBefore || m_weekends == ScheduleOptions::MondayAfter;
     }
+    [[nodiscard]] bool movesForward() const { return m_weekends == ScheduleOptions::MondayAfter; }
     // The day a scheduled day is due: weekend days move when the bill says so.
     [[nodiscard]] qint64 moved(qint64 day) const
     {
@@ -755,17 +756,17 @@ public:
             const qint64 day = scheduledOnOrAfter(from);
             return {day, day};
         }
-        qint64 scheduled = scheduledOnOrAfter(from - 2);
-        while (scheduled != NoDay) {
-            const qint64 due = m_schedule.moved(scheduled);
-            if (due >= from)
-                return {due, scheduled};
-            const qint64 following = scheduledOnOrAfter(scheduled + 1);
-            if (following <= scheduled)
-                break;
-            scheduled = following;
+        // A Saturday or Sunday just before `from` may move onto it or past.
+        if (m_schedule.movesForward()) {
+            const Step moved = firstMovedFrom(scheduledOnOrAfter(from - 2), from, from);
+            if (moved.due != NoDay)
+                return moved;
         }
-        return {};
+        // From `from` on, only the days the schedule names seen from `from`:
+        // a day that only an earlier start names (the 29th of a short
+        // February, run over into March) is not a due date from here, and
+        // a weekend rule moves no weekday.
+        return firstMovedFrom(scheduledOnOrAfter(from), from, std::numeric_limits<qint64>::max());
     }
 
     // DueDayWalk::after().
@@ -789,6 +790,23 @@ public:
     [[nodiscard]] const Schedule &schedule() const { return m_schedule; }
 
 private:
+    // The first of the scheduled days from `scheduled` on, each asked for
+    // from the day after the one before, that lies before `before` and is
+    // due on or after `from`; an empty step when there is none.
+    Step firstMovedFrom(qint64 scheduled, qint64 from, qint64 before)
+    {
+        while (scheduled != NoDay && scheduled < before) {
+            const qint64 due = m_schedule.moved(scheduled);
+            if (due >= from)
+                return {due, scheduled};
+            const qint64 following = scheduledOnOrAfter(scheduled + 1);
+            if (following <= scheduled)
+                break;
+            scheduled = following;
+        }
+        return {};
+    }
+
     // The step after the last one, walking on from its scheduled day: the
     // scheduled days only rise, while a fresh start would look two days back
     // for every step. Scheduled days moved onto the last due day are one
