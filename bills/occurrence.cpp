@@ -789,6 +789,9 @@ public:
 
     [[nodiscard]] const Schedule &schedule() const { return m_schedule; }
 
+    // Goes on as a walk that has just taken `step`.
+    void resumeAt(const Step &step) { m_last = step; }
+
 private:
     // The first of the scheduled days from `scheduled` on, each asked for
     // from the day after the one before, that lies before `before` and is
@@ -843,56 +846,83 @@ int saturated(qint64 count)
     return int(std::min<qint64>(count, INT_MAX));
 }
 
-// Due days strictly after `today` whose scheduled day lies on or before
-// `end`. A schedule repeats with its cycle, so once the walk comes back to a
-// due day shifted by exactly one cycle, the rest is whole cycles plus a part
-// of one already walked.
-qint64 countDueDays(const Event &event, qint64 today, qint64 end)
+// No bound on a count's due or scheduled days.
+constexpr qint64 Unbounded = std::numeric_limits<qint64>::max();
+
+// The steps of a walk from `first` on, `first` included, that are due before
+// `dueBefore` and scheduled on or before `lastScheduled`; `dueDays` has just
+// taken `first`. Both bounds end the walk (due and scheduled days rise along
+// it). A schedule repeats with its cycle, so once the walk comes back to a
+// step shifted by exactly one cycle, the rest is whole cycles plus a part of
+// one already walked.
+qint64 countSteps(DueDays &dueDays, Step first, qint64 dueBefore, qint64 lastScheduled)
 {
     // A schedule falls in step with its cycle within a few cycles (a fifth
     // weekday turns up within three months); one that has not after this
-    // many tries is walked to its end date instead.
+    // many tries is walked to its end instead.
     constexpr int MaxPhaseAttempts = 3;
 
-    DueDays dueDays(event);
     const qint64 period = dueDays.schedule().cycleDays();
+    const auto within = [&](const Step &step) {
+        return step.due != NoDay && step.due < dueBefore && step.scheduled <= lastScheduled;
+    };
+    // Both bounds lie two cycles ahead or more: worth finding the cycle.
+    const auto farAhead = [&](const Step &step) {
+        return lastScheduled - step.scheduled >= 2 * period
+               && (dueBefore == Unbounded || dueBefore - 1 - step.due >= 2 * period);
+    };
     qint64 count = 0;
-    qint64 day = today;
     int attempts = 0;
-    std::vector<qint64> offsets; // scheduled days of one cycle, relative to its first
-    for (;;) {
-        const Step first = dueDays.following(day);
-        if (first.due == NoDay || first.scheduled > end)
+    // One cycle's steps, relative to its first: due and scheduled days.
+    std::vector<qint64> dueOffsets;
+    std::vector<qint64> scheduledOffsets;
+    for (Step step = first;;) {
+        if (!within(step))
             return count;
-        if (attempts == MaxPhaseAttempts || end - first.scheduled < 2 * period) {
+        if (attempts == MaxPhaseAttempts || !farAhead(step)) {
             ++count;
-            day = first.due;
+            step = dueDays.following(step.due);
             continue;
         }
         ++attempts;
 
-        offsets.assign(1, 0);
-        Step last = first;
-        Step next = dueDays.following(last.due);
-        while (next.due != NoDay && next.scheduled < first.scheduled + period) {
-            offsets.push_back(next.scheduled - first.scheduled);
-            last = next;
-            next = dueDays.following(last.due);
+        dueOffsets.assign(1, 0);
+        scheduledOffsets.assign(1, 0);
+        Step next = dueDays.following(step.due);
+        while (next.due != NoDay && next.scheduled < step.scheduled + period) {
+            dueOffsets.push_back(next.due - step.due);
+            scheduledOffsets.push_back(next.scheduled - step.scheduled);
+            next = dueDays.following(next.due);
         }
-        const qint64 perPeriod = qint64(offsets.size());
-        if (next.due == NoDay) // the schedule ended within the cycle, before `end`
+        const qint64 perPeriod = qint64(dueOffsets.size());
+        if (next.due == NoDay) // the schedule ended within the cycle, before either bound
             return count + perPeriod;
-        if (next.scheduled != first.scheduled + period || next.due != first.due + period) {
+        if (next.scheduled != step.scheduled + period || next.due != step.due + period) {
             // Not yet in step with the cycle; count this stretch and retry.
             count += perPeriod;
-            day = last.due;
+            step = next;
             continue;
         }
-        const qint64 periods = (end - first.scheduled) / period;
-        const qint64 rest = (end - first.scheduled) % period;
-        const auto inRest = std::upper_bound(offsets.cbegin(), offsets.cend(), rest) - offsets.cbegin();
-        return count + periods * perPeriod + inRest;
+        // Steps whose offset from `step` lies within `span` days.
+        const auto stepsWithin = [&](const std::vector<qint64> &offsets, qint64 span) {
+            const auto inRest = std::upper_bound(offsets.cbegin(), offsets.cend(), span % period) - offsets.cbegin();
+            return span / period * perPeriod + inRest;
+        };
+        qint64 steps = Unbounded;
+        if (lastScheduled != Unbounded)
+            steps = stepsWithin(scheduledOffsets, lastScheduled - step.scheduled);
+        if (dueBefore != Unbounded)
+            steps = std::min(steps, stepsWithin(dueOffsets, dueBefore - 1 - step.due));
+        return count + steps;
     }
+}
+
+// Due days strictly after `today` whose scheduled day lies on or before
+// `end`.
+qint64 countDueDays(const Event &event, qint64 today, qint64 end)
+{
+    DueDays dueDays(event);
+    return countSteps(dueDays, dueDays.following(today), Unbounded, end);
 }
 
 } // namespace
@@ -949,11 +979,15 @@ int remainingOccurrences(const Event &event, QDate today)
     return saturated(countDueDays(event, dayNumber(today), dayNumber(event.endDate)));
 }
 
-int dueDatesBetween(const Event &event, QDate after, QDate lastScheduled)
+int dueDatesWalkedFrom(const Event &event, const DueDate &first, QDate before)
 {
-    if (event.schedule == Event::ScheduleSingular)
+    if (event.schedule == Event::ScheduleSingular || first.date.isNull())
         return 0;
-    return saturated(countDueDays(event, dayNumber(after), dayNumber(lastScheduled)));
+    DueDays dueDays(event);
+    const Step step{dayNumber(first.date), dayNumber(first.scheduled)};
+    dueDays.resumeAt(step);
+    const qint64 lastScheduled = event.endMode == Event::EndNever ? Unbounded : dayNumber(event.endDate);
+    return saturated(countSteps(dueDays, step, dayNumber(before), lastScheduled));
 }
 
 int remainingOccurrences(const Event &event)

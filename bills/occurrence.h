@@ -40,12 +40,15 @@ struct DueDate
 // The same for the local clock's today, read once.
 [[nodiscard]] int remainingOccurrences(const Event &event);
 
-// How many due dates of a repeating bill lie strictly after `after` and are
-// scheduled on or before `lastScheduled`, whatever the bill's own end; 0 for
-// a singular bill. The same count as remainingOccurrences, with its bound on
-// the work: whole cycles of the schedule are never walked. Saturates at
-// INT_MAX.
-[[nodiscard]] int dueDatesBetween(const Event &event, QDate after, QDate lastScheduled);
+// How many due dates a walk of a repeating bill (DueDayWalk) takes from
+// `first`, a date it reached, on: `first` itself and every one after it
+// that is due before `before` and not past the bill's end (scheduled on or
+// before endDate). Counts the very dates a walk steps through, also where a
+// fresh look from a later day would name others (a "Day" 31 that ran over
+// into the next month). 0 for a singular bill. The work is bounded like
+// remainingOccurrences': whole cycles of the schedule are never walked.
+// Saturates at INT_MAX.
+[[nodiscard]] int dueDatesWalkedFrom(const Event &event, const DueDate &first, QDate before);
 
 // The due days of a repeating bill after a given day, one step at a time:
 // the one walk every count of due dates takes (remainingOccurrences here, and
