@@ -54,22 +54,43 @@ BillCheck checkYearly(const Event &event)
     return {};
 }
 
+// A schedule within every limit may still name no date: its N-th weekday
+// exists only in some months, and every N months or years never reaches
+// one of them (the 5th Tuesday of February every 2 years from an odd year).
+// The list would show a made-up date 32,000 days ahead. N is what the user
+// can change, so the focus goes there.
+BillCheck checkSomeDateNamed(const Event &event)
+{
+    if (!isNeverDue(event))
+        return {};
+    const BillProblem kind =
+        event.schedule == Event::ScheduleMonthly ? BillProblem::MonthlyLimit : BillProblem::YearlyLimit;
+    return problem(kind, "This schedule is never due, since none of the months it repeats in has that many "
+                         "of the chosen week days.");
+}
+
 } // namespace
 
 BillCheck checkBill(const Event &event)
 {
     if (event.name.isEmpty())
         return problem(BillProblem::NoDescription, "Please enter a description of the bill.");
+    BillCheck check;
     switch (event.schedule) {
     case Event::ScheduleWeekly:
         return checkWeekly(event);
     case Event::ScheduleMonthly:
-        return checkMonthly(event);
+        check = checkMonthly(event);
+        break;
     case Event::ScheduleYearly:
-        return checkYearly(event);
+        check = checkYearly(event);
+        break;
     default:
         return {};
     }
+    if (check.problem != BillProblem::None)
+        return check;
+    return checkSomeDateNamed(event);
 }
 
 QDate endDateAfterTimes(const Event &event, QDate today, int times)

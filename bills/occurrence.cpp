@@ -435,6 +435,10 @@ public:
     // Writes at least one day (the first may be NoDay); returns how many.
     int run(qint64 from, qint64 *days, int capacity);
 
+    // After next(): whether no family names a day in the period of its
+    // start or any later one (next() then gave the start + 32000 days).
+    [[nodiscard]] bool namesNoDay() const { return m_count == 0; }
+
 private:
     void buildPeriod(qint64 day);
     // The family's day in the first period at or after `period` that holds
@@ -789,6 +793,23 @@ public:
 
     [[nodiscard]] const Schedule &schedule() const { return m_schedule; }
 
+    // Whether the schedule names no day at all. Its weeks, months or years
+    // repeat with the calendar, so looking on from any one day tells.
+    bool namesNoDay()
+    {
+        constexpr qint64 AnyDay = 2451545; // 1 January 2000
+        switch (m_schedule.kind()) {
+        case Event::ScheduleWeekly:
+            return nextWeekly(m_schedule, AnyDay) == NoDay;
+        case Event::ScheduleMonthly:
+        case Event::ScheduleYearly:
+            m_candidates.next(AnyDay);
+            return m_candidates.namesNoDay();
+        default:
+            return true;
+        }
+    }
+
     // Goes on as a walk that has just taken `step`.
     void resumeAt(const Step &step) { m_last = step; }
 
@@ -968,6 +989,11 @@ QDate nextOccurrence(const Event &event, QDate from)
 bool DueDate::endsAfter(const Event &event) const
 {
     return event.endMode != Event::EndNever && daysBetween(event.endDate, scheduled) > 0;
+}
+
+bool isNeverDue(const Event &event)
+{
+    return event.schedule != Event::ScheduleSingular && DueDays(event).namesNoDay();
 }
 
 int remainingOccurrences(const Event &event, QDate today)

@@ -30,6 +30,16 @@ struct DueDate
 // candidate answers from + 32000 days: never due in practice.
 [[nodiscard]] QDate nextOccurrence(const Event &event, QDate from);
 
+// Whether a repeating bill's schedule names no date at all, ever: a weekly
+// bill without weekdays, a monthly or yearly one without any candidate, or
+// one whose every candidate is a day that none of its months or years has
+// (the 5th Tuesday of February every 2 years from an odd year: those
+// Februaries have four). nextOccurrence() then answers the null date or
+// from + 32000 days. Looks at a whole 400-year cycle of the calendar (after
+// the every-N start), after which every schedule repeats. False for a
+// singular bill, true for an unknown schedule.
+[[nodiscard]] bool isNeverDue(const Event &event);
+
 // How many due dates lie strictly after `today` and are scheduled on or
 // before the bill's endDate: -1 for a bill without end, 1 or 0 for a singular
 // bill. A due date on `today` is not counted; two scheduled dates moved onto

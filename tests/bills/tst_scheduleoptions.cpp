@@ -265,6 +265,10 @@ void tst_ScheduleOptions::agreesWithDayByDayWalk()
         const QDate from = runOver ? QDate(firstYear, 1, 1).addMonths(random.bounded(120)).addDays(random.bounded(3))
                                    : QDate(firstYear, 1, 1).addDays(random.bounded(3650));
         e.options.everyFrom = from.addDays(random.bounded(-800, 800));
+        // The new start may leave a schedule that is never due, which the
+        // editor would not store.
+        if (checkBill(e).problem != BillProblem::None)
+            continue;
         const DueDate engine = nextDueDate(e, from);
         const auto reference = referenceschedule::next(e, from, 40000);
         const QByteArray what = (describe(e) + QStringLiteral(" from ") + from.toString(Qt::ISODate)).toUtf8();
