@@ -56,22 +56,29 @@ BillCheck checkYearly(const Event &event)
 
 // A schedule within every limit may still name no date: its N-th weekday
 // exists only in some months, and every N months or years never reaches
-// one of them (the 5th Tuesday of February every 2 years from an odd year).
-// The list would show a made-up date 32,000 days ahead. N is what the user
-// can change, so the focus goes there.
-BillCheck checkSomeDateNamed(const Event &event)
+// one of them (the 5th Tuesday of February every 2 years from an odd year),
+// or first after the year 9999 (every 31 years from 2024: in 10084). The
+// list would show a made-up date 32,000 days ahead, or one no date field
+// reaches. N is what the user can change, so the focus goes there.
+BillCheck checkSomeDateNamed(const Event &event, QDate today)
 {
-    if (!isNeverDue(event))
+    const QDate lastDay(9999, 12, 31);
+    if (!isNeverDue(event) && daysBetween(nextOccurrence(event, today), lastDay) >= 0)
         return {};
     const BillProblem kind =
         event.schedule == Event::ScheduleMonthly ? BillProblem::MonthlyLimit : BillProblem::YearlyLimit;
-    return problem(kind, "This schedule is never due, since none of the months it repeats in has that many "
-                         "of the chosen week days.");
+    return problem(kind, "This schedule is never due: none of the months it repeats in from now to the year "
+                         "9999 has that many of the chosen week days.");
 }
 
 } // namespace
 
 BillCheck checkBill(const Event &event)
+{
+    return checkBill(event, QDate::currentDate());
+}
+
+BillCheck checkBill(const Event &event, QDate today)
 {
     if (event.name.isEmpty())
         return problem(BillProblem::NoDescription, "Please enter a description of the bill.");
@@ -90,7 +97,7 @@ BillCheck checkBill(const Event &event)
     }
     if (check.problem != BillProblem::None)
         return check;
-    return checkSomeDateNamed(event);
+    return checkSomeDateNamed(event, today);
 }
 
 QDate endDateAfterTimes(const Event &event, QDate today, int times)

@@ -25,10 +25,14 @@ struct BillCheck
 };
 
 // Checks the description first, then the schedule's limits and selection,
-// then that a monthly or yearly schedule is ever due (isNeverDue() in
-// occurrence.h: it names some date after its every-N start, in a whole
-// 400-year cycle of the calendar, which is the same as ever). Singular
-// bills and unknown schedules need no selection.
+// then that a monthly or yearly schedule is ever due: a due date from
+// `today` through 31 December 9999, the last day a date field reaches (a
+// schedule with none is isNeverDue() in occurrence.h, or first due
+// thousands of years ahead). Singular bills and unknown schedules need no
+// selection.
+[[nodiscard]] BillCheck checkBill(const Event &event, QDate today);
+
+// The same for the local clock's today.
 [[nodiscard]] BillCheck checkBill(const Event &event);
 
 // The date of the last of `times` due dates after `today` (today itself does
