@@ -760,17 +760,7 @@ public:
             const qint64 day = scheduledOnOrAfter(from);
             return {day, day};
         }
-        // A Saturday or Sunday just before `from` may move onto it or past.
-        if (m_schedule.movesForward()) {
-            const Step moved = firstMovedFrom(scheduledOnOrAfter(from - 2), from, from);
-            if (moved.due != NoDay)
-                return moved;
-        }
-        // From `from` on, only the days the schedule names seen from `from`:
-        // a day that only an earlier start names (the 29th of a short
-        // February, run over into March) is not a due date from here, and
-        // a weekend rule moves no weekday.
-        return firstMovedFrom(scheduledOnOrAfter(from), from, std::numeric_limits<qint64>::max());
+        return movedOnOrAfter(from);
     }
 
     // DueDayWalk::after().
@@ -814,12 +804,46 @@ public:
     void resumeAt(const Step &step) { m_last = step; }
 
 private:
-    // The first of the scheduled days from `scheduled` on, each asked for
-    // from the day after the one before, that lies before `before` and is
-    // due on or after `from`; an empty step when there is none.
-    Step firstMovedFrom(qint64 scheduled, qint64 from, qint64 before)
+    // onOrAfter() for a bill whose weekend days move.
+    Step movedOnOrAfter(qint64 from)
     {
-        while (scheduled != NoDay && scheduled < before) {
+        // From `from` on, only the days the schedule names seen from `from`:
+        // a day that only an earlier start names (the 29th of a short
+        // February, run over into March) is not a due date from here, and
+        // a weekend rule moves no weekday.
+        qint64 first = NoDay;
+        bool firstKnown = false;
+        // A Saturday or Sunday just before `from` may move onto it or past.
+        if (m_schedule.movesForward()) {
+            qint64 asked = from - 2;
+            qint64 scheduled = scheduledOnOrAfter(asked);
+            while (scheduled != NoDay && scheduled < from) {
+                const qint64 due = m_schedule.moved(scheduled);
+                if (due >= from)
+                    return {due, scheduled};
+                asked = scheduled + 1;
+                const qint64 following = scheduledOnOrAfter(asked);
+                if (following <= scheduled) {
+                    asked = NoDay; // a walk that does not move on: ask again
+                    break;
+                }
+                scheduled = following;
+            }
+            // The last day asked for from `from` itself is the first one.
+            firstKnown = asked == from;
+            first = scheduled;
+        }
+        if (!firstKnown)
+            first = scheduledOnOrAfter(from);
+        return firstMovedFrom(first, from);
+    }
+
+    // The first of the scheduled days from `scheduled` on, each asked for
+    // from the day after the one before, that is due on or after `from`; an
+    // empty step when there is none.
+    Step firstMovedFrom(qint64 scheduled, qint64 from)
+    {
+        while (scheduled != NoDay) {
             const qint64 due = m_schedule.moved(scheduled);
             if (due >= from)
                 return {due, scheduled};
@@ -894,7 +918,11 @@ qint64 countSteps(DueDays &dueDays, Step first, qint64 dueBefore, qint64 lastSch
     };
     qint64 count = 0;
     int attempts = 0;
-    // One cycle's steps, relative to its first: due and scheduled days.
+    // One cycle's steps, relative to its first: due and scheduled days, each
+    // kept only for a bound that applies (a second list would cost the
+    // plain count a third of its time in the allocator).
+    const bool byDue = dueBefore != Unbounded;
+    const bool byScheduled = lastScheduled != Unbounded;
     std::vector<qint64> dueOffsets;
     std::vector<qint64> scheduledOffsets;
     for (Step step = first;;) {
@@ -907,15 +935,18 @@ qint64 countSteps(DueDays &dueDays, Step first, qint64 dueBefore, qint64 lastSch
         }
         ++attempts;
 
-        dueOffsets.assign(1, 0);
-        scheduledOffsets.assign(1, 0);
+        dueOffsets.assign(byDue ? 1 : 0, 0);
+        scheduledOffsets.assign(byScheduled ? 1 : 0, 0);
+        qint64 perPeriod = 1;
         Step next = dueDays.following(step.due);
         while (next.due != NoDay && next.scheduled < step.scheduled + period) {
-            dueOffsets.push_back(next.due - step.due);
-            scheduledOffsets.push_back(next.scheduled - step.scheduled);
+            if (byDue)
+                dueOffsets.push_back(next.due - step.due);
+            if (byScheduled)
+                scheduledOffsets.push_back(next.scheduled - step.scheduled);
+            ++perPeriod;
             next = dueDays.following(next.due);
         }
-        const qint64 perPeriod = qint64(dueOffsets.size());
         if (next.due == NoDay) // the schedule ended within the cycle, before either bound
             return count + perPeriod;
         if (next.scheduled != step.scheduled + period || next.due != step.due + period) {
@@ -930,9 +961,9 @@ qint64 countSteps(DueDays &dueDays, Step first, qint64 dueBefore, qint64 lastSch
             return span / period * perPeriod + inRest;
         };
         qint64 steps = Unbounded;
-        if (lastScheduled != Unbounded)
+        if (byScheduled)
             steps = stepsWithin(scheduledOffsets, lastScheduled - step.scheduled);
-        if (dueBefore != Unbounded)
+        if (byDue)
             steps = std::min(steps, stepsWithin(dueOffsets, dueBefore - 1 - step.due));
         return count + steps;
     }
