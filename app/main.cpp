@@ -39,17 +39,24 @@ StartMode startMode(const QStringList &arguments, int *intervalSeconds)
 // A scheduler that starts us every N seconds gets the reminders once per
 // calendar day while it runs regularly (previous start less than 1.5 x N
 // ago); after a longer gap they come again. Records this start in "LastRun".
+// Times after now were written while the clock ran ahead: such a start says
+// nothing about a regular scheduler, and reminders shown on a later day
+// count as shown today (and are kept so, so that tomorrow is a new day).
 bool remindersAlreadyShownToday(QSettings &settings, int intervalSeconds)
 {
     const QDateTime lastRun = settings.value(QStringLiteral("LastRun")).toDateTime();
     const QDateTime now = QDateTime::currentDateTime();
     settings.setValue(QStringLiteral("LastRun"), now);
-    if (!lastRun.isValid())
+    if (!lastRun.isValid() || lastRun > now)
         return false;
     const qint64 seconds = lastRun.secsTo(now);
     if (!(1.5 * intervalSeconds > double(seconds)))
         return false;
-    const QDateTime lastDisplay = settings.value(QStringLiteral("LastDisplay")).toDateTime();
+    QDateTime lastDisplay = settings.value(QStringLiteral("LastDisplay")).toDateTime();
+    if (lastDisplay.isValid() && lastDisplay.date() > now.date()) {
+        lastDisplay = now;
+        settings.setValue(QStringLiteral("LastDisplay"), now);
+    }
     return lastDisplay.isValid() && lastDisplay.date() == now.date();
 }
 

@@ -57,6 +57,12 @@ ReminderWindow::ReminderWindow(QWidget *parent)
 
     events = new QList<Event *>(billFile.load());
     nextIndex = 0;
+    // Marks left in the future by a clock that ran ahead count from today,
+    // and are written back so at once: the usual start shows nothing and
+    // saves nothing, and "once a day" would otherwise hold the bill back
+    // every day anew. A file to be kept aside waits for the save that says so.
+    if (settleFutureReminderMarks(*events, QDate::currentDate()) && !billFile.needsKeeping())
+        static_cast<void>(billFile.save(*events));
 }
 
 void ReminderWindow::ensureForm()

@@ -54,22 +54,50 @@ BillCheck checkYearly(const Event &event)
     return {};
 }
 
+// A schedule within every limit may still name no date: its N-th weekday
+// exists only in some months, and every N months or years never reaches
+// one of them (the 5th Tuesday of February every 2 years from an odd year),
+// or first after the year 9999 (every 31 years from 2024: in 10084). The
+// list would show a made-up date 32,000 days ahead, or one no date field
+// reaches. N is what the user can change, so the focus goes there.
+BillCheck checkSomeDateNamed(const Event &event, QDate today)
+{
+    const QDate lastDay(9999, 12, 31);
+    if (!isNeverDue(event) && daysBetween(nextOccurrence(event, today), lastDay) >= 0)
+        return {};
+    const BillProblem kind =
+        event.schedule == Event::ScheduleMonthly ? BillProblem::MonthlyLimit : BillProblem::YearlyLimit;
+    return problem(kind, "This schedule is never due: none of the months it repeats in from now to the year "
+                         "9999 has that many of the chosen week days.");
+}
+
 } // namespace
 
 BillCheck checkBill(const Event &event)
 {
+    return checkBill(event, QDate::currentDate());
+}
+
+BillCheck checkBill(const Event &event, QDate today)
+{
     if (event.name.isEmpty())
         return problem(BillProblem::NoDescription, "Please enter a description of the bill.");
+    BillCheck check;
     switch (event.schedule) {
     case Event::ScheduleWeekly:
         return checkWeekly(event);
     case Event::ScheduleMonthly:
-        return checkMonthly(event);
+        check = checkMonthly(event);
+        break;
     case Event::ScheduleYearly:
-        return checkYearly(event);
+        check = checkYearly(event);
+        break;
     default:
         return {};
     }
+    if (check.problem != BillProblem::None)
+        return check;
+    return checkSomeDateNamed(event, today);
 }
 
 QDate endDateAfterTimes(const Event &event, QDate today, int times)

@@ -13,8 +13,8 @@ struct Event;
 enum class BillProblem {
     None = 0,            // the bill can be stored
     NoDescription = 1,   // focus goes to the description
-    MonthlyLimit = 2,    // focus goes to the monthly ordinal
-    YearlyLimit = 3,     // focus goes to the yearly ordinal
+    MonthlyLimit = 2,    // focus goes to the monthly ordinal; also for a schedule never due
+    YearlyLimit = 3,     // focus goes to the yearly ordinal; also for a schedule never due
     NoSchedule = 4,      // focus stays where it is
 };
 
@@ -24,8 +24,15 @@ struct BillCheck
     QString message; // the sentence shown to the user; empty when valid
 };
 
-// Checks the description first, then the schedule's limits and selection.
-// Singular bills and unknown schedules need no selection.
+// Checks the description first, then the schedule's limits and selection,
+// then that a monthly or yearly schedule is ever due: a due date from
+// `today` through 31 December 9999, the last day a date field reaches (a
+// schedule with none is isNeverDue() in occurrence.h, or first due
+// thousands of years ahead). Singular bills and unknown schedules need no
+// selection.
+[[nodiscard]] BillCheck checkBill(const Event &event, QDate today);
+
+// The same for the local clock's today.
 [[nodiscard]] BillCheck checkBill(const Event &event);
 
 // The date of the last of `times` due dates after `today` (today itself does

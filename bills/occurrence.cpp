@@ -175,6 +175,7 @@ public:
     {
         return m_weekends == ScheduleOptions::FridayBefore || m_weekends == ScheduleOptions::MondayAfter;
     }
+    [[nodiscard]] bool movesForward() const { return m_weekends == ScheduleOptions::MondayAfter; }
     // The day a scheduled day is due: weekend days move when the bill says so.
     [[nodiscard]] qint64 moved(qint64 day) const
     {
@@ -433,6 +434,10 @@ public:
     // stay in the period held: a walk takes a whole period in one go.
     // Writes at least one day (the first may be NoDay); returns how many.
     int run(qint64 from, qint64 *days, int capacity);
+
+    // After next(): whether no family names a day in the period of its
+    // start or any later one (next() then gave the start + 32000 days).
+    [[nodiscard]] bool namesNoDay() const { return m_count == 0; }
 
 private:
     void buildPeriod(qint64 day);
@@ -755,17 +760,7 @@ public:
             const qint64 day = scheduledOnOrAfter(from);
             return {day, day};
         }
-        qint64 scheduled = scheduledOnOrAfter(from - 2);
-        while (scheduled != NoDay) {
-            const qint64 due = m_schedule.moved(scheduled);
-            if (due >= from)
-                return {due, scheduled};
-            const qint64 following = scheduledOnOrAfter(scheduled + 1);
-            if (following <= scheduled)
-                break;
-            scheduled = following;
-        }
-        return {};
+        return movedOnOrAfter(from);
     }
 
     // DueDayWalk::after().
@@ -788,7 +783,78 @@ public:
 
     [[nodiscard]] const Schedule &schedule() const { return m_schedule; }
 
+    // Whether the schedule names no day at all. Its weeks, months or years
+    // repeat with the calendar, so looking on from any one day tells.
+    bool namesNoDay()
+    {
+        constexpr qint64 AnyDay = 2451545; // 1 January 2000
+        switch (m_schedule.kind()) {
+        case Event::ScheduleWeekly:
+            return nextWeekly(m_schedule, AnyDay) == NoDay;
+        case Event::ScheduleMonthly:
+        case Event::ScheduleYearly:
+            m_candidates.next(AnyDay);
+            return m_candidates.namesNoDay();
+        default:
+            return true;
+        }
+    }
+
+    // Goes on as a walk that has just taken `step`.
+    void resumeAt(const Step &step) { m_last = step; }
+
 private:
+    // onOrAfter() for a bill whose weekend days move.
+    Step movedOnOrAfter(qint64 from)
+    {
+        // From `from` on, only the days the schedule names seen from `from`:
+        // a day that only an earlier start names (the 29th of a short
+        // February, run over into March) is not a due date from here, and
+        // a weekend rule moves no weekday.
+        qint64 first = NoDay;
+        bool firstKnown = false;
+        // A Saturday or Sunday just before `from` may move onto it or past.
+        if (m_schedule.movesForward()) {
+            qint64 asked = from - 2;
+            qint64 scheduled = scheduledOnOrAfter(asked);
+            while (scheduled != NoDay && scheduled < from) {
+                const qint64 due = m_schedule.moved(scheduled);
+                if (due >= from)
+                    return {due, scheduled};
+                asked = scheduled + 1;
+                const qint64 following = scheduledOnOrAfter(asked);
+                if (following <= scheduled) {
+                    asked = NoDay; // a walk that does not move on: ask again
+                    break;
+                }
+                scheduled = following;
+            }
+            // The last day asked for from `from` itself is the first one.
+            firstKnown = asked == from;
+            first = scheduled;
+        }
+        if (!firstKnown)
+            first = scheduledOnOrAfter(from);
+        return firstMovedFrom(first, from);
+    }
+
+    // The first of the scheduled days from `scheduled` on, each asked for
+    // from the day after the one before, that is due on or after `from`; an
+    // empty step when there is none.
+    Step firstMovedFrom(qint64 scheduled, qint64 from)
+    {
+        while (scheduled != NoDay) {
+            const qint64 due = m_schedule.moved(scheduled);
+            if (due >= from)
+                return {due, scheduled};
+            const qint64 following = scheduledOnOrAfter(scheduled + 1);
+            if (following <= scheduled)
+                break;
+            scheduled = following;
+        }
+        return {};
+    }
+
     // The step after the last one, walking on from its scheduled day: the
     // scheduled days only rise, while a fresh start would look two days back
     // for every step. Scheduled days moved onto the last due day are one
@@ -825,56 +891,90 @@ int saturated(qint64 count)
     return int(std::min<qint64>(count, INT_MAX));
 }
 
-// Due days strictly after `today` whose scheduled day lies on or before
-// `end`. A schedule repeats with its cycle, so once the walk comes back to a
-// due day shifted by exactly one cycle, the rest is whole cycles plus a part
-// of one already walked.
-qint64 countDueDays(const Event &event, qint64 today, qint64 end)
+// No bound on a count's due or scheduled days.
+constexpr qint64 Unbounded = std::numeric_limits<qint64>::max();
+
+// The steps of a walk from `first` on, `first` included, that are due before
+// `dueBefore` and scheduled on or before `lastScheduled`; `dueDays` has just
+// taken `first`. Both bounds end the walk (due and scheduled days rise along
+// it). A schedule repeats with its cycle, so once the walk comes back to a
+// step shifted by exactly one cycle, the rest is whole cycles plus a part of
+// one already walked.
+qint64 countSteps(DueDays &dueDays, Step first, qint64 dueBefore, qint64 lastScheduled)
 {
     // A schedule falls in step with its cycle within a few cycles (a fifth
     // weekday turns up within three months); one that has not after this
-    // many tries is walked to its end date instead.
+    // many tries is walked to its end instead.
     constexpr int MaxPhaseAttempts = 3;
 
-    DueDays dueDays(event);
     const qint64 period = dueDays.schedule().cycleDays();
+    const auto within = [&](const Step &step) {
+        return step.due != NoDay && step.due < dueBefore && step.scheduled <= lastScheduled;
+    };
+    // Both bounds lie two cycles ahead or more: worth finding the cycle.
+    const auto farAhead = [&](const Step &step) {
+        return lastScheduled - step.scheduled >= 2 * period
+               && (dueBefore == Unbounded || dueBefore - 1 - step.due >= 2 * period);
+    };
     qint64 count = 0;
-    qint64 day = today;
     int attempts = 0;
-    std::vector<qint64> offsets; // scheduled days of one cycle, relative to its first
-    for (;;) {
-        const Step first = dueDays.following(day);
-        if (first.due == NoDay || first.scheduled > end)
+    // One cycle's steps, relative to its first: due and scheduled days, each
+    // kept only for a bound that applies (a second list would cost the
+    // plain count a third of its time in the allocator).
+    const bool byDue = dueBefore != Unbounded;
+    const bool byScheduled = lastScheduled != Unbounded;
+    std::vector<qint64> dueOffsets;
+    std::vector<qint64> scheduledOffsets;
+    for (Step step = first;;) {
+        if (!within(step))
             return count;
-        if (attempts == MaxPhaseAttempts || end - first.scheduled < 2 * period) {
+        if (attempts == MaxPhaseAttempts || !farAhead(step)) {
             ++count;
-            day = first.due;
+            step = dueDays.following(step.due);
             continue;
         }
         ++attempts;
 
-        offsets.assign(1, 0);
-        Step last = first;
-        Step next = dueDays.following(last.due);
-        while (next.due != NoDay && next.scheduled < first.scheduled + period) {
-            offsets.push_back(next.scheduled - first.scheduled);
-            last = next;
-            next = dueDays.following(last.due);
+        dueOffsets.assign(byDue ? 1 : 0, 0);
+        scheduledOffsets.assign(byScheduled ? 1 : 0, 0);
+        qint64 perPeriod = 1;
+        Step next = dueDays.following(step.due);
+        while (next.due != NoDay && next.scheduled < step.scheduled + period) {
+            if (byDue)
+                dueOffsets.push_back(next.due - step.due);
+            if (byScheduled)
+                scheduledOffsets.push_back(next.scheduled - step.scheduled);
+            ++perPeriod;
+            next = dueDays.following(next.due);
         }
-        const qint64 perPeriod = qint64(offsets.size());
-        if (next.due == NoDay) // the schedule ended within the cycle, before `end`
+        if (next.due == NoDay) // the schedule ended within the cycle, before either bound
             return count + perPeriod;
-        if (next.scheduled != first.scheduled + period || next.due != first.due + period) {
+        if (next.scheduled != step.scheduled + period || next.due != step.due + period) {
             // Not yet in step with the cycle; count this stretch and retry.
             count += perPeriod;
-            day = last.due;
+            step = next;
             continue;
         }
-        const qint64 periods = (end - first.scheduled) / period;
-        const qint64 rest = (end - first.scheduled) % period;
-        const auto inRest = std::upper_bound(offsets.cbegin(), offsets.cend(), rest) - offsets.cbegin();
-        return count + periods * perPeriod + inRest;
+        // Steps whose offset from `step` lies within `span` days.
+        const auto stepsWithin = [&](const std::vector<qint64> &offsets, qint64 span) {
+            const auto inRest = std::upper_bound(offsets.cbegin(), offsets.cend(), span % period) - offsets.cbegin();
+            return span / period * perPeriod + inRest;
+        };
+        qint64 steps = Unbounded;
+        if (byScheduled)
+            steps = stepsWithin(scheduledOffsets, lastScheduled - step.scheduled);
+        if (byDue)
+            steps = std::min(steps, stepsWithin(dueOffsets, dueBefore - 1 - step.due));
+        return count + steps;
     }
+}
+
+// Due days strictly after `today` whose scheduled day lies on or before
+// `end`.
+qint64 countDueDays(const Event &event, qint64 today, qint64 end)
+{
+    DueDays dueDays(event);
+    return countSteps(dueDays, dueDays.following(today), Unbounded, end);
 }
 
 } // namespace
@@ -922,6 +1022,11 @@ bool DueDate::endsAfter(const Event &event) const
     return event.endMode != Event::EndNever && daysBetween(event.endDate, scheduled) > 0;
 }
 
+bool isNeverDue(const Event &event)
+{
+    return event.schedule != Event::ScheduleSingular && DueDays(event).namesNoDay();
+}
+
 int remainingOccurrences(const Event &event, QDate today)
 {
     if (event.endMode == Event::EndNever)
@@ -931,11 +1036,15 @@ int remainingOccurrences(const Event &event, QDate today)
     return saturated(countDueDays(event, dayNumber(today), dayNumber(event.endDate)));
 }
 
-int dueDatesBetween(const Event &event, QDate after, QDate lastScheduled)
+int dueDatesWalkedFrom(const Event &event, const DueDate &first, QDate before)
 {
-    if (event.schedule == Event::ScheduleSingular)
+    if (event.schedule == Event::ScheduleSingular || first.date.isNull())
         return 0;
-    return saturated(countDueDays(event, dayNumber(after), dayNumber(lastScheduled)));
+    DueDays dueDays(event);
+    const Step step{dayNumber(first.date), dayNumber(first.scheduled)};
+    dueDays.resumeAt(step);
+    const qint64 lastScheduled = event.endMode == Event::EndNever ? Unbounded : dayNumber(event.endDate);
+    return saturated(countSteps(dueDays, step, dayNumber(before), lastScheduled));
 }
 
 int remainingOccurrences(const Event &event)

@@ -30,6 +30,16 @@ struct DueDate
 // candidate answers from + 32000 days: never due in practice.
 [[nodiscard]] QDate nextOccurrence(const Event &event, QDate from);
 
+// Whether a repeating bill's schedule names no date at all, ever: a weekly
+// bill without weekdays, a monthly or yearly one without any candidate, or
+// one whose every candidate is a day that none of its months or years has
+// (the 5th Tuesday of February every 2 years from an odd year: those
+// Februaries have four). nextOccurrence() then answers the null date or
+// from + 32000 days. Looks at a whole 400-year cycle of the calendar (after
+// the every-N start), after which every schedule repeats. False for a
+// singular bill, true for an unknown schedule.
+[[nodiscard]] bool isNeverDue(const Event &event);
+
 // How many due dates lie strictly after `today` and are scheduled on or
 // before the bill's endDate: -1 for a bill without end, 1 or 0 for a singular
 // bill. A due date on `today` is not counted; two scheduled dates moved onto
@@ -40,12 +50,15 @@ struct DueDate
 // The same for the local clock's today, read once.
 [[nodiscard]] int remainingOccurrences(const Event &event);
 
-// How many due dates of a repeating bill lie strictly after `after` and are
-// scheduled on or before `lastScheduled`, whatever the bill's own end; 0 for
-// a singular bill. The same count as remainingOccurrences, with its bound on
-// the work: whole cycles of the schedule are never walked. Saturates at
-// INT_MAX.
-[[nodiscard]] int dueDatesBetween(const Event &event, QDate after, QDate lastScheduled);
+// How many due dates a walk of a repeating bill (DueDayWalk) takes from
+// `first`, a date it reached, on: `first` itself and every one after it
+// that is due before `before` and not past the bill's end (scheduled on or
+// before endDate). Counts the very dates a walk steps through, also where a
+// fresh look from a later day would name others (a "Day" 31 that ran over
+// into the next month). 0 for a singular bill. The work is bounded like
+// remainingOccurrences': whole cycles of the schedule are never walked.
+// Saturates at INT_MAX.
+[[nodiscard]] int dueDatesWalkedFrom(const Event &event, const DueDate &first, QDate before);
 
 // The due days of a repeating bill after a given day, one step at a time:
 // the one walk every count of due dates takes (remainingOccurrences here, and

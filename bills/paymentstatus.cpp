@@ -11,7 +11,7 @@
 // "scheduled after the last paid one" both hold from some due date on. The
 // first owed date is found by a walk that starts next to that boundary, never
 // at the beginning of the bill, and the unpaid ones are counted by the
-// engine's bounded count.
+// engine's bounded count of that walk's own dates.
 
 namespace {
 
@@ -49,19 +49,13 @@ DueDate firstOwedDate(const Event &event)
     return owed;
 }
 
-// The owed due dates before `today`, from the first owed one, `owed`.
+// The owed due dates before `today`, from the first owed one, `owed`: the
+// dates "Paid" would mark one after the other.
 int unpaidBefore(const Event &event, const DueDate &owed, QDate today)
 {
     if (event.schedule == Event::ScheduleSingular)
         return 1;
-    // The dates due before today are the ones scheduled before the first
-    // date due today or later (or, when there is none, every one left).
-    const DueDate next = nextDueDate(event, today);
-    qint64 last = next.date.isValid() ? dayNumber(next.scheduled) - 1 : dayNumber(today) + LongestMove;
-    if (event.endMode != Event::EndNever)
-        last = std::min(last, dayNumber(event.endDate));
-    const int count = dueDatesBetween(event, addDays(owed.date, -1), dateOfDayNumber(last));
-    return std::max(count, 1);
+    return dueDatesWalkedFrom(event, owed, today);
 }
 
 // The due date of a paid scheduled date: the day it was due, or the date

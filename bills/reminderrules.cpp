@@ -12,10 +12,11 @@ namespace {
 // passed: the two limits every reminder keeps.
 bool heldBack(const Event &event, QDate today)
 {
-    if (event.showOnce && event.lastNotified == today)
+    const QDate mark = reminderMark(event, today);
+    if (event.showOnce && mark == today)
         return true;
-    // A null lastNotified counts as day 0, so a bill never shown passes.
-    return daysBetween(event.lastNotified, today) < event.notifyAgainDays;
+    // A null mark counts as day 0, so a bill never shown passes.
+    return daysBetween(mark, today) < event.notifyAgainDays;
 }
 
 // The bill's name, and its amount in brackets when it has one.
@@ -27,6 +28,24 @@ QString nameWithAmount(const Event &event, const QLocale &locale)
 }
 
 } // namespace
+
+QDate reminderMark(const Event &event, QDate today)
+{
+    return daysBetween(today, event.lastNotified) > 0 ? today : event.lastNotified;
+}
+
+bool settleFutureReminderMarks(const QList<Event *> &events, QDate today)
+{
+    bool settled = false;
+    for (Event *event : events) {
+        const QDate mark = reminderMark(*event, today);
+        if (mark != event->lastNotified) {
+            event->lastNotified = mark;
+            settled = true;
+        }
+    }
+    return settled;
+}
 
 ReminderKind reminderKind(const Event &event, QDate today)
 {

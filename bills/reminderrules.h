@@ -39,6 +39,17 @@ enum class ReminderKind {
 // fell due included, until it is paid, snoozed or its reminders are off.
 [[nodiscard]] bool isOverdueReminderDue(const Event &event, QDate today);
 
+// The day a bill's reminder was last shown, as the rules read it: a mark
+// after `today` (left by a start while the clock ran ahead) counts as
+// today, so that it holds the bill back no longer than a mark of today.
+[[nodiscard]] QDate reminderMark(const Event &event, QDate today);
+
+// Sets every reminder mark after `today` to `today`, as it is read, so that
+// a save writes it back so and "again in N days" counts from today. True
+// when a mark was changed; a bill without a mark in the future is left as
+// it is, to the byte.
+bool settleFutureReminderMarks(const QList<Event *> &events, QDate today);
+
 // The reminder's sentence for the bill's reminder kind on `today` (an
 // Upcoming one for None). Plain text, never markup.
 [[nodiscard]] QString reminderSentence(const Event &event, QDate today,

@@ -34,6 +34,10 @@ bool DesktopReminders::showDueReminders(QDate today)
     m_today = today;
     qDeleteAll(m_events);
     m_events = m_billFile.load();
+    // As with the reminder window: marks a clock that ran ahead left in the
+    // future count from today and are written back so at once.
+    if (settleFutureReminderMarks(m_events, today) && !m_billFile.needsKeeping())
+        static_cast<void>(m_billFile.save(m_events));
     const QLocale locale;
     for (Event *event : std::as_const(m_events)) {
         if (reminderKind(*event, today) == ReminderKind::None)

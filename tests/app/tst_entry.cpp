@@ -52,6 +52,7 @@ private slots:
     void listOptions();
     void overdueAfterDaysAway_data();
     void overdueAfterDaysAway();
+    void reminderMarkFromAClockThatRanAhead();
 };
 
 void EntryTest::initTestCase()
@@ -115,7 +116,11 @@ void EntryTest::intervalRule_data()
     QTest::newRow("1.5 intervals less 1 s, shown yesterday") << "3600" << qint64(5399) << shownYesterday << true;
     QTest::newRow("1.5 intervals less 1 s, never shown") << "3600" << qint64(5399) << QDateTime() << true;
     QTest::newRow("no LastRun, shown today") << "3600" << qint64(0) << shownToday << true;
-    QTest::newRow("LastRun in the future, shown today") << "3600" << qint64(-60) << shownToday << false;
+    // Times after now come from a clock that ran ahead: a start in the
+    // future says nothing about a regular scheduler, and reminders shown on
+    // a later day count as shown today.
+    QTest::newRow("LastRun in the future, shown today") << "3600" << qint64(-60) << shownToday << true;
+    QTest::newRow("1.5 intervals less 1 s, shown in 2077") << "3600" << qint64(5399) << fakeNow.addYears(50) << false;
     QTest::newRow("interval not a number, shown today") << "hourly" << qint64(10) << shownToday << true;
 }
 
@@ -140,7 +145,7 @@ void EntryTest::intervalRule()
     // "LastRun" records every start with an interval, held back or not.
     QCOMPARE(sandbox.setting(QStringLiteral("LastRun")).toDateTime(), fakeNow);
     QCOMPARE(sandbox.setting(QStringLiteral("LastDisplay")).toDateTime(),
-             windowShown ? fakeNow : lastDisplay);
+             windowShown || lastDisplay > fakeNow ? fakeNow : lastDisplay);
 }
 
 void EntryTest::secondInstanceLeavesFirstAlone()
@@ -398,6 +403,38 @@ void EntryTest::overdueAfterDaysAway()
         QCOMPARE(after.exitCode, 0);
     QCOMPARE(sandbox.setting(QStringLiteral("LastRun")).toDateTime(), fakeNow);
     QCOMPARE(sandbox.setting(QStringLiteral("LastDisplay")).toDateTime(), windowShown ? fakeNow : QDateTime());
+}
+
+void EntryTest::reminderMarkFromAClockThatRanAhead()
+{
+    // One start with the clock 50 years ahead marked the unpaid rent as
+    // reminded in 2077. With "once a day", the mark counts as today on the
+    // right clock and is written back so; the next day the rent is reminded.
+    Sandbox sandbox;
+    Event rent;
+    rent.name = QStringLiteral("Rent");
+    rent.schedule = Event::ScheduleMonthly;
+    rent.byDay = true;
+    rent.ordinal = 24;
+    rent.endMode = Event::EndNever;
+    rent.notify = true;
+    rent.notifyDays = 3;
+    rent.showOnce = true;
+    rent.lastNotified = fakeNow.date().addYears(50);
+    rent.payments.trackedSince = QDate(2027, 2, 1);
+    QVERIFY(saveEvents(EventList{&rent}, sandbox.eventsPath()));
+
+    const RunResult today = sandbox.run({QStringLiteral("auto")});
+    QVERIFY(today.ended);
+    QCOMPARE(today.exitCode, 0);
+    const EventList saved = loadEvents(sandbox.eventsPath());
+    QCOMPARE(saved.size(), 1);
+    QCOMPARE(saved.at(0)->lastNotified, fakeNow.date());
+    qDeleteAll(saved);
+
+    sandbox.setNow(fakeNow.addDays(1));
+    const RunResult tomorrow = sandbox.run({QStringLiteral("auto")}, windowWaitMs);
+    QVERIFY(!tomorrow.ended);
 }
 
 QTEST_GUILESS_MAIN(EntryTest)

@@ -179,14 +179,37 @@ inline bool movesWeekends(const Event &e)
     return e.options.weekends == ScheduleOptions::FridayBefore || e.options.weekends == ScheduleOptions::MondayAfter;
 }
 
-// The first due date on or after `from`, day by day; none within `limit` days.
-// A weekend date moved forward may come from up to two days before `from`, so
-// then the schedule is looked at from there.
+// The first day in [from, before) that the schedule names, looked at from
+// `from`; null when there is none.
+inline QDate scheduledFrom(const Event &e, QDate from, QDate before)
+{
+    for (QDate d = from; d < before; d = d.addDays(1)) {
+        if (scheduledOn(e, d, from))
+            return d;
+    }
+    return QDate();
+}
+
+// The first due date on or after `from`; none within `limit` days. Only a
+// date on a weekend moves. A Saturday or Sunday up to two days before `from`
+// may move onto or past it (Monday after), so the schedule is looked at from
+// there for those two days. From `from` on it is looked at from `from`
+// itself, as the plain rule does: a day that only an earlier start names
+// (the 29th of a 28-day February, run over into March) does not come back.
+// When a date moves before `from`, the schedule's next date is looked for
+// from the day after it.
 inline std::optional<Due> next(const Event &e, QDate from, int limit = 40000)
 {
-    const QDate start = movesWeekends(e) ? from.addDays(-2) : from;
-    for (QDate d = start; d < from.addDays(limit); d = d.addDays(1)) {
-        if (scheduledOn(e, d, start) && moved(e, d) >= from)
+    if (movesWeekends(e)) {
+        for (QDate d = scheduledFrom(e, from.addDays(-2), from); d.isValid();
+             d = scheduledFrom(e, d.addDays(1), from)) {
+            if (d.dayOfWeek() >= 6 && moved(e, d) >= from)
+                return Due{moved(e, d), d};
+        }
+    }
+    const QDate end = from.addDays(limit);
+    for (QDate d = scheduledFrom(e, from, end); d.isValid(); d = scheduledFrom(e, d.addDays(1), end)) {
+        if (moved(e, d) >= from)
             return Due{moved(e, d), d};
     }
     return std::nullopt;

@@ -89,6 +89,25 @@ void tst_BillRules::checkBill_data()
     QTest::newRow("yearly March without day or weekday") << yearly(3, false, {}, false, {3}) << BillProblem::NoSchedule << noSchedule;
     QTest::newRow("yearly day 40 and year, 6th Monday of the year")
         << yearly(40, true, {1}, true, {}) << BillProblem::None << QString();
+
+    // Within every limit, yet never due: only a February of a leap year
+    // that starts on a Tuesday has five Tuesdays.
+    const QString neverDue = QStringLiteral("This schedule is never due: none of the months it repeats in from "
+                                            "now to the year 9999 has that many of the chosen week days.");
+    Event fifthLastTuesday = every(yearly(5, false, {2}, false, {2}), 2, QDate(1901, 1, 1));
+    fifthLastTuesday.options.fromEnd = 5;
+    QTest::newRow("5th last Tuesday of February every 2 years from 1901")
+        << fifthLastTuesday << BillProblem::YearlyLimit << neverDue;
+    fifthLastTuesday.options = {4, QDate(1904, 1, 1), 5};
+    QTest::newRow("5th last Tuesday of February every 4 years from 1904 (2028, 2056, ...)")
+        << fifthLastTuesday << BillProblem::None << QString();
+    fifthLastTuesday.options = {31, QDate(2024, 1, 1), 5};
+    QTest::newRow("5th last Tuesday of February every 31 years from 2024 (10084)")
+        << fifthLastTuesday << BillProblem::YearlyLimit << neverDue;
+    QTest::newRow("5th Friday every 24 months from February 1901")
+        << every(monthly(5, false, {5}), 24, QDate(1901, 2, 1)) << BillProblem::MonthlyLimit << neverDue;
+    QTest::newRow("5th Friday every 12 months from February 1901")
+        << every(monthly(5, false, {5}), 12, QDate(1901, 2, 1)) << BillProblem::None << QString();
 }
 
 void tst_BillRules::checkBill()
@@ -96,7 +115,7 @@ void tst_BillRules::checkBill()
     QFETCH(Event, event);
     QFETCH(BillProblem, problem);
     QFETCH(QString, message);
-    const BillCheck check = ::checkBill(event);
+    const BillCheck check = ::checkBill(event, Today);
     QCOMPARE(check.problem, problem);
     QCOMPARE(check.message, message);
 }
@@ -295,7 +314,7 @@ void tst_BillRules::nearestForwardOrdinal()
     Event plain = event;
     plain.name = QStringLiteral("Bill");
     plain.ordinal = ordinal;
-    QCOMPARE(::checkBill(plain).problem, BillProblem::None);
+    QCOMPARE(::checkBill(plain, Today).problem, BillProblem::None);
 }
 
 void tst_BillRules::optionSentences()

@@ -491,7 +491,7 @@ void tst_CalendarExport::randomBillsMatchEngine()
             event.endMode = Event::EndNever;
             break;
         }
-        if (checkBill(event).problem != BillProblem::None)
+        if (checkBill(event, today).problem != BillProblem::None)
             continue;
         int rules = 0;
         compareWithEngine(event, today, &rules);

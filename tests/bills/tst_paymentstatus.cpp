@@ -139,6 +139,15 @@ void tst_PaymentStatus::paidAndOverdue_data()
     QTest::newRow("several missed, two paid") << mondays << QDate(2026, 12, 5) << 2 << QDate(2026, 11, 9)
                                               << overdue << QDate(2026, 11, 16) << qint64(19) << 3;
 
+    // "Day" 31 runs over where a month is shorter: the count takes the due
+    // dates "Paid" walks, the run-over ones included.
+    QTest::newRow("31st: 1 and 31 October unpaid")
+        << tracked(monthlyDay(31), QDate(2027, 9, 1)) << QDate(2027, 11, 1) << 0 << none << overdue
+        << QDate(2027, 10, 1) << qint64(31) << 2;
+    QTest::newRow("31st: \"31 February\" (3 March) still to come")
+        << tracked(monthlyDay(31), QDate(2027, 1, 20)) << QDate(2027, 3, 1) << 0 << none << overdue
+        << QDate(2027, 1, 31) << qint64(29) << 1;
+
     // The last date of a bill that ends.
     const Event ends = tracked(endingOn(day15, QDate(2027, 2, 15)), QDate(2026, 12, 1), QDate(2027, 1, 15));
     QTest::newRow("last date paid") << ends << QDate(2027, 2, 1) << 1 << QDate(2027, 2, 15)
@@ -237,6 +246,7 @@ void tst_PaymentStatus::agreesWithDayByDayWalk_data()
         {"every 2 months", every(monthlyDay(30), 2, QDate(2025, 2, 1))},
         {"quarterly", quarterly},
         {"monthly ending", endingOn(monthlyDay(10), QDate(2026, 3, 10))},
+        {"31st, runs over", monthlyDay(31)},
     };
     // Tracking from a day in 2025, the last paid date one of the due dates
     // after it (or none), and today some days or months later.

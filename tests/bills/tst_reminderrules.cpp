@@ -50,6 +50,8 @@ class tst_ReminderRules : public QObject
 private slots:
     void overdueReminder_data();
     void overdueReminder();
+    void futureMarkCountsFromToday_data();
+    void futureMarkCountsFromToday();
     void upcomingReminder_data();
     void upcomingReminder();
     void sentences_data();
@@ -101,6 +103,10 @@ void tst_ReminderRules::overdueReminder_data()
     QTest::newRow("again in 3 days, 2 days ago") << e << Today << false;
     e.lastNotified = Today.addDays(-3);
     QTest::newRow("again in 3 days, 3 days ago") << e << Today << true;
+    // A mark after today comes from a clock that ran ahead: it counts as today.
+    e = overdueRent();
+    e.lastNotified = QDate(2076, 12, 20);
+    QTest::newRow("shown in 2076, again at the next start") << e << Today << true;
 
     e = overdueRent();
     e.endMode = Event::EndOnDate;
@@ -120,6 +126,45 @@ void tst_ReminderRules::overdueReminder()
         QCOMPARE(reminderKind(bill, today), ReminderKind::Overdue);
         QVERIFY(!isUpcomingReminderDue(bill, today));
     }
+}
+
+void tst_ReminderRules::futureMarkCountsFromToday_data()
+{
+    QTest::addColumn<QDate>("mark");
+    QTest::addColumn<bool>("showOnce");
+    QTest::addColumn<int>("againDays");
+    QTest::addColumn<bool>("settled");       // the mark was after today, and is today now
+    QTest::addColumn<QDate>("firstReminded"); // the first day from today on with a reminder
+
+    QTest::newRow("never shown") << QDate() << false << 0 << false << Today;
+    QTest::newRow("shown yesterday, once a day") << Today.addDays(-1) << true << 0 << false << Today;
+    QTest::newRow("shown today, once a day") << Today << true << 0 << false << Today.addDays(1);
+    QTest::newRow("shown in 2076") << QDate(2076, 12, 20) << false << 0 << true << Today;
+    QTest::newRow("shown in 2076, once a day") << QDate(2076, 12, 20) << true << 0 << true << Today.addDays(1);
+    QTest::newRow("shown in 2030, again in 3 days") << QDate(2030, 1, 1) << false << 3 << true << Today.addDays(3);
+}
+
+void tst_ReminderRules::futureMarkCountsFromToday()
+{
+    // An overdue bill (it stays overdue every day after), its mark settled
+    // when the bills are read today.
+    QFETCH(QDate, mark);
+    QFETCH(bool, showOnce);
+    QFETCH(int, againDays);
+    QFETCH(bool, settled);
+    QFETCH(QDate, firstReminded);
+    Event e = overdueRent();
+    e.lastNotified = mark;
+    e.showOnce = showOnce;
+    e.notifyAgainDays = againDays;
+    QCOMPARE(settleFutureReminderMarks({&e}, Today), settled);
+    QCOMPARE(e.lastNotified, settled ? Today : mark);
+    QDate reminded;
+    for (QDate day = Today; reminded.isNull() && day < Today.addDays(10); day = day.addDays(1)) {
+        if (isOverdueReminderDue(e, day))
+            reminded = day;
+    }
+    QCOMPARE(reminded, firstReminded);
 }
 
 void tst_ReminderRules::upcomingReminder_data()
