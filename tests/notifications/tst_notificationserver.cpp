@@ -11,6 +11,7 @@
 #include <notificationsettings.h>
 
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -103,7 +104,13 @@ void NotificationServerTest::initTestCase()
 
     dunst.setProcessEnvironment(desktop->environment());
     dunst.start(QStringLiteral("dunst"), {QStringLiteral("-config"), config.fileName()});
-    QTRY_VERIFY_WITH_TIMEOUT(dunstctl({QStringLiteral("is-paused")}) == QLatin1String("false"), endTimeoutMs);
+    // No call before it owns its name: the bus would start another dunst
+    // for it, one without the display.
+    QDBusConnectionInterface *bus = QDBusConnection::sessionBus().interface();
+    QTRY_VERIFY_WITH_TIMEOUT(bus->isServiceRegistered(QStringLiteral("org.freedesktop.Notifications")).value()
+                                 || dunst.state() == QProcess::NotRunning,
+                             endTimeoutMs);
+    QCOMPARE(dunst.state(), QProcess::Running);
 }
 
 void NotificationServerTest::cleanupTestCase()
