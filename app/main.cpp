@@ -15,8 +15,8 @@
 #include <QDateTime>
 #include <QDir>
 #include <QMessageBox>
+#include <QPointer>
 #include <QSettings>
-#include <QTimer>
 
 namespace {
 
@@ -94,10 +94,6 @@ void applyGlass(QWidget *window)
     window->setContentsMargins(0, 0, 0, 0);
 }
 
-// A reminder nobody answers must not keep the program, and with it the one
-// instance a user may run, for ever: after this long it saves and ends.
-constexpr int ReminderAnswerWaitMs = 60 * 60 * 1000;
-
 void reportFailedSave(const QString &path, const QString &reason)
 {
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Payvane"),
@@ -107,8 +103,27 @@ void reportFailedSave(const QString &path, const QString &reason)
     box.exec();
 }
 
+// What a plain start asks of the instance that runs: bring the main window
+// forward, opening it when it is not open.
+const QString ShowMainWindowMessage = QStringLiteral("show-main-window");
+// A plain start that finds the program running gives up after this long.
+constexpr int ShowMainWindowWaitMs = 1500;
+
+// The main window, shown and brought forward.
+MainWindow *openMainWindow(SingleApplication &app)
+{
+    auto *window = new MainWindow;
+    applyGlass(window);
+    app.setActivationWindow(window, true);
+    app.activateWindow();
+    return window;
+}
+
 // The automatic start through the desktop's notifications: waits for the
-// answers, or hands over to the main window when a reminder is clicked.
+// answers as long as a reminder is on screen. A click on a reminder, or a
+// plain start meanwhile, opens the main window in this process; reminders
+// still on screen keep working beside it. The program ends when no reminder
+// is left and the main window, if it was opened, is closed.
 int runDesktopReminders(SingleApplication &app, NotificationService *service)
 {
     DesktopReminders reminders(service);
@@ -116,40 +131,40 @@ int runDesktopReminders(SingleApplication &app, NotificationService *service)
         return 0;
     recordDisplay();
 
-    MainWindow *mainWindow = nullptr;
-    QObject::connect(&reminders, &DesktopReminders::finished, &app, [&mainWindow] {
-        if (!mainWindow)
+    // The main window's list and the reminders' list both write the bill
+    // file, each through its BillFile: an answer is written at once, and a
+    // save merges what the other wrote since it read the file.
+    QPointer<MainWindow> mainWindow;
+    QApplication::setQuitOnLastWindowClosed(false);
+    const auto quitWhenDone = [&] {
+        if (!mainWindow && !reminders.isShowing())
             QCoreApplication::quit();
-    });
+    };
+    const auto showMainWindow = [&] {
+        if (mainWindow) {
+            app.activateWindow();
+            return;
+        }
+        mainWindow = openMainWindow(app);
+        mainWindow->setAttribute(Qt::WA_DeleteOnClose);
+        QObject::connect(mainWindow, &QObject::destroyed, &app, quitWhenDone, Qt::QueuedConnection);
+    };
+    QObject::connect(&reminders, &DesktopReminders::finished, &app, quitWhenDone);
+    QObject::connect(&reminders, &DesktopReminders::saveFailed, &app, &reportFailedSave);
     QObject::connect(&reminders, &DesktopReminders::openRequested, &app,
                      [&](const QString &billName) {
-                         if (mainWindow)
-                             return;
-                         // The window reads the bills from the file: the
-                         // reminders' changes go there first, and from now on
-                         // the window alone writes the file.
-                         reminders.closeAll();
-                         QString reason;
-                         if (!reminders.save(&reason))
-                             reportFailedSave(reminders.billFile().path(), reason);
-                         mainWindow = new MainWindow;
+                         showMainWindow();
                          mainWindow->selectBill(billName);
-                         applyGlass(mainWindow);
-                         app.setActivationWindow(mainWindow, true);
-                         mainWindow->show();
                      });
-    QTimer::singleShot(ReminderAnswerWaitMs, &app, [&mainWindow] {
-        if (!mainWindow)
-            QCoreApplication::quit();
+    QObject::connect(&app, &SingleApplication::messageReceived, &app, [&](const QString &message) {
+        if (message == ShowMainWindowMessage)
+            showMainWindow();
     });
 
     const int exitCode = QApplication::exec();
-    if (!mainWindow) {
-        reminders.closeAll();
-        QString reason;
-        if (!reminders.save(&reason))
-            reportFailedSave(reminders.billFile().path(), reason);
-    }
+    // Ended otherwise (the session ends, an update starts): what is still on
+    // screen goes unanswered, to come again.
+    reminders.closeAll();
     delete mainWindow;
     return exitCode;
 }
@@ -175,13 +190,18 @@ int main(int argc, char *argv[])
 
     Update::getUpdater()->autoCheck();
 
-    // A second instance leaves the first alone: it writes nothing and sends
-    // nothing.
-    if (app.isRunning())
-        return 0;
-
     int intervalSeconds = 0;
     const StartMode mode = startMode(QCoreApplication::arguments(), &intervalSeconds);
+
+    // A second instance writes nothing. A plain start brings the running
+    // program forward (it opens its main window); an automatic one leaves
+    // it alone. Should the running one have ended meanwhile, this start
+    // takes its place.
+    if (app.isRunning()) {
+        if (mode != StartMode::Interactive || app.sendMessage(ShowMainWindowMessage, ShowMainWindowWaitMs)
+            || !app.takeOverIfEnded())
+            return 0;
+    }
 
     QWidget *window = nullptr;
     ReminderWindow *reminderWindow = nullptr;
@@ -207,15 +227,27 @@ int main(int argc, char *argv[])
 
     applyGlass(window);
     app.setActivationWindow(window, true);
+    // A plain start while the reminders are shown raises them; the main
+    // window follows once they are answered, so that the two lists never
+    // write the bill file at the same time.
+    bool mainWindowAsked = false;
+    QObject::connect(&app, &SingleApplication::messageReceived, &app, [&](const QString &message) {
+        mainWindowAsked = mainWindowAsked || (reminderWindow && message == ShowMainWindowMessage);
+    });
     if (reminderWindow) {
         reminderWindow->setCentredPlacement(!windowsPlaceThemselves(QGuiApplication::platformName()));
         reminderWindow->positionWindow();
     }
     window->show();
 
-    const int exitCode = QApplication::exec();
+    int exitCode = QApplication::exec();
     // The window lives as long as the event loop; it goes before the
     // application object so its destructor still finds one.
     delete window;
+    if (mainWindowAsked) {
+        window = openMainWindow(app);
+        exitCode = QApplication::exec();
+        delete window;
+    }
     return exitCode;
 }

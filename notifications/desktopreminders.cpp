@@ -20,8 +20,8 @@ DesktopReminders::DesktopReminders(NotificationService *service, QObject *parent
     , m_service(service)
 {
     connect(m_service, &NotificationService::actionInvoked, this, &DesktopReminders::onActionInvoked);
-    connect(m_service, &NotificationService::notificationClosed, this,
-            [this](uint id, uint) { onNotificationClosed(id); });
+    connect(m_service, &NotificationService::notificationClosed, this, &DesktopReminders::onNotificationClosed);
+    connect(m_service, &NotificationService::serviceGone, this, &DesktopReminders::onServiceGone);
 }
 
 DesktopReminders::~DesktopReminders()
@@ -31,7 +31,6 @@ DesktopReminders::~DesktopReminders()
 
 bool DesktopReminders::showDueReminders(QDate today)
 {
-    m_today = today;
     qDeleteAll(m_events);
     m_events = m_billFile.load();
     // As with the reminder window: marks a clock that ran ahead left in the
@@ -40,7 +39,8 @@ bool DesktopReminders::showDueReminders(QDate today)
         static_cast<void>(m_billFile.save(m_events));
     const QLocale locale;
     for (Event *event : std::as_const(m_events)) {
-        if (reminderKind(*event, today) == ReminderKind::None)
+        const ReminderKind kind = reminderKind(*event, today);
+        if (kind == ReminderKind::None)
             continue;
         QStringList actions;
         if (event->payments.isTracking())
@@ -48,21 +48,13 @@ bool DesktopReminders::showDueReminders(QDate today)
         actions << TomorrowAction << QStringLiteral("Remind me tomorrow");
         actions << OpenAction << QStringLiteral("Open Payvane");
         const QString sentence = reminderSentence(*event, today, locale);
-        const uint id = m_service->notify(event->name, sentence, actions);
-        if (id == 0)
-            continue;
-        // Shown today: the bill comes again at the next start unless snoozed,
-        // as with the reminder window.
-        event->lastNotified = today;
-        event->notifyAgainDays = 0;
-        m_shown.insert(id, event);
+        const auto urgency = kind == ReminderKind::Overdue ? NotificationService::Urgency::Critical
+                                                           : NotificationService::Urgency::Normal;
+        const uint id = m_service->notify(event->name, sentence, actions, urgency);
+        if (id != 0)
+            m_shown.insert(id, event);
     }
     return !m_shown.isEmpty();
-}
-
-bool DesktopReminders::save(QString *reason)
-{
-    return m_billFile.save(m_events, reason);
 }
 
 void DesktopReminders::closeAll()
@@ -78,18 +70,61 @@ void DesktopReminders::onActionInvoked(uint id, const QString &action)
     Event *event = m_shown.value(id);
     if (!event)
         return; // another program's notification, or one already answered
-    if (action == PaidAction)
-        markPaid(*event, m_today);
-    else if (action == TomorrowAction)
+    // The day of the answer, which may come days after the reminder.
+    const QDate today = QDate::currentDate();
+    if (action == PaidAction) {
+        markSeen(*event);
+        markPaid(*event, today);
+    } else if (action == TomorrowAction) {
+        markSeen(*event);
         event->notifyAgainDays = 1; // "Notify me again in 1 days."
-    else if (action == OpenAction)
+    } else if (action == OpenAction) {
+        markSeen(*event);
+    } else {
+        return; // not one of ours: the reminder waits for an answer
+    }
+    // The window that opens reads the file: the answer is there first. It
+    // opens before this reminder is forgotten, so the last answer that
+    // opens it never ends the program first.
+    save();
+    if (action == OpenAction)
         emit openRequested(event->name);
     forget(id);
 }
 
-void DesktopReminders::onNotificationClosed(uint id)
+void DesktopReminders::onNotificationClosed(uint id, uint reason)
 {
+    Event *event = m_shown.value(id);
+    if (!event)
+        return;
+    // Only the user's dismissal answers; an expired or withdrawn reminder
+    // comes again at the next automatic start.
+    if (reason == NotificationService::DismissedByUser) {
+        markSeen(*event);
+        save();
+    }
     forget(id);
+}
+
+void DesktopReminders::onServiceGone()
+{
+    if (m_shown.isEmpty())
+        return;
+    m_shown.clear();
+    emit finished();
+}
+
+void DesktopReminders::markSeen(Event &event)
+{
+    event.lastNotified = QDate::currentDate();
+    event.notifyAgainDays = 0;
+}
+
+void DesktopReminders::save()
+{
+    QString reason;
+    if (!m_billFile.save(m_events, &reason))
+        emit saveFailed(m_billFile.path(), reason);
 }
 
 void DesktopReminders::forget(uint id)

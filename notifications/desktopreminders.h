@@ -14,9 +14,16 @@ class NotificationService;
 // each bill due for a reminder (the bills the reminder window would show),
 // with the bill's sentence and its choices: "Paid" when the bill tracks
 // payments, "Remind me tomorrow", and a click that opens the main window on
-// the bill. Showing a notification marks the bill shown today, and every
-// choice is written into the bill as the reminder window writes it. The
-// bills are read when the reminders are shown and written back by save().
+// the bill. An overdue bill's reminder is critical, the others normal; all
+// stay on screen until answered, however long that takes.
+//
+// An answer marks the bill reminded that day as the reminder window does
+// ("Paid" pays it, "Remind me tomorrow" snoozes it one day, a click or a
+// dismissal leaves the default choice) and is written to the bill file at
+// once, so no answer waits in memory for a later save. A reminder that went
+// away without an answer (expired, closed by the service, or the service
+// ended) writes nothing: the bill is reminded again at the next automatic
+// start.
 class DesktopReminders : public QObject
 {
     Q_OBJECT
@@ -29,14 +36,13 @@ public:
     // nothing shown, when no bill is due (or the service took none).
     bool showDueReminders(QDate today);
 
-    // Writes the bills back; the file's damage, if any, is kept aside first
-    // (BillFile). False with the reason on failure.
-    bool save(QString *reason);
+    // Whether some reminder is still on screen.
+    [[nodiscard]] bool isShowing() const { return !m_shown.isEmpty(); }
 
     // The bill file the reminders were read from.
     [[nodiscard]] BillFile &billFile() { return m_billFile; }
 
-    // Takes every reminder still shown off the screen.
+    // Takes every reminder still shown off the screen, as not answered.
     void closeAll();
 
 signals:
@@ -44,17 +50,22 @@ signals:
     void finished();
     // The user clicked a reminder: the main window should open on this bill.
     void openRequested(const QString &billName);
+    // An answer could not be written to the bill file.
+    void saveFailed(const QString &path, const QString &reason);
 
 private:
     void onActionInvoked(uint id, const QString &action);
-    void onNotificationClosed(uint id);
+    void onNotificationClosed(uint id, uint reason);
+    void onServiceGone();
+    // Marks the bill reminded today with the default choice.
+    static void markSeen(Event &event);
+    void save();
     void forget(uint id);
 
     NotificationService *m_service;
     BillFile m_billFile;
     EventList m_events;
     QHash<uint, Event *> m_shown; // the reminders on screen and their bills
-    QDate m_today;
 };
 
 #endif // PAYVANE_DESKTOPREMINDERS_H

@@ -4,6 +4,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusReply>
+#include <QDBusServiceWatcher>
 #include <QVariantMap>
 
 namespace {
@@ -15,6 +16,11 @@ const QString Interface = QStringLiteral("org.freedesktop.Notifications");
 // A service that does not answer in this time is taken for none: the
 // automatic start must not hang on a broken bus.
 constexpr int CallTimeoutMs = 3000;
+
+// Reminders stay on screen until the user answers them.
+constexpr int NeverExpires = 0;
+
+const QString DesktopEntry = QStringLiteral("example.tervona.Payvane");
 
 QDBusMessage call(const QString &method, const QList<QVariant> &arguments = {})
 {
@@ -33,6 +39,17 @@ NotificationService::NotificationService(QObject *parent)
                 SLOT(onActionInvoked(uint, QString)));
     bus.connect(Service, Path, Interface, QStringLiteral("NotificationClosed"), this,
                 SLOT(onNotificationClosed(uint, uint)));
+    // A service that ends (or is replaced) takes its notifications along and
+    // never says so for each of them.
+    auto *watcher = new QDBusServiceWatcher(Service, bus,
+                                            QDBusServiceWatcher::WatchForUnregistration
+                                                | QDBusServiceWatcher::WatchForOwnerChange,
+                                            this);
+    connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
+            [this](const QString &, const QString &oldOwner, const QString &) {
+                if (!oldOwner.isEmpty())
+                    emit serviceGone();
+            });
 }
 
 bool NotificationService::isAvailable()
@@ -42,21 +59,24 @@ bool NotificationService::isAvailable()
     const QDBusMessage reply = call(QStringLiteral("GetCapabilities"));
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
         return false;
-    m_bodyMarkup = reply.arguments().constFirst().toStringList().contains(QStringLiteral("body-markup"));
-    return true;
+    const QStringList capabilities = reply.arguments().constFirst().toStringList();
+    m_bodyMarkup = capabilities.contains(QStringLiteral("body-markup"));
+    return capabilities.contains(QStringLiteral("actions"));
 }
 
-uint NotificationService::notify(const QString &summary, const QString &body, const QStringList &actions)
+uint NotificationService::notify(const QString &summary, const QString &body, const QStringList &actions,
+                                 Urgency urgency)
 {
     QVariantMap hints;
     // The desktop entry lets the desktop show the program's name and icon.
-    hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("example.tervona.Payvane"));
+    hints.insert(QStringLiteral("desktop-entry"), DesktopEntry);
     hints.insert(QStringLiteral("category"), QStringLiteral("x-payvane.reminder"));
+    // A byte on the bus, as the protocol has it.
+    hints.insert(QStringLiteral("urgency"), QVariant::fromValue(uchar(urgency)));
     const QDBusMessage reply = call(QStringLiteral("Notify"),
-                                    {QCoreApplication::applicationName(), uint(0),
-                                     QStringLiteral("example.tervona.Payvane"), summary,
+                                    {QCoreApplication::applicationName(), uint(0), DesktopEntry, summary,
                                      m_bodyMarkup ? body.toHtmlEscaped() : body, actions, hints,
-                                     int(-1)});
+                                     int(NeverExpires)});
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
         return 0;
     return reply.arguments().constFirst().toUInt();

@@ -9,7 +9,7 @@ packages=(
     faketime xvfb xauth xdotool imagemagick python3 time
     qt6-qpa-plugins desktop-file-utils appstream dpkg-dev file binutils groff-base systemd lintian
     pkg-config libical-dev
-    dbus
+    dbus dunst openbox x11-utils
     valgrind
     tzdata
 )

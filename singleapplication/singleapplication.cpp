@@ -1,19 +1,14 @@
 #include "singleapplication.h"
 
+#include "instancelock.h"
+
 #include <QDataStream>
-#include <QDir>
+#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QLockFile>
-#include <QStandardPaths>
+#include <QThread>
 #include <QWidget>
-
-#ifdef Q_OS_UNIX
-#include <cerrno>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -23,58 +18,22 @@ QString derivedId()
            + QStringLiteral("-instance");
 }
 
-// Whether `path` is a folder only this user can reach, creating it so when
-// it is missing. A folder someone else made (or a link to one) does not do.
-bool isPrivateFolder(const QString &path)
-{
-#ifdef Q_OS_UNIX
-    const QByteArray name = QFile::encodeName(path);
-    if (::mkdir(name.constData(), 0700) != 0 && errno != EEXIST)
-        return false;
-    struct stat info;
-    return ::lstat(name.constData(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::geteuid()
-           && (info.st_mode & 0077) == 0;
-#else
-    return QDir().mkpath(path);
-#endif
-}
-
-// A folder private to the user, which keeps the lock and the socket out of
-// other users' reach: the runtime folder (Qt gives none when the one it would
-// use belongs to someone else); else one with the user's id in its name in
-// the temporary folder; else one in the user's cache folder.
-QString privateFolder()
-{
-    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (!runtime.isEmpty())
-        return runtime;
-#ifdef Q_OS_UNIX
-    const QString inTemp = QDir::tempPath() + QStringLiteral("/payvane-") + QString::number(::geteuid());
-    if (isPrivateFolder(inTemp))
-        return inTemp;
-#endif
-    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
-    QDir().mkpath(cache);
-    const QString inCache = cache + QStringLiteral("/payvane-instance");
-    isPrivateFolder(inCache);
-    return inCache;
-}
-
-QString runtimePath(const QString &id, const QString &suffix)
-{
-    static const QString folder = privateFolder();
-    return folder + QLatin1Char('/') + id + suffix;
-}
+// How long a later start waits between attempts to reach the first, which
+// may hold the lock a moment before it listens.
+constexpr int ConnectRetryMs = 20;
 
 } // namespace
 
 SingleApplication::SingleApplication(int &argc, char **argv, const QString &id)
     : QApplication(argc, argv)
     , appId(id.isEmpty() ? derivedId() : id)
-    , lockFile(std::make_unique<QLockFile>(runtimePath(appId, QStringLiteral(".lock"))))
+    , lock(std::make_unique<InstanceLock>(appId))
 {
-    // A lock left by a crashed instance is recognised as stale by its pid.
-    if (lockFile->tryLock(0))
+    // Without a private folder there is no lock to take: this instance runs
+    // unguarded rather than never.
+    if (lock->folder().isEmpty())
+        return;
+    if (lock->tryLock())
         startServer();
     else
         otherInstanceRuns = true;
@@ -86,7 +45,7 @@ SingleApplication::~SingleApplication()
     // free while the socket still answers.
     delete server;
     server = nullptr;
-    lockFile.reset();
+    lock.reset();
 }
 
 QString SingleApplication::id() const
@@ -99,9 +58,23 @@ bool SingleApplication::isRunning() const
     return otherInstanceRuns;
 }
 
+bool SingleApplication::takeOverIfEnded()
+{
+    if (otherInstanceRuns && lock->tryLock()) {
+        otherInstanceRuns = false;
+        startServer();
+    }
+    return !otherInstanceRuns;
+}
+
+QString SingleApplication::socketName() const
+{
+    return lock->folder() + QStringLiteral("/socket");
+}
+
 void SingleApplication::startServer()
 {
-    const QString name = runtimePath(appId, QStringLiteral(".socket"));
+    const QString name = socketName();
     // Holding the lock means any socket file left there is from a dead instance.
     QLocalServer::removeServer(name);
     server = new QLocalServer(this);
@@ -138,18 +111,27 @@ bool SingleApplication::sendMessage(const QString &message, int timeout)
 {
     if (!otherInstanceRuns)
         return false;
+    const QDeadlineTimer deadline(timeout);
     QLocalSocket socket;
-    socket.connectToServer(runtimePath(appId, QStringLiteral(".socket")));
-    if (!socket.waitForConnected(timeout))
-        return false;
+    // The first instance takes the lock before it listens: a start in
+    // between finds no socket yet and tries again.
+    for (;;) {
+        socket.connectToServer(socketName());
+        if (socket.waitForConnected(int(deadline.remainingTime())))
+            break;
+        if (deadline.hasExpired())
+            return false;
+        socket.abort();
+        QThread::msleep(ConnectRetryMs);
+    }
     QByteArray data;
     QDataStream stream(&data, QIODevice::WriteOnly);
     stream << message;
     socket.write(data);
-    if (!socket.waitForBytesWritten(timeout))
+    if (!socket.waitForBytesWritten(int(deadline.remainingTime())))
         return false;
     // The receiver acknowledges, so the message was read before we leave.
-    return socket.waitForReadyRead(timeout) && socket.read(1) == "\1";
+    return socket.waitForReadyRead(int(deadline.remainingTime())) && socket.read(1) == "\1";
 }
 
 void SingleApplication::setActivationWindow(QWidget *activation, bool activate)

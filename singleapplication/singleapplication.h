@@ -6,13 +6,15 @@
 
 #include <memory>
 
+class InstanceLock;
 class QLocalServer;
-class QLockFile;
 
 // A QApplication that knows whether another instance of the same program runs
-// for the same user. The first instance holds a lock file in the user's
-// runtime folder and listens on a local socket beside it (user access only);
-// later instances only find the lock taken. Both live as long as the object.
+// for the same user. The first instance holds a lock on a folder private to
+// the user (InstanceLock: the same folder whatever the session's runtime
+// folder) and listens on a local socket in it (user access only); later
+// instances find the lock taken and may send it a message. Both live as long
+// as the object.
 class SingleApplication : public QApplication
 {
     Q_OBJECT
@@ -23,14 +25,20 @@ public:
     SingleApplication(int &argc, char **argv, const QString &id = QString());
     ~SingleApplication() override;
 
-    // The identifier that names the lock file and the socket.
+    // The identifier that names the lock's folder.
     [[nodiscard]] QString id() const;
 
     // Whether another instance already ran when this one started.
     [[nodiscard]] bool isRunning() const;
 
-    // Sends a text to the running instance; whether it was delivered within
-    // timeout milliseconds. Always false in the first instance.
+    // Takes the lock when the instance that held it has ended since this one
+    // started (one that was just deciding to end, say); whether this one is
+    // the first now.
+    bool takeOverIfEnded();
+
+    // Sends a text to the running instance; whether it was read within
+    // timeout milliseconds (one that is still starting is waited for as
+    // long). Always false in the first instance.
     bool sendMessage(const QString &message, int timeout = 5000);
 
     // The window that activateWindow() raises; with activateOnMessage every
@@ -46,11 +54,12 @@ signals:
     void messageReceived(const QString &message);
 
 private:
+    [[nodiscard]] QString socketName() const;
     void startServer();
     void receiveConnection();
 
     QString appId;
-    std::unique_ptr<QLockFile> lockFile;
+    std::unique_ptr<InstanceLock> lock;
     QLocalServer *server = nullptr;
     bool otherInstanceRuns = false;
     QPointer<QWidget> window;

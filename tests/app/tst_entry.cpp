@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -164,11 +165,8 @@ void EntryTest::secondInstanceLeavesFirstAlone()
     QProcess first;
     sandbox.start(first, {});
     QVERIFY(first.waitForStarted());
-    // The first instance holds its lock once its application object exists.
-    QTRY_VERIFY_WITH_TIMEOUT(!QDir(sandbox.path(QStringLiteral("runtime")))
-                                  .entryList({QStringLiteral("*.lock")}, QDir::Files)
-                                  .isEmpty(),
-                             endTimeoutMs);
+    // The first instance listens once its application object exists.
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(sandbox.instanceSocketPath()), endTimeoutMs);
 
     const RunResult second = sandbox.run({QStringLiteral("auto"), QStringLiteral("3600")});
     QVERIFY(second.ended);
@@ -356,7 +354,7 @@ void EntryTest::listOptions()
     QCOMPARE(QString::fromLocal8Bit(process.readAllStandardError()), expectedError);
     QCOMPARE(contents(sandbox.configPath()), config);
     QCOMPARE(contents(eventsPath), bills);
-    QVERIFY(QDir(sandbox.path(QStringLiteral("runtime"))).isEmpty());
+    QVERIFY(!QFileInfo::exists(sandbox.instanceSocketPath()));
 }
 
 void EntryTest::overdueAfterDaysAway_data()

@@ -11,6 +11,8 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
+#include <unistd.h>
+
 // Runs the built program as a user would, but in folders of its own: HOME,
 // the XDG folders and the temporary folder lie in a temporary directory, and
 // the wall clock stands still at `fakeNow` (libfaketime). PAYVANE_EXECUTABLE
@@ -50,8 +52,15 @@ public:
     QString path(const QString &relative) const { return QDir(dir.path()).filePath(relative); }
     // The frozen wall clock of the runs that follow.
     void setNow(const QDateTime &when) { now = when; }
+    // The runs that follow show their windows on this X display, not offscreen.
+    void setDisplay(const QString &display) { xDisplay = display; }
     QString configPath() const { return path(QStringLiteral("config/Tervona/Payvane.conf")); }
     QString eventsPath() const { return path(QStringLiteral("data/Tervona/Payvane/events.evt")); }
+    // Where a running instance listens: in its folder in the temporary folder.
+    QString instanceSocketPath() const
+    {
+        return path(QStringLiteral("Payvane-instance-%1/socket").arg(::geteuid()));
+    }
 
     // One bill, due on the fake day when `due`, else switched off.
     bool writeBill(bool due) const
@@ -92,6 +101,10 @@ public:
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), path(QStringLiteral("runtime")));
         env.insert(QStringLiteral("TMPDIR"), dir.path());
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        if (!xDisplay.isEmpty()) {
+            env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+            env.insert(QStringLiteral("DISPLAY"), xDisplay);
+        }
         // The wall clock stands still; the event loop's timers keep running.
         env.insert(QStringLiteral("LD_PRELOAD"), fakeTimeLibrary);
         env.insert(QStringLiteral("FAKETIME"), now.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
@@ -129,6 +142,7 @@ public:
 private:
     QTemporaryDir dir;
     QDateTime now = fakeNow;
+    QString xDisplay;
 };
 
 } // namespace programsandbox

@@ -24,6 +24,7 @@ public:
         QString body;
         QStringList actions;
         QVariantMap hints;
+        int expireTimeout;
     };
 
     static constexpr const char *Path = "/org/freedesktop/Notifications";
@@ -44,7 +45,10 @@ public:
 
     // What the user does with a notification.
     void invokeAction(uint id, const QString &action) { emitSignal("ActionInvoked", {id, action}); }
-    void dismiss(uint id) { emitSignal("NotificationClosed", {id, uint(2)}); }
+    void dismiss(uint id) { close(id, 2); }
+    // The notification went away: 1 expired, 2 dismissed by the user, 3 closed
+    // by a call, 4 undefined.
+    void close(uint id, uint reason) { emitSignal("NotificationClosed", {id, reason}); }
 
     QList<Shown> shown;
     QList<uint> closed;
@@ -64,9 +68,8 @@ public slots:
     {
         Q_UNUSED(replacesId);
         Q_UNUSED(appIcon);
-        Q_UNUSED(expireTimeout);
         const uint id = uint(shown.size()) + 1;
-        shown.append({id, appName, summary, body, actions, hints});
+        shown.append({id, appName, summary, body, actions, hints, expireTimeout});
         return id;
     }
     void CloseNotification(uint id)

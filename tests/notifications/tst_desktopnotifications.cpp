@@ -1,8 +1,10 @@
 // The automatic start through the desktop's notifications, as a process,
 // against a stand-in notification service on a private session bus (the
-// test runs under dbus-run-session): one notification per due bill, the
-// answers saved as the reminder window saves them, the click that opens the
-// main window, and the popup dialog when no service answers.
+// test runs under dbus-run-session): one notification per due bill that
+// stays until answered, the answers saved as the reminder window saves them,
+// the click that opens the main window beside the other reminders, a
+// reminder that went away unanswered, and the popup dialog when no service
+// with actions answers.
 #include "../common/programsandbox.h"
 #include "fakenotificationservice.h"
 
@@ -87,7 +89,10 @@ private slots:
     void oneNotificationPerDueBill();
     void answersAreSaved();
     void clickOpensTheMainWindow();
+    void closedWithoutAnswer_data();
+    void closedWithoutAnswer();
     void nothingDueEndsAtOnce();
+    void noServiceFallsBackToThePopupDialog_data();
     void noServiceFallsBackToThePopupDialog();
 
 private:
@@ -137,35 +142,49 @@ void tst_DesktopNotifications::oneNotificationPerDueBill()
     startTracking(*tracking, fakeNow.date().addDays(-30));
     Event *off = dueBill(QStringLiteral("Off"));
     off->notify = false;
-    QVERIFY(writeBills(sandbox, {tracking, dueBill(QStringLiteral("Gas")), off}));
+    Event *overdue = dueBill(QStringLiteral("Water"));
+    overdue->eventDate = overdue->endDate = fakeNow.date().addDays(-3);
+    startTracking(*overdue, fakeNow.date().addDays(-30));
+    QVERIFY(writeBills(sandbox, {tracking, dueBill(QStringLiteral("Gas")), off, overdue}));
     QVERIFY(writeSettings(sandbox, true));
 
     QProcess process;
-    QVERIFY(startAndWaitForNotifications(sandbox, process, 2));
+    QVERIFY(startAndWaitForNotifications(sandbox, process, 3));
+    // Each stays until answered, with the launcher's id; an overdue bill's
+    // is critical, the others normal (a byte, as the protocol has it).
+    for (const FakeNotificationService::Shown &shown : std::as_const(service->shown)) {
+        QCOMPARE(shown.expireTimeout, 0);
+        QCOMPARE(shown.hints.value(QStringLiteral("desktop-entry")).toString(),
+                 QStringLiteral("example.tervona.Payvane"));
+        const QVariant urgency = shown.hints.value(QStringLiteral("urgency"));
+        QCOMPARE(urgency.metaType(), QMetaType::fromType<uchar>());
+        QCOMPARE(urgency.toInt(), shown.summary == QLatin1String("Water") ? 2 : 1);
+    }
     const FakeNotificationService::Shown &rent = service->shown.at(0);
     QCOMPARE(rent.appName, QStringLiteral("Payvane"));
     QCOMPARE(rent.summary, QStringLiteral("<b>Rent</b>"));
     // The service reads markup in bodies: the name comes escaped, to be
     // shown as it is.
     QVERIFY2(rent.body.startsWith(QStringLiteral("&lt;b&gt;Rent&lt;/b&gt; is due on ")), qPrintable(rent.body));
-    QCOMPARE(rent.hints.value(QStringLiteral("desktop-entry")).toString(), QStringLiteral("example.tervona.Payvane"));
     QCOMPARE(rent.actions, (QStringList{"paid", "Paid", "tomorrow", "Remind me tomorrow", "default", "Open Payvane"}));
     // "Paid" only for a bill that tracks payments.
     const FakeNotificationService::Shown &gas = service->shown.at(1);
     QCOMPARE(gas.actions, (QStringList{"tomorrow", "Remind me tomorrow", "default", "Open Payvane"}));
     QVERIFY(gas.body.endsWith(QStringLiteral(" there are 2 days to go.")));
 
-    // Dismissed, both: the program saves and ends.
+    // Dismissed, all: the program saves and ends.
     service->dismiss(1);
     service->dismiss(2);
+    service->dismiss(3);
     QTRY_VERIFY_WITH_TIMEOUT(process.state() == QProcess::NotRunning, endTimeoutMs);
     QCOMPARE(process.exitCode(), 0);
     QCOMPARE(sandbox.setting(QStringLiteral("LastDisplay")).toDateTime(), fakeNow);
     const EventList saved = savedBills(sandbox);
-    QCOMPARE(saved.size(), 3);
+    QCOMPARE(saved.size(), 4);
     QCOMPARE(saved.at(0)->lastNotified, fakeNow.date());
     QCOMPARE(saved.at(1)->lastNotified, fakeNow.date());
     QVERIFY(!saved.at(2)->lastNotified.isValid()); // never reminded
+    QCOMPARE(saved.at(3)->lastNotified, fakeNow.date());
     qDeleteAll(saved);
 }
 
@@ -206,17 +225,71 @@ void tst_DesktopNotifications::clickOpensTheMainWindow()
     QProcess process;
     QVERIFY(startAndWaitForNotifications(sandbox, process, 2));
     service->invokeAction(2, QStringLiteral("default"));
-    // The reminders' state reaches the file before the window reads it, the
-    // other notification goes, and the program goes on as the main window.
-    QTRY_VERIFY_WITH_TIMEOUT(service->closed.contains(1u), endTimeoutMs);
+    // The answer reaches the file before the window reads it; the program
+    // goes on with the main window, and the other reminder stays.
+    QTRY_VERIFY_WITH_TIMEOUT(service->closed.contains(2u), endTimeoutMs);
     QTest::qWait(windowWaitMs);
     QCOMPARE(process.state(), QProcess::Running);
-    const EventList saved = savedBills(sandbox);
+    QVERIFY(!service->closed.contains(1u));
+    EventList saved = savedBills(sandbox);
     QCOMPARE(saved.size(), 2);
-    QCOMPARE(saved.at(0)->lastNotified, fakeNow.date());
+    QVERIFY(!saved.at(0)->lastNotified.isValid()); // not answered yet
+    QCOMPARE(saved.at(1)->lastNotified, fakeNow.date());
     qDeleteAll(saved);
+
+    // The reminder still on screen still answers, beside the main window.
+    service->invokeAction(1, QStringLiteral("tomorrow"));
+    QTRY_VERIFY_WITH_TIMEOUT(service->closed.contains(1u), endTimeoutMs);
+    saved = savedBills(sandbox);
+    QCOMPARE(saved.at(0)->lastNotified, fakeNow.date());
+    QCOMPARE(saved.at(0)->notifyAgainDays, 1);
+    qDeleteAll(saved);
+    QCOMPARE(process.state(), QProcess::Running);
     process.kill();
     process.waitForFinished();
+}
+
+void tst_DesktopNotifications::closedWithoutAnswer_data()
+{
+    QTest::addColumn<uint>("reason"); // 0: none, the service ends
+    QTest::addColumn<bool>("answered");
+    QTest::newRow("expired") << 1u << false;
+    QTest::newRow("dismissed by the user") << 2u << true;
+    QTest::newRow("closed by a call") << 3u << false;
+    QTest::newRow("undefined") << 4u << false;
+    // The service ends and takes its notifications along, unannounced.
+    QTest::newRow("service ended") << 0u << false;
+}
+
+void tst_DesktopNotifications::closedWithoutAnswer()
+{
+    QFETCH(uint, reason);
+    QFETCH(bool, answered);
+    ProgramSandbox sandbox;
+    QVERIFY(writeBills(sandbox, {dueBill(QStringLiteral("Rent"))}));
+    QVERIFY(writeSettings(sandbox, true));
+    QFile file(sandbox.eventsPath());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+
+    QProcess process;
+    QVERIFY(startAndWaitForNotifications(sandbox, process, 1));
+    if (reason == 0)
+        service->unregisterFromBus();
+    else
+        service->close(1, reason);
+    QTRY_VERIFY_WITH_TIMEOUT(process.state() == QProcess::NotRunning, endTimeoutMs);
+    QCOMPARE(process.exitCode(), 0);
+    // Dismissed, it was seen today; otherwise nothing is written and the
+    // bill comes again at the next automatic start.
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll() == before, !answered);
+    file.close();
+    const EventList saved = savedBills(sandbox);
+    QCOMPARE(saved.size(), 1);
+    QCOMPARE(saved.first()->lastNotified, answered ? fakeNow.date() : QDate());
+    qDeleteAll(saved);
 }
 
 void tst_DesktopNotifications::nothingDueEndsAtOnce()
@@ -233,9 +306,21 @@ void tst_DesktopNotifications::nothingDueEndsAtOnce()
     QVERIFY(!sandbox.setting(QStringLiteral("LastDisplay")).isValid());
 }
 
+void tst_DesktopNotifications::noServiceFallsBackToThePopupDialog_data()
+{
+    QTest::addColumn<bool>("serviceThere");
+    QTest::newRow("no service") << false;
+    // A reminder without buttons could not be answered.
+    QTest::newRow("no actions") << true;
+}
+
 void tst_DesktopNotifications::noServiceFallsBackToThePopupDialog()
 {
-    service->unregisterFromBus();
+    QFETCH(bool, serviceThere);
+    if (serviceThere)
+        service->capabilities.removeAll(QStringLiteral("actions"));
+    else
+        service->unregisterFromBus();
     ProgramSandbox sandbox;
     QVERIFY(writeBills(sandbox, {dueBill(QStringLiteral("Rent"))}));
     QVERIFY(writeSettings(sandbox, true));

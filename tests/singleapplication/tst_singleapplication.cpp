@@ -1,4 +1,5 @@
-// The single-instance object across real processes sharing one runtime folder.
+// The single-instance object across real processes of one user: they share
+// the temporary folder (each case its own), whatever their runtime folders.
 
 #include <QDir>
 #include <QFileInfo>
@@ -15,38 +16,54 @@ class SingleApplicationTest : public QObject
 
 private slots:
     void init();
+    void laterInstancesSeeTheFirst_data();
     void laterInstancesSeeTheFirst();
     void staleLockOfKilledInstanceIsIgnored();
     void messageActivatesWindow();
     void otherUsersCannotBlockTheFallback();
 
 private:
-    void start(QProcess &process, const QStringList &arguments);
-    QString run(const QStringList &arguments);
+    // A start with the temporary folder of the case and the runtime folder
+    // `runtimeName` in it (none when empty).
+    void start(QProcess &process, const QStringList &arguments, const QString &runtimeName = QStringLiteral("runtime"));
+    QString run(const QStringList &arguments, const QString &runtimeName = QStringLiteral("runtime"));
     void startServer(QProcess &server);
-    std::unique_ptr<QTemporaryDir> runtime;
+    QString instanceFolder() const;
+    std::unique_ptr<QTemporaryDir> temp;
 };
 
 void SingleApplicationTest::init()
 {
-    runtime = std::make_unique<QTemporaryDir>();
-    QVERIFY(runtime->isValid());
-    QFile::setPermissions(runtime->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    temp = std::make_unique<QTemporaryDir>();
+    QVERIFY(temp->isValid());
 }
 
-void SingleApplicationTest::start(QProcess &process, const QStringList &arguments)
+void SingleApplicationTest::start(QProcess &process, const QStringList &arguments, const QString &runtimeName)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime->path());
+    env.insert(QStringLiteral("TMPDIR"), temp->path());
+    env.insert(QStringLiteral("HOME"), temp->filePath(QStringLiteral("home")));
+    env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    if (!runtimeName.isEmpty()) {
+        const QString runtime = temp->filePath(runtimeName);
+        QDir().mkpath(runtime);
+        QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+    }
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     process.setProcessEnvironment(env);
     process.start(QStringLiteral(INSTANCE_HELPER), arguments);
 }
 
-QString SingleApplicationTest::run(const QStringList &arguments)
+QString SingleApplicationTest::instanceFolder() const
+{
+    return temp->filePath(QStringLiteral("instancehelper-test-") + QString::number(::geteuid()));
+}
+
+QString SingleApplicationTest::run(const QStringList &arguments, const QString &runtimeName)
 {
     QProcess process;
-    start(process, arguments);
+    start(process, arguments, runtimeName);
     if (!process.waitForFinished(30000))
         return QStringLiteral("timeout");
     return QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed();
@@ -59,25 +76,36 @@ void SingleApplicationTest::startServer(QProcess &server)
     QCOMPARE(server.readLine().trimmed(), QByteArray("first"));
 }
 
+void SingleApplicationTest::laterInstancesSeeTheFirst_data()
+{
+    // The runtime folder of the later starts: cron, ssh and a second login
+    // each bring their own, or none.
+    QTest::addColumn<QString>("laterRuntime");
+    QTest::newRow("same runtime folder") << QStringLiteral("runtime");
+    QTest::newRow("another runtime folder") << QStringLiteral("other-runtime");
+    QTest::newRow("no runtime folder") << QString();
+}
+
 void SingleApplicationTest::laterInstancesSeeTheFirst()
 {
+    QFETCH(QString, laterRuntime);
     QCOMPARE(run({QStringLiteral("probe")}), QStringLiteral("first"));
 
     QProcess server;
     startServer(server);
-    QCOMPARE(run({QStringLiteral("probe")}), QStringLiteral("running"));
-    QCOMPARE(run({QStringLiteral("probe")}), QStringLiteral("running"));
+    QCOMPARE(run({QStringLiteral("probe")}, laterRuntime), QStringLiteral("running"));
+    QCOMPARE(run({QStringLiteral("probe")}, laterRuntime), QStringLiteral("running"));
 
-    // Only the owner may reach the socket.
-    const QStringList sockets = QDir(runtime->path()).entryList({"*.socket"}, QDir::System);
-    QCOMPARE(sockets.size(), 1);
-    const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther
-                                      | QFile::WriteOther;
-    QCOMPARE(QFileInfo(QDir(runtime->path()).filePath(sockets.first())).permissions() & others,
-             QFile::Permissions());
+    // Only the owner may reach the folder and the socket in it.
+    const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther
+                                      | QFile::WriteOther | QFile::ExeOther;
+    QCOMPARE(QFileInfo(instanceFolder()).permissions() & others, QFile::Permissions());
+    const QFileInfo socket(QDir(instanceFolder()).filePath(QStringLiteral("socket")));
+    QVERIFY(socket.exists());
+    QCOMPARE(socket.permissions() & others, QFile::Permissions());
 
     // Ended normally (here by a message), it frees the place.
-    QCOMPARE(run({QStringLiteral("send"), QStringLiteral("bye")}), QStringLiteral("running\nsent 1"));
+    QCOMPARE(run({QStringLiteral("send"), QStringLiteral("bye")}, laterRuntime), QStringLiteral("running\nsent 1"));
     QVERIFY(server.waitForFinished(30000));
     QCOMPARE(server.exitCode(), 0);
     QCOMPARE(run({QStringLiteral("probe")}), QStringLiteral("first"));
@@ -89,7 +117,8 @@ void SingleApplicationTest::staleLockOfKilledInstanceIsIgnored()
     startServer(server);
     server.kill();
     QVERIFY(server.waitForFinished());
-    QVERIFY(!QDir(runtime->path()).entryList({"*.lock"}, QDir::Files).isEmpty());
+    // Its socket is left behind; the lock went with the process.
+    QVERIFY(QFileInfo::exists(QDir(instanceFolder()).filePath(QStringLiteral("socket"))));
     QCOMPARE(run({QStringLiteral("probe")}), QStringLiteral("first"));
 }
 
@@ -107,8 +136,8 @@ void SingleApplicationTest::messageActivatesWindow()
 
 void SingleApplicationTest::otherUsersCannotBlockTheFallback()
 {
-    // Without a usable runtime folder the lock goes elsewhere; no name
-    // another user can take first may keep this user's program from starting.
+    // The lock's folder lies in the shared temporary folder; no name another
+    // user can take first may keep this user's program from starting.
     if (::geteuid() != 0)
         QSKIP("needs root to act as two users");
     QTemporaryDir shared;
@@ -119,11 +148,6 @@ void SingleApplicationTest::otherUsersCannotBlockTheFallback()
         return ::mkdir(path.constData(), 0755) == 0 && ::chown(path.constData(), owner, owner) == 0;
     };
     constexpr uid_t nobody = 65534;
-    // Each user's usual runtime folder is already taken by the other, and
-    // another user made the shared names that a plain fallback would use.
-    QVERIFY(plantAsOtherUser(QStringLiteral("runtime-root"), nobody));
-    QVERIFY(plantAsOtherUser(QStringLiteral("runtime-nobody"), 0));
-    QVERIFY(plantAsOtherUser(QStringLiteral("instancehelper-test.lock"), nobody));
 
     const auto environment = [&shared](const QString &home) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -164,10 +188,10 @@ void SingleApplicationTest::otherUsersCannotBlockTheFallback()
 
     // The private folder's name in the shared folder is taken too: the
     // user's cache folder serves.
-    QVERIFY(QDir(QDir(shared.path()).filePath(QStringLiteral("payvane-0"))).removeRecursively());
-    QVERIFY(plantAsOtherUser(QStringLiteral("payvane-0"), nobody));
+    QVERIFY(QDir(QDir(shared.path()).filePath(QStringLiteral("instancehelper-test-0"))).removeRecursively());
+    QVERIFY(plantAsOtherUser(QStringLiteral("instancehelper-test-0"), nobody));
     QCOMPARE(probe(), QByteArray("first"));
-    QVERIFY(QFileInfo::exists(QDir(shared.path()).filePath(QStringLiteral("root-home/.cache/payvane-instance"))));
+    QVERIFY(QFileInfo::exists(QDir(shared.path()).filePath(QStringLiteral("root-home/.cache/instancehelper-test"))));
 }
 
 QTEST_GUILESS_MAIN(SingleApplicationTest)
