@@ -3,6 +3,7 @@
 #include "mainwindow.h"
 #include "platformchoice.h"
 #include "reminderwindow.h"
+#include "settingsfilecheck.h"
 
 #include <desktopreminders.h>
 #include <eventstore.h>
@@ -163,6 +164,7 @@ int main(int argc, char *argv[])
     QCoreApplication::setOrganizationName(QStringLiteral("Tervona"));
     QCoreApplication::setApplicationName(QStringLiteral("Payvane"));
     QCoreApplication::setOrganizationDomain(QStringLiteral("tervona.example"));
+    setAsideSpecialSettingsFiles();
 
     Tervona::ExceptionHandler exceptionHandler;
     exceptionHandler.initExceptionHandler();
