@@ -1,7 +1,7 @@
 // Kills saves of a large bill file at random moments and counts the files
 // left damaged. Not a test (it takes minutes): run by hand,
 //
-//     killsave <empty folder> [rounds = 500] [bills = 20000]
+//     killsave <empty folder> [rounds = 500] [bills = 20000] [plain]
 //
 // Each round forks a process in which two writers of one bill file (as the
 // main window and the automatic start) load it and then save in turn, each
@@ -10,7 +10,8 @@
 // random wait of up to six plain saves once both have loaded it. Then the file is read as a start reads it:
 // it must read completely, with every bill and every field of the extension
 // block. Leftovers of interrupted saves are counted and removed, as a start
-// removes them.
+// removes them. With "plain", the round's process only writes the file
+// again and again (saveEvents), so nearly every kill lands inside a write.
 #include "billfile.h"
 #include "eventstore.h"
 
@@ -93,17 +94,32 @@ bool usesEveryField(const Event &bill)
     }
 }
 
+// The plain round: the same file written over and over.
+[[noreturn]] void writeForEver(const QString &path, int ready, int count)
+{
+    EventList bills;
+    for (int i = 0; i < count; ++i)
+        bills.append(fullBill(i));
+    if (::write(ready, "r", 1) != 1)
+        std::_Exit(3);
+    for (;;) {
+        if (!saveEvents(bills, path))
+            std::_Exit(3);
+    }
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: killsave <empty folder> [rounds] [bills]\n");
+        std::fprintf(stderr, "usage: killsave <empty folder> [rounds] [bills] [plain]\n");
         return 2;
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
     const int rounds = argc > 2 ? std::atoi(argv[2]) : 500;
     const int count = argc > 3 ? std::atoi(argv[3]) : 20000;
+    const bool plain = argc > 4 && qstrcmp(argv[4], "plain") == 0;
     if (!QDir().mkpath(folder))
         return 2;
     const QString path = QDir(folder).filePath(QStringLiteral("events.evt"));
@@ -130,8 +146,11 @@ int main(int argc, char *argv[])
         const pid_t child = ::fork();
         if (child < 0)
             return 2;
-        if (child == 0)
+        if (child == 0) {
+            if (plain)
+                writeForEver(path, ready[1], count);
             saveForEver(path, ready[1]);
+        }
         char byte = 0;
         const bool loaded = ::read(ready[0], &byte, 1) == 1;
         ::close(ready[0]);
@@ -139,7 +158,7 @@ int main(int argc, char *argv[])
         // A save that merges reads, compares and merges before it writes,
         // about three plain saves' time: six cover two turns.
         if (loaded)
-            ::usleep(useconds_t(QRandomGenerator::global()->bounded(saveMs * 6 * 1000)));
+            ::usleep(useconds_t(QRandomGenerator::global()->bounded(saveMs * (plain ? 2 : 6) * 1000)));
         ::kill(child, SIGKILL);
         int status = 0;
         ::waitpid(child, &status, 0);
@@ -168,8 +187,9 @@ int main(int argc, char *argv[])
         }
         qDeleteAll(read.events);
     }
-    std::printf("%d rounds, %d writers killed, %d bills per file, one save %lld ms: %d damaged files, "
+    std::printf("%s: %d rounds, %d writers killed, %d bills per file, one save %lld ms: %d damaged files, "
                 "%d leftovers of interrupted saves removed\n",
-                rounds, killed, count, static_cast<long long>(saveMs), damaged, leftovers);
+                plain ? "plain saves" : "merging saves", rounds, killed, count, static_cast<long long>(saveMs),
+                damaged, leftovers);
     return damaged == 0 ? 0 : 1;
 }
