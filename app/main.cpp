@@ -2,6 +2,7 @@
 #include "mainwindow.h"
 #include "platformchoice.h"
 #include "reminderwindow.h"
+#include "settingsfilecheck.h"
 
 #include <desktopreminders.h>
 #include <eventstore.h>
@@ -184,6 +185,7 @@ int main(int argc, char *argv[])
     QCoreApplication::setOrganizationName(QStringLiteral("Tervona"));
     QCoreApplication::setApplicationName(QStringLiteral("Payvane"));
     QCoreApplication::setOrganizationDomain(QStringLiteral("tervona.example"));
+    setAsideSpecialSettingsFiles();
 
     Tervona::ExceptionHandler exceptionHandler;
     exceptionHandler.initExceptionHandler();

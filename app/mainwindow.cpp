@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "billfilewatcher.h"
 #include "billmodel.h"
 #include "calendarexport.h"
 #include "billrules.h"
@@ -30,6 +31,7 @@
 #include <QSaveFile>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSet>
 #include <QSettings>
 #include <QShortcut>
 #include <QSignalBlocker>
@@ -165,6 +167,7 @@ MainWindow::MainWindow(QWidget *parent)
     notificationSettings->load(settingsFilePath());
     keepDamagedBillFile();
     followTheDate();
+    watchBillFile();
 }
 
 void MainWindow::keepDamagedBillFile()
@@ -479,6 +482,9 @@ void MainWindow::saveWindowState() const
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    // The save may ask about bills changed twice; the list must not be
+    // reloaded under it meanwhile.
+    const QSignalBlocker blocker(billFileWatcher);
     QString reason;
     if (!billFile.save(rowRecords(), &reason) && !confirmCloseWithoutSaving(reason)) {
         event->ignore();
@@ -507,6 +513,117 @@ void MainWindow::changeEvent(QEvent *event)
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::LanguageChange)
         ui->retranslateUi(this);
+}
+
+// ---- the bill file on disk
+
+void MainWindow::watchBillFile()
+{
+    billFile.setConflictResolver([](const BillConflict &conflict) { return askWhichBillToKeep(conflict); });
+    billFileWatcher = new BillFileWatcher(billFile.path(), this);
+    connect(billFileWatcher, &BillFileWatcher::changed, this, &MainWindow::showBillFileChanges);
+    // The editor and the details page keep what they show; the list takes
+    // the file's changes when it is shown again.
+    connect(ui->tabWidget, &QTabWidget::currentChanged, this, [this](int page) {
+        if (page == ListPage && billFileChangePending)
+            showBillFileChanges();
+    });
+}
+
+void MainWindow::showBillFileChanges()
+{
+    if (ui->tabWidget->currentIndex() != ListPage) {
+        billFileChangePending = true;
+        return;
+    }
+    billFileChangePending = false;
+    bool reloaded = false;
+    {
+        // A question about a bill changed twice must not start another reload.
+        const QSignalBlocker blocker(billFileWatcher);
+        const EventList records = rowRecords();
+        QList<qsizetype> fromOurs;
+        std::optional<EventList> merged = billFile.reload(records, &fromOurs);
+        if (merged)
+            replaceAllRows(records, *merged, fromOurs);
+        reloaded = merged.has_value();
+    }
+    // The file may have changed again while a question was open. (A file
+    // that cannot be merged now is left to the save.)
+    if (reloaded && billFile.changedOnDisk())
+        QTimer::singleShot(0, this, &MainWindow::showBillFileChanges);
+}
+
+void MainWindow::replaceAllRows(const EventList &records, const EventList &merged, const QList<qsizetype> &fromOurs)
+{
+    // The current and selected bills stay current and selected where the
+    // merge kept them.
+    QHash<const Event *, qsizetype> recordIndex;
+    for (qsizetype k = 0; k < records.size(); ++k)
+        recordIndex.insert(records.at(k), k);
+    const auto mergedIndex = [&](int row) { return fromOurs.value(recordIndex.value(eventAtRow(row), -1), -1); };
+    const QModelIndex current = ui->eventTreeView->currentIndex();
+    const qsizetype currentBill = current.isValid() ? mergedIndex(current.row()) : -1;
+    QSet<qsizetype> selectedBills;
+    for (const QModelIndex &index : ui->eventTreeView->selectionModel()->selectedRows(0))
+        selectedBills.insert(mergedIndex(index.row()));
+
+    billModel->removeRows(0, billModel->rowCount());
+    qDeleteAll(records);
+    billNameCounts->clear();
+    const QHeaderView *header = ui->eventTreeView->header();
+    addBillRowsAtTop(merged, SortKeys{header->sortIndicatorSection(), header->sortIndicatorOrder()});
+
+    QHash<const Event *, qsizetype> mergedOf;
+    for (qsizetype k = 0; k < merged.size(); ++k)
+        mergedOf.insert(merged.at(k), k);
+    QItemSelectionModel *selection = ui->eventTreeView->selectionModel();
+    for (int row = 0; row < billModel->rowCount(); ++row) {
+        const qsizetype k = mergedOf.value(eventAtRow(row), -1);
+        const QModelIndex index = billModel->index(row, DueDateColumn);
+        if (k >= 0 && k == currentBill)
+            selection->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+        if (k >= 0 && selectedBills.contains(k))
+            selection->select(index, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    updatePaidCommand();
+}
+
+BillChoice MainWindow::askWhichBillToKeep(const BillConflict &conflict)
+{
+    // Names are shown as they are, never as markup.
+    const QString name = conflict.base->name;
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Bill Changed Twice"), QString(), QMessageBox::NoButton);
+    box.setTextFormat(Qt::PlainText);
+    QHash<QAbstractButton *, BillChoice> choices;
+    const auto addChoice = [&](const QString &text, QMessageBox::ButtonRole role, BillChoice choice) {
+        QPushButton *button = box.addButton(text, role);
+        choices.insert(button, choice);
+        return button;
+    };
+    if (!conflict.ours) {
+        box.setText(QStringLiteral("You removed the bill %1, but it was changed meanwhile in your bill file, by "
+                                   "another program. Remove it anyway?").arg(name));
+        box.setDefaultButton(addChoice(QStringLiteral("Remove"), QMessageBox::AcceptRole, BillChoice::Ours));
+        addChoice(QStringLiteral("Keep"), QMessageBox::RejectRole, BillChoice::Theirs);
+    } else if (!conflict.theirs) {
+        box.setText(QStringLiteral("You changed the bill %1, but it was removed meanwhile from your bill file, by "
+                                   "another program. Keep your version?").arg(name));
+        box.setDefaultButton(addChoice(QStringLiteral("Keep Mine"), QMessageBox::AcceptRole, BillChoice::Ours));
+        addChoice(QStringLiteral("Remove"), QMessageBox::RejectRole, BillChoice::Theirs);
+    } else {
+        box.setText(QStringLiteral("The bill %1 was changed here and, meanwhile, in your bill file, by another "
+                                   "program. Which changes do you want to keep?").arg(name));
+        QPushButton *both = conflict.separateChanges
+                                ? addChoice(QStringLiteral("Keep Both"), QMessageBox::AcceptRole, BillChoice::Both)
+                                : nullptr;
+        QPushButton *mine = addChoice(QStringLiteral("Keep Mine"), QMessageBox::AcceptRole, BillChoice::Ours);
+        addChoice(QStringLiteral("Keep the Other"), QMessageBox::RejectRole, BillChoice::Theirs);
+        box.setDefaultButton(both ? both : mine);
+    }
+    box.exec();
+    // Closed without an answer: this window's version, as before merging.
+    return choices.value(box.clickedButton(), BillChoice::Ours);
 }
 
 // ---- pages
@@ -791,6 +908,7 @@ void MainWindow::replaceBillRow(int row, Event *event)
     LongDateTexts dateTexts;
     fillBillRow(row, *event, currentDay(), dateTexts);
     Event *old = eventAtRow(row);
+    billFile.recordReplaced(old, event);
     if (old) {
         countName(old->name, -1);
         countName(event->name, +1);
@@ -821,6 +939,7 @@ void MainWindow::removeBillRows(const QList<int> &rows)
         if (!event)
             continue;
         countName(event->name, -1);
+        billFile.recordRemoved(event);
         delete event;
     }
     billModel->removeRowsKeepingOrder(unique);

@@ -12,6 +12,7 @@
 
 #include <functional>
 
+class BillFileWatcher;
 class BillModel;
 class LongDateTexts;
 class Money;
@@ -207,13 +208,21 @@ private:
 
     bool confirmCloseWithoutSaving(const QString &reason);
     void keepDamagedBillFile();
+    // The list follows what other processes write to the bill file.
+    void watchBillFile();
+    void showBillFileChanges();
+    void replaceAllRows(const EventList &records, const EventList &merged, const QList<qsizetype> &fromOurs);
+    // The question about a bill changed both here and in the file.
+    static BillChoice askWhichBillToKeep(const BillConflict &conflict);
 
     Clock clock = [] { return QDateTime::currentDateTime(); };
     QDate listedDay;                 // the day the rows were filled for
     QTimer *midnightTimer = nullptr; // fires as the next day begins
 
     Ui::MainWindow *ui;
-    BillFile billFile; // the data file: read at start, written back at close
+    BillFile billFile; // the data file: read at start, merged with what others wrote, written back at close
+    BillFileWatcher *billFileWatcher = nullptr;
+    bool billFileChangePending = false; // shown when the list page is shown again
     BillModel *billModel;
     QHash<QString, int> *billNameCounts; // listed bills per name; read by the import
     NotificationSettings *notificationSettings;

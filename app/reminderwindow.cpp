@@ -292,12 +292,13 @@ void ReminderWindow::updateAnimation()
 
 void ReminderWindow::saveBills()
 {
-    // A bill file that was not read completely is kept aside by the save;
-    // the user is told where, once.
-    const bool wasKept = !billFile.needsKeeping();
+    // A bill file that was not read completely (when read, or as another
+    // program left it since) is kept aside by the save; the user is told
+    // where, once.
+    const QString keptBefore = billFile.keptPath();
     QString reason;
     const bool saved = billFile.save(*events, &reason);
-    if (!wasKept && !billFile.keptPath().isEmpty())
+    if (billFile.keptPath() != keptBefore)
         showMessage(QMessageBox::Warning, QStringLiteral("Bill File"), billFile.notice());
     if (saved)
         return;

@@ -1,11 +1,17 @@
 #include "billfile.h"
 
+#include "regularfile.h"
+
+#include <QBuffer>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QScopeGuard>
 
 #ifdef Q_OS_UNIX
+#include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -41,12 +47,111 @@ BillFile::BillFile(const QString &path)
 EventList BillFile::load()
 {
     removeSaveLeftovers(m_path);
-    BillFileRead read = readBillFile(m_path);
-    m_state = read.state;
-    m_problem = read.problem;
+    // A link found now was there when the file was read: it is followed.
+    Disk disk = readDisk(std::nullopt, true);
+    m_state = disk.read.state;
+    m_problem = disk.read.problem;
     m_keptPath.clear();
     m_keepError.clear();
-    return read.events;
+    m_stamp = disk.stamp;
+    m_approvedLink = disk.stamp.linkText;
+    rebase(disk.read.events, m_state == BillFileState::Complete);
+    return disk.read.events;
+}
+
+void BillFile::rebase(const EventList &events, bool isFile)
+{
+    m_base.clear();
+    m_base.reserve(events.size());
+    m_origins.clear();
+    m_origins.reserve(events.size());
+    for (qsizetype i = 0; i < events.size(); ++i) {
+        m_base.append(*events.at(i));
+        m_origins.insert(events.at(i), i);
+    }
+    m_baseIsFile = isFile;
+}
+
+BillFile::Disk BillFile::readDisk(const std::optional<QByteArray> &approvedLink, bool parse) const
+{
+    Disk disk;
+#ifdef Q_OS_UNIX
+    const QByteArray entry = QFile::encodeName(m_path);
+    struct stat info;
+    if (::lstat(entry.constData(), &info) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return disk; // Missing
+        disk.stamp.exists = true;
+        disk.read.state = BillFileState::Unreadable;
+        disk.read.problem = qt_error_string(errno);
+        return disk;
+    }
+    disk.stamp.exists = true;
+    disk.stamp.device = quint64(info.st_dev);
+    disk.stamp.inode = quint64(info.st_ino);
+    struct stat target;
+    disk.special = !S_ISLNK(info.st_mode) ? !S_ISREG(info.st_mode)
+                                          : ::stat(entry.constData(), &target) == 0 && !S_ISREG(target.st_mode);
+    if (S_ISLNK(info.st_mode)) {
+        QByteArray text(qsizetype(info.st_size) + 1, '\0');
+        const ssize_t length = ::readlink(entry.constData(), text.data(), size_t(text.size()));
+        disk.stamp.linkText = length > 0 ? text.left(length) : QByteArray("?");
+        if (approvedLink && *approvedLink != disk.stamp.linkText) {
+            disk.plantedLink = true;
+            disk.read.state = BillFileState::Unreadable;
+            disk.read.problem = QStringLiteral("it is a link");
+            return disk;
+        }
+    }
+#else
+    const QFileInfo info(m_path);
+    if (!info.exists() && !info.isSymLink())
+        return disk;
+    disk.stamp.exists = true;
+    disk.special = info.exists() && !info.isFile();
+    if (info.isSymLink()) {
+        disk.stamp.linkText = QFile::encodeName(info.symLinkTarget());
+        if (approvedLink && *approvedLink != disk.stamp.linkText) {
+            disk.plantedLink = true;
+            disk.read.state = BillFileState::Unreadable;
+            disk.read.problem = QStringLiteral("it is a link");
+            return disk;
+        }
+    }
+#endif
+    QFile file(m_path);
+    if (!openRegularFileForReading(file, &disk.read.problem)) {
+        disk.read.state = BillFileState::Unreadable;
+        return disk;
+    }
+#ifdef Q_OS_UNIX
+    struct stat opened;
+    if (::fstat(file.handle(), &opened) == 0) {
+        disk.stamp.device = quint64(opened.st_dev);
+        disk.stamp.inode = quint64(opened.st_ino);
+        disk.stamp.size = qint64(opened.st_size);
+        disk.stamp.modified = qint64(opened.st_mtim.tv_sec) * 1000000000 + opened.st_mtim.tv_nsec;
+    }
+#else
+    disk.stamp.size = file.size();
+    disk.stamp.modified = file.fileTime(QFileDevice::FileModificationTime).toMSecsSinceEpoch() * 1000000;
+#endif
+    // The bytes hashed are the bytes parsed: one read.
+    QByteArray bytes = file.readAll();
+    disk.stamp.hash = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+    if (file.error() != QFileDevice::NoError) {
+        disk.read.state = BillFileState::Unreadable;
+        disk.read.problem = file.errorString();
+        return disk;
+    }
+    if (!parse) {
+        disk.read.state = BillFileState::Complete;
+        return disk;
+    }
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    disk.read = readBillFile(buffer);
+    return disk;
 }
 
 bool BillFile::needsKeeping() const
@@ -75,18 +180,24 @@ bool BillFile::keepAside(const QDateTime &now, QString *errorString)
     // The file may have gone since it was read: nothing is left to lose.
     if (!QFileInfo::exists(m_path) && !QFileInfo(m_path).isSymLink()) {
         m_state = BillFileState::Missing;
+        m_stamp = Stamp();
         return true;
     }
+    return moveAside(now, errorString);
+}
+
+bool BillFile::moveAside(const QDateTime &now, QString *errorString)
+{
+    // A rename moves the folder's entry itself: a link goes, not its target.
     const QString kept = keptPathFor(m_path, now);
-    QFile file(m_path);
-    if (!file.rename(kept)) {
-        m_keepError = file.errorString();
+    if (!moveEntry(m_path, kept, &m_keepError)) {
         if (errorString)
             *errorString = m_keepError;
         return false;
     }
     m_keptPath = kept;
     m_keepError.clear();
+    m_stamp = Stamp();
     return true;
 }
 
@@ -98,7 +209,134 @@ bool BillFile::save(const EventList &events, QString *errorString)
             *errorString = QStringLiteral("the damaged file could not be kept aside first: %1").arg(reason);
         return false;
     }
-    return saveEvents(events, m_path, errorString);
+    const bool changedHere = changedSinceRead(events);
+    Disk disk = readDisk(m_approvedLink, true);
+    const EventList theirs = disk.read.events;
+    disk.read.events.clear();
+    const auto cleanUp = qScopeGuard([&theirs] { qDeleteAll(theirs); });
+
+    if (disk.stamp == m_stamp) {
+        if (!changedHere && m_baseIsFile)
+            return true;
+        return write(events, disk, errorString);
+    }
+    // Another writer was here. A link planted since is replaced, whatever
+    // else changed: its target is not ours to read or write.
+    if (disk.plantedLink)
+        return write(events, disk, errorString);
+    // With no change here, what is there now holds every change; but bills
+    // that are not the whole file read (none was there, or a damaged one)
+    // are written.
+    if (!changedHere && m_baseIsFile)
+        return true;
+    // Nothing there to merge with: the bills are written. A FIFO or a
+    // device holds no bills and is replaced; a folder refuses, and the
+    // caller learns why.
+    if (disk.read.state == BillFileState::Missing || disk.special)
+        return write(events, disk, errorString);
+    if (disk.read.state != BillFileState::Complete) {
+        // A file that could not be read completely now: kept, not merged.
+        m_state = disk.read.state;
+        m_problem = disk.read.problem;
+        if (!moveAside(QDateTime::currentDateTime(), &reason)) {
+            if (errorString)
+                *errorString = QStringLiteral("the damaged file could not be kept aside first: %1").arg(reason);
+            return false;
+        }
+        return write(events, Disk(), errorString);
+    }
+    const BillMerge merge = mergeBills(m_base, theirs, events, originsOf(events), m_resolve);
+    const auto deleteMerged = qScopeGuard([&merge] { qDeleteAll(merge.bills); });
+    // The bills read stay the base and the file's stamp the one read, so a
+    // later save finds the file changed and merges again.
+    return writeFileEntry(billFileBytes(merge.bills), targetPath(disk), errorString);
+}
+
+QString BillFile::targetPath(const Disk &disk) const
+{
+    // Only a link that was there when the file was read is written through.
+    const bool followLink = !disk.plantedLink && !disk.stamp.linkText.isEmpty();
+    return followLink ? linkTargetPath(m_path) : m_path;
+}
+
+bool BillFile::write(const EventList &events, const Disk &disk, QString *errorString)
+{
+    const QByteArray bytes = billFileBytes(events);
+    if (!writeFileEntry(bytes, targetPath(disk), errorString))
+        return false;
+    rebase(events, true);
+    // The file written is the one read from now on, unless another writer
+    // has replaced it already.
+    const Disk written = readDisk(m_approvedLink, false);
+    m_stamp = written.stamp.hash == QCryptographicHash::hash(bytes, QCryptographicHash::Sha256) ? written.stamp : Stamp();
+    return true;
+}
+
+bool BillFile::changedSinceRead(const EventList &events) const
+{
+    // The main window writes its bills in the order it shows them: a new
+    // order is a change too.
+    if (events.size() != m_base.size())
+        return true;
+    for (qsizetype k = 0; k < events.size(); ++k) {
+        if (m_origins.value(events.at(k), -1) != k || !sameBill(*events.at(k), m_base.at(k)))
+            return true;
+    }
+    return false;
+}
+
+QList<qsizetype> BillFile::originsOf(const EventList &events) const
+{
+    QList<qsizetype> origins;
+    origins.reserve(events.size());
+    for (const Event *event : events)
+        origins.append(m_origins.value(event, -1));
+    return origins;
+}
+
+void BillFile::recordReplaced(const Event *old, const Event *replacement)
+{
+    const qsizetype origin = m_origins.value(old, -1);
+    m_origins.remove(old);
+    if (origin >= 0)
+        m_origins.insert(replacement, origin);
+}
+
+void BillFile::recordRemoved(const Event *record)
+{
+    m_origins.remove(record);
+}
+
+void BillFile::setConflictResolver(const BillConflictResolver &resolver)
+{
+    m_resolve = resolver;
+}
+
+bool BillFile::changedOnDisk() const
+{
+    return !(readDisk(m_approvedLink, false).stamp == m_stamp);
+}
+
+std::optional<EventList> BillFile::reload(const EventList &events, QList<qsizetype> *fromOurs)
+{
+    Disk disk = readDisk(m_approvedLink, true);
+    const EventList theirs = disk.read.events;
+    const auto cleanUp = qScopeGuard([&theirs] { qDeleteAll(theirs); });
+    if (disk.stamp == m_stamp || disk.plantedLink || disk.read.state != BillFileState::Complete)
+        return std::nullopt;
+    BillMerge merge = mergeBills(m_base, theirs, events, originsOf(events), m_resolve);
+    // The file as it is now is the base; a merged bill that holds one of its
+    // bills comes from that bill.
+    rebase(theirs, true);
+    m_stamp = disk.stamp;
+    m_origins.clear();
+    for (qsizetype k = 0; k < merge.bills.size(); ++k) {
+        if (merge.fromTheirs.at(k) >= 0)
+            m_origins.insert(merge.bills.at(k), merge.fromTheirs.at(k));
+    }
+    if (fromOurs)
+        *fromOurs = merge.fromOurs;
+    return merge.bills;
 }
 
 QString BillFile::notice() const
@@ -116,6 +354,32 @@ QString BillFile::notice() const
         return start + QStringLiteral(" and could not be kept aside (%1), so Payvane will not replace it.")
                            .arg(m_keepError);
     return start + QStringLiteral(", so it will be kept unchanged beside itself before your bills are saved.");
+}
+
+bool BillFile::moveEntry(const QString &from, const QString &to, QString *errorString)
+{
+#ifdef Q_OS_UNIX
+    // QFile::rename() copies what it cannot rename, and would open a FIFO.
+    const QByteArray target = QFile::encodeName(to);
+    struct stat info;
+    if (::lstat(target.constData(), &info) == 0) {
+        if (errorString)
+            *errorString = QStringLiteral("Destination file exists");
+        return false;
+    }
+    if (::rename(QFile::encodeName(from).constData(), target.constData()) == 0)
+        return true;
+    if (errorString)
+        *errorString = qt_error_string(errno);
+    return false;
+#else
+    QFile file(from);
+    if (file.rename(to))
+        return true;
+    if (errorString)
+        *errorString = file.errorString();
+    return false;
+#endif
 }
 
 int BillFile::removeSaveLeftovers(const QString &path)

@@ -1,11 +1,17 @@
 #ifndef PAYVANE_BILLFILE_H
 #define PAYVANE_BILLFILE_H
 
+#include "billmerge.h"
 #include "event.h"
 #include "eventstore.h"
 
+#include <QByteArray>
 #include <QDateTime>
+#include <QHash>
+#include <QList>
 #include <QString>
+
+#include <optional>
 
 // The user's bill file as a window uses it: read once when the window is
 // built, written back when it closes.
@@ -16,6 +22,20 @@
 // when ("events.damaged-2026-12-07-155800.evt"). Renaming needs no read
 // access and keeps every byte. When it cannot be kept aside, saving is
 // refused.
+//
+// Another process may write the file while this one holds its bills (the
+// automatic start while the main window is open, a sync program replacing
+// it). So the file read is remembered (its folder entry, inode, size,
+// modification time and a hash of its bytes), together with the bills as
+// read and which record of the caller each came from. A save first looks at
+// the file again: when it is the one read, the bills are written (or
+// nothing, when no bill changed); when it changed, it is read again and
+// merged three ways (billmerge.h) and the merge is written. Nothing is added
+// to the file for this: bills are matched by what they are.
+//
+// A link in place of the file that was not there when it was read is never
+// followed: the save replaces the folder's entry. A link that was there
+// when the file was read is the user's own and is written through.
 class BillFile
 {
 public:
@@ -40,8 +60,37 @@ public:
     [[nodiscard]] QString keptPath() const { return m_keptPath; }
 
     // Writes the bills; keeps the file aside first when needed and refuses
-    // when that fails. The reason in *errorString on failure.
+    // when that fails. The reason in *errorString on failure. `events` are
+    // the caller's bills: those load() gave (changed or not, in any order)
+    // and new ones. Writes nothing when neither they nor the file changed
+    // since it was read, and when only the file did. A file that changed is
+    // merged with (conflicts go to the resolver); one that cannot be read
+    // completely now is kept aside first, as at load(). A save that merged
+    // leaves `events` as they were: the file then holds more than they do,
+    // and a later save merges again.
     [[nodiscard]] bool save(const EventList &events, QString *errorString = nullptr);
+
+    // The caller gave a bill a new record in place of `old` (the editor), or
+    // deleted one: a save or reload must know which bill read it stands for.
+    void recordReplaced(const Event *old, const Event *replacement);
+    void recordRemoved(const Event *record);
+
+    // Decides the bills both this process and the file's other writer
+    // changed; automaticBillChoice() unless set.
+    void setConflictResolver(const BillConflictResolver &resolver);
+
+    // Whether the file is no longer the one last read (or written) here.
+    [[nodiscard]] bool changedOnDisk() const;
+
+    // Takes in what another process wrote, without writing: when the file
+    // changed and reads completely, merges it with `events` (the caller's
+    // bills, as for save()) and returns the merged bills as new records that
+    // the caller owns in place of its own; the file as it is now becomes the
+    // bills read. *fromOurs then gives, per record of `events`, the index of
+    // its bill in the result, or -1 when it is gone. Nothing (and no change
+    // here) when the file is unchanged, missing, damaged or a link planted
+    // since: a save deals with those.
+    [[nodiscard]] std::optional<EventList> reload(const EventList &events, QList<qsizetype> *fromOurs = nullptr);
 
     // The one sentence that tells the user what happened to the file: empty
     // unless it was not read completely.
@@ -49,16 +98,64 @@ public:
 
     // The name under which a file is kept aside at `now`.
     [[nodiscard]] static QString keptPathFor(const QString &path, const QDateTime &now);
+    // Renames the folder's entry `from` (a link itself, never its target) to
+    // `to`, which must not exist; never copies, so a FIFO is never opened.
+    static bool moveEntry(const QString &from, const QString &to, QString *errorString = nullptr);
     // Removes temporary files that an interrupted save of `path` left beside
     // it; the number removed.
     static int removeSaveLeftovers(const QString &path);
 
 private:
+    // What was found at the path: enough to tell another file from the one
+    // read, or the same file with other bytes.
+    struct Stamp
+    {
+        bool exists = false;
+        QByteArray linkText; // the entry is a link to this; empty when it is none
+        quint64 device = 0;
+        quint64 inode = 0;
+        qint64 size = -1;
+        qint64 modified = 0; // nanoseconds
+        QByteArray hash;     // of the bytes read; empty when unread
+
+        friend bool operator==(const Stamp &a, const Stamp &b)
+        {
+            return a.exists == b.exists && a.linkText == b.linkText && a.device == b.device && a.inode == b.inode
+                   && a.size == b.size && a.modified == b.modified && a.hash == b.hash;
+        }
+    };
+    struct Disk
+    {
+        Stamp stamp;
+        BillFileRead read;
+        bool plantedLink = false; // a link that was not there when the file was read; not followed
+        bool special = false;     // there, but no regular file (a folder, a FIFO, a device)
+    };
+    // Looks at the file (and parses it when `parse`). `approvedLink` is the
+    // link text that may be followed; none: any link (at load).
+    [[nodiscard]] Disk readDisk(const std::optional<QByteArray> &approvedLink, bool parse) const;
+    void rebase(const EventList &events, bool isFile);
+    [[nodiscard]] bool changedSinceRead(const EventList &events) const;
+    [[nodiscard]] QList<qsizetype> originsOf(const EventList &events) const;
+    bool moveAside(const QDateTime &now, QString *errorString);
+    // Where a save writes: the path, or the file its link names when that
+    // link was there when the file was read.
+    [[nodiscard]] QString targetPath(const Disk &disk) const;
+    // Writes the bills as they are; they become the bills read.
+    bool write(const EventList &events, const Disk &disk, QString *errorString);
+
     QString m_path;
     BillFileState m_state = BillFileState::Missing;
     QString m_problem;
     QString m_keptPath;
     QString m_keepError;
+
+    QList<Event> m_base;                   // the bills as read (or last written)
+    QHash<const Event *, qsizetype> m_origins; // the caller's records: the index of their bill in m_base
+    bool m_baseIsFile = false;             // m_base is the whole file: no change, no write
+    Stamp m_stamp;                         // the file m_base came from
+    QByteArray m_approvedLink;             // the link at the path when it was read; followed
+    BillConflictResolver m_resolve = automaticBillChoice;
 };
 
 #endif // PAYVANE_BILLFILE_H

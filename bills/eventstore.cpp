@@ -8,8 +8,16 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSaveFile>
 #include <QStandardPaths>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -30,7 +38,7 @@ bool fail(QString *errorString, const QString &reason)
 
 // A write may take only part of the bytes (a disk that just filled up); the
 // next one then fails with the reason.
-bool writeAll(QSaveFile &file, const QByteArray &bytes, QString *errorString)
+[[maybe_unused]] bool writeAll(QSaveFile &file, const QByteArray &bytes, QString *errorString)
 {
     qint64 written = 0;
     while (written < bytes.size()) {
@@ -75,17 +83,136 @@ QString settingsFilePath()
     return dataFilePath(QStringLiteral("settings.ini"));
 }
 
+QString linkTargetPath(const QString &path)
+{
+    QFileInfo info(path);
+    for (int depth = 0; depth < 40 && info.isSymLink(); ++depth)
+        info.setFile(info.symLinkTarget());
+    return info.isSymLink() ? path : info.filePath();
+}
+
 bool saveEvents(const EventList &events, const QString &path, QString *errorString)
+{
+    return writeFileEntry(billFileBytes(events), linkTargetPath(path), errorString);
+}
+
+#ifdef Q_OS_UNIX
+
+namespace {
+
+// The temporary file's name: the entry's name, a dot and six letters of
+// both cases (BillFile::removeSaveLeftovers() knows them by that).
+QByteArray temporaryName(const QByteArray &entry)
+{
+    static const char lower[] = "abcdefghijklmnopqrstuvwxyz";
+    static const char upper[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    QRandomGenerator *random = QRandomGenerator::system();
+    QByteArray letters(6, 'a');
+    for (char &letter : letters)
+        letter = random->bounded(2) ? lower[random->bounded(26)] : upper[random->bounded(26)];
+    const int lowerAt = int(random->bounded(6));
+    letters[lowerAt] = lower[random->bounded(26)];
+    letters[(lowerAt + 1 + int(random->bounded(5))) % 6] = upper[random->bounded(26)];
+    return entry + '.' + letters;
+}
+
+bool writeAllTo(int fd, const QByteArray &bytes)
+{
+    qsizetype written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = ENOSPC;
+            return false;
+        }
+        written += n;
+    }
+    return true;
+}
+
+bool failWithErrno(QString *errorString, int error)
+{
+    return fail(errorString, qt_error_string(error));
+}
+
+// The folder takes no new file: the entry itself, when it is a regular file
+// (never a link, a FIFO or a device), is written in place.
+bool writeInPlace(const QByteArray &bytes, const QByteArray &entry, QString *errorString)
+{
+    const int fd = ::open(entry.constData(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0 && errno == ELOOP)
+        return fail(errorString, QStringLiteral("it is a link"));
+    if (fd < 0)
+        return failWithErrno(errorString, errno);
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return fail(errorString, QStringLiteral("it is not a regular file"));
+    }
+    const bool written = ::ftruncate(fd, 0) == 0 && writeAllTo(fd, bytes) && ::fsync(fd) == 0;
+    const int error = errno;
+    if (::close(fd) != 0 && written)
+        return failWithErrno(errorString, errno);
+    return written || failWithErrno(errorString, error);
+}
+
+} // namespace
+
+bool writeFileEntry(const QByteArray &bytes, const QString &path, QString *errorString)
 {
     const QFileInfo info(path);
     if (!QDir().mkpath(info.absolutePath()))
         return fail(errorString, QStringLiteral("Cannot create the folder %1.")
                                      .arg(QDir::toNativeSeparators(info.absolutePath())));
+    const QByteArray entry = QFile::encodeName(path);
+    struct stat old;
+    const bool replacesFile = ::lstat(entry.constData(), &old) == 0 && S_ISREG(old.st_mode);
+    if (replacesFile && ::access(entry.constData(), W_OK) != 0)
+        return fail(errorString, QStringLiteral("Existing file %1 is not writable").arg(QDir::toNativeSeparators(path)));
 
-    // The whole file in memory first: written straight into the file, a
-    // stream reports a full disk only as a failed write, and the system's
-    // reason is lost.
-    const QByteArray bytes = billFileBytes(events);
+    // A complete new file beside the entry, then renamed over it: rename()
+    // replaces the entry, whatever it is, and never follows a link there.
+    QByteArray temporary;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temporary = temporaryName(entry);
+        fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd < 0) {
+        const int error = errno;
+        if (error == EACCES || error == EPERM || error == EROFS)
+            return writeInPlace(bytes, entry, errorString);
+        return failWithErrno(errorString, error);
+    }
+    if (replacesFile)
+        ::fchmod(fd, old.st_mode & 07777);
+    bool written = writeAllTo(fd, bytes) && ::fsync(fd) == 0;
+    int error = errno;
+    if (::close(fd) != 0 && written) {
+        written = false;
+        error = errno;
+    }
+    if (written && ::rename(temporary.constData(), entry.constData()) == 0)
+        return true;
+    if (written)
+        error = errno;
+    ::unlink(temporary.constData());
+    return failWithErrno(errorString, error);
+}
+
+#else
+
+bool writeFileEntry(const QByteArray &bytes, const QString &path, QString *errorString)
+{
+    const QFileInfo info(path);
+    if (!QDir().mkpath(info.absolutePath()))
+        return fail(errorString, QStringLiteral("Cannot create the folder %1.")
+                                     .arg(QDir::toNativeSeparators(info.absolutePath())));
     QSaveFile file(path);
     // A folder that takes no new file (no permission) while the file itself
     // is writable: write in place rather than not at all.
@@ -100,6 +227,8 @@ bool saveEvents(const EventList &events, const QString &path, QString *errorStri
         return fail(errorString, file.errorString());
     return true;
 }
+
+#endif
 
 BillFileRead readBillFile(const QString &path)
 {

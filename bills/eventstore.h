@@ -17,11 +17,23 @@ class QIODevice;
 // Writes the bills, in list order, to a bill file. The new file replaces the
 // old one only once it is completely written, so a failed save leaves the
 // previous file intact; only when the folder takes no new file but the file
-// itself is writable is it written in place. Creates missing folders.
+// itself is writable is it written in place. Creates missing folders. A
+// link at `path` (a file the user chose) is followed to the file it names.
 // Returns false on failure, with the system's reason in *errorString when
 // given; shows nothing.
 [[nodiscard]] bool saveEvents(const EventList &events, const QString &path,
                               QString *errorString = nullptr);
+
+// Writes `bytes` as the folder's entry `path`, as saveEvents() writes, but
+// never through a link: a link at `path` is replaced by the new file and its
+// target left alone, and the in-place write refuses anything but a regular
+// file. The new file gets the old one's permissions.
+[[nodiscard]] bool writeFileEntry(const QByteArray &bytes, const QString &path,
+                                  QString *errorString = nullptr);
+
+// The file a link names, link after link (as far as 40 links); `path`
+// itself when it is no link.
+[[nodiscard]] QString linkTargetPath(const QString &path);
 
 // The bytes of a bill file holding the bills in list order.
 [[nodiscard]] QByteArray billFileBytes(const EventList &events);

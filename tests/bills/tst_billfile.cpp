@@ -1,11 +1,14 @@
 #include "billbytes.h"
 #include "billfile.h"
 #include "eventstore.h"
+#include "settingsfiles.h"
 #include "../common/unprivileged.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -56,6 +59,39 @@ Event *bill(const QString &name)
     return event;
 }
 
+// What is at a path, links not followed.
+QString entryKind(const QString &path)
+{
+    struct stat info;
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return QStringLiteral("nothing");
+    if (S_ISLNK(info.st_mode))
+        return QStringLiteral("link");
+    if (S_ISDIR(info.st_mode))
+        return QStringLiteral("folder");
+    if (S_ISFIFO(info.st_mode))
+        return QStringLiteral("FIFO");
+    return S_ISREG(info.st_mode) ? QStringLiteral("file") : QStringLiteral("other");
+}
+
+// Puts `kind` at `path`: a file of junk, a folder, a FIFO, or a link to a
+// file or a FIFO in `elsewhere` (a folder of someone else's).
+bool plant(const QString &kind, const QString &path, const QString &elsewhere)
+{
+    const QString victim = QDir(elsewhere).filePath(QStringLiteral("victim"));
+    if (kind == QLatin1String("junk"))
+        return writeFile(path, "Dear diary, today I paid the rent.");
+    if (kind == QLatin1String("folder"))
+        return QDir().mkdir(path);
+    if (kind == QLatin1String("FIFO"))
+        return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
+    if (kind == QLatin1String("link to a file"))
+        return writeFile(victim, oneBillFile()) && QFile::link(victim, path);
+    if (kind == QLatin1String("link to a FIFO"))
+        return ::mkfifo(QFile::encodeName(victim).constData(), 0600) == 0 && QFile::link(victim, path);
+    return false;
+}
+
 } // namespace
 
 class tst_BillFile : public QObject
@@ -63,6 +99,7 @@ class tst_BillFile : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
     void completeFileIsHandledAsBefore();
@@ -75,6 +112,11 @@ private slots:
     void keptNamesNeverCollide();
     void leftoversOfInterruptedSavesAreRemoved();
     void readOnlyFolderWritesInPlace();
+    void somethingElseInPlaceAtSave_data();
+    void somethingElseInPlaceAtSave();
+    void ownLinkIsWrittenThrough();
+    void specialSettingsFilesAreSetAside_data();
+    void specialSettingsFilesAreSetAside();
 
 private:
     QString path() const { return m_dir->filePath(QStringLiteral("events.evt")); }
@@ -84,7 +126,15 @@ private:
     }
 
     std::unique_ptr<QTemporaryDir> m_dir;
+    QTemporaryDir m_home; // the settings tests' own home, never the shared test folders
 };
+
+void tst_BillFile::initTestCase()
+{
+    QVERIFY(m_home.isValid());
+    qputenv("HOME", QFile::encodeName(m_home.path()));
+    QStandardPaths::setTestModeEnabled(true);
+}
 
 void tst_BillFile::init()
 {
@@ -282,6 +332,118 @@ void tst_BillFile::readOnlyFolderWritesInPlace()
     QCOMPARE(back.size(), 2);
     qDeleteAll(back);
     qDeleteAll(events);
+}
+
+void tst_BillFile::somethingElseInPlaceAtSave_data()
+{
+    QTest::addColumn<QString>("planted");
+    QTest::addColumn<bool>("saved");
+    QTest::addColumn<QString>("entry");    // what is at the path afterwards
+    QTest::addColumn<bool>("keptAside");
+
+    // Put in place of the file while the bills were open, in a folder others
+    // can write: a link is replaced, never written through; a FIFO holds no
+    // bills and is replaced, never opened; a file that cannot be read is
+    // kept; a folder refuses, and the caller says so.
+    QTest::newRow("link to a file") << "link to a file" << true << "file" << false;
+    QTest::newRow("link to a FIFO") << "link to a FIFO" << true << "file" << false;
+    QTest::newRow("FIFO") << "FIFO" << true << "file" << false;
+    QTest::newRow("folder") << "folder" << false << "folder" << false;
+    QTest::newRow("damaged file") << "junk" << true << "file" << true;
+}
+
+void tst_BillFile::somethingElseInPlaceAtSave()
+{
+    QFETCH(QString, planted);
+    QFETCH(bool, saved);
+    QFETCH(QString, entry);
+    QFETCH(bool, keptAside);
+
+    QTemporaryDir elsewhere;
+    QVERIFY(writeFile(path(), oneBillFile()));
+    BillFile file(path());
+    EventList events = file.load();
+    events.append(bill(QStringLiteral("Gas")));
+    QVERIFY(QFile::remove(path()));
+    QVERIFY(plant(planted, path(), elsewhere.path()));
+
+    QString reason;
+    QCOMPARE(file.save(events, &reason), saved);
+    QCOMPARE(reason.isEmpty(), saved);
+    QCOMPARE(entryKind(path()), entry);
+    if (saved)
+        QCOMPARE(recordCount(path()), 2);
+    // The link's target is as it was.
+    const QString victim = QDir(elsewhere.path()).filePath(QStringLiteral("victim"));
+    if (planted == QLatin1String("link to a file"))
+        QCOMPARE(readFile(victim), oneBillFile());
+    QCOMPARE(!file.keptPath().isEmpty(), keptAside);
+    if (keptAside)
+        QCOMPARE(readFile(file.keptPath()), QByteArray("Dear diary, today I paid the rent."));
+    qDeleteAll(events);
+}
+
+void tst_BillFile::ownLinkIsWrittenThrough()
+{
+    // A link that was there when the file was read is the user's own (a
+    // file kept in a synced folder): saves go to its target.
+    QTemporaryDir synced;
+    const QString target = QDir(synced.path()).filePath(QStringLiteral("events.evt"));
+    QVERIFY(writeFile(target, oneBillFile()));
+    QVERIFY(QFile::link(target, path()));
+    BillFile file(path());
+    EventList events = file.load();
+    QCOMPARE(events.size(), 1);
+    events.append(bill(QStringLiteral("Gas")));
+    QVERIFY(file.save(events));
+    QCOMPARE(entryKind(path()), QStringLiteral("link"));
+    QCOMPARE(recordCount(target), 2);
+    qDeleteAll(events);
+}
+
+void tst_BillFile::specialSettingsFilesAreSetAside_data()
+{
+    QTest::addColumn<QString>("planted");
+    QTest::addColumn<bool>("setAside");
+
+    QTest::newRow("FIFO") << "FIFO" << true;
+    QTest::newRow("folder") << "folder" << true;
+    QTest::newRow("link to a FIFO") << "link to a FIFO" << true;
+    QTest::newRow("link to a file") << "link to a file" << false;
+    QTest::newRow("file") << "junk" << false;
+}
+
+void tst_BillFile::specialSettingsFilesAreSetAside()
+{
+    QFETCH(QString, planted);
+    QFETCH(bool, setAside);
+
+    QTemporaryDir elsewhere;
+    const QStringList files = nativeSettingsFiles(QStringLiteral("Tervona"), QStringLiteral("Payvane"));
+    QCOMPARE(files.size(), 2);
+    // The files QSettings itself would open (here, with nothing in the way).
+    for (const QString &settingsFile : files)
+        QVERIFY(!QFileInfo(settingsFile).exists() && !QFileInfo(settingsFile).isSymLink());
+    QCOMPARE(files.first(), QSettings(QStringLiteral("Tervona"), QStringLiteral("Payvane")).fileName());
+    const QString conf = files.first();
+    QVERIFY(QDir().mkpath(QFileInfo(conf).absolutePath()));
+    const auto cleanUp = qScopeGuard([&conf] { QDir(QFileInfo(conf).absolutePath()).removeRecursively(); });
+    QVERIFY(plant(planted, conf, elsewhere.path()));
+
+    const QDateTime now(QDate(2026, 12, 7), QTime(15, 58, 0));
+    const QString kept = BillFile::keptPathFor(conf, now);
+    const QStringList sentences = setAsideSpecialFiles(files, now);
+    QCOMPARE(sentences.size(), setAside ? 1 : 0);
+    QCOMPARE(entryKind(conf), setAside ? QStringLiteral("nothing") : entryKind(conf));
+    if (setAside) {
+        QVERIFY(sentences.first().contains(QDir::toNativeSeparators(kept)));
+        QCOMPARE(entryKind(kept), planted.startsWith(QLatin1String("link")) ? QStringLiteral("link") : planted);
+        // Now QSettings opens, and writes, at once.
+        QSettings settings(QStringLiteral("Tervona"), QStringLiteral("Payvane"));
+        settings.setValue(QStringLiteral("LastRun"), 1);
+        settings.sync();
+        QCOMPARE(settings.status(), QSettings::NoError);
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_BillFile)

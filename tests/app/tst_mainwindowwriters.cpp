@@ -1,0 +1,233 @@
+// The main window and another writer of its bill file (the automatic start,
+// the notification process, a sync program): what the other one writes while
+// the window is open shows in the list, and every change of both is kept.
+#include "mainwindow.h"
+
+#include "billfile.h"
+#include "event.h"
+#include "eventstore.h"
+#include "mainwindowprobe.h"
+#include "paymentstatus.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+
+#include <functional>
+#include <memory>
+
+#include <stdio.h>
+
+using namespace MainWindowProbe;
+
+namespace {
+
+Event *weeklyBill(const QString &name, QDate dueOn)
+{
+    auto *event = new Event;
+    event->name = name;
+    event->schedule = Event::ScheduleWeekly;
+    event->weekdays[std::size_t(dueOn.dayOfWeek() - 1)] = true;
+    event->endDate = dueOn;
+    event->notify = true;
+    event->notifyDays = 3;
+    return event;
+}
+
+EventList someBills(int count)
+{
+    const QStringList names = {"Rent", "Gas", "Power", "Water", "Phone", "Internet", "Insurance", "Car tax", "Gym",
+                               "Cloud", "Heating"};
+    EventList bills;
+    for (int i = 0; i < count; ++i)
+        bills.append(weeklyBill(names.at(i), QDate::currentDate().addDays(i % 7)));
+    return bills;
+}
+
+void writeBills(const QString &path, const EventList &bills)
+{
+    QVERIFY(saveEvents(bills, path));
+    qDeleteAll(bills);
+}
+
+// The bill of that name in a list, or null.
+const Event *billNamed(const EventList &bills, const QString &name)
+{
+    for (const Event *bill : bills) {
+        if (bill->name == name)
+            return bill;
+    }
+    return nullptr;
+}
+
+// The other writer: reads the file, changes it as `change` says, writes it.
+void writeMeanwhile(const std::function<void(EventList &)> &change)
+{
+    BillFile other;
+    EventList bills = other.load();
+    change(bills);
+    QVERIFY(other.save(bills));
+    qDeleteAll(bills);
+}
+
+// Answers the next modal message box with the button of that text, and
+// keeps its text.
+std::shared_ptr<QString> answerBox(const QString &buttonText)
+{
+    auto text = std::make_shared<QString>();
+    auto *timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, text, buttonText] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        *text = box->text();
+        for (QAbstractButton *button : box->buttons()) {
+            if (button->text() == buttonText)
+                button->click();
+        }
+        timer->stop();
+        timer->deleteLater();
+    });
+    timer->start();
+    return text;
+}
+
+} // namespace
+
+class tst_MainWindowWriters : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void paymentsWrittenMeanwhileAreKept();
+    void fileReplacedMeanwhileIsShownAndKept();
+    void billChangedTwiceIsAsked();
+
+private:
+    void openWindow();
+
+    std::unique_ptr<MainWindow> window;
+};
+
+void tst_MainWindowWriters::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QCoreApplication::setOrganizationName(QStringLiteral("Tervona"));
+    // A data folder of its own, apart from other tests of the program.
+    QCoreApplication::setApplicationName(QStringLiteral("Payvane-tst_mainwindowwriters"));
+    QVERIFY(eventsFilePath().contains(QLatin1String(".qttest")));
+}
+
+void tst_MainWindowWriters::init()
+{
+    QDir(QFileInfo(eventsFilePath()).absolutePath()).removeRecursively();
+    writeBills(eventsFilePath(), someBills(10));
+}
+
+void tst_MainWindowWriters::cleanup()
+{
+    window.reset();
+    QDir(QFileInfo(eventsFilePath()).absolutePath()).removeRecursively();
+}
+
+void tst_MainWindowWriters::openWindow()
+{
+    window = std::make_unique<MainWindow>();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+}
+
+// (a) With the window open on the editor, the automatic start pays a bill.
+// The editor keeps what is typed and the bill it edits; the list shows the
+// payment once it is shown again; closing keeps both changes.
+void tst_MainWindowWriters::paymentsWrittenMeanwhileAreKept()
+{
+    openWindow();
+    auto *list = child<QTreeView>(*window, "eventTreeView");
+    list->setCurrentIndex(billModel(*window)->index(rowOf(*window, QStringLiteral("Water")), 0));
+    child<QAbstractButton>(*window, "editButton")->click();
+    child<QLineEdit>(*window, "eventName")->setText(QStringLiteral("Water and sewage"));
+
+    writeMeanwhile([](EventList &bills) {
+        markPaid(*const_cast<Event *>(billNamed(bills, QStringLiteral("Rent"))), QDate::currentDate());
+    });
+    QTest::qWait(500); // the watcher's notice has come and gone
+    QCOMPARE(child<QTabWidget>(*window, "tabWidget")->currentIndex(), 1);
+    QCOMPARE(child<QLineEdit>(*window, "eventName")->text(), QStringLiteral("Water and sewage"));
+
+    child<QAbstractButton>(*window, "saveButton")->click();
+    QTRY_VERIFY(window->eventAtRow(rowOf(*window, QStringLiteral("Rent")))->payments.isTracking());
+    QCOMPARE(rowOf(*window, QStringLiteral("Water")), -1);
+    QVERIFY(rowOf(*window, QStringLiteral("Water and sewage")) >= 0);
+
+    QVERIFY(window->close());
+    const EventList saved = loadEvents(eventsFilePath());
+    QCOMPARE(saved.size(), 10);
+    QVERIFY(billNamed(saved, QStringLiteral("Rent"))->payments.isTracking());
+    QVERIFY(billNamed(saved, QStringLiteral("Water and sewage")));
+    qDeleteAll(saved);
+}
+
+// (b) A sync program replaces the file by rename with a version of 11 bills
+// while the list is shown; the window shows them and writes all 11 back with
+// its own change.
+void tst_MainWindowWriters::fileReplacedMeanwhileIsShownAndKept()
+{
+    openWindow();
+    QVERIFY(window->markBillPaid(rowOf(*window, QStringLiteral("Gas"))));
+    const QString newer = eventsFilePath() + QStringLiteral(".sync");
+    writeBills(newer, someBills(11));
+    QVERIFY(::rename(QFile::encodeName(newer).constData(), QFile::encodeName(eventsFilePath()).constData()) == 0);
+
+    QTRY_COMPARE(billModel(*window)->rowCount(), 11);
+    QVERIFY(window->eventAtRow(rowOf(*window, QStringLiteral("Gas")))->payments.isTracking());
+    // Replaced once more, and again noticed.
+    writeMeanwhile([](EventList &bills) { delete bills.takeFirst(); });
+    QTRY_COMPARE(billModel(*window)->rowCount(), 10);
+    writeMeanwhile([](EventList &bills) { bills.append(weeklyBill(QStringLiteral("Boat"), QDate::currentDate())); });
+    QTRY_COMPARE(billModel(*window)->rowCount(), 11);
+
+    QVERIFY(window->close());
+    const EventList saved = loadEvents(eventsFilePath());
+    QCOMPARE(saved.size(), 11);
+    QVERIFY(billNamed(saved, QStringLiteral("Heating")));
+    QVERIFY(billNamed(saved, QStringLiteral("Boat")));
+    QVERIFY(billNamed(saved, QStringLiteral("Gas"))->payments.isTracking());
+    qDeleteAll(saved);
+}
+
+// (c) Both change the same part of one bill: the window asks which to keep.
+void tst_MainWindowWriters::billChangedTwiceIsAsked()
+{
+    openWindow();
+    const QDate today = QDate::currentDate();
+    QVERIFY(window->markBillPaid(rowOf(*window, QStringLiteral("Rent"))));
+    const PaymentState mine = window->eventAtRow(rowOf(*window, QStringLiteral("Rent")))->payments;
+    const auto question = answerBox(QStringLiteral("Keep Mine"));
+    writeMeanwhile([today](EventList &bills) {
+        auto *rent = const_cast<Event *>(billNamed(bills, QStringLiteral("Rent")));
+        startTracking(*rent, today.addDays(-60));
+    });
+    // Asked when the change shows in the list, or at the latest at close.
+    QTRY_VERIFY(!question->isEmpty());
+    QVERIFY(question->contains(QStringLiteral("Rent")));
+    QVERIFY(window->close());
+    const EventList saved = loadEvents(eventsFilePath());
+    QCOMPARE(billNamed(saved, QStringLiteral("Rent"))->payments, mine);
+    qDeleteAll(saved);
+}
+
+QTEST_MAIN(tst_MainWindowWriters)
+#include "tst_mainwindowwriters.moc"
