@@ -1,7 +1,6 @@
 #include "billextensions.h"
 
 #include "boundedread.h"
-#include "daynumber.h"
 
 #include <QBuffer>
 #include <QDataStream>

@@ -52,16 +52,6 @@ QString periodText(const Event &event)
     return QStringLiteral("Day, ") + weekdays;
 }
 
-QString longDateText(QDate date)
-{
-    return longDateText(date, QLocale::system());
-}
-
-QString longDateText(QDate date, const QLocale &locale)
-{
-    return locale.toString(date, QLocale::LongFormat);
-}
-
 BillRow billRow(const Event &event, QDate today, int remaining)
 {
     LongDateTexts dateTexts;

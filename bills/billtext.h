@@ -1,6 +1,7 @@
 #ifndef PAYVANE_BILLTEXT_H
 #define PAYVANE_BILLTEXT_H
 
+#include "longdatetexts.h" // longDateText, which the list texts use too
 #include "paymentstatus.h"
 
 #include <QDate>
@@ -47,12 +48,6 @@ struct Event;
 
 // Where a repeating bill's weekend dates go; empty when they stay.
 [[nodiscard]] QString weekendText(const Event &event);
-
-// A date in the system's long format.
-[[nodiscard]] QString longDateText(QDate date);
-// The same with a locale the caller keeps (building the system locale for
-// every row of a long list costs more than the row itself).
-[[nodiscard]] QString longDateText(QDate date, const QLocale &locale);
 
 // One line of the bill list.
 struct BillRow

@@ -15,3 +15,13 @@ QString LongDateTexts::text(QDate date)
         found = m_texts.insert(date.toJulianDay(), m_locale.toString(date, QLocale::LongFormat));
     return *found;
 }
+
+QString longDateText(QDate date)
+{
+    return longDateText(date, QLocale::system());
+}
+
+QString longDateText(QDate date, const QLocale &locale)
+{
+    return locale.toString(date, QLocale::LongFormat);
+}

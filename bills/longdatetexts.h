@@ -22,4 +22,10 @@ private:
     QHash<qint64, QString> m_texts; // by Julian Day Number
 };
 
+// A date in the system's long format.
+[[nodiscard]] QString longDateText(QDate date);
+// The same with a locale the caller keeps (building the system locale for
+// every row of a long list costs more than the row itself).
+[[nodiscard]] QString longDateText(QDate date, const QLocale &locale);
+
 #endif // PAYVANE_LONGDATETEXTS_H

@@ -1,8 +1,8 @@
 #include "reminderrules.h"
 
-#include "billtext.h"
 #include "daynumber.h"
 #include "event.h"
+#include "longdatetexts.h"
 #include "occurrence.h"
 #include "paymentstatus.h"
 
