@@ -2,7 +2,7 @@
 #include "billfile.h"
 #include "eventstore.h"
 #include "settingsfiles.h"
-#include "../common/unprivileged.h"
+#include "../../common/unprivileged.h"
 
 #include <QDir>
 #include <QElapsedTimer>
