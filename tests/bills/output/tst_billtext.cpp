@@ -1,0 +1,190 @@
+// The texts of the bill list and the details page.
+#include "billtext.h"
+#include "event.h"
+#include "occurrence.h"
+#include "schedulebuilders.h"
+
+#include <QLocale>
+#include <QTest>
+
+namespace {
+
+using namespace ScheduleBuilders;
+
+// Saturday 5 December 2026.
+const QDate Today(2026, 12, 5);
+
+} // namespace
+
+class tst_BillText : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void weekdayAndMonthTexts_data();
+    void weekdayAndMonthTexts();
+    void billRow_data();
+    void billRow();
+    void breakableText_data();
+    void breakableText();
+    void optionSentences();
+};
+
+void tst_BillText::weekdayAndMonthTexts_data()
+{
+    QTest::addColumn<Event>("event");
+    QTest::addColumn<QString>("weekdays");
+    QTest::addColumn<QString>("months");
+    QTest::addColumn<QString>("period");
+
+    QTest::newRow("nothing") << weekly({}) << QString() << QString() << QString();
+    QTest::newRow("Monday and Wednesday") << weekly({1, 3}) << QStringLiteral("Monday, Wedneday") << QString()
+                                          << QStringLiteral("Monday, Wedneday");
+    QTest::newRow("Wednesday alone") << weekly({3}) << QStringLiteral("Wednesday") << QString()
+                                     << QStringLiteral("Wednesday");
+    QTest::newRow("Tuesday to Sunday")
+        << weekly({2, 3, 4, 5, 6, 7}) << QStringLiteral("Tuesday, Wedneday, Thursday, Friday, Saturday, Sunday")
+        << QString() << QStringLiteral("Tuesday, Wedneday, Thursday, Friday, Saturday, Sunday");
+    QTest::newRow("Day alone") << monthly(3, true, {}) << QString() << QString() << QStringLiteral("Day");
+    QTest::newRow("Day and Tuesday") << monthly(3, true, {2}) << QStringLiteral("Tuesday") << QString()
+                                     << QStringLiteral("Day, Tuesday");
+    QTest::newRow("the Year and March") << yearly(1, true, {}, true, {3}) << QString()
+                                        << QStringLiteral("the Year, March") << QStringLiteral("Day");
+    QTest::newRow("quarter months") << yearly(1, true, {}, false, {1, 4, 7, 10}) << QString()
+                                    << QStringLiteral("January, April, July, October") << QStringLiteral("Day");
+    QTest::newRow("December alone") << yearly(1, true, {}, false, {12}) << QString()
+                                    << QStringLiteral("December") << QStringLiteral("Day");
+}
+
+void tst_BillText::weekdayAndMonthTexts()
+{
+    QFETCH(Event, event);
+    QFETCH(QString, weekdays);
+    QFETCH(QString, months);
+    QFETCH(QString, period);
+    QCOMPARE(weekdayListText(event), weekdays);
+    QCOMPARE(monthListText(event), months);
+    QCOMPARE(periodText(event), period);
+}
+
+void tst_BillText::billRow_data()
+{
+    QTest::addColumn<Event>("event");
+    QTest::addColumn<QDate>("dueDate");
+    QTest::addColumn<qint64>("daysLeft");
+    QTest::addColumn<QString>("details");
+
+    const auto longDate = [](QDate date) { return QLocale::system().toString(date, QLocale::LongFormat); };
+
+    Event endless = weekly({6});
+    endless.name = QStringLiteral("Milk");
+    QTest::newRow("endless, due today") << endless << Today << qint64(0) << QStringLiteral("Milk");
+
+    Event ended = weekly({1});
+    ended.name = QStringLiteral("Gym");
+    ended.endMode = Event::EndOnDate;
+    ended.endDate = QDate(2026, 11, 30);
+    QTest::newRow("ended until a date") << ended << QDate(2026, 11, 30) << qint64(-1)
+                                        << QStringLiteral("Gym - Due 0 more times, ending on ") + longDate(ended.endDate);
+
+    Event lastOne = weekly({1});
+    lastOne.name = QStringLiteral("Loan");
+    lastOne.endMode = Event::EndAfterTimes;
+    lastOne.endDate = QDate(2026, 12, 7);
+    QTest::newRow("one left") << lastOne << QDate(2026, 12, 7) << qint64(2)
+                              << QStringLiteral("Loan - Due 1 more time, ending on ") + longDate(lastOne.endDate);
+
+    Event twoLeft = lastOne;
+    twoLeft.endDate = QDate(2026, 12, 14);
+    QTest::newRow("two left") << twoLeft << QDate(2026, 12, 7) << qint64(2)
+                              << QStringLiteral("Loan - Due 2 more times, ending on ") + longDate(twoLeft.endDate);
+
+    // The end date looks at the scheduled Saturday, not the Monday it
+    // moves to: the bill has not ended, and shows the Monday.
+    Event moved = weekly({6});
+    moved.name = QStringLiteral("Rates");
+    moved.endMode = Event::EndOnDate;
+    moved.endDate = Today; // Saturday 5 December 2026
+    moved.options.weekends = ScheduleOptions::MondayAfter;
+    QTest::newRow("last date moved past the end") << moved << QDate(2026, 12, 7) << qint64(2)
+                                                  << QStringLiteral("Rates - Due 1 more time, ending on ") + longDate(Today);
+
+    Event pastOnce;
+    pastOnce.name = QStringLiteral("Fine");
+    pastOnce.schedule = Event::ScheduleSingular;
+    pastOnce.endMode = Event::EndAfterTimes;
+    pastOnce.eventDate = pastOnce.endDate = QDate(2026, 10, 1);
+    QTest::newRow("singular, passed") << pastOnce << QDate(2026, 10, 1) << qint64(-65)
+                                      << QStringLiteral("Fine - Due 0 more times, ending on ") + longDate(pastOnce.endDate);
+
+    Event noDays = weekly({});
+    noDays.name = QStringLiteral("Broken");
+    QTest::newRow("no next date") << noDays << QDate() << qint64(-Today.toJulianDay()) << QStringLiteral("Broken");
+}
+
+void tst_BillText::billRow()
+{
+    QFETCH(Event, event);
+    QFETCH(QDate, dueDate);
+    QFETCH(qint64, daysLeft);
+    QFETCH(QString, details);
+    const BillRow row = ::billRow(event, Today, remainingOccurrences(event, Today));
+    QCOMPARE(row.dueDate, dueDate);
+    QCOMPARE(row.daysLeft, daysLeft);
+    QCOMPARE(row.details, details);
+}
+
+void tst_BillText::breakableText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected"); // "|" marks a zero-width space
+
+    QTest::newRow("short words stay") << QStringLiteral("Rent and water") << QStringLiteral("Rent and water");
+    QTest::newRow("a run of exactly 6 stays") << QStringLiteral("abcdef gh") << QStringLiteral("abcdef gh");
+    QTest::newRow("a long run breaks anywhere") << QStringLiteral("Tax abcdefg") << QStringLiteral("Tax a|b|c|d|e|f|g|");
+    QTest::newRow("a hyphen ends a run") << QStringLiteral("abcd-efgh") << QStringLiteral("abcd-efgh");
+    QTest::newRow("surrogate pairs stay whole")
+        << QStringLiteral("x") + QString::fromUcs4(U"\U0001F4B0\U0001F4B0\U0001F4B0\U0001F4B0")
+        << QStringLiteral("x|") + QString::fromUcs4(U"\U0001F4B0|\U0001F4B0|\U0001F4B0|\U0001F4B0|");
+    QTest::newRow("empty") << QString() << QString();
+}
+
+void tst_BillText::breakableText()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+    QString shown = ::breakableText(text, 6);
+    shown.replace(QChar(0x200B), QLatin1Char('|'));
+    QCOMPARE(shown, expected);
+}
+
+void tst_BillText::optionSentences()
+{
+    Event e = monthly(31, true, {});
+    QCOMPARE(countText(e), QStringLiteral("31st "));
+    QVERIFY(everyText(e).isEmpty());
+    QVERIFY(shortMonthsText(e).isEmpty());
+    QVERIFY(weekendText(e).isEmpty());
+    e.options.shortMonths = ScheduleOptions::LastDay;
+    QCOMPARE(shortMonthsText(e), QStringLiteral("In months without that day, on the month's last day."));
+    e.options.fromEnd = 1;
+    QCOMPARE(countText(e), QStringLiteral("last "));
+    QVERIFY(shortMonthsText(e).isEmpty()); // counted from the end, no month is too short
+    e.options.fromEnd = 2;
+    QCOMPARE(countText(e), QStringLiteral("2nd last "));
+    e.options.every = 3;
+    e.options.everyFrom = QDate(2027, 2, 14);
+    QVERIFY(everyText(e).startsWith(QStringLiteral("Every 3 months, counting from ")));
+    e.schedule = Event::ScheduleYearly;
+    QCOMPARE(everyText(e), QStringLiteral("Every 3 years, counting from 2027."));
+    e.schedule = Event::ScheduleWeekly;
+    QCOMPARE(everyText(e), QStringLiteral("Every 3 weeks, counting from the week of ")
+                               + longDateText(QDate(2027, 2, 8)) + QLatin1Char('.'));
+    e.options.weekends = ScheduleOptions::FridayBefore;
+    QCOMPARE(weekendText(e), QStringLiteral("Moved to the Friday before when it falls on a weekend."));
+    e.schedule = Event::ScheduleSingular;
+    QVERIFY(weekendText(e).isEmpty());
+}
+
+QTEST_APPLESS_MAIN(tst_BillText)
+#include "tst_billtext.moc"
