@@ -143,7 +143,7 @@ Event *BillListPage::currentBill() const
 void BillListPage::setRowCells(int row, const BillRowCells &cells)
 {
     for (int column : BillRowCells::VisibleColumns)
-        cells.fill(billModel->item(row, column), column);
+        cells.fillCell(billModel->item(row, column), column);
 }
 
 void BillListPage::fillBillRow(int row, const Event &event, QDate day, LongDateTexts &dateTexts)
@@ -229,7 +229,7 @@ void BillListPage::appendFilledRows(const QList<Event *> &records, const QList<B
             if (column == BillRowCells::DataColumn)
                 cell->setData(QVariant::fromValue(static_cast<void *>(records.at(k))), BillModel::RecordRole);
             else
-                cells.at(k).fill(cell, column);
+                cells.at(k).fillCell(cell, column);
             items.append(cell);
         }
         billModel->appendRow(items);

@@ -48,7 +48,7 @@ BillRowCells::BillRowCells(const BillRow &line, const Money &amount)
 {
 }
 
-QVariant BillRowCells::value(int column) const
+QVariant BillRowCells::shownValue(int column) const
 {
     switch (column) {
     case DueDateColumn:
@@ -82,12 +82,12 @@ QVariant BillRowCells::sortKey(int column) const
 QVariant BillRowCells::sortValue(int column) const
 {
     const QVariant key = sortKey(column);
-    return key.isValid() ? key : value(column);
+    return key.isValid() ? key : shownValue(column);
 }
 
-void BillRowCells::fill(QStandardItem *cell, int column) const
+void BillRowCells::fillCell(QStandardItem *cell, int column) const
 {
-    setRole(cell, Qt::EditRole, value(column));
+    setRole(cell, Qt::EditRole, shownValue(column));
     setRole(cell, BillModel::SortKeyRole, sortKey(column));
     const bool overdue = m_line.payment.isOverdue();
     setRole(cell, Qt::ForegroundRole, overdue ? QVariant(overdueColour()) : QVariant());

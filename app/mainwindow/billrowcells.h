@@ -24,14 +24,14 @@ public:
     BillRowCells(const BillRow &line, const Money &amount);
 
     // What the row shows in a column, as the model holds it.
-    [[nodiscard]] QVariant value(int column) const;
+    [[nodiscard]] QVariant shownValue(int column) const;
     // What a cell sorts by where that is not what it shows; invalid otherwise.
     [[nodiscard]] QVariant sortKey(int column) const;
     // The sort key, or the value where there is none.
     [[nodiscard]] QVariant sortValue(int column) const;
     // Everything the cell of `column` shows: the value, how it sorts, and
     // the look of an overdue bill.
-    void fill(QStandardItem *cell, int column) const;
+    void fillCell(QStandardItem *cell, int column) const;
 
 private:
     BillRow m_line;
