@@ -5,6 +5,7 @@
 #include "eventstore.h"
 #include "plainmessage.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QLocale>
@@ -31,25 +32,27 @@ BillExchange::BillExchange(BillListPage *listPage, QWidget *dialogParent)
 {
 }
 
+// The dialogs' captions are the main window's texts.
 void BillExchange::chooseExportFile()
 {
-    const QString path = QFileDialog::getSaveFileName(window, QObject::tr("Export Bills"), desktopFolder(),
-                                                      billFileFilter());
+    const QString caption = QCoreApplication::translate("MainWindow", "Export Bills");
+    const QString path = QFileDialog::getSaveFileName(window, caption, desktopFolder(), billFileFilter());
     if (!path.isEmpty())
         exportBills(path);
 }
 
 void BillExchange::chooseImportFile()
 {
-    const QString path = QFileDialog::getOpenFileName(window, QObject::tr("Import Bills"), desktopFolder(),
-                                                      billFileFilter());
+    const QString caption = QCoreApplication::translate("MainWindow", "Import Bills");
+    const QString path = QFileDialog::getOpenFileName(window, caption, desktopFolder(), billFileFilter());
     if (!path.isEmpty())
         importBills(path);
 }
 
 void BillExchange::chooseCalendarFile()
 {
-    const QString path = QFileDialog::getSaveFileName(window, QObject::tr("Export to Calendar"),
+    const QString caption = QCoreApplication::translate("MainWindow", "Export to Calendar");
+    const QString path = QFileDialog::getSaveFileName(window, caption,
                                                       QDir(desktopFolder()).filePath(QStringLiteral("Payvane.ics")),
                                                       QStringLiteral("Calendar File (*.ics)"));
     if (!path.isEmpty())
