@@ -24,25 +24,28 @@ void Dialog::setProduct(const QString &product)
 
 void Dialog::setDisableUpdateVisible(bool visible)
 {
-    ui->checkBoxDisableUpdate->setVisible(visible);
+    ui->checkBoxDisableUpdate->setHidden(!visible);
 }
 
 bool Dialog::disableUpdate() const
 {
     // Asked after the dialog has closed, when no child is visible on screen:
     // what counts is whether the box was meant to be shown.
-    return !ui->checkBoxDisableUpdate->isHidden() && ui->checkBoxDisableUpdate->isChecked();
+    return !ui->checkBoxDisableUpdate->isHidden() && ui->checkBoxDisableUpdate->checkState() == Qt::Checked;
 }
 
-void Dialog::changeEvent(QEvent *event)
+// The updater's own names stay apart from the program's: the dialog asks
+// its widgets through their states, and learns of a language change here.
+bool Dialog::event(QEvent *event)
 {
-    QDialog::changeEvent(event);
-    if (event->type() != QEvent::LanguageChange)
-        return;
-    // The form's texts come back translated; the product name is not one.
-    const QString product = ui->labelProduct->text();
-    ui->retranslateUi(this);
-    ui->labelProduct->setText(product);
+    const bool handled = QDialog::event(event);
+    if (event->type() == QEvent::LanguageChange) {
+        // The form's texts come back translated; the product name is not one.
+        const QString product = ui->labelProduct->text();
+        ui->retranslateUi(this);
+        ui->labelProduct->setText(product);
+    }
+    return handled;
 }
 
 void Dialog::on_buttonYes_clicked()

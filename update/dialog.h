@@ -30,7 +30,7 @@ public:
     [[nodiscard]] bool disableUpdate() const;
 
 protected:
-    void changeEvent(QEvent *event) override;
+    bool event(QEvent *event) override;
 
 private slots:
     // Ends the dialog with QMessageBox::Yes (0x4000), the only consent.

@@ -42,7 +42,8 @@ QSettings updaterSettings(const QString &product)
     return QSettings(QString::fromLatin1(Organization), product);
 }
 
-int clampedToInt(qint64 value)
+// A byte count as a step of the progress bar, which counts in int.
+int progressSteps(qint64 value)
 {
     return int(qBound(qint64(std::numeric_limits<int>::min()), value,
                       qint64(std::numeric_limits<int>::max())));
@@ -480,8 +481,8 @@ void Update::downloadProgress(qint64 done, qint64 total)
         return;
     }
     // Without a length the bar shows that something is going on.
-    progressDialog->setMaximum(clampedToInt(qMax(total, qint64(0))));
-    progressDialog->setValue(clampedToInt(total > 0 ? done : 0));
+    progressDialog->setMaximum(progressSteps(qMax(total, qint64(0))));
+    progressDialog->setValue(progressSteps(total > 0 ? done : 0));
 }
 
 void Update::downloadReadyRead()

@@ -1,6 +1,6 @@
 #include "listoption.h"
 
-#include "informationoptions.h"
+#include "commandlineoutput.h"
 
 #include <billlisting.h>
 #include <eventstore.h>

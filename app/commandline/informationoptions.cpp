@@ -1,14 +1,13 @@
 #include "informationoptions.h"
 
+#include "commandlineoutput.h"
 #include "listoption.h"
 
 #include <QCoreApplication>
 #include <QDate>
 #include <QFile>
 
-#include <cstdio>
 #include <cstring>
-#include <unistd.h>
 
 namespace {
 
@@ -114,31 +113,6 @@ QByteArray helpText()
         "  2  --list, --json: an argument that is not an option\n"
         "\n"
         "See Payvane(1) for the automatic start at log-on or every hour.\n");
-}
-
-bool writeStandardOutput(const QByteArray &bytes, QString *errorString)
-{
-    QFile out;
-    if (!out.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle)) {
-        *errorString = out.errorString();
-        return false;
-    }
-    if (out.write(bytes) != bytes.size()) {
-        *errorString = out.errorString();
-        return false;
-    }
-    return true;
-}
-
-void printErrorLine(const QString &text)
-{
-    QString line = QStringLiteral("Payvane: ") + text;
-    for (QChar &c : line) {
-        if (c.category() == QChar::Other_Control || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
-            c = QLatin1Char('?');
-    }
-    line += QLatin1Char('\n');
-    std::fputs(line.toLocal8Bit().constData(), stderr);
 }
 
 int answerInformationOption(int &argc, char **argv)

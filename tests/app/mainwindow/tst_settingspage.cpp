@@ -26,7 +26,7 @@
 
 namespace {
 
-enum Page { ListPage = 0, SettingsPage = 3 };
+enum Page { ListPage = 0, SettingsTab = 3 };
 
 struct Choices
 {
@@ -193,7 +193,7 @@ void tst_SettingsPage::entering()
     choose({!popup, !separate, !autoRun});
 
     click("settingsButton");
-    QCOMPARE(page(), int(SettingsPage));
+    QCOMPARE(page(), int(SettingsTab));
     const Choices choices = shown();
     QCOMPARE(choices.popup, popup);
     QCOMPARE(choices.separate, separate);
@@ -319,7 +319,7 @@ void tst_SettingsPage::checkForUpdatesKeepsThePage()
     QCOMPARE(server.requests.size(), 1);
     QVERIFY(server.requests.first().endsWith("product=Payvane&version=1.0.1.2&os=Other&arch=Unknown&system=Unknown"));
     // The page and its unconfirmed choices stay; nothing was stored.
-    QCOMPARE(page(), int(SettingsPage));
+    QCOMPARE(page(), int(SettingsTab));
     const Choices choices = shown();
     QCOMPARE(choices.popup, true);
     QCOMPARE(choices.separate, true);

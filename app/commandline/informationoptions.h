@@ -16,13 +16,6 @@ enum class InformationOption {
     Unknown, // an option first, then an argument that is none
 };
 
-// The exit codes of these options.
-enum InformationExitCode {
-    ExitDone = 0,
-    ExitFailed = 1, // the bills could not be read completely, or the output not written
-    ExitUsage = 2,  // an argument that is not an option
-};
-
 // What the command line (argv[1] on) asks for. None when the program starts
 // as always: no argument, "auto" first (what follows is its interval,
 // "auto --help" included), or any other first argument that is not one of
@@ -34,14 +27,6 @@ enum InformationExitCode {
 
 [[nodiscard]] QByteArray helpText();
 [[nodiscard]] QByteArray versionText();
-
-// Writes all of `bytes` to standard output; false with the system's reason
-// in *errorString when it cannot (a full disk, a closed pipe).
-[[nodiscard]] bool writeStandardOutput(const QByteArray &bytes, QString *errorString);
-
-// One line on standard error: "Payvane: " and the text, with any control
-// character in it (a file name may hold a line break) shown as "?".
-void printErrorLine(const QString &text);
 
 // For main(), first of all: -1 when the program starts as always;
 // otherwise answers the option with a core application object only (no

@@ -1,0 +1,38 @@
+#ifndef PAYVANE_BILLDETAILSPAGE_H
+#define PAYVANE_BILLDETAILSPAGE_H
+
+#include <QDate>
+
+struct Event;
+class QWidget;
+
+namespace Ui {
+class MainWindow;
+}
+
+// The details page: one bill told in sentences (its name, when it ends,
+// when it is due next, its amount and payments, its schedule, its
+// reminders). A sentence that does not apply takes no room.
+class BillDetailsPage
+{
+public:
+    explicit BillDetailsPage(Ui::MainWindow *form);
+
+    // The bill as of `today`.
+    void showBill(const Event &event, QDate today);
+
+    // A hidden label takes no room in its line.
+    static void setLineShown(QWidget *label, bool shown);
+
+private:
+    void showEnd(const Event &event, QDate today);
+    void showNextDue(const Event &event, QDate today);
+    void showPayments(const Event &event, QDate today);
+    void hideScheduleLines();
+    void showSchedule(const Event &event);
+    void showReminders(const Event &event);
+
+    Ui::MainWindow *ui;
+};
+
+#endif // PAYVANE_BILLDETAILSPAGE_H

@@ -1,0 +1,563 @@
+#include "billlistpage.h"
+#include "ui_mainwindow.h"
+
+#include "billfile.h"
+#include "billmodel.h"
+#include "billrowcells.h"
+#include "billtext.h"
+#include "billtotals.h"
+#include "eventstore.h"
+#include "longdatetexts.h"
+#include "occurrence.h"
+#include "occurrencecounts.h"
+#include "paymentstatus.h"
+#include "plainmessage.h"
+
+#include <QHeaderView>
+#include <QLocale>
+#include <QMenu>
+#include <QSet>
+#include <QSettings>
+#include <QSignalBlocker>
+
+#include <numeric>
+
+namespace {
+
+const char *const SortOrderKey = "sortOrder";
+const char *const SortSectionKey = "sortSection";
+
+} // namespace
+
+BillListPage::BillListPage(Ui::MainWindow *form, BillFile *file, Today todaySource, QObject *parent)
+    : QObject(parent)
+    , ui(form)
+    , billFile(file)
+    , today(std::move(todaySource))
+    , billModel(createBillModel(this))
+{
+}
+
+BillListPage::~BillListPage()
+{
+    // The rows own their records.
+    const EventList records = rowRecords();
+    qDeleteAll(records);
+    delete billModel;
+}
+
+BillModel *BillListPage::createBillModel(QObject *parent)
+{
+    auto *model = new BillModel(parent);
+    model->setHeaderData(BillRowCells::DueDateColumn, Qt::Horizontal, QObject::tr("Due Date"), Qt::EditRole);
+    model->setHeaderData(BillRowCells::DaysColumn, Qt::Horizontal, QObject::tr("Days Remaining"), Qt::EditRole);
+    model->setHeaderData(BillRowCells::DetailsColumn, Qt::Horizontal, QObject::tr("Details"), Qt::EditRole);
+    model->setHeaderData(BillRowCells::DataColumn, Qt::Horizontal, QObject::tr("Data"), Qt::EditRole);
+    model->setHeaderData(BillRowCells::AmountColumn, Qt::Horizontal, QObject::tr("Amount"), Qt::EditRole);
+    return model;
+}
+
+BillListPage::SortKeys BillListPage::storedSortKeys(const QSettings &settings, bool amountShown)
+{
+    int order = settings.value(QLatin1String(SortOrderKey), 0).toInt();
+    int section = settings.value(QLatin1String(SortSectionKey), 0).toInt();
+    if (order != Qt::AscendingOrder && order != Qt::DescendingOrder)
+        order = Qt::AscendingOrder;
+    const bool shownColumn = (section >= BillRowCells::DueDateColumn && section <= BillRowCells::DetailsColumn)
+                             || (section == BillRowCells::AmountColumn && amountShown);
+    if (!shownColumn)
+        section = BillRowCells::DueDateColumn;
+    return {section, Qt::SortOrder(order)};
+}
+
+void BillListPage::saveSortKeys(QSettings &settings) const
+{
+    const QHeaderView *header = ui->eventTreeView->header();
+    settings.setValue(QLatin1String(SortOrderKey), int(header->sortIndicatorOrder()));
+    settings.setValue(QLatin1String(SortSectionKey), header->sortIndicatorSection());
+}
+
+void BillListPage::fillAtStart(const EventList &records, const SortKeys &sortKeys)
+{
+    addBillRowsAtTop(records, sortKeys);
+    ui->eventTreeView->header()->setSortIndicator(sortKeys.section, sortKeys.order);
+}
+
+void BillListPage::setUpView()
+{
+    QTreeView *view = ui->eventTreeView;
+    view->setModel(billModel);
+    view->hideColumn(BillRowCells::DataColumn);
+    // The amount stands before the details, which keep the rest of the width.
+    QHeaderView *header = view->header();
+    header->moveSection(header->visualIndex(BillRowCells::AmountColumn), BillRowCells::DetailsColumn);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    billModel->setHeaderData(BillRowCells::AmountColumn, Qt::Horizontal, int(Qt::AlignRight | Qt::AlignVCenter),
+                             Qt::TextAlignmentRole);
+    // The dates, days and amounts start as wide as their headers; the rows
+    // widen them as they need (listChanged), and the details keep the rest.
+    for (int column : {BillRowCells::DueDateColumn, BillRowCells::DaysColumn, BillRowCells::AmountColumn})
+        view->setColumnWidth(column, header->sectionSizeHint(column));
+    connect(view->selectionModel(), &QItemSelectionModel::currentChanged, this, &BillListPage::updatePaidCommand);
+    connect(ui->paidButton, &QAbstractButton::clicked, this, &BillListPage::payCurrentBill);
+    connect(view, &QWidget::customContextMenuRequested, this, &BillListPage::showRowMenu);
+    listChanged();
+}
+
+// ---- the rows
+
+Event *BillListPage::eventAtRow(int row) const
+{
+    const QStandardItem *item = billModel->item(row, BillRowCells::DataColumn);
+    return item ? static_cast<Event *>(item->data(BillModel::RecordRole).value<void *>()) : nullptr;
+}
+
+EventList BillListPage::rowRecords() const
+{
+    EventList records;
+    records.reserve(billModel->rowCount());
+    for (int row = 0; row < billModel->rowCount(); ++row) {
+        if (Event *event = eventAtRow(row))
+            records.append(event);
+    }
+    return records;
+}
+
+EventList BillListPage::selectedOrAllRecords() const
+{
+    EventList bills;
+    const QModelIndexList selected = ui->eventTreeView->selectionModel()->selectedRows(0);
+    for (const QModelIndex &index : selected) {
+        if (Event *event = eventAtRow(index.row()))
+            bills.append(event);
+    }
+    return bills.isEmpty() ? rowRecords() : bills;
+}
+
+Event *BillListPage::currentBill() const
+{
+    const QModelIndex current = ui->eventTreeView->currentIndex();
+    return current.isValid() ? eventAtRow(current.row()) : nullptr;
+}
+
+void BillListPage::setRowCells(int row, const BillRowCells &cells)
+{
+    for (int column : BillRowCells::VisibleColumns)
+        cells.fillCell(billModel->item(row, column), column);
+}
+
+void BillListPage::fillBillRow(int row, const Event &event, QDate day, LongDateTexts &dateTexts)
+{
+    setRowCells(row, BillRowCells(billRow(event, day, nextDueDate(event, day), remainingOccurrences(event, day), dateTexts),
+                                  event.amount));
+}
+
+void BillListPage::setRowRecord(int row, Event *event)
+{
+    billModel->item(row, BillRowCells::DataColumn)
+        ->setData(QVariant::fromValue(static_cast<void *>(event)), BillModel::RecordRole);
+    countName(event->name, +1);
+}
+
+void BillListPage::addBillRowsAtTop(const EventList &records)
+{
+    addBillRowsAtTop(records, SortKeys());
+}
+
+void BillListPage::addBillRowsAtTop(const EventList &records, const SortKeys &sortKeys)
+{
+    const int count = int(records.size());
+    if (count == 0)
+        return;
+    const bool wasEmpty = billModel->rowCount() == 0;
+    const QDate day = today();
+    LongDateTexts dateTexts;
+    OccurrenceCounts occurrences(day);
+
+    // Each record in turn goes to the top, so the last one ends up first.
+    QList<Event *> inRowOrder;
+    QList<BillRowCells> cells;
+    inRowOrder.reserve(count);
+    cells.reserve(count);
+    for (int i = count - 1; i >= 0; --i) {
+        Event *event = records.at(i);
+        inRowOrder.append(event);
+        cells.append(BillRowCells(
+            billRow(*event, day, occurrences.nextDue(*event), occurrences.remaining(*event), dateTexts), event->amount));
+    }
+    QList<int> order(count);
+    std::iota(order.begin(), order.end(), 0);
+    if (wasEmpty && sortKeys.section >= 0) {
+        QList<QVariant> keys;
+        keys.reserve(count);
+        for (const BillRowCells &row : cells)
+            keys.append(row.sortValue(sortKeys.section));
+        order = BillModel::sortedOrder(keys, sortKeys.order);
+    }
+    billNameCounts.reserve(billNameCounts.size() + count);
+    if (wasEmpty) {
+        appendFilledRows(inRowOrder, cells, order);
+        // In the file's order, which is the order of the records in memory.
+        for (const Event *event : records)
+            countName(event->name, +1);
+        listChanged();
+        return;
+    }
+    billModel->insertRowsAtTop(count);
+    {
+        // One change notice for all rows instead of one per cell.
+        const QSignalBlocker blocker(billModel);
+        for (int row = 0; row < count; ++row) {
+            setRowCells(row, cells.at(order.at(row)));
+            setRowRecord(row, inRowOrder.at(order.at(row)));
+        }
+    }
+    emit billModel->dataChanged(billModel->index(0, 0), billModel->index(count - 1, BillModel::ColumnCount - 1));
+    listChanged();
+}
+
+void BillListPage::appendFilledRows(const QList<Event *> &records, const QList<BillRowCells> &cells,
+                                    const QList<int> &order)
+{
+    // Items filled before they join the model cost no change notices.
+    for (int row = 0; row < int(order.size()); ++row) {
+        const int k = order.at(row);
+        QList<QStandardItem *> items;
+        items.reserve(BillModel::ColumnCount);
+        for (int column = 0; column < BillModel::ColumnCount; ++column) {
+            auto *cell = new QStandardItem;
+            if (column == BillRowCells::DataColumn)
+                cell->setData(QVariant::fromValue(static_cast<void *>(records.at(k))), BillModel::RecordRole);
+            else
+                cells.at(k).fillCell(cell, column);
+            items.append(cell);
+        }
+        billModel->appendRow(items);
+    }
+}
+
+void BillListPage::countName(const QString &name, int change)
+{
+    int &count = billNameCounts[name];
+    count = std::max(0, count + change);
+}
+
+void BillListPage::addBillRow(Event *event)
+{
+    addBillRowsAtTop({event});
+}
+
+void BillListPage::replaceBillRow(int row, Event *event)
+{
+    LongDateTexts dateTexts;
+    fillBillRow(row, *event, today(), dateTexts);
+    Event *old = eventAtRow(row);
+    if (billFile)
+        billFile->recordReplaced(old, event);
+    if (old) {
+        countName(old->name, -1);
+        countName(event->name, +1);
+        delete old;
+    } else {
+        countName(event->name, +1);
+    }
+    billModel->item(row, BillRowCells::DataColumn)
+        ->setData(QVariant::fromValue(static_cast<void *>(event)), BillModel::RecordRole);
+    listChanged();
+}
+
+void BillListPage::removeBillRow(int row)
+{
+    removeBillRows({row});
+}
+
+void BillListPage::removeBillRows(const QList<int> &rows)
+{
+    // Each row once, and only rows that exist: a record must be deleted once.
+    QList<int> unique;
+    unique.reserve(rows.size());
+    for (int row : rows) {
+        if (row >= 0 && row < billModel->rowCount() && !unique.contains(row))
+            unique.append(row);
+    }
+    for (int row : std::as_const(unique)) {
+        Event *event = eventAtRow(row);
+        if (!event)
+            continue;
+        countName(event->name, -1);
+        if (billFile)
+            billFile->recordRemoved(event);
+        delete event;
+    }
+    billModel->removeRowsKeepingOrder(unique);
+    listChanged();
+}
+
+void BillListPage::loadBillModel(const QString &path)
+{
+    addBillRowsAtTop(loadEvents(path));
+}
+
+bool BillListPage::saveBillModel(const QString &path, QString *errorString) const
+{
+    return saveEvents(rowRecords(), path, errorString);
+}
+
+int BillListPage::addUnlistedBills(const EventList &records)
+{
+    // A bill whose name is listed (or was taken earlier from these records)
+    // is left out; the rest go to the top one after another.
+    QHash<QString, int> counts = billNameCounts;
+    EventList taken;
+    for (Event *event : records) {
+        int &count = counts[event->name];
+        if (count != 0) {
+            delete event;
+            continue;
+        }
+        ++count;
+        taken.append(event);
+    }
+    addBillRowsAtTop(taken);
+    resortList();
+    return int(taken.size());
+}
+
+void BillListPage::replaceAllRows(const EventList &records, const EventList &merged, const QList<qsizetype> &fromOurs)
+{
+    QHash<const Event *, qsizetype> recordIndex;
+    for (qsizetype k = 0; k < records.size(); ++k)
+        recordIndex.insert(records.at(k), k);
+    const auto mergedIndex = [&](int row) { return fromOurs.value(recordIndex.value(eventAtRow(row), -1), -1); };
+    const QModelIndex current = ui->eventTreeView->currentIndex();
+    const qsizetype currentBill = current.isValid() ? mergedIndex(current.row()) : -1;
+    QSet<qsizetype> selectedBills;
+    for (const QModelIndex &index : ui->eventTreeView->selectionModel()->selectedRows(0))
+        selectedBills.insert(mergedIndex(index.row()));
+
+    billModel->removeRows(0, billModel->rowCount());
+    qDeleteAll(records);
+    billNameCounts.clear();
+    const QHeaderView *header = ui->eventTreeView->header();
+    addBillRowsAtTop(merged, SortKeys{header->sortIndicatorSection(), header->sortIndicatorOrder()});
+
+    QHash<const Event *, qsizetype> mergedOf;
+    for (qsizetype k = 0; k < merged.size(); ++k)
+        mergedOf.insert(merged.at(k), k);
+    QItemSelectionModel *selection = ui->eventTreeView->selectionModel();
+    for (int row = 0; row < billModel->rowCount(); ++row) {
+        const qsizetype k = mergedOf.value(eventAtRow(row), -1);
+        const QModelIndex index = billModel->index(row, BillRowCells::DueDateColumn);
+        if (k >= 0 && k == currentBill)
+            selection->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+        if (k >= 0 && selectedBills.contains(k))
+            selection->select(index, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    updatePaidCommand();
+}
+
+// ---- the list as a whole
+
+void BillListPage::resortList()
+{
+    const QHeaderView *header = ui->eventTreeView->header();
+    ui->eventTreeView->sortByColumn(header->sortIndicatorSection(), header->sortIndicatorOrder());
+    // The row the keyboard stands on stays in view wherever it moved.
+    const QModelIndex current = ui->eventTreeView->currentIndex();
+    if (current.isValid())
+        ui->eventTreeView->scrollTo(current);
+}
+
+void BillListPage::showBillsOn(QDate day)
+{
+    const int count = billModel->rowCount();
+    if (count > 0) {
+        LongDateTexts dateTexts;
+        OccurrenceCounts occurrences(day);
+        {
+            // One change notice for all rows instead of one per cell.
+            const QSignalBlocker blocker(billModel);
+            for (int row = 0; row < count; ++row) {
+                const Event *event = eventAtRow(row);
+                if (!event)
+                    continue;
+                const DueDate next = occurrences.nextDue(*event);
+                setRowCells(row, BillRowCells(billRow(*event, day, next, occurrences.remaining(*event), dateTexts),
+                                              event->amount));
+            }
+        }
+        emit billModel->dataChanged(billModel->index(0, 0), billModel->index(count - 1, BillModel::ColumnCount - 1));
+    }
+    listChanged();
+    resortList();
+}
+
+void BillListPage::listChanged()
+{
+    // The construction fills the rows before the view takes the model, and
+    // comes here once the view has it.
+    if (ui->eventTreeView->model() != billModel)
+        return;
+    const EventList records = rowRecords();
+    const BillTotals totals(records, today());
+    ui->dueSoonLabel->setText(totals.dueSoonText(QLocale()));
+    ui->overdueLabel->setText(totals.overdueText(QLocale()));
+    const bool overdue = !totals.overdue().isEmpty();
+    if (ui->overdueLabel->property("overdue").toBool() != overdue) {
+        ui->overdueLabel->setProperty("overdue", overdue);
+        ui->overdueLabel->setStyleSheet(
+            overdue ? QStringLiteral("color: %1; font-weight: bold;").arg(BillRowCells::overdueColour().name())
+                    : QString());
+    }
+    showAmountColumn(BillTotals::anyAmount(records));
+    widenNarrowColumns();
+    updatePaidCommand();
+}
+
+void BillListPage::showAmountColumn(bool shown)
+{
+    QTreeView *view = ui->eventTreeView;
+    if (view->isColumnHidden(BillRowCells::AmountColumn) != shown)
+        return;
+    view->setColumnHidden(BillRowCells::AmountColumn, !shown);
+    // A list sorted by the amounts goes back to the due dates when the last
+    // amount goes.
+    QHeaderView *header = view->header();
+    if (!shown && header->sortIndicatorSection() == BillRowCells::AmountColumn)
+        view->sortByColumn(BillRowCells::DueDateColumn, header->sortIndicatorOrder());
+}
+
+void BillListPage::widenNarrowColumns()
+{
+    // A column only grows, keeping what the user gave it. The view measures
+    // a bounded number of rows.
+    QTreeView *view = ui->eventTreeView;
+    const QAbstractItemView *items = view;
+    for (int column : {BillRowCells::DueDateColumn, BillRowCells::DaysColumn, BillRowCells::AmountColumn}) {
+        if (view->isColumnHidden(column))
+            continue;
+        const int needed = items->sizeHintForColumn(column);
+        if (needed > view->columnWidth(column))
+            view->setColumnWidth(column, needed);
+    }
+}
+
+// ---- the row commands
+
+void BillListPage::updatePaidCommand()
+{
+    const Event *event = currentBill();
+    ui->paidButton->setEnabled(event && dueDateToPay(*event, today()).date.isValid());
+}
+
+bool BillListPage::markBillPaid(int row)
+{
+    Event *event = eventAtRow(row);
+    if (!event)
+        return false;
+    const QDate day = today();
+    if (markPaid(*event, day).date.isNull())
+        return false;
+    LongDateTexts dateTexts;
+    fillBillRow(row, *event, day, dateTexts);
+    listChanged();
+    resortList();
+    return true;
+}
+
+void BillListPage::payCurrentBill()
+{
+    const Event *event = currentBill();
+    if (!event)
+        return;
+    const DueDate due = dueDateToPay(*event, today());
+    if (due.date.isNull())
+        return;
+    // Nothing takes a payment back but turning tracking off, which forgets
+    // them all: the user says yes first.
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm Payment"),
+                    QStringLiteral("Mark %1 paid for its due date of %2?").arg(event->name, longDateText(due.date, QLocale())),
+                    QMessageBox::Yes | QMessageBox::No);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::Yes);
+    if (box.exec() != QMessageBox::Yes)
+        return;
+    // The row may have moved while the box was open; the current index moved with it.
+    const QModelIndex current = ui->eventTreeView->currentIndex();
+    if (current.isValid())
+        markBillPaid(current.row());
+}
+
+void BillListPage::showRowMenu(const QPoint &position)
+{
+    QTreeView *list = ui->eventTreeView;
+    const QModelIndex index = list->indexAt(position);
+    if (!index.isValid())
+        return;
+    // The menu acts on the row it was opened on: a row outside the selection
+    // becomes the selection; within it, the selection stays as it is.
+    QItemSelectionModel *selection = list->selectionModel();
+    const bool selected = selection->isRowSelected(index.row(), index.parent());
+    selection->setCurrentIndex(index, selected ? QItemSelectionModel::NoUpdate
+                                               : QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    QMenu menu(list->window());
+    QAction *paid = menu.addAction(ui->paidButton->icon(), QStringLiteral("Paid"));
+    paid->setEnabled(ui->paidButton->isEnabled());
+    menu.addSeparator();
+    // The other entries do what the page's buttons do.
+    const QHash<QAction *, QAbstractButton *> buttons{
+        {menu.addAction(ui->editButton->icon(), QStringLiteral("Edit Bill")), ui->editButton},
+        {menu.addAction(ui->viewButton->icon(), QStringLiteral("View Bill")), ui->viewButton},
+        {menu.addAction(ui->removeButton->icon(), QStringLiteral("Remove Bill")), ui->removeButton}};
+    QAction *chosen = menu.exec(list->viewport()->mapToGlobal(position));
+    if (chosen && chosen == paid)
+        payCurrentBill();
+    else if (QAbstractButton *button = buttons.value(chosen))
+        button->click();
+}
+
+void BillListPage::removeSelectedBills()
+{
+    const QModelIndexList selected = ui->eventTreeView->selectionModel()->selectedRows(0);
+    if (selected.isEmpty()) {
+        showPlainMessage(QMessageBox::Information, QStringLiteral("Select Bill"),
+                         QStringLiteral("Please select a bill to remove."));
+        return;
+    }
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm Removal"),
+                    selected.size() == 1
+                        ? QStringLiteral("Are you sure you wish to permanently remove this bill?")
+                        : QStringLiteral("Are you sure you wish to permanently remove these bills?"),
+                    QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(QMessageBox::Yes);
+    if (box.exec() != QMessageBox::Yes)
+        return;
+    QList<int> rows;
+    rows.reserve(selected.size());
+    for (const QModelIndex &index : selected)
+        rows.append(index.row());
+    removeBillRows(rows);
+}
+
+void BillListPage::selectCurrentRowIfNone()
+{
+    QItemSelectionModel *selection = ui->eventTreeView->selectionModel();
+    const QModelIndex current = ui->eventTreeView->currentIndex();
+    if (!selection->hasSelection() && current.isValid())
+        selection->select(current, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+}
+
+bool BillListPage::selectBill(const QString &name)
+{
+    for (int row = 0; row < billModel->rowCount(); ++row) {
+        const Event *event = eventAtRow(row);
+        if (!event || event->name != name)
+            continue;
+        const QModelIndex index = billModel->index(row, BillRowCells::DueDateColumn);
+        ui->eventTreeView->selectionModel()->setCurrentIndex(
+            index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        ui->eventTreeView->scrollTo(index);
+        return true;
+    }
+    return false;
+}

@@ -1,0 +1,392 @@
+#include "mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include "billdetailspage.h"
+#include "billeditorpage.h"
+#include "billexchange.h"
+#include "billfilequestions.h"
+#include "billfilewatcher.h"
+#include "billlistpage.h"
+#include "billtotals.h"
+#include "dayfollower.h"
+#include "pagescrolling.h"
+#include "plainmessage.h"
+#include "settingspage.h"
+#include "windowgeometry.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSettings>
+#include <QShortcut>
+#include <QSignalBlocker>
+#include <QTimer>
+
+namespace {
+
+const char *const OrganizationName = "Tervona";
+const char *const ApplicationName = "Payvane";
+const char *const GeometryKey = "geometryMainWindow";
+
+QSettings nativeSettings()
+{
+    return QSettings(QString::fromLatin1(OrganizationName), QString::fromLatin1(ApplicationName));
+}
+
+} // namespace
+
+// The icons live in a static library, whose resources are linked in only
+// when something asks for them.
+static int initResources()
+{
+    Q_INIT_RESOURCE(resources);
+    return 0;
+}
+
+MainWindow::MainWindow(QWidget *parent)
+    : QMainWindow(parent)
+    , dayFollower(new DayFollower(this))
+    , ui((initResources(), new Ui::MainWindow))
+{
+    ui->setupUi(this);
+    ui->tabWidget->setProperty("showTabs", false);
+    pageScrolling = new PageScrolling(ui, this);
+    // The details are text to read: their page takes the focus itself, so
+    // that the keys scroll it.
+    pageScrolling->pageArea(DetailsTab)->setFocusPolicy(Qt::StrongFocus);
+    pageScrolling->pageArea(DetailsTab)->setAccessibleName(QStringLiteral("Bill details"));
+    ui->tabWidget->setCurrentIndex(ListTab);
+
+    const auto today = [this] { return currentDay(); };
+    listPage = new BillListPage(ui, &billFile, today, this);
+    const EventList loaded = billFile.load();
+    listPage->fillAtStart(loaded, BillListPage::storedSortKeys(nativeSettings(), BillTotals::anyAmount(loaded)));
+    editorPage = new BillEditorPage(ui, today, [this] { return listPage->currentBill(); }, this);
+    detailsPage = new BillDetailsPage(ui);
+    settingsPage = new SettingsPage(ui);
+    exchange = new BillExchange(listPage, this);
+    connect(ui->calendarButton, &QAbstractButton::clicked, this, [this] { exchange->chooseCalendarFile(); });
+    // A style change lays out every row of the list again: the list view
+    // takes its model once the style sheets are final.
+    listPage->setUpView();
+    setUpKeys();
+    restoreWindowState();
+    settingsPage->load();
+    keepDamagedBillFile();
+    connect(dayFollower, &DayFollower::dayChanged, this, &MainWindow::showBillsOn);
+    dayFollower->start();
+    watchBillFile();
+}
+
+void MainWindow::keepDamagedBillFile()
+{
+    // The window replaces the file when it closes: a file it could not read
+    // completely is kept aside now, and the user learns why the list may be
+    // short once the window is on screen.
+    billFile.keepAside();
+    const QString notice = billFile.notice();
+    if (notice.isEmpty())
+        return;
+    QTimer::singleShot(0, this, [notice] {
+        showPlainMessage(QMessageBox::Warning, QStringLiteral("Bill File"), notice);
+    });
+}
+
+MainWindow::~MainWindow()
+{
+    // Tearing the widgets down moves the focus; this window no longer
+    // follows it, nor the application's state.
+    disconnect(qApp, nullptr, this, nullptr);
+    delete dayFollower;
+    delete pageScrolling;
+    delete listPage; // the rows own their records
+    delete exchange;
+    delete detailsPage;
+    delete settingsPage;
+    delete ui;
+}
+
+void MainWindow::setUpKeys()
+{
+    // The window opens with the keys on the list: the arrows go through the
+    // bills at once.
+    ui->eventTreeView->setFocus(Qt::OtherFocusReason);
+    // A key belongs to the button it presses, and a shortcut works only
+    // while its widget is shown: each key acts on the page it belongs to.
+    const auto pressWith = [this](QAbstractButton *button, const QKeySequence &key, auto action) {
+        auto *shortcut = new QShortcut(key, button);
+        connect(shortcut, &QShortcut::activated, this, action);
+    };
+    const auto click = [](QAbstractButton *button) { return [button] { button->click(); }; };
+    pressWith(ui->addButton, QKeySequence::New, click(ui->addButton));
+    pressWith(ui->addButton, QKeySequence(Qt::Key_Insert), click(ui->addButton));
+    pressWith(ui->removeButton, QKeySequence::Delete, [this] {
+        listPage->selectCurrentRowIfNone();
+        ui->removeButton->click();
+    });
+    for (const int enter : {Qt::Key_Return, Qt::Key_Enter}) {
+        pressWith(ui->saveButton, QKeySequence(enter), [this] { saveWithKey(); });
+        // On the list, for the row that has the focus.
+        auto *open = new QShortcut(QKeySequence(enter), ui->eventTreeView);
+        open->setContext(Qt::WidgetShortcut);
+        connect(open, &QShortcut::activated, ui->viewButton, &QAbstractButton::click);
+    }
+    pressWith(ui->cancelButton, QKeySequence(Qt::Key_Escape), click(ui->cancelButton));
+    pressWith(ui->viewOKButton, QKeySequence(Qt::Key_Escape), click(ui->viewOKButton));
+    pressWith(ui->settingsCancelButton, QKeySequence(Qt::Key_Escape), click(ui->settingsCancelButton));
+}
+
+void MainWindow::saveWithKey()
+{
+    // Return saves, unless the focus is on another button of the page,
+    // which it presses instead (Cancel).
+    auto *focused = qobject_cast<QPushButton *>(focusWidget());
+    if (focused && focused != ui->saveButton && ui->editTab->isAncestorOf(focused))
+        focused->click();
+    else
+        ui->saveButton->click();
+}
+
+void MainWindow::restoreWindowState()
+{
+    // The list is already in the stored order: it was filled sorted, and the
+    // view sorted by the stored indicator when it took the model.
+    const QSettings settings = nativeSettings();
+    if (!restoreGeometryWithinScreen(this, settings.value(QLatin1String(GeometryKey)).toByteArray()))
+        fitWithinScreen(this);
+}
+
+void MainWindow::saveWindowState() const
+{
+    QSettings settings = nativeSettings();
+    settings.setValue(QLatin1String(GeometryKey), saveGeometry());
+    listPage->saveSortKeys(settings);
+}
+
+// ---- closing
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    // The save may ask about bills changed twice; the list must not be
+    // reloaded under it meanwhile.
+    const QSignalBlocker blocker(billFileWatcher);
+    QString reason;
+    if (!billFile.save(listPage->rowRecords(), &reason) && !BillFileQuestions::closeWithoutSaving(billFile.path(), reason)) {
+        event->ignore();
+        return;
+    }
+    saveWindowState();
+    QMainWindow::closeEvent(event);
+}
+
+void MainWindow::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange)
+        ui->retranslateUi(this);
+}
+
+// ---- the bill file on disk
+
+void MainWindow::watchBillFile()
+{
+    billFile.setConflictResolver(&BillFileQuestions::whichBillToKeep);
+    billFileWatcher = new BillFileWatcher(billFile.path(), this);
+    connect(billFileWatcher, &BillFileWatcher::changed, this, &MainWindow::showBillFileChanges);
+    // The editor and the details page keep what they show; the list takes
+    // the file's changes when it is shown again.
+    connect(ui->tabWidget, &QTabWidget::currentChanged, this, [this](int page) {
+        if (page == ListTab && billFileChangePending)
+            showBillFileChanges();
+    });
+}
+
+void MainWindow::showBillFileChanges()
+{
+    if (ui->tabWidget->currentIndex() != ListTab) {
+        billFileChangePending = true;
+        return;
+    }
+    billFileChangePending = false;
+    bool reloaded = false;
+    {
+        // A question about a bill changed twice must not start another reload.
+        const QSignalBlocker blocker(billFileWatcher);
+        const EventList records = listPage->rowRecords();
+        QList<qsizetype> fromOurs;
+        std::optional<EventList> merged = billFile.reload(records, &fromOurs);
+        if (merged)
+            listPage->replaceAllRows(records, *merged, fromOurs);
+        reloaded = merged.has_value();
+    }
+    // The file may have changed again while a question was open. (A file
+    // that cannot be merged now is left to the save.)
+    if (reloaded && billFile.changedOnDisk())
+        QTimer::singleShot(0, this, &MainWindow::showBillFileChanges);
+}
+
+// ---- the day shown
+
+void MainWindow::setClock(Clock source)
+{
+    dayFollower->setClock(std::move(source));
+}
+
+QDate MainWindow::currentDay() const
+{
+    return dayFollower->today();
+}
+
+qint64 MainWindow::msecsToNextDay(const QDateTime &now)
+{
+    return DayFollower::msecsToNextDay(now);
+}
+
+void MainWindow::showBillsOn(QDate day)
+{
+    listPage->showBillsOn(day);
+    // The details page counts its days from today too; the editor keeps
+    // what the user entered.
+    const Event *shown = listPage->currentBill();
+    if (ui->tabWidget->currentIndex() == DetailsTab && shown)
+        showBillDetails(*shown);
+}
+
+// ---- the pages
+
+void MainWindow::showPage(Page page)
+{
+    ui->tabWidget->setCurrentIndex(page);
+}
+
+Event *MainWindow::chosenBill(const QString &action) const
+{
+    Event *event = listPage->currentBill();
+    if (!event)
+        showPlainMessage(QMessageBox::Information, QStringLiteral("Select Bill"),
+                         QStringLiteral("Please select a bill to %1.").arg(action));
+    return event;
+}
+
+void MainWindow::on_addButton_clicked()
+{
+    editorPage->startNewBill();
+    showPage(EditTab);
+    ui->eventName->setFocus(Qt::OtherFocusReason);
+}
+
+void MainWindow::on_editButton_clicked()
+{
+    const Event *event = chosenBill(QStringLiteral("edit"));
+    if (!event)
+        return;
+    editorPage->startEditing(*event);
+    showPage(EditTab);
+    ui->eventName->setFocus(Qt::OtherFocusReason);
+}
+
+void MainWindow::on_viewButton_clicked()
+{
+    const Event *event = chosenBill(QStringLiteral("view"));
+    if (!event)
+        return;
+    showBillDetails(*event);
+    showPage(DetailsTab);
+    // From the top, where the keys scroll the text.
+    pageScrolling->pageArea(DetailsTab)->verticalScrollBar()->setValue(0);
+    pageScrolling->pageArea(DetailsTab)->setFocus(Qt::OtherFocusReason);
+}
+
+void MainWindow::on_removeButton_clicked()
+{
+    listPage->removeSelectedBills();
+}
+
+void MainWindow::on_saveButton_clicked()
+{
+    const QModelIndex current = ui->eventTreeView->currentIndex();
+    const bool adding = editorPage->isAdding() || !current.isValid();
+    std::unique_ptr<Event> bill = editorPage->takeBill(adding ? nullptr : listPage->currentBill());
+    if (!bill)
+        return;
+    if (adding)
+        listPage->addBillRow(bill.release());
+    else
+        listPage->replaceBillRow(current.row(), bill.release());
+    listPage->resortList();
+    showPage(ListTab);
+}
+
+void MainWindow::on_cancelButton_clicked()
+{
+    showPage(ListTab);
+}
+
+void MainWindow::on_viewOKButton_clicked()
+{
+    showPage(ListTab);
+}
+
+void MainWindow::on_settingsButton_clicked()
+{
+    settingsPage->showStored();
+    showPage(SettingsTab);
+    settingsPage->focusChosenMethod();
+}
+
+void MainWindow::on_settingOKButton_clicked()
+{
+    settingsPage->storeChoices();
+    showPage(ListTab);
+}
+
+void MainWindow::on_settingsCancelButton_clicked()
+{
+    showPage(ListTab);
+}
+
+void MainWindow::on_updatePushButton_clicked()
+{
+    SettingsPage::checkForUpdates();
+}
+
+void MainWindow::on_exportButton_clicked()
+{
+    exchange->chooseExportFile();
+}
+
+void MainWindow::on_importButton_clicked()
+{
+    exchange->chooseImportFile();
+}
+
+void MainWindow::on_notifyCheckBox_stateChanged(int state)
+{
+    editorPage->enableNotifyDays(state == Qt::Checked);
+}
+
+void MainWindow::on_repeatingRadioButton_toggled(bool checked)
+{
+    editorPage->enableRepeating(checked);
+}
+
+void MainWindow::on_singularRadioButton_toggled(bool checked)
+{
+    editorPage->enableSingularDate(checked);
+}
+
+// ---- what the pages offer to the window's users
+
+Event *MainWindow::eventAtRow(int row) const { return listPage->eventAtRow(row); }
+void MainWindow::removeBillRow(int row) { listPage->removeBillRow(row); }
+void MainWindow::removeBillRows(const QList<int> &rows) { listPage->removeBillRows(rows); }
+bool MainWindow::markBillPaid(int row) { return listPage->markBillPaid(row); }
+bool MainWindow::selectBill(const QString &name) { return listPage->selectBill(name); }
+int MainWindow::importBills(const QString &path) { return exchange->importBills(path); }
+bool MainWindow::exportBills(const QString &path) { return exchange->exportBills(path); }
+bool MainWindow::exportToCalendar(const QString &path) { return exchange->exportToCalendar(path); }
+void MainWindow::showBillDetails(const Event &event) { detailsPage->showBill(event, currentDay()); }
+
+#include "moc_mainwindow.cpp"

@@ -1,0 +1,120 @@
+#ifndef PAYVANE_MAINWINDOW_H
+#define PAYVANE_MAINWINDOW_H
+
+#include "billfile.h"
+#include "event.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QMainWindow>
+#include <QString>
+
+#include <functional>
+
+class BillDetailsPage;
+class BillEditorPage;
+class BillExchange;
+class BillFileWatcher;
+class BillListPage;
+class DayFollower;
+class PageScrolling;
+class SettingsPage;
+
+namespace Ui {
+class MainWindow;
+}
+
+// The program's window: a frame around four pages stacked in one tab
+// widget whose tabs are hidden: the bill list (page 0, billlistpage.h), the
+// bill editor (1, billeditorpage.h), the details of one bill (2,
+// billdetailspage.h) and the settings (3, settingspage.h). The window's own
+// buttons switch the pages; each page class is handed the widgets of the
+// one form.
+//
+// The list's rows are the window's working copy of the bills. The bills
+// reach the data file only when the window closes (and a chosen file on
+// export); meanwhile the list follows what other processes write to it.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // What the window takes for the present moment: the system's clock
+    // unless a test sets another. The list shows the bills as of its day,
+    // and follows it past midnight.
+    using Clock = std::function<QDateTime()>;
+    void setClock(Clock source);
+    // Milliseconds from `now` to the start of the next day in now's time
+    // zone (a day of 23 or 25 hours where the clocks change; the first
+    // moment of the day where midnight is skipped).
+    [[nodiscard]] static qint64 msecsToNextDay(const QDateTime &now);
+
+    // The list page's rows and commands (billlistpage.h, billexchange.h).
+    [[nodiscard]] Event *eventAtRow(int row) const;
+    void removeBillRow(int row);
+    void removeBillRows(const QList<int> &rows);
+    bool markBillPaid(int row);
+    bool selectBill(const QString &name);
+    int importBills(const QString &path);
+    bool exportBills(const QString &path);
+    bool exportToCalendar(const QString &path);
+
+    // The details page filled for a bill (billdetailspage.h), as of today.
+    void showBillDetails(const Event &event);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private slots:
+    void on_viewOKButton_clicked();
+    void on_settingOKButton_clicked();
+    void on_settingsCancelButton_clicked();
+    void on_settingsButton_clicked();
+    void on_viewButton_clicked();
+    void on_exportButton_clicked();
+    void on_importButton_clicked();
+    void on_notifyCheckBox_stateChanged(int);
+    void on_repeatingRadioButton_toggled(bool checked);
+    void on_singularRadioButton_toggled(bool checked);
+    void on_saveButton_clicked();
+    void on_cancelButton_clicked();
+    void on_removeButton_clicked();
+    void on_editButton_clicked();
+    void on_addButton_clicked();
+    void on_updatePushButton_clicked();
+
+private:
+    enum Page { ListTab = 0, EditTab = 1, DetailsTab = 2, SettingsTab = 3 };
+
+    void setUpKeys();
+    void saveWithKey();
+    void showBillsOn(QDate day);
+    [[nodiscard]] QDate currentDay() const;
+    void restoreWindowState();
+    void saveWindowState() const;
+    void showPage(Page page);
+    void keepDamagedBillFile();
+    // The list follows what other processes write to the bill file.
+    void watchBillFile();
+    void showBillFileChanges();
+    // The current bill, or null after telling the user to select one.
+    [[nodiscard]] Event *chosenBill(const QString &action) const;
+
+    DayFollower *dayFollower; // the day the rows are filled for
+    Ui::MainWindow *ui;
+    BillFile billFile; // the data file: read at start, merged with what others wrote, written back at close
+    BillFileWatcher *billFileWatcher = nullptr;
+    bool billFileChangePending = false; // shown when the list page is shown again
+    PageScrolling *pageScrolling = nullptr;
+    BillListPage *listPage = nullptr;
+    BillEditorPage *editorPage = nullptr;
+    BillDetailsPage *detailsPage = nullptr;
+    SettingsPage *settingsPage = nullptr;
+    BillExchange *exchange = nullptr;
+};
+
+#endif // PAYVANE_MAINWINDOW_H

@@ -1,0 +1,61 @@
+#include "settingspage.h"
+#include "ui_mainwindow.h"
+
+#include "eventstore.h"
+#include "plainmessage.h"
+
+#include <update.h>
+
+SettingsPage::SettingsPage(Ui::MainWindow *form)
+    : ui(form)
+{
+}
+
+void SettingsPage::load()
+{
+    notificationSettings.load(settingsFilePath());
+}
+
+void SettingsPage::showStored()
+{
+    const bool desktop = notificationSettings.desktopNotifications;
+    ui->trayRadioButton->setChecked(!notificationSettings.popupDialog && !desktop);
+    ui->popupRadioButton->setChecked(notificationSettings.popupDialog && !desktop);
+    ui->desktopRadioButton->setChecked(desktop);
+    ui->seperateCheckBox->setChecked(notificationSettings.separateNotifications);
+    ui->updateCheckBox->setChecked(Update::getUpdater()->autoRun());
+}
+
+void SettingsPage::focusChosenMethod()
+{
+    // The first choice, the one that is made.
+    for (QRadioButton *method : {ui->trayRadioButton, ui->popupRadioButton, ui->desktopRadioButton}) {
+        if (method->isChecked())
+            method->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+void SettingsPage::storeChoices()
+{
+    // The desktop's notifications fall back to the popup dialog where no
+    // notification service answers, and a reader of the two written flags
+    // sees the popup dialog.
+    notificationSettings.desktopNotifications = ui->desktopRadioButton->isChecked();
+    notificationSettings.popupDialog = ui->popupRadioButton->isChecked() || ui->desktopRadioButton->isChecked();
+    notificationSettings.separateNotifications = ui->seperateCheckBox->isChecked();
+    // The choices hold in memory either way; the user learns that they will
+    // not outlast this run.
+    QString reason;
+    if (!notificationSettings.save(settingsFilePath(), &reason)) {
+        showPlainMessage(QMessageBox::Warning, QStringLiteral("Save Settings"),
+                         QStringLiteral("Your settings could not be saved to %1 (%2).")
+                             .arg(nativePath(settingsFilePath()), reason));
+    }
+    Update::getUpdater()->setAutoRun(ui->updateCheckBox->isChecked());
+}
+
+// Everything the check shows is the updater's; the page stays as it is.
+void SettingsPage::checkForUpdates()
+{
+    Update::getUpdater()->manualCheck();
+}

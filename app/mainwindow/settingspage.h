@@ -1,0 +1,34 @@
+#ifndef PAYVANE_SETTINGSPAGE_H
+#define PAYVANE_SETTINGSPAGE_H
+
+#include "notificationsettings.h"
+
+namespace Ui {
+class MainWindow;
+}
+
+// The settings page edits the notification flags of "settings.ini" and the
+// updater's automatic checks; it shows the stored values each time it is
+// entered, so choices left with Cancel are not seen again.
+class SettingsPage
+{
+public:
+    explicit SettingsPage(Ui::MainWindow *form);
+
+    // Reads the stored notification flags (once, at start).
+    void load();
+    // The stored values into the page.
+    void showStored();
+    // The focus on the chosen method, once the page is shown.
+    void focusChosenMethod();
+    // The page's choices stored; tells the user when they cannot be written.
+    void storeChoices();
+    // The updater's check, on demand.
+    static void checkForUpdates();
+
+private:
+    Ui::MainWindow *ui;
+    NotificationSettings notificationSettings;
+};
+
+#endif // PAYVANE_SETTINGSPAGE_H
