@@ -9,6 +9,7 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QFont>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPointer>
@@ -28,6 +29,7 @@ namespace {
 
 constexpr int slideIntervalMs = 5;
 constexpr int cornerGap = 6; // pixels between the tray window and the screen's edges
+constexpr int textPixelSize = 12; // the text of the whole window
 
 // Only the available area's size counts: positions are taken from the
 // screen's origin.
@@ -75,6 +77,13 @@ void ReminderWindow::ensureForm()
     ui = new Ui_ReminderWindow;
     // The central widget brings its look (and the opaque colour) itself.
     ui->setupUi(this);
+    // 12-pixel text everywhere, as a font that the children inherit rather
+    // than a style-sheet rule for every widget: with a rule, each widget of
+    // each item is matched and given its font when polished, which made up
+    // a good part of a long list's cost. Pixel for pixel the same look.
+    QFont twelvePixels = font();
+    twelvePixels.setPixelSize(textPixelSize);
+    setFont(twelvePixels);
     // The list scrolls over the central widget's own background (or glass).
     ui->scrollArea->viewport()->setAutoFillBackground(false);
     ui->scrollAreaWidgetContents->setAutoFillBackground(false);

@@ -3,7 +3,6 @@
 #include "regularfile.h"
 
 #include <QBuffer>
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -136,9 +135,9 @@ BillFile::Disk BillFile::readDisk(const std::optional<QByteArray> &approvedLink,
     disk.stamp.size = file.size();
     disk.stamp.modified = file.fileTime(QFileDevice::FileModificationTime).toMSecsSinceEpoch() * 1000000;
 #endif
-    // The bytes hashed are the bytes parsed: one read.
+    // The bytes remembered are the bytes parsed: one read.
     QByteArray bytes = file.readAll();
-    disk.stamp.hash = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+    disk.stamp.bytes = bytes;
     if (file.error() != QFileDevice::NoError) {
         disk.read.state = BillFileState::Unreadable;
         disk.read.problem = file.errorString();
@@ -268,7 +267,7 @@ bool BillFile::write(const EventList &events, const Disk &disk, QString *errorSt
     // The file written is the one read from now on, unless another writer
     // has replaced it already.
     const Disk written = readDisk(m_approvedLink, false);
-    m_stamp = written.stamp.hash == QCryptographicHash::hash(bytes, QCryptographicHash::Sha256) ? written.stamp : Stamp();
+    m_stamp = written.stamp.bytes == bytes ? written.stamp : Stamp();
     return true;
 }
 

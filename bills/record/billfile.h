@@ -26,7 +26,7 @@
 // Another process may write the file while this one holds its bills (the
 // automatic start while the main window is open, a sync program replacing
 // it). So the file read is remembered (its folder entry, inode, size,
-// modification time and a hash of its bytes), together with the bills as
+// modification time and its bytes), together with the bills as
 // read and which record of the caller each came from. A save first looks at
 // the file again: when it is the one read, the bills are written (or
 // nothing, when no bill changed); when it changed, it is read again and
@@ -116,12 +116,14 @@ private:
         quint64 inode = 0;
         qint64 size = -1;
         qint64 modified = 0; // nanoseconds
-        QByteArray hash;     // of the bytes read; empty when unread
+        // The bytes read, kept whole (shared with the read, no copy): comparing
+        // them costs less than hashing them at every start.
+        QByteArray bytes;
 
         friend bool operator==(const Stamp &a, const Stamp &b)
         {
             return a.exists == b.exists && a.linkText == b.linkText && a.device == b.device && a.inode == b.inode
-                   && a.size == b.size && a.modified == b.modified && a.hash == b.hash;
+                   && a.size == b.size && a.modified == b.modified && a.bytes == b.bytes;
         }
     };
     struct Disk

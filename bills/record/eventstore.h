@@ -63,7 +63,8 @@ struct BillFileRead
 // regular file is Unreadable.
 [[nodiscard]] BillFileRead readBillFile(const QString &path);
 
-// Reads bill-file content from an open device (Missing never occurs).
+// Reads bill-file content from an open device, to its end (Missing never
+// occurs).
 [[nodiscard]] BillFileRead readBillFile(QIODevice &device);
 
 // The records of a bill file, however much of it could be read.

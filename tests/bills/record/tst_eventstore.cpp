@@ -1,6 +1,8 @@
 #include "billbytes.h"
 #include "eventstore.h"
 
+#include <QBuffer>
+#include <QDataStream>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -48,6 +50,41 @@ QByteArray readFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// The records as the record's own stream form reads them (event.h), and the
+// damage that shows: the yardstick for the file reader, which decodes the
+// bytes itself. Records only; no extension block.
+BillFileRead readThroughRecordStream(const QByteArray &bytes)
+{
+    BillFileRead read;
+    read.state = BillFileState::Damaged;
+    QDataStream stream(bytes);
+    stream.setVersion(QDataStream::Qt_4_2);
+    qint32 count = 0;
+    stream >> count;
+    if (stream.status() != QDataStream::Ok) {
+        read.problem = QStringLiteral("it ends before its first record");
+        return read;
+    }
+    if (count < 0) {
+        read.problem = QStringLiteral("its record count is negative");
+        return read;
+    }
+    for (qint32 i = 0; i < count; ++i) {
+        auto *event = new Event;
+        stream >> *event;
+        if (stream.status() != QDataStream::Ok) {
+            delete event;
+            read.problem = stream.status() == QDataStream::ReadCorruptData ? QStringLiteral("a record in it is damaged")
+                                                                          : QStringLiteral("it ends inside a record");
+            return read;
+        }
+        read.events.append(event);
+    }
+    if (stream.atEnd())
+        read.state = BillFileState::Complete;
+    return read;
+}
+
 } // namespace
 
 class tst_EventStore : public QObject
@@ -64,6 +101,8 @@ private slots:
     void damagedFiles_data();
     void damagedFiles();
     void hugeCountLoadsAtItsRealSize();
+    void everyCutReadsAsTheRecordStream_data();
+    void everyCutReadsAsTheRecordStream();
     void exportCreatesMissingFolders();
     void failedSaveKeepsOldFile();
     void saveIntoFolderThatIsAFileFails();
@@ -231,6 +270,49 @@ void tst_EventStore::hugeCountLoadsAtItsRealSize()
     QCOMPARE(events.size(), 3);
     QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed()) + " ms"));
     qDeleteAll(events);
+}
+
+void tst_EventStore::everyCutReadsAsTheRecordStream_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("three records") << threeRecordFile();
+    BillBytes odd;
+    odd.int32(2).string(QStringLiteral("Gas"))
+        .int32(0).day(1).int32(1).day(0xffffffffLL)
+        .booleans("1000000").boolean(0).int32(-7).booleans("000000000001").boolean(0)
+        .boolean(1).int32(0).boolean(0).day(0).int32(0);
+    odd.int32(5).raw(QByteArray::fromHex("0041004200"));
+    QTest::newRow("odd name length in the second record") << odd.bytes();
+    BillBytes unusual;
+    unusual.int32(2).string(QLatin1String("")).int32(7).day(0).int32(-1).day(2461000)
+        .boolean(2).boolean(char(0xff)).booleans("00000").boolean(char(0x80)).int32(2147483647)
+        .booleans("100000000000").boolean(3).boolean(4).int32(-2147483647 - 1).boolean(5).day(2461001).int32(-3);
+    unusual.string(QString::fromUtf16(u"\u00e9\U0001F4B6\uFFFF")).int32(1).day(1).int32(3).day(2)
+        .booleans("1111111").boolean(1).int32(1).booleans("111111111111").boolean(1)
+        .boolean(1).int32(1).boolean(1).day(3).int32(1);
+    QTest::newRow("empty and astral names, flags beyond 0 and 1") << unusual.bytes();
+}
+
+void tst_EventStore::everyCutReadsAsTheRecordStream()
+{
+    QFETCH(QByteArray, bytes);
+    // Cut at every length: the same records with the same fields, the same
+    // state and the same reason.
+    for (qsizetype length = 0; length <= bytes.size(); ++length) {
+        const QByteArray cut = bytes.left(length);
+        QBuffer buffer;
+        buffer.setData(cut);
+        QVERIFY(buffer.open(QIODevice::ReadOnly));
+        const BillFileRead read = readBillFile(buffer);
+        const BillFileRead expected = readThroughRecordStream(cut);
+        const QByteArray at = "cut at " + QByteArray::number(length);
+        QVERIFY2(read.events.size() == expected.events.size(), at);
+        QVERIFY2(billFileBytes(read.events) == billFileBytes(expected.events), at);
+        QVERIFY2(read.state == expected.state, at);
+        QVERIFY2(read.problem == expected.problem, at + ": " + read.problem.toUtf8());
+        qDeleteAll(read.events);
+        qDeleteAll(expected.events);
+    }
 }
 
 void tst_EventStore::exportCreatesMissingFolders()
