@@ -112,15 +112,15 @@ int walkedCount(const Event &e, QDate today)
     }
 }
 
-// A random schedule of months or years every N (2 or more) as the editor
-// makes it.
-Event randomEveryNPeriods(QRandomGenerator &random)
+// A random monthly or yearly schedule as the editor makes it, every month
+// or year for one in four.
+Event randomPeriods(QRandomGenerator &random)
 {
     for (;;) {
         Event e = randomBill(random);
         if (e.schedule == Event::ScheduleWeekly)
             continue;
-        e.options.every = 2 + random.bounded(ScheduleOptions::MaximumEvery - 1);
+        e.options.every = random.bounded(4) == 0 ? 1 : 2 + random.bounded(ScheduleOptions::MaximumEvery - 1);
         return e;
     }
 }
@@ -359,7 +359,7 @@ void tst_ScheduleOptions::countsAgreeWithWalk()
 
 void tst_ScheduleOptions::countsOfManyPeriodsAgreeWithWalk_data()
 {
-    // Every N months or years is counted by the shapes of its periods; a
+    // Monthly and yearly bills are counted by the shapes of their periods; a
     // null schedule stands for random ones of the editor's.
     QTest::addColumn<Event>("event");
     QTest::addColumn<int>("seed");
@@ -373,6 +373,10 @@ void tst_ScheduleOptions::countsOfManyPeriodsAgreeWithWalk_data()
     QTest::newRow("yearly everything every 19 years, 5th last, Monday after")
         << weekends(fromEnd(every(yearly(5, false, {1, 2, 3, 4, 5, 6, 7}, true, {2, 5, 11}), 19, from), 5), Monday)
         << 4;
+    QTest::newRow("yearly everything every year, 5th last, Friday before")
+        << weekends(fromEnd(yearly(5, true, {1, 2, 3, 4, 5, 6, 7}, true, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}), 5), Friday)
+        << 6;
+    QTest::newRow("Day 31 every month, runs over, Monday after") << weekends(monthly(31, true), Monday) << 7;
     QTest::newRow("yearly day 366 every 3 years, Friday before")
         << weekends(every(yearly(366, true, {}, true), 3, from), Friday) << 5;
     for (int seed = 10; seed < 14; ++seed)
@@ -385,8 +389,8 @@ void tst_ScheduleOptions::countsOfManyPeriodsAgreeWithWalk()
     QFETCH(int, seed);
     QRandomGenerator random{quint32(seed)};
     const bool randomSchedules = event.schedule == Event::ScheduleSingular;
-    for (int i = 0; i < (randomSchedules ? 25 : 6); ++i) {
-        Event e = randomSchedules ? randomEveryNPeriods(random) : event;
+    for (int i = 0; i < (randomSchedules ? 15 : 3); ++i) {
+        Event e = randomSchedules ? randomPeriods(random) : event;
         const QDate today = QDate(2020, 1, 1).addDays(random.bounded(4000));
         // Ends far away, on the last day the editor offers, or after a
         // number of times.
