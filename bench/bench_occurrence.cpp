@@ -1,5 +1,6 @@
-// Cost of the occurrence engine per schedule kind, and of counting the
-// remaining due dates of bills that end far away.
+// Cost of the occurrence engine per schedule kind, of counting the
+// remaining due dates of bills that end far away, and a search for the
+// schedule that costs the most to count.
 #include "daynumber.h"
 #include "event.h"
 #include "occurrence.h"
