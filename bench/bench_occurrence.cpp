@@ -1,10 +1,16 @@
-// Cost of the occurrence engine per schedule kind, and of counting the
-// remaining due dates of bills that end far away.
+// Cost of the occurrence engine per schedule kind, of counting the
+// remaining due dates of bills that end far away, and a search for the
+// schedule that costs the most to count.
 #include "daynumber.h"
 #include "event.h"
 #include "occurrence.h"
 
 #include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <random>
+#include <vector>
 
 namespace {
 
@@ -169,6 +175,104 @@ void BM_plainWalk_weeklyAllDays(benchmark::State &state)
     }
 }
 BENCHMARK(BM_plainWalk_weeklyAllDays)->Unit(benchmark::kMillisecond);
+
+
+// ---- the worst shape: a search over random schedules of every shape the
+// editor makes, plus the known costly ones, each counted to 31 December 9999
+
+// A random schedule as the editor makes it: weekly weekdays, monthly "Day"
+// or N-th weekdays, yearly day of the year, of selected months or their
+// weekdays; every N, from the end, short months, weekend moves.
+Event randomSchedule(std::mt19937 &random)
+{
+    const auto below = [&](int n) { return int(random() % unsigned(n)); };
+    Event e;
+    e.eventDate = QDate(2026, 1, 1).addDays(below(1500));
+    e.schedule = below(3) == 0 ? Event::ScheduleWeekly : below(2) == 0 ? Event::ScheduleMonthly : Event::ScheduleYearly;
+    const bool weekdays = e.schedule == Event::ScheduleWeekly || below(2) == 0;
+    e.byDay = !weekdays;
+    e.byYear = e.schedule == Event::ScheduleYearly && below(2) == 0;
+    if (weekdays) {
+        const int mask = 1 + below(127);
+        for (int w = 0; w < 7; ++w)
+            e.weekdays[std::size_t(w)] = (mask >> w) & 1;
+    }
+    if (e.schedule == Event::ScheduleYearly && (!e.byYear || below(3) == 0)) {
+        const int mask = 1 + below(4095);
+        for (int m = 0; m < 12; ++m)
+            e.months[std::size_t(m)] = (mask >> m) & 1;
+    }
+    const bool ofYear = e.byYear && e.byDay;
+    e.ordinal = weekdays ? 1 + below(5) : 1 + below(ofYear ? 366 : 31);
+    if (e.schedule != Event::ScheduleWeekly && below(4) == 0)
+        e.options.fromEnd = weekdays ? 1 + below(5) : 1 + below(ofYear ? 366 : 31);
+    e.options.shortMonths = below(3) == 0 ? ScheduleOptions::LastDay : ScheduleOptions::RunOver;
+    e.options.weekends = below(3);
+    if (below(4) != 0) {
+        e.options.every = 2 + below(ScheduleOptions::MaximumEvery - 1);
+        e.options.everyFrom = QDate(2020, 1, 1).addDays(below(4000));
+    }
+    return endingIn9999(e);
+}
+
+QString scheduleText(const Event &e)
+{
+    return QStringLiteral("kind %1 ordinal %2 byDay %3 byYear %4 every %5 from %6 fromEnd %7 short %8 weekends %9")
+        .arg(e.schedule)
+        .arg(e.ordinal)
+        .arg(e.byDay)
+        .arg(e.byYear)
+        .arg(e.options.every)
+        .arg(e.options.everyFrom.toString(Qt::ISODate))
+        .arg(e.options.fromEnd)
+        .arg(e.options.shortMonths)
+        .arg(e.options.weekends);
+}
+
+double microsecondsToCount(const Event &e)
+{
+    const auto start = std::chrono::steady_clock::now();
+    benchmark::DoNotOptimize(remainingOccurrences(e, Today));
+    return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count();
+}
+
+void BM_remainingOccurrences_worstShape(benchmark::State &state)
+{
+    std::vector<Event> schedules;
+    // The known costly ones: every N months or years where N does not
+    // divide the 400-year cycle, with all weekdays and weekend moves.
+    for (const int every : {7, 23, 41, 97, 99}) {
+        for (const qint32 weekends : {ScheduleOptions::KeepWeekend, ScheduleOptions::MondayAfter}) {
+            schedules.push_back(withOptions(optionsOfKind(1), every, 0, weekends));
+            schedules.push_back(withOptions(MonthlyDay15, every, 0, weekends));
+            schedules.push_back(withOptions(YearlyEveryMonthEveryFirstWeekday, every, 0, weekends));
+        }
+    }
+    std::mt19937 random(20261208);
+    for (int i = 0; i < 3000; ++i)
+        schedules.push_back(randomSchedule(random));
+
+    for (auto _ : state) {
+        std::vector<std::pair<double, std::size_t>> times;
+        for (std::size_t i = 0; i < schedules.size(); ++i)
+            times.emplace_back(microsecondsToCount(schedules[i]), i);
+        std::sort(times.begin(), times.end());
+        const double median = times[times.size() / 2].first;
+        // The slowest few again, the best of five each: one busy moment
+        // must not make a shape the worst.
+        std::pair<double, std::size_t> worst{0, 0};
+        for (std::size_t k = times.size() - std::min<std::size_t>(20, times.size()); k < times.size(); ++k) {
+            double best = times[k].first;
+            for (int run = 0; run < 5; ++run)
+                best = std::min(best, microsecondsToCount(schedules[times[k].second]));
+            worst = std::max(worst, std::make_pair(best, times[k].second));
+        }
+        state.counters["median_us"] = median;
+        state.counters["worst_us"] = worst.first;
+        state.SetLabel(scheduleText(schedules[worst.second]).toStdString());
+    }
+}
+BENCHMARK(BM_remainingOccurrences_worstShape)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -151,6 +151,8 @@ public:
     [[nodiscard]] bool weekdaySelected(int weekday) const { return m_event.weekdays[std::size_t(weekday - 1)]; }
     [[nodiscard]] bool monthSelected(int month) const { return m_event.months[std::size_t(month - 1)]; }
     [[nodiscard]] int every() const { return m_every; }
+    // The first week, month or year that holds due dates (every N above 1).
+    [[nodiscard]] qint64 firstPeriod() const { return m_firstPeriod; }
     [[nodiscard]] bool fromEnd() const { return m_fromEnd > 0; }
     // N: counted from the end when the option says so, else the record's.
     [[nodiscard]] qint64 ordinal() const { return m_fromEnd > 0 ? m_fromEnd : m_event.ordinal; }
@@ -884,6 +886,192 @@ private:
     qint64 m_runAfter = NoDay; // the day the next one of the run follows
 };
 
+// ---- whole periods at once
+
+// The shape of every month of the 400-year cycle (by its index modulo 4,800)
+// and of every year (modulo 400): a month's length and the weekday of its
+// first day, a year's leap day and the weekday of 1 January. A period's
+// scheduled days depend on nothing else.
+struct CalendarShapes
+{
+    static constexpr int MonthShapes = 4 * 7;
+    static constexpr int YearShapes = 2 * 7;
+    std::array<quint8, GregorianCycleMonths> months;
+    std::array<quint8, GregorianCycleYears> years;
+};
+
+const CalendarShapes &calendarShapes()
+{
+    static const CalendarShapes shapes = [] {
+        CalendarShapes made{};
+        for (int year = 0; year < GregorianCycleYears; ++year) {
+            qint64 start = dayFromCivil(year, 1, 1);
+            made.years[std::size_t(year)] = quint8((isLeapYear(year) ? 7 : 0) + isoWeekday(start) - 1);
+            for (int month = 1; month <= 12; ++month) {
+                const int length = daysInMonth(year, month);
+                made.months[std::size_t(year * 12 + month - 1)] = quint8((length - 28) * 7 + isoWeekday(start) - 1);
+                start += length;
+            }
+        }
+        return made;
+    }();
+    return shapes;
+}
+
+// The due days of a monthly or yearly bill, counted period by period. A
+// period's scheduled days lie near it: from its first day to a few days
+// after it (a "Day" 31 runs over by three days at most, a 5th weekday of
+// December counted in weeks by four, a 53rd weekday of the year by six),
+// and a weekend move adds two. So the steps of a walk whose scheduled days
+// lie between a boundary a few days before a period's first day and the
+// next period's boundary are alike in every period of the same shape and
+// with neighbours of the same shapes (every N of 2 or more: no neighbours
+// with due days, only the period itself). A count over thousands of periods
+// is then a count of their shapes (one 400-year cycle of them at most)
+// times one walk per shape. An every N that does not divide the calendar's
+// cycle makes the whole cycle of the schedule lcm(N, 4800) months long: too
+// long for countWalk to meet it again before the year 9999.
+class WholePeriods
+{
+public:
+    explicit WholePeriods(const Event &event)
+        : m_dueDays(event)
+        , m_monthly(event.schedule == Event::ScheduleMonthly)
+    {
+        const Schedule &schedule = m_dueDays.schedule();
+        m_every = schedule.every();
+        m_first = m_every > 1 ? schedule.firstPeriod() : 0;
+        m_reachesLittle = reachesLittle(schedule);
+    }
+
+    // Whether the periods' days lie near them as described above, and some
+    // family names days (a bill without any is due every 32000 days of a
+    // walk).
+    [[nodiscard]] bool usable() { return m_reachesLittle && !m_dueDays.namesNoDay(); }
+
+    // The first period (counted from the first with due dates) whose
+    // boundary lies after `day`.
+    [[nodiscard]] qint64 firstAfter(qint64 day) const
+    {
+        const CivilDate civil = civilFromDay(day + margin());
+        const qint64 period = m_monthly ? monthIndex(civil.year, civil.month) : civil.year;
+        const qint64 index = floorDiv(period - m_first, m_every) + 1;
+        return m_every > 1 ? std::max<qint64>(0, index) : index;
+    }
+
+    // A day after the due and scheduled days of the periods before period
+    // `index` and before those of the period itself, except the last few of
+    // an adjacent period before it.
+    [[nodiscard]] qint64 boundary(qint64 index) const
+    {
+        const qint64 period = m_first + index * m_every;
+        const qint64 start = m_monthly ? dayFromCivil(floorDiv(period, 12), int(floorMod(period, 12)) + 1, 1)
+                                       : dayFromCivil(period, 1, 1);
+        return start - margin();
+    }
+
+    // The steps whose scheduled days lie in periods `from` to `to` (both
+    // included).
+    qint64 count(qint64 from, qint64 to)
+    {
+        const qint64 cycle = m_monthly ? GregorianCycleMonths : GregorianCycleYears;
+        // The shapes come round every cycle / gcd(N, cycle) periods.
+        const qint64 round = cycle / std::gcd(qint64(m_every), cycle);
+        const qint64 periods = to - from + 1;
+        const qint64 wholeRounds = periods / round;
+        const qint64 rest = periods % round;
+        std::array<qint64, MaxKeys> times{};
+        std::array<qint64, MaxKeys> example;
+        example.fill(-1);
+        const qint64 seen = std::min(periods, round);
+        qint64 residue = floorMod(m_first + from * m_every, cycle);
+        for (qint64 i = 0; i < seen; ++i) {
+            const std::size_t key = keyOf(residue, cycle);
+            times[key] += wholeRounds + (i < rest ? 1 : 0);
+            if (example[key] < 0)
+                example[key] = from + i;
+            residue += m_every;
+            if (residue >= cycle)
+                residue -= cycle;
+        }
+        qint64 steps = 0;
+        for (std::size_t key = 0; key < times.size(); ++key) {
+            if (times[key] > 0)
+                steps += times[key] * walkThrough(example[key]);
+        }
+        return steps;
+    }
+
+    // The first step of a walk whose scheduled day lies on or after the
+    // boundary of period `index`, the walk of `dueDays` going on from it.
+    static Step resume(DueDays &dueDays, qint64 boundary)
+    {
+        // A weekend move takes a day at most two days away.
+        Step step = dueDays.onOrAfter(boundary - 2);
+        dueDays.resumeAt(step);
+        while (step.due != NoDay && step.scheduled < boundary)
+            step = dueDays.following(step.due);
+        return step;
+    }
+
+private:
+    // Month keys: the shape, and the lengths of the months before and after
+    // (4 x 28 x 4); year keys: the shape, and whether the years before and
+    // after are leap years (2 x 14 x 2).
+    static constexpr std::size_t MaxKeys = 4 * CalendarShapes::MonthShapes * 4;
+
+    [[nodiscard]] qint64 margin() const { return m_monthly ? 3 : 10; }
+
+    [[nodiscard]] std::size_t keyOf(qint64 residue, qint64 cycle) const
+    {
+        const CalendarShapes &shapes = calendarShapes();
+        const auto shape = [&](qint64 at) {
+            const auto wrapped = std::size_t(floorMod(at, cycle));
+            return std::size_t(m_monthly ? shapes.months[wrapped] : shapes.years[wrapped]);
+        };
+        const std::size_t here = shape(residue);
+        if (m_every > 1)
+            return here;
+        if (m_monthly)
+            return (shape(residue - 1) / 7 * CalendarShapes::MonthShapes + here) * 4 + shape(residue + 1) / 7;
+        return (shape(residue - 1) / 7 * CalendarShapes::YearShapes + here) * 2 + shape(residue + 1) / 7;
+    }
+
+    // Whether every scheduled day of a period stays near it: "Day" N within
+    // 31 days of a month or 366 of a year, N-th weekdays of months within 5
+    // weeks; of a year, within 53 weeks when the periods lie apart.
+    static bool reachesLittle(const Schedule &schedule)
+    {
+        if (schedule.ordinal() < 1)
+            return false;
+        if (schedule.kind() == Event::ScheduleMonthly)
+            return schedule.ordinal() <= 31;
+        if (schedule.kind() != Event::ScheduleYearly)
+            return false;
+        bool weekdays = false;
+        for (int weekday = 1; weekday <= 7; ++weekday)
+            weekdays = weekdays || schedule.weekdaySelected(weekday);
+        return schedule.ordinal() <= (!weekdays ? 366 : schedule.every() > 1 ? 53 : 5);
+    }
+
+    // The steps of one period, walked from its boundary to the next one.
+    qint64 walkThrough(qint64 index)
+    {
+        const qint64 end = boundary(index + 1);
+        qint64 steps = 0;
+        for (Step step = resume(m_dueDays, boundary(index)); step.due != NoDay && step.scheduled < end;
+             step = m_dueDays.following(step.due))
+            ++steps;
+        return steps;
+    }
+
+    DueDays m_dueDays;
+    bool m_monthly;
+    int m_every = 1;
+    qint64 m_first = 0;
+    bool m_reachesLittle = false;
+};
+
 // ---- counting
 
 int saturated(qint64 count)
@@ -900,7 +1088,7 @@ constexpr qint64 Unbounded = std::numeric_limits<qint64>::max();
 // it). A schedule repeats with its cycle, so once the walk comes back to a
 // step shifted by exactly one cycle, the rest is whole cycles plus a part of
 // one already walked.
-qint64 countSteps(DueDays &dueDays, Step first, qint64 dueBefore, qint64 lastScheduled)
+qint64 countWalk(DueDays &dueDays, Step first, qint64 dueBefore, qint64 lastScheduled)
 {
     // A schedule falls in step with its cycle within a few cycles (a fifth
     // weekday turns up within three months); one that has not after this
@@ -967,6 +1155,45 @@ qint64 countSteps(DueDays &dueDays, Step first, qint64 dueBefore, qint64 lastSch
             steps = std::min(steps, stepsWithin(dueOffsets, dueBefore - 1 - step.due));
         return count + steps;
     }
+}
+
+// The same as countWalk, but the whole periods of a monthly or yearly bill
+// are counted by their shapes (WholePeriods): the walk only takes the steps before
+// the first whole period and from the last one on.
+qint64 countSteps(DueDays &dueDays, Step first, qint64 dueBefore, qint64 lastScheduled)
+{
+    // Fewer whole periods than this are walked: every period of a schedule
+    // whose periods lie apart may have its own shape, and adjacent periods
+    // are alike only with alike neighbours.
+    const qint64 minWholePeriods = dueDays.schedule().every() > 1 ? 16 : 256;
+    // Whole periods end before this day; a weekend move may take a due day
+    // two days past its period's end.
+    const qint64 limit = std::min(lastScheduled == Unbounded ? Unbounded : lastScheduled + 1,
+                                  dueBefore == Unbounded ? Unbounded : dueBefore - 2);
+    const Schedule &schedule = dueDays.schedule();
+    const bool byPeriods = schedule.kind() == Event::ScheduleMonthly || schedule.kind() == Event::ScheduleYearly;
+    if (!byPeriods || limit == Unbounded || first.due == NoDay)
+        return countWalk(dueDays, first, dueBefore, lastScheduled);
+    WholePeriods periods(schedule.event());
+    const qint64 from = periods.firstAfter(first.scheduled);
+    const qint64 to = periods.firstAfter(limit - 1) - 2; // its next boundary lies before `limit`
+    if (to - from + 1 < minWholePeriods || !periods.usable())
+        return countWalk(dueDays, first, dueBefore, lastScheduled);
+
+    const auto within = [&](const Step &step) {
+        return step.due != NoDay && step.due < dueBefore && step.scheduled <= lastScheduled;
+    };
+    qint64 count = 0;
+    const qint64 wholeFrom = periods.boundary(from);
+    Step step = first;
+    for (; within(step) && step.scheduled < wholeFrom; step = dueDays.following(step.due))
+        ++count;
+    if (!within(step))
+        return count;
+    count += periods.count(from, to);
+    for (step = WholePeriods::resume(dueDays, periods.boundary(to + 1)); within(step); step = dueDays.following(step.due))
+        ++count;
+    return count;
 }
 
 // Due days strictly after `today` whose scheduled day lies on or before

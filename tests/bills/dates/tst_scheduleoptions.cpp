@@ -112,6 +112,33 @@ int walkedCount(const Event &e, QDate today)
     }
 }
 
+// A random monthly or yearly schedule as the editor makes it, every month
+// or year for one in four.
+Event randomPeriods(QRandomGenerator &random)
+{
+    for (;;) {
+        Event e = randomBill(random);
+        if (e.schedule == Event::ScheduleWeekly)
+            continue;
+        e.options.every = random.bounded(4) == 0 ? 1 : 2 + random.bounded(ScheduleOptions::MaximumEvery - 1);
+        return e;
+    }
+}
+
+// The due dates a plain walk takes from `today` on that are due before
+// `before` and scheduled on or before the end.
+int walkedCountBefore(const Event &e, QDate today, QDate before)
+{
+    DueDayWalk walk(e);
+    int count = 0;
+    for (qint64 day = dayNumber(today) - 1;;) {
+        day = walk.after(day);
+        if (day == 0 || day >= dayNumber(before) || walk.scheduled() > dayNumber(e.endDate))
+            return count;
+        ++count;
+    }
+}
+
 } // namespace
 
 class tst_ScheduleOptions : public QObject
@@ -126,6 +153,8 @@ private slots:
     void counts_data();
     void counts();
     void countsAgreeWithWalk();
+    void countsOfManyPeriodsAgreeWithWalk_data();
+    void countsOfManyPeriodsAgreeWithWalk();
     void listCountsAgreeWithEngine();
     void timesEndOnScheduledDate();
     void defaultsChangeNothing();
@@ -325,6 +354,68 @@ void tst_ScheduleOptions::countsAgreeWithWalk()
         e.endDate = today.addDays(random.bounded(2) ? random.bounded(400 * 366) : random.bounded(3 * 366));
         const QByteArray what = describe(e).toUtf8();
         QVERIFY2(remainingOccurrences(e, today) == walkedCount(e, today), what.constData());
+    }
+}
+
+void tst_ScheduleOptions::countsOfManyPeriodsAgreeWithWalk_data()
+{
+    // Monthly and yearly bills are counted by the shapes of their periods; a
+    // null schedule stands for random ones of the editor's.
+    QTest::addColumn<Event>("event");
+    QTest::addColumn<int>("seed");
+    const QDate from(2025, 3, 1);
+    QTest::newRow("5th of each weekday every 23 months")
+        << every(monthly(5, false, {1, 2, 3, 4, 5, 6, 7}), 23, from) << 1;
+    QTest::newRow("Day 31 every 2 months, runs over, Monday after")
+        << weekends(every(monthly(31, true), 2, from), Monday) << 2;
+    QTest::newRow("last Day and weekdays every 7 months, Friday before")
+        << weekends(fromEnd(every(monthly(1, true, {1, 3, 6}), 7, from), 1), Friday) << 3;
+    QTest::newRow("yearly everything every 19 years, 5th last, Monday after")
+        << weekends(fromEnd(every(yearly(5, false, {1, 2, 3, 4, 5, 6, 7}, true, {2, 5, 11}), 19, from), 5), Monday)
+        << 4;
+    QTest::newRow("yearly everything every year, 5th last, Friday before")
+        << weekends(fromEnd(yearly(5, true, {1, 2, 3, 4, 5, 6, 7}, true, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}), 5), Friday)
+        << 6;
+    QTest::newRow("Day 31 every month, runs over, Monday after") << weekends(monthly(31, true), Monday) << 7;
+    QTest::newRow("yearly day 366 every 3 years, Friday before")
+        << weekends(every(yearly(366, true, {}, true), 3, from), Friday) << 5;
+    for (int seed = 10; seed < 14; ++seed)
+        QTest::addRow("random, seed %d", seed) << Event() << seed;
+}
+
+void tst_ScheduleOptions::countsOfManyPeriodsAgreeWithWalk()
+{
+    QFETCH(Event, event);
+    QFETCH(int, seed);
+    QRandomGenerator random{quint32(seed)};
+    const bool randomSchedules = event.schedule == Event::ScheduleSingular;
+    for (int i = 0; i < (randomSchedules ? 15 : 3); ++i) {
+        Event e = randomSchedules ? randomPeriods(random) : event;
+        const QDate today = QDate(2020, 1, 1).addDays(random.bounded(4000));
+        // Ends far away, on the last day the editor offers, or after a
+        // number of times.
+        switch (i % 3) {
+        case 0:
+            e.endMode = Event::EndOnDate;
+            e.endDate = QDate(9999, 12, 31);
+            break;
+        case 1:
+            e.endMode = Event::EndOnDate;
+            e.endDate = today.addDays(random.bounded(3000 * 366));
+            break;
+        default:
+            e.endMode = Event::EndAfterTimes;
+            e.endDate = endDateAfterTimes(e, today, 1 + random.bounded(3000));
+            break;
+        }
+        const QDate before = today.addDays(random.bounded(4000 * 366));
+        const QByteArray what = (describe(e) + QStringLiteral(" today ") + today.toString(Qt::ISODate)
+                                 + QStringLiteral(" end ") + e.endDate.toString(Qt::ISODate)
+                                 + QStringLiteral(" before ") + before.toString(Qt::ISODate))
+                                    .toUtf8();
+        QVERIFY2(remainingOccurrences(e, today) == walkedCount(e, today), what.constData());
+        QVERIFY2(dueDatesWalkedFrom(e, nextDueDate(e, today), before) == walkedCountBefore(e, today, before),
+                 what.constData());
     }
 }
 
