@@ -1,5 +1,6 @@
 #include "informationoptions.h"
 
+#include "calendaroption.h"
 #include "commandlineoutput.h"
 #include "listoption.h"
 
@@ -31,9 +32,33 @@ bool isListing(const char *argument)
     return isOneOf(argument, "--list", "--json");
 }
 
+bool isCalendar(const char *argument)
+{
+    return std::strcmp(argument, "--calendar") == 0;
+}
+
 bool isInformationOption(const char *argument)
 {
-    return isHelp(argument) || isVersion(argument) || isListing(argument);
+    return isHelp(argument) || isVersion(argument) || isListing(argument) || isCalendar(argument);
+}
+
+// "--calendar" alone or with a file; a further argument, or one that looks
+// like an option (a mistyped one would otherwise become a file), is not ours.
+InformationOption calendarOption(int argc, const char *const *argv, QString *unknown, QString *calendarFile)
+{
+    const char *extra = nullptr;
+    if (argc > 2 && argv[2][0] == '-')
+        extra = argv[2];
+    else if (argc > 3)
+        extra = argv[3];
+    if (extra) {
+        if (unknown)
+            *unknown = QString::fromLocal8Bit(extra);
+        return InformationOption::Unknown;
+    }
+    if (calendarFile)
+        *calendarFile = argc > 2 ? QFile::decodeName(argv[2]) : QString();
+    return InformationOption::Calendar;
 }
 
 bool anyArgument(int argc, const char *const *argv, bool (*test)(const char *))
@@ -47,7 +72,7 @@ bool anyArgument(int argc, const char *const *argv, bool (*test)(const char *))
 
 } // namespace
 
-InformationOption informationOption(int argc, const char *const *argv, QString *unknown)
+InformationOption informationOption(int argc, const char *const *argv, QString *unknown, QString *calendarFile)
 {
     // Only a command line that begins with one of the options is ours: any
     // other first argument opens the list of bills, as it always did.
@@ -57,6 +82,8 @@ InformationOption informationOption(int argc, const char *const *argv, QString *
         return InformationOption::Help;
     if (anyArgument(argc, argv, isVersion))
         return InformationOption::Version;
+    if (isCalendar(argv[1]))
+        return calendarOption(argc, argv, unknown, calendarFile);
     for (int i = 1; i < argc; ++i) {
         if (!isListing(argv[i])) {
             if (unknown)
@@ -78,6 +105,7 @@ QByteArray helpText()
     return QByteArrayLiteral(
         "Usage: Payvane [auto [SECONDS]]\n"
         "       Payvane --list | --json\n"
+        "       Payvane --calendar [FILE]\n"
         "       Payvane --help | --version\n"
         "Keeps your list of bills and reminds you before they fall due.\n"
         "\n"
@@ -94,10 +122,14 @@ QByteArray helpText()
         "                 description; the most overdue first\n"
         "  --json         print the same as JSON and end (also with --list); the\n"
         "                 format is in Payvane(1)\n"
+        "  --calendar [FILE]\n"
+        "                 write all bills as iCalendar, the same as Export to\n"
+        "                 Calendar, to standard output or to FILE (replaced only by\n"
+        "                 a complete new file) and end\n"
         "  -h, --help     show this help and end\n"
         "  -v, --version  show the version and end\n"
         "Any other first argument opens the list of bills. The options that end\n"
-        "at once need no display and write nothing.\n"
+        "at once need no display and write nothing but --calendar's FILE.\n"
         "\n"
         "Files:\n"
         "  ~/.local/share/Tervona/Payvane/events.evt    the bills\n"
@@ -108,9 +140,10 @@ QByteArray helpText()
         "\n"
         "Exit status:\n"
         "  0  done; also when Payvane already runs, or auto finds nothing due\n"
-        "  1  --list, --json: the bill file could not be read completely, or there\n"
-        "     is no home folder; any option: the output could not be written\n"
-        "  2  --list, --json: an argument that is not an option\n"
+        "  1  --list, --json, --calendar: the bill file could not be read\n"
+        "     completely, or there is no home folder; any option: the output could\n"
+        "     not be written\n"
+        "  2  --list, --json, --calendar: an argument that is not an option\n"
         "\n"
         "See Payvane(1) for the automatic start at log-on or every hour.\n");
 }
@@ -118,7 +151,8 @@ QByteArray helpText()
 int answerInformationOption(int &argc, char **argv)
 {
     QString unknown;
-    const InformationOption option = informationOption(argc, argv, &unknown);
+    QString calendarFile;
+    const InformationOption option = informationOption(argc, argv, &unknown, &calendarFile);
     if (option == InformationOption::None)
         return -1;
     // A core application object: no platform, so no display is needed.
@@ -131,6 +165,8 @@ int answerInformationOption(int &argc, char **argv)
     case InformationOption::List:
     case InformationOption::Json:
         return printBillList(option == InformationOption::Json, QDate::currentDate());
+    case InformationOption::Calendar:
+        return printBillCalendar(calendarFile, QDate::currentDate());
     case InformationOption::Unknown:
         printErrorLine(QStringLiteral("unknown argument \"%1\"; Payvane --help lists the options").arg(unknown));
         return ExitUsage;

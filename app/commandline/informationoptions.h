@@ -4,8 +4,8 @@
 #include <QByteArray>
 #include <QString>
 
-// The options that print something and end: help, version and the bill
-// list for other programs. They open no window and need no display.
+// The options that print something and end: help, version, and the bill
+// list and calendar for other programs. They open no window and need no display.
 
 enum class InformationOption {
     None,    // the command line starts the program as it always did
@@ -13,6 +13,7 @@ enum class InformationOption {
     Version, // -v, --version
     List,    // --list
     Json,    // --json, also with --list
+    Calendar, // --calendar, with at most a file after it
     Unknown, // an option first, then an argument that is none
 };
 
@@ -22,8 +23,11 @@ enum class InformationOption {
 // these options. With one of them first: -h/--help anywhere is Help, else
 // -v/--version anywhere is Version; otherwise every argument must be --list
 // or --json (Json when --json is among them), or the answer is Unknown with
-// the first other argument in *unknown.
-[[nodiscard]] InformationOption informationOption(int argc, const char *const *argv, QString *unknown = nullptr);
+// the first other argument in *unknown. --calendar stands alone: it may be
+// followed by one argument that is no option, the file, in *calendarFile
+// (empty for standard output); anything else is Unknown.
+[[nodiscard]] InformationOption informationOption(int argc, const char *const *argv, QString *unknown = nullptr,
+                                                  QString *calendarFile = nullptr);
 
 [[nodiscard]] QByteArray helpText();
 [[nodiscard]] QByteArray versionText();

@@ -31,7 +31,7 @@ QString missingHomeFolder()
 
 } // namespace
 
-int printBillList(bool json, QDate today)
+int readBillsForPrinting(EventList *bills)
 {
     if (const QString problem = missingHomeFolder(); !problem.isEmpty()) {
         printErrorLine(problem);
@@ -45,9 +45,18 @@ int printBillList(bool json, QDate today)
                            .arg(QDir::toNativeSeparators(path), read.problem));
         return ExitFailed;
     }
+    *bills = read.events;
+    return ExitDone;
+}
+
+int printBillList(bool json, QDate today)
+{
+    EventList bills;
+    if (const int failed = readBillsForPrinting(&bills); failed != ExitDone)
+        return failed;
     const BillListing listing(today, QLocale());
-    const QByteArray text = json ? listing.json(read.events) : listing.table(read.events);
-    qDeleteAll(read.events);
+    const QByteArray text = json ? listing.json(bills) : listing.table(bills);
+    qDeleteAll(bills);
     QString error;
     if (!writeStandardOutput(text, &error)) {
         printErrorLine(QStringLiteral("cannot write the bills to standard output: %1").arg(error));

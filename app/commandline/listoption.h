@@ -1,6 +1,8 @@
 #ifndef PAYVANE_LISTOPTION_H
 #define PAYVANE_LISTOPTION_H
 
+#include "event.h"
+
 #include <QDate>
 
 // The bill list for other programs ("--list" and "--json"): the user's
@@ -16,5 +18,10 @@
 // printed then, as a partial list would pass for the whole one), or when
 // the output could not be written.
 [[nodiscard]] int printBillList(bool json, QDate today);
+
+// The user's bills for an option that prints them, read completely, in
+// *bills (the caller deletes them). Returns the exit code: 0, or 1 after
+// one line on standard error for the cases above that concern reading.
+[[nodiscard]] int readBillsForPrinting(EventList *bills);
 
 #endif // PAYVANE_LISTOPTION_H

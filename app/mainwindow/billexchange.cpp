@@ -94,9 +94,7 @@ bool BillExchange::exportToCalendar(const QString &path)
 {
     const EventList bills = list->selectedOrAllRecords();
     CalendarExport calendar(list->day());
-    calendar.setDescriptionFunction([](const Event &event) {
-        return event.amount.isNull() ? QString() : QStringLiteral("Amount: %1").arg(event.amount.toString(QLocale()));
-    });
+    calendar.setDescriptionFunction(CalendarExport::amountDescription);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || !calendar.write(&file, bills)) {
         const QString reason = file.errorString();

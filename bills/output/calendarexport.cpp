@@ -7,6 +7,7 @@
 #include <QCryptographicHash>
 #include <QHash>
 #include <QIODevice>
+#include <QLocale>
 
 #include <algorithm>
 #include <array>
@@ -440,6 +441,11 @@ void CalendarExport::setStamp(const QDateTime &stamp)
 void CalendarExport::setDescriptionFunction(std::function<QString(const Event &)> description)
 {
     m_description = std::move(description);
+}
+
+QString CalendarExport::amountDescription(const Event &event)
+{
+    return event.amount.isNull() ? QString() : QStringLiteral("Amount: %1").arg(event.amount.toString(QLocale()));
 }
 
 QByteArray CalendarExport::exactRule(const Event &event)

@@ -46,6 +46,9 @@ public:
     // The description of a bill's events (its amount, for example), asked
     // once per bill; a bill whose text is empty gets none.
     void setDescriptionFunction(std::function<QString(const Event &)> description);
+    // The description the program's calendars carry: "Amount: " and the
+    // bill's amount in the default locale, or nothing without an amount.
+    [[nodiscard]] static QString amountDescription(const Event &event);
 
     // Writes the calendar of `bills`, in their order, one event at a time.
     // False when the device did not take every byte.

@@ -16,6 +16,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <libical/ical.h>
+
 #include <sys/stat.h>
 
 namespace {
@@ -31,6 +33,57 @@ QByteArray contents(const QString &path)
 {
     QFile file(path);
     return QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The bills of the printing options: "Rent" once on the frozen day, with a
+// reminder, and "Water" on the 15th of every month, with an amount.
+void writeTwoBills(const Sandbox &sandbox)
+{
+    const QString eventsPath = sandbox.eventsPath();
+    QVERIFY(sandbox.writeBill(true));
+    EventList bills = loadEvents(eventsPath);
+    // Tracks payments since January and has paid none: 15 January and
+    // 15 February are unpaid.
+    auto *water = new Event;
+    water->name = QStringLiteral("Water");
+    water->schedule = Event::ScheduleMonthly;
+    water->byDay = true;
+    water->ordinal = 15;
+    water->endMode = Event::EndNever;
+    water->payments.trackedSince = QDate(2027, 1, 1);
+    water->amount = Money(125050, QStringLiteral("EUR"));
+    bills.append(water);
+    const bool saved = saveEvents(bills, eventsPath);
+    qDeleteAll(bills);
+    QVERIFY(saved);
+}
+
+// The events of an iCalendar file as libical reads them, one
+// "summary|start|description|alarm description" each; "error" for a file
+// it finds fault with.
+QStringList calendarEvents(const QByteArray &calendar)
+{
+    QStringList events;
+    icalcomponent *root = icalparser_parse_string(calendar.constData());
+    if (!root || icalcomponent_isa(root) != ICAL_VCALENDAR_COMPONENT || icalcomponent_count_errors(root) > 0) {
+        if (root)
+            icalcomponent_free(root);
+        return {QStringLiteral("error")};
+    }
+    for (icalcomponent *event = icalcomponent_get_first_component(root, ICAL_VEVENT_COMPONENT); event;
+         event = icalcomponent_get_next_component(root, ICAL_VEVENT_COMPONENT)) {
+        const icaltimetype start = icalcomponent_get_dtstart(event);
+        const char *description = icalcomponent_get_description(event);
+        icalcomponent *alarm = icalcomponent_get_first_component(event, ICAL_VALARM_COMPONENT);
+        const char *alarmText = alarm ? icalcomponent_get_description(alarm) : nullptr;
+        events.append(QStringLiteral("%1|%2|%3|%4")
+                          .arg(QString::fromUtf8(icalcomponent_get_summary(event)),
+                               QDate(start.year, start.month, start.day).toString(Qt::ISODate),
+                               QString::fromUtf8(description ? description : ""),
+                               QString::fromUtf8(alarmText ? alarmText : "")));
+    }
+    icalcomponent_free(root);
+    return events;
 }
 
 } // namespace
@@ -51,6 +104,8 @@ private slots:
     void fifoInPlaceOfTheBillsNeverHangs();
     void listOptions_data();
     void listOptions();
+    void calendarOption_data();
+    void calendarOption();
     void overdueAfterDaysAway_data();
     void overdueAfterDaysAway();
     void reminderMarkFromAClockThatRanAhead();
@@ -290,25 +345,11 @@ void EntryTest::listOptions()
     const QString eventsPath = sandbox.eventsPath();
     const QByteArray eventsName = QFile::encodeName(eventsPath);
     switch (billFile) {
-    case BillFileCase::Bills: {
-        QVERIFY(sandbox.writeBill(true));
-        EventList bills = loadEvents(eventsPath);
-        // Tracks payments since January and has paid none: 15 January and
-        // 15 February are unpaid.
-        auto *water = new Event;
-        water->name = QStringLiteral("Water");
-        water->schedule = Event::ScheduleMonthly;
-        water->byDay = true;
-        water->ordinal = 15;
-        water->endMode = Event::EndNever;
-        water->payments.trackedSince = QDate(2027, 1, 1);
-        water->amount = Money(125050, QStringLiteral("EUR"));
-        bills.append(water);
-        const bool saved = saveEvents(bills, eventsPath);
-        qDeleteAll(bills);
-        QVERIFY(saved);
+    case BillFileCase::Bills:
+        writeTwoBills(sandbox);
+        if (QTest::currentTestFailed())
+            return;
         break;
-    }
     case BillFileCase::None:
         break;
     case BillFileCase::Damaged: {
@@ -355,6 +396,92 @@ void EntryTest::listOptions()
     QCOMPARE(contents(sandbox.configPath()), config);
     QCOMPARE(contents(eventsPath), bills);
     QVERIFY(!QFileInfo::exists(sandbox.instanceSocketPath()));
+}
+
+void EntryTest::calendarOption_data()
+{
+    QTest::addColumn<bool>("toFile"); // else to standard output
+    QTest::addColumn<bool>("damagedBills");
+    QTest::addColumn<QString>("standardOutput"); // a file standard output goes to, when given
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QStringList>("events");
+    QTest::addColumn<QString>("error");
+
+    const QStringList both{QStringLiteral("Rent|2027-03-01||Rent"),
+                           QStringLiteral("Water|2027-03-15|Amount: 1.250,50\u00A0€|")};
+    const QString events = QStringLiteral("%1: the bill file could not be read completely: ");
+    QTest::newRow("standard output") << false << false << QString() << 0 << both << QString();
+    QTest::newRow("file") << true << false << QString() << 0 << both << QString();
+    QTest::newRow("standard output on a full disk")
+        << false << false << QStringLiteral("/dev/full") << 1 << QStringList()
+        << QStringLiteral("cannot write the calendar to standard output: No space left on device");
+    // The calendar published before stays: a partial one would drop bills.
+    QTest::newRow("damaged bill file, file kept") << true << true << QString() << 1 << QStringList()
+                                                  << events
+                                                         + QStringLiteral("its extra details (schedule options, "
+                                                                          "payments and amounts) could not be read");
+}
+
+void EntryTest::calendarOption()
+{
+    QFETCH(bool, toFile);
+    QFETCH(bool, damagedBills);
+    QFETCH(QString, standardOutput);
+    QFETCH(int, exitCode);
+    QFETCH(QStringList, events);
+    QFETCH(QString, error);
+
+    Sandbox sandbox;
+    writeTwoBills(sandbox);
+    if (QTest::currentTestFailed())
+        return;
+    const QString eventsPath = sandbox.eventsPath();
+    if (damagedBills) {
+        QFile file(eventsPath);
+        QVERIFY(file.resize(file.size() - 1));
+    }
+    const QByteArray bills = contents(eventsPath);
+    const QString published = sandbox.path(QStringLiteral("published/bills.ics"));
+    const QByteArray before("BEGIN:VCALENDAR\r\nEND:VCALENDAR\r\n");
+    QVERIFY(QDir().mkpath(QFileInfo(published).path()));
+    {
+        QFile old(published);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write(before) == before.size());
+    }
+
+    QProcessEnvironment env = sandbox.environment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(name));
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("de_DE.UTF-8"));
+    QProcess process;
+    process.setProcessEnvironment(env);
+    if (!standardOutput.isEmpty())
+        process.setStandardOutputFile(standardOutput);
+    QStringList arguments{QStringLiteral("--calendar")};
+    if (toFile)
+        arguments.append(published);
+    process.start(QStringLiteral(PAYVANE_EXECUTABLE), arguments);
+    QVERIFY(process.waitForFinished(endTimeoutMs));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), exitCode);
+    const QString expectedError = error.isEmpty()
+        ? QString()
+        : QStringLiteral("Payvane: ") + QString(error).replace(QLatin1String("%1"), QDir::toNativeSeparators(eventsPath))
+              + QLatin1Char('\n');
+    QCOMPARE(QString::fromLocal8Bit(process.readAllStandardError()), expectedError);
+
+    const QByteArray output = process.readAllStandardOutput();
+    const QByteArray file = contents(published);
+    if (exitCode == 0) {
+        QCOMPARE(calendarEvents(toFile ? file : output), events);
+        QCOMPARE(toFile ? output : file, toFile ? QByteArray() : before);
+    } else {
+        QCOMPARE(output, QByteArray());
+        QCOMPARE(file, before);
+    }
+    // Nothing left beside the file, and the bills untouched.
+    QCOMPARE(QDir(QFileInfo(published).path()).entryList(QDir::Files | QDir::Hidden), QStringList{"bills.ics"});
+    QCOMPARE(contents(eventsPath), bills);
 }
 
 void EntryTest::overdueAfterDaysAway_data()

@@ -163,6 +163,13 @@ void InformationOptionsTest::whichOption_data()
     QTest::newRow("--json --list") << QStringList{"--json", "--list"} << O::Json << QString();
     QTest::newRow("--list twice") << QStringList{"--list", "--list"} << O::List << QString();
     QTest::newRow("list, then no option") << QStringList{"--list", "--days", "7"} << O::Unknown << "--days";
+    QTest::newRow("--calendar") << QStringList{"--calendar"} << O::Calendar << QString();
+    QTest::newRow("--calendar FILE") << QStringList{"--calendar", "a.ics"} << O::Calendar << QString();
+    QTest::newRow("calendar, then help") << QStringList{"--calendar", "a.ics", "-h"} << O::Help << QString();
+    // A mistyped option would otherwise become the file's name.
+    QTest::newRow("calendar, then an option") << QStringList{"--calendar", "--json"} << O::Unknown << "--json";
+    QTest::newRow("calendar, two files") << QStringList{"--calendar", "a", "b"} << O::Unknown << "b";
+    QTest::newRow("list, then calendar") << QStringList{"--list", "--calendar"} << O::Unknown << "--calendar";
 }
 
 void InformationOptionsTest::whichOption()
