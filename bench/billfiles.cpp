@@ -1,5 +1,7 @@
 #include "billfiles.h"
 
+#include <algorithm>
+
 #include <event.h>
 #include <eventstore.h>
 
@@ -56,6 +58,28 @@ bool writeBillFile(const QString &path, int count, int due, QDate today)
     EventList events;
     for (int i = 0; i < count; ++i)
         events.append(i < due ? dueBill(i, today) : laterBill(i, today));
+    const bool saved = saveEvents(events, path);
+    qDeleteAll(events);
+    return saved;
+}
+
+bool writeLongNameBillFile(const QString &path, int count, int nameLength, QDate today)
+{
+    EventList events;
+    for (int i = 0; i < count; ++i) {
+        auto *event = new Event;
+        event->name = QString::number(i) + QString(std::max(0, nameLength - 8), QChar(0x20ac));
+        event->name = event->name.leftJustified(nameLength, QLatin1Char(','));
+        event->schedule = Event::ScheduleWeekly;
+        event->weekdays.fill(true);
+        event->options.every = 2;
+        event->options.everyFrom = today;
+        event->options.weekends = ScheduleOptions::MondayAfter;
+        event->endMode = Event::EndNever;
+        event->notify = true;
+        event->notifyDays = 2;
+        events.append(event);
+    }
     const bool saved = saveEvents(events, path);
     qDeleteAll(events);
     return saved;

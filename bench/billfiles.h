@@ -9,4 +9,11 @@
 // date worked out). Whether the file was written.
 bool writeBillFile(const QString &path, int count, int due, QDate today);
 
+// Writes a bill file of `count` bills, each with a name of `nameLength`
+// characters (mostly non-ASCII, so three octets each in UTF-8) and a
+// schedule that no calendar rule says, so that the calendar export lists its
+// dates: every second week, every day, weekend days moved to Monday (about
+// 365 events per bill over the export's two years), with a reminder.
+bool writeLongNameBillFile(const QString &path, int count, int nameLength, QDate today);
+
 #endif // PAYVANE_BENCH_BILLFILES_H

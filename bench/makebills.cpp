@@ -1,5 +1,6 @@
 // Writes a bill file for trying the program by hand:
 //   payvane_makebills <file> <count> <due> [separate popup]
+//   payvane_makebills --name-length <length> <file> <count>
 // and, when the two flags (0 or 1) are given, "settings.ini" beside it.
 
 #include "billfiles.h"
@@ -15,6 +16,11 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() == 5 && arguments.at(1) == QLatin1String("--name-length"))
+        return writeLongNameBillFile(arguments.at(3), arguments.at(4).toInt(), arguments.at(2).toInt(),
+                                     QDate::currentDate())
+                   ? 0
+                   : 1;
     if (arguments.size() != 4 && arguments.size() != 6) {
         std::fprintf(stderr, "usage: payvane_makebills <file> <count> <due> [separate popup]\n");
         return 2;

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <utility>
 
 // The rule of a repeating bill is written only where RFC 5545 expands it to
@@ -97,24 +98,72 @@ QByteArray escapedText(const QString &text)
     return escaped;
 }
 
-// Appends a content line, folded after 75 octets and never inside a UTF-8
-// sequence, with its CRLF.
-void appendLine(QByteArray &out, const QByteArray &line)
+// Content lines on their way to the device. Each event goes to the device
+// as soon as it is complete, and a line longer than a chunk (a very long
+// name) goes in chunks, so what is held in memory stays small whatever the
+// number of bills and the length of their names.
+class ContentWriter
 {
-    qsizetype start = 0;
-    qsizetype limit = FirstLineOctets;
-    while (line.size() - start > limit) {
-        qsizetype end = start + limit;
-        while (end > start + 1 && (uchar(line.at(end)) & 0xc0) == 0x80)
-            --end;
-        out.append(line.constData() + start, end - start);
-        out += "\r\n ";
-        start = end;
-        limit = ContinuationOctets;
+public:
+    explicit ContentWriter(QIODevice *device)
+        : m_device(device)
+    {
     }
-    out.append(line.constData() + start, line.size() - start);
-    out += "\r\n";
-}
+
+    // The content line `name` + `value` (kept apart so that a long value is
+    // not copied), folded after 75 octets and never inside a UTF-8 sequence,
+    // with its CRLF.
+    void line(const char *name, const QByteArray &value = {})
+    {
+        put(name, qsizetype(std::strlen(name)));
+        put(value.constData(), value.size());
+        m_pending += "\r\n";
+        m_lineOctets = 0;
+        m_lineLimit = FirstLineOctets;
+        if (m_pending.size() >= WriteChunk)
+            flush();
+    }
+
+    // Hands what is pending to the device. False, then and ever after, once
+    // the device did not take every byte.
+    bool flush()
+    {
+        if (m_ok && !m_pending.isEmpty())
+            m_ok = m_device->write(m_pending) == m_pending.size();
+        m_pending.clear();
+        return m_ok;
+    }
+
+private:
+    void put(const char *data, qsizetype size)
+    {
+        while (size > 0) {
+            const qsizetype room = m_lineLimit - m_lineOctets;
+            if (size <= room) {
+                m_pending.append(data, size);
+                m_lineOctets += size;
+                return;
+            }
+            qsizetype end = room;
+            while (end > 0 && (uchar(data[end]) & 0xc0) == 0x80)
+                --end;
+            m_pending.append(data, end);
+            m_pending += "\r\n ";
+            data += end;
+            size -= end;
+            m_lineOctets = 0;
+            m_lineLimit = ContinuationOctets;
+            if (m_pending.size() >= WriteChunk)
+                flush();
+        }
+    }
+
+    QIODevice *m_device;
+    QByteArray m_pending;
+    qsizetype m_lineOctets = 0; // on the current folded line
+    qsizetype m_lineLimit = FirstLineOctets;
+    bool m_ok = true;
+};
 
 // ---- recurrence rules
 
@@ -330,31 +379,33 @@ struct BillEvents
     int alarmDays = -1; // -1: no alarm
 };
 
-void appendEvent(QByteArray &out, const BillEvents &bill, const QByteArray &uid, QDate date, const QByteArray &rule)
+void writeEvent(ContentWriter &out, const BillEvents &bill, const QByteArray &uid, QDate date, const QByteArray &rule)
 {
-    appendLine(out, "BEGIN:VEVENT");
-    appendLine(out, "UID:" + uid + "@payvane");
-    appendLine(out, "DTSTAMP:" + bill.stamp);
-    appendLine(out, "DTSTART;VALUE=DATE:" + dateValue(date));
+    out.line("BEGIN:VEVENT");
+    out.line("UID:", uid + "@payvane");
+    out.line("DTSTAMP:", bill.stamp);
+    out.line("DTSTART;VALUE=DATE:", dateValue(date));
     const QDate nextDay = date.addDays(1);
     if (isWritable(nextDay))
-        appendLine(out, "DTEND;VALUE=DATE:" + dateValue(nextDay));
+        out.line("DTEND;VALUE=DATE:", dateValue(nextDay));
     if (!rule.isEmpty())
-        appendLine(out, "RRULE:" + rule);
-    appendLine(out, "SUMMARY:" + bill.summary);
+        out.line("RRULE:", rule);
+    out.line("SUMMARY:", bill.summary);
     if (!bill.description.isEmpty())
-        appendLine(out, "DESCRIPTION:" + bill.description);
+        out.line("DESCRIPTION:", bill.description);
     // A bill takes no time in the user's day.
-    appendLine(out, "TRANSP:TRANSPARENT");
+    out.line("TRANSP:TRANSPARENT");
     if (bill.alarmDays >= 0) {
-        appendLine(out, "BEGIN:VALARM");
-        appendLine(out, "ACTION:DISPLAY");
-        appendLine(out, "DESCRIPTION:" + bill.summary);
-        appendLine(out, bill.alarmDays == 0 ? QByteArray("TRIGGER:PT0S")
-                                            : "TRIGGER:-P" + QByteArray::number(bill.alarmDays) + 'D');
-        appendLine(out, "END:VALARM");
+        // A display alarm must have a text of its own.
+        out.line("BEGIN:VALARM");
+        out.line("ACTION:DISPLAY");
+        out.line("DESCRIPTION:", bill.summary);
+        out.line(bill.alarmDays == 0 ? "TRIGGER:PT0S" : "TRIGGER:-P",
+                 bill.alarmDays == 0 ? QByteArray() : QByteArray::number(bill.alarmDays) + 'D');
+        out.line("END:VALARM");
     }
-    appendLine(out, "END:VEVENT");
+    out.line("END:VEVENT");
+    out.flush();
 }
 
 bool hasEnd(const Event &event)
@@ -397,33 +448,40 @@ QByteArray ruleEnd(const Event &event, QDate today)
     return isWritable(until) ? ";UNTIL=" + dateValue(until) : QByteArray();
 }
 
-// The events of one bill: its date, its rule, or its dates up to the horizon.
-void appendBillEvents(QByteArray &out, const BillEvents &bill, const Event &event, QDate today)
+// The events of one bill: its date, its rule, or its dates up to the
+// horizon. Returns how many it wrote.
+int writeBillEvents(ContentWriter &out, const BillEvents &bill, const Event &event, QDate today)
 {
     if (event.schedule == Event::ScheduleSingular) {
-        if (isWritable(event.eventDate))
-            appendEvent(out, bill, bill.uid, event.eventDate, {});
-        return;
+        if (!isWritable(event.eventDate))
+            return 0;
+        writeEvent(out, bill, bill.uid, event.eventDate, {});
+        return 1;
     }
     if (const QByteArray rule = CalendarExport::exactRule(event); !rule.isEmpty()) {
         const DueDate first = nextDueDate(event, today);
-        if (isWritable(first.date) && !first.endsAfter(event))
-            appendEvent(out, bill, bill.uid, first.date, rule + ruleEnd(event, today));
-        return;
+        if (!isWritable(first.date) || first.endsAfter(event))
+            return 0;
+        writeEvent(out, bill, bill.uid, first.date, rule + ruleEnd(event, today));
+        return 1;
     }
     // At most one a day: 731 events at the most.
     const qint64 horizon = dayNumber(today.addYears(CalendarExport::HorizonYears));
     const qint64 end = dayNumber(event.endDate);
     DueDayWalk walk(event);
+    int written = 0;
     for (qint64 day = dayNumber(today) - 1;;) {
         const qint64 due = walk.after(day);
         if (due == 0 || due >= horizon || (hasEnd(event) && walk.scheduled() > end))
             break;
         const QDate date = dateOfDayNumber(due);
-        if (isWritable(date))
-            appendEvent(out, bill, bill.uid + '-' + dateValue(date), date, {});
+        if (isWritable(date)) {
+            writeEvent(out, bill, bill.uid + '-' + dateValue(date), date, {});
+            ++written;
+        }
         day = due;
     }
+    return written;
 }
 
 } // namespace
@@ -471,11 +529,11 @@ bool CalendarExport::write(QIODevice *device, const EventList &bills)
     const QByteArray stampValue = stamp.toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'")).toLatin1();
     QHash<QByteArray, int> uidsSeen; // two bills alike in name and schedule still get their own UIDs
 
-    QByteArray out;
-    appendLine(out, "BEGIN:VCALENDAR");
-    appendLine(out, "VERSION:2.0");
-    appendLine(out, "PRODID:-//Tervona//Payvane//EN");
-    appendLine(out, "CALSCALE:GREGORIAN");
+    ContentWriter out(device);
+    out.line("BEGIN:VCALENDAR");
+    out.line("VERSION:2.0");
+    out.line("PRODID:-//Tervona//Payvane//EN");
+    out.line("CALSCALE:GREGORIAN");
     for (const Event *event : bills) {
         if (!event)
             continue;
@@ -490,20 +548,13 @@ bool CalendarExport::write(QIODevice *device, const EventList &bills)
             bill.description = escapedText(m_description(*event));
         if (event->notify)
             bill.alarmDays = std::max(0, int(event->notifyDays));
-
-        const qsizetype before = out.size();
-        appendBillEvents(out, bill, *event, m_today);
-        if (out.size() > before)
+        if (writeBillEvents(out, bill, *event, m_today) > 0)
             ++m_billsWritten;
-        // Written as it goes: a long list never sits in memory as text.
-        if (out.size() >= WriteChunk) {
-            if (device->write(out) != out.size())
-                return false;
-            out.clear();
-        }
+        if (!out.flush())
+            return false;
     }
-    appendLine(out, "END:VCALENDAR");
-    return device->write(out) == out.size();
+    out.line("END:VCALENDAR");
+    return out.flush();
 }
 
 QByteArray CalendarExport::calendar(const EventList &bills)

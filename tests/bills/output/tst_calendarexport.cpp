@@ -594,6 +594,9 @@ void tst_CalendarExport::textsSurviveEscapingAndFolding_data()
                                                << QStringLiteral("x\nEND:VEVENT\nBEGIN:VEVENT");
     const QString ascii(300, QLatin1Char('a'));
     QTest::newRow("long ASCII") << ascii << ascii.toUtf8() << ascii;
+    // Handed to the device in pieces: the folds go on across them.
+    const QString longerThanAWrite = QLatin1Char('x') + QString(30000, QChar(0x20ac));
+    QTest::newRow("longer than one write") << longerThanAWrite << longerThanAWrite.toUtf8() << longerThanAWrite;
     // Two- three- and four-octet sequences across every fold position.
     for (int shift = 0; shift < 4; ++shift) {
         const QString prefix(shift, QLatin1Char('x'));
