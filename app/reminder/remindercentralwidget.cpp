@@ -2,38 +2,23 @@
 
 #include "glass.h"
 
+#include <QPalette>
+
 ReminderCentralWidget::ReminderCentralWidget(QWidget *parent)
     : QWidget(parent)
 {
-    QString sheet = groupBoxLook();
+    // Without glass to show through, the window's own colour around the
+    // items rather than the toolkit's grey. A palette, not a style sheet:
+    // a sheet here would give every widget below a style of its own.
     if (!compositionActive()) {
-        // The style sheet paints the background of plain QWidgets only; a
-        // subclass asks for it.
-        setAttribute(Qt::WA_StyledBackground, true);
-        sheet += opaqueColour();
+        QPalette colours = palette();
+        colours.setColor(QPalette::Window, opaqueColour());
+        setPalette(colours);
+        setAutoFillBackground(true);
     }
-    setStyleSheet(sheet);
 }
 
-QString ReminderCentralWidget::groupBoxLook()
+QColor ReminderCentralWidget::opaqueColour()
 {
-    return QStringLiteral("QGroupBox {\n"
-                          "\tbackground-color: rgba(228, 238, 249,200);\n"
-                          "\tborder: 1px solid;\n"
-                          "\tborder-radius: 5px;\n"
-                          "\tmargin-top: 7px;\n"
-                          "\tpadding-top: 7px;\n"
-                          "\tborder-color: rgb(141, 178, 227);\n"
-                          "}\n"
-                          "\n"
-                          "QGroupBox::title {\n"
-                          "\tsubcontrol-origin: margin;\n"
-                          "\tsubcontrol-position: top center;\n"
-                          "\tpadding: 5px 3px;\n"
-                          "}");
-}
-
-QString ReminderCentralWidget::opaqueColour()
-{
-    return QStringLiteral(" QWidget#centralwidget {background-color: rgb(232,236,246);} ");
+    return QColor(232, 236, 246);
 }

@@ -1,14 +1,11 @@
 #ifndef PAYVANE_REMINDERCENTRALWIDGET_H
 #define PAYVANE_REMINDERCENTRALWIDGET_H
 
-#include <QString>
+#include <QColor>
 #include <QWidget>
 
-// The reminder window's central widget. It carries the look of the items'
-// group boxes and, without a composing desktop, the window's opaque colour,
-// both from the moment it exists: a style sheet changed after the form has
-// built its children is not applied before the window is first shown, and
-// the window would stay the toolkit's grey.
+// The reminder window's central widget. Without a composing desktop it
+// paints the window's opaque colour behind the list.
 class ReminderCentralWidget : public QWidget
 {
     Q_OBJECT
@@ -16,10 +13,8 @@ class ReminderCentralWidget : public QWidget
 public:
     explicit ReminderCentralWidget(QWidget *parent = nullptr);
 
-    // The group boxes of the reminder items.
-    [[nodiscard]] static QString groupBoxLook();
-    // The rule added when there is no glass to show through.
-    [[nodiscard]] static QString opaqueColour();
+    // The colour when there is no glass to show through.
+    [[nodiscard]] static QColor opaqueColour();
 };
 
 #endif // PAYVANE_REMINDERCENTRALWIDGET_H

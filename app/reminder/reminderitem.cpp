@@ -1,4 +1,5 @@
 #include "reminderitem.h"
+#include "remindergroupboxstyle.h"
 
 #include <billtext.h>
 #include <reminderrules.h>
@@ -67,6 +68,7 @@ ReminderItem::ReminderItem(Event *shownEvent)
     mainLayout->setObjectName(QStringLiteral("mainLayout"));
     groupBox = new QGroupBox(titleText(event->name));
     groupBox->setObjectName(QStringLiteral("groupBox"));
+    groupBox->setStyle(ReminderGroupBoxStyle::instance());
     groupLayout = new QVBoxLayout(groupBox);
     groupLayout->setObjectName(QStringLiteral("groupLayout"));
     groupLayout->setContentsMargins(6, 6, 6, 6);

@@ -419,6 +419,18 @@ void ReminderWindowTest::opaqueBackgroundIsPainted()
     // The layout's left margin, halfway down: central widget only.
     QCOMPARE(QColor(shot.pixel(3, shot.height() / 2)), QColor(232, 236, 246));
     QCOMPARE(QColor(shot.pixel(shot.width() - 3, 3)), QColor(232, 236, 246));
+    // The items' boxes, light blue inside a darker border, are drawn without
+    // a style sheet: a sheet gives every widget of every item a style to
+    // resolve, most of a long list's cost.
+    const auto *box = window.findChild<QGroupBox *>(QStringLiteral("groupBox"));
+    QVERIFY(box);
+    const QPoint inside = box->mapTo(&window, QPoint(box->width() / 2, box->height() - 3));
+    QCOMPARE(QColor(shot.pixel(inside)), QColor(229, 238, 248));
+    const QPoint bottomEdge = box->mapTo(&window, QPoint(box->width() / 2, box->height() - 1));
+    QCOMPARE(QColor(shot.pixel(bottomEdge)), QColor(141, 178, 227));
+    const QList<QWidget *> widgets = window.findChildren<QWidget *>();
+    for (const QWidget *widget : widgets)
+        QVERIFY2(!widget->style()->inherits("QStyleSheetStyle"), qPrintable(widget->objectName()));
 }
 
 void ReminderWindowTest::longAndMarkedUpNamesStayPlainAndFit()
