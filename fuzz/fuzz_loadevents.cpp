@@ -53,6 +53,7 @@ void checkReader(const QByteArray &input)
         const Event &first = *read.events.at(i);
         const Event &second = *again.events.at(i);
         check(first.options == second.options && first.payments == second.payments && first.amount == second.amount
+              && first.extraReminders == second.extraReminders
               && first.unknownFields == second.unknownFields);
     }
 

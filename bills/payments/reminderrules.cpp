@@ -6,6 +6,8 @@
 #include "occurrence.h"
 #include "paymentstatus.h"
 
+#include <algorithm>
+
 namespace {
 
 // Shown today already with "once a day", or snoozed for days that have not
@@ -17,6 +19,46 @@ bool heldBack(const Event &event, QDate today)
         return true;
     // A null mark counts as day 0, so a bill never shown passes.
     return daysBetween(mark, today) < event.notifyAgainDays;
+}
+
+// The due date to come that a bill's reminders speak of on `today`: its next
+// due date, a tracking bill's next owed one; null when it has none, has
+// ended, or is overdue or finished. A bill without an end may answer a date
+// before today (a singular bill's own date), as the rule always took it.
+QDate upcomingReminderDate(const Event &event, QDate today)
+{
+    DueDate due;
+    if (event.payments.isTracking()) {
+        const PaymentStatus status = paymentStatus(event, today);
+        if (status.state != PaymentStatus::Upcoming)
+            return {};
+        due = status.unpaid;
+    } else {
+        due = nextDueDate(event, today);
+    }
+    // A schedule without any due date has nothing to remind of.
+    if (due.date.isNull())
+        return {};
+    const qint64 days = daysBetween(today, due.date);
+    if (event.endMode != Event::EndNever && (days < 0 || due.endsAfter(event)))
+        return {};
+    return due.date;
+}
+
+// A "before" reminder whose day for `due` (`days` from today) has come and
+// that has not fired for it yet.
+bool beforeReminderHasCome(const ExtraReminder &reminder, QDate due, qint64 days)
+{
+    return !reminder.isAfter() && due.isValid() && days >= 0 && days <= reminder.days && reminder.firedFor != due;
+}
+
+// An "after" reminder whose day has come for the bill's oldest unpaid date
+// and that has not fired for it yet. Once fired it waits until that date is
+// paid and a later unpaid date becomes the oldest.
+bool afterReminderHasCome(const ExtraReminder &reminder, const PaymentStatus &status)
+{
+    return reminder.isAfter() && status.isOverdue() && status.daysOverdue >= reminder.days
+           && reminder.firedFor != status.unpaid.date;
 }
 
 // The bill's name, and its amount in brackets when it has one.
@@ -60,29 +102,60 @@ bool isUpcomingReminderDue(const Event &event, QDate today)
 {
     if (!event.notify)
         return false;
-    DueDate due;
-    if (event.payments.isTracking()) {
-        const PaymentStatus status = paymentStatus(event, today);
-        if (status.state != PaymentStatus::Upcoming)
-            return false;
-        due = status.unpaid;
-    } else {
-        due = nextDueDate(event, today);
-    }
-    // A schedule without any due date has nothing to remind of.
-    if (due.date.isNull())
+    const QDate due = upcomingReminderDate(event, today);
+    if (due.isNull())
         return false;
-    const qint64 days = daysBetween(today, due.date);
-    if (event.endMode != Event::EndNever && (days < 0 || due.endsAfter(event)))
-        return false;
-    return days <= event.notifyDays && !heldBack(event, today);
+    const qint64 days = daysBetween(today, due);
+    if (days <= event.notifyDays && !heldBack(event, today))
+        return true;
+    return std::any_of(event.extraReminders.cbegin(), event.extraReminders.cend(),
+                       [&](const ExtraReminder &reminder) { return beforeReminderHasCome(reminder, due, days); });
 }
 
 bool isOverdueReminderDue(const Event &event, QDate today)
 {
     if (!event.notify || !event.payments.isTracking())
         return false;
-    return !heldBack(event, today) && paymentStatus(event, today).isOverdue();
+    const bool anyAfter = std::any_of(event.extraReminders.cbegin(), event.extraReminders.cend(),
+                                      [](const ExtraReminder &reminder) { return reminder.isAfter(); });
+    const bool held = heldBack(event, today);
+    // The payment status is the costly part: asked only when it can matter.
+    if (held && !anyAfter)
+        return false;
+    const PaymentStatus status = paymentStatus(event, today);
+    if (!status.isOverdue())
+        return false;
+    if (!held)
+        return true;
+    return std::any_of(event.extraReminders.cbegin(), event.extraReminders.cend(),
+                       [&](const ExtraReminder &reminder) { return afterReminderHasCome(reminder, status); });
+}
+
+bool markRemindersFired(Event &event, QDate today)
+{
+    if (event.extraReminders.isEmpty() || !event.notify)
+        return false;
+    const QDate due = upcomingReminderDate(event, today);
+    const qint64 days = due.isNull() ? -1 : daysBetween(today, due);
+    bool anyAfter = false;
+    bool marked = false;
+    for (ExtraReminder &reminder : event.extraReminders) {
+        anyAfter = anyAfter || reminder.isAfter();
+        if (beforeReminderHasCome(reminder, due, days)) {
+            reminder.firedFor = due;
+            marked = true;
+        }
+    }
+    if (!anyAfter || !event.payments.isTracking())
+        return marked;
+    const PaymentStatus status = paymentStatus(event, today);
+    for (ExtraReminder &reminder : event.extraReminders) {
+        if (afterReminderHasCome(reminder, status)) {
+            reminder.firedFor = status.unpaid.date;
+            marked = true;
+        }
+    }
+    return marked;
 }
 
 QString reminderSentence(const Event &event, QDate today, const QLocale &locale)

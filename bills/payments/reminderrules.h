@@ -29,6 +29,11 @@ enum class ReminderKind {
 // notifyAgainDays days since the last reminder. A tracking bill asks the
 // same of its next owed date (paid early, it is quiet until its following
 // date comes near), and an overdue or finished one gets no such reminder.
+// Besides, reminders on, each of the bill's extra "before" reminders is due
+// from its day on (its days before that date, 0 the day itself) until it
+// fired for that date, whatever "once a day" and "again in N days" say: each
+// fires once per due date, and one whose day passed while no start came
+// fires at the next one.
 [[nodiscard]] bool isUpcomingReminderDue(const Event &event, QDate today);
 
 // The reminder of an unpaid date: reminders on; the bill tracks payments
@@ -37,7 +42,16 @@ enum class ReminderKind {
 // days since lastNotified. notifyDays does not matter: the date has passed.
 // So an overdue bill is reminded at every automatic start, days after it
 // fell due included, until it is paid, snoozed or its reminders are off.
+// Besides, each extra "after" reminder is due once its days have passed
+// since the oldest unpaid date, until it fired for that date, snoozed or not.
+// A bill that does not track payments never has an "after" reminder due.
 [[nodiscard]] bool isOverdueReminderDue(const Event &event, QDate today);
+
+// Marks every extra reminder whose day has come on `today` (as the two rules
+// above see it) fired for its date, as a shown reminder does: one reminder
+// shows them all, so days missed while no start came give one reminder, not
+// one per reminder. True when one was marked.
+bool markRemindersFired(Event &event, QDate today);
 
 // The day a bill's reminder was last shown, as the rules read it: a mark
 // after `today` (left by a start while the clock ran ahead) counts as

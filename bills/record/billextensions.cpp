@@ -22,9 +22,13 @@ const QString TrackedSinceField = QStringLiteral("trackedSince");
 const QString PaidThroughField = QStringLiteral("paidThrough");
 const QString PaidOnField = QStringLiteral("paidOn");
 const QString AmountField = QStringLiteral("amount");
+const QString RemindersField = QStringLiteral("reminders");
 
 // An amount: its minor units (int64), then its currency's three letters.
 constexpr int AmountSize = 8 + 3;
+
+// One extra reminder: its days (int32), when (one byte), the date it fired for.
+constexpr int ReminderSize = 4 + 1 + 4;
 
 // A field's smallest stream form: an empty name and an empty value.
 constexpr qint64 SmallestField = 8;
@@ -57,6 +61,16 @@ QByteArray amountBytes(const Money &amount)
     QDataStream stream(&bytes, QIODevice::WriteOnly);
     versioned(stream) << amount.minorUnits();
     bytes += amount.currency().toLatin1();
+    return bytes;
+}
+
+QByteArray remindersBytes(const QList<ExtraReminder> &reminders)
+{
+    QByteArray bytes;
+    QDataStream stream(&bytes, QIODevice::WriteOnly);
+    versioned(stream) << quint32(reminders.size());
+    for (const ExtraReminder &reminder : reminders)
+        stream << reminder.days << quint8(reminder.when) << reminder.firedFor;
     return bytes;
 }
 
@@ -93,6 +107,34 @@ bool amountFrom(const QByteArray &bytes, Money *amount)
     return true;
 }
 
+// At least one and at most MaximumCount reminders, each in range; anything
+// else is damage, so a reader never keeps more than a bill may have.
+bool remindersFrom(const QByteArray &bytes, QList<ExtraReminder> *reminders)
+{
+    if (bytes.size() < 4)
+        return false;
+    QDataStream stream(bytes);
+    versioned(stream);
+    quint32 count = 0;
+    stream >> count;
+    if (count < 1 || count > quint32(ExtraReminder::MaximumCount) || bytes.size() != 4 + qsizetype(count) * ReminderSize)
+        return false;
+    QList<ExtraReminder> read;
+    for (quint32 i = 0; i < count; ++i) {
+        ExtraReminder reminder;
+        quint8 when = 0;
+        stream >> reminder.days >> when >> reminder.firedFor;
+        if (reminder.days < 0 || reminder.days > ExtraReminder::MaximumDays || when > ExtraReminder::AfterUnpaid)
+            return false;
+        reminder.when = when;
+        read.append(reminder);
+    }
+    if (stream.status() != QDataStream::Ok)
+        return false;
+    *reminders = read;
+    return true;
+}
+
 // The fields of one bill, known ones first in a fixed order, then the
 // unknown ones as they were read. A field is written when its value is not
 // the default, so whatever was read is written back.
@@ -119,6 +161,8 @@ QList<QPair<QString, QByteArray>> fieldsOf(const Event &event)
         fields.append({PaidOnField, dateBytes(payments.paidOn)});
     if (!event.amount.isNull())
         fields.append({AmountField, amountBytes(event.amount)});
+    if (!event.extraReminders.isEmpty())
+        fields.append({RemindersField, remindersBytes(event.extraReminders)});
     for (auto it = event.unknownFields.cbegin(); it != event.unknownFields.cend(); ++it)
         fields.append({it.key(), it.value()});
     return fields;
@@ -139,6 +183,7 @@ bool readEntry(const QByteArray &entry, Event &event)
     ScheduleOptions options;
     PaymentState payments;
     Money amount;
+    QList<ExtraReminder> reminders;
     QMap<QString, QByteArray> unknown;
     QSet<QString> seen;
     for (quint32 i = 0; i < count; ++i) {
@@ -168,6 +213,8 @@ bool readEntry(const QByteArray &entry, Event &event)
             known = dateFrom(value, &payments.paidOn);
         else if (name == AmountField)
             known = amountFrom(value, &amount);
+        else if (name == RemindersField)
+            known = remindersFrom(value, &reminders);
         else
             unknown.insert(name, value);
         if (!known)
@@ -178,6 +225,7 @@ bool readEntry(const QByteArray &entry, Event &event)
     event.options = options;
     event.payments = payments;
     event.amount = amount;
+    event.extraReminders = reminders;
     event.unknownFields = unknown;
     return true;
 }
@@ -249,6 +297,7 @@ bool readBillExtensions(QDataStream &stream, const EventList &events, QString *p
         events[i]->options = extended.at(i).options;
         events[i]->payments = extended.at(i).payments;
         events[i]->amount = extended.at(i).amount;
+        events[i]->extraReminders = extended.at(i).extraReminders;
         events[i]->unknownFields = extended.at(i).unknownFields;
     }
     return true;

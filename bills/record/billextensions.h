@@ -29,9 +29,13 @@ class QDataStream;
 //   trackedSince, paidThrough, paidOn       date    PaymentState
 //   amount                                  int64 minor units, then the
 //                                           currency's 3 ASCII letters
+//   reminders                               uint32 count (1 to 7), then per
+//                                           reminder: int32 days (0 to 99),
+//                                           1 byte when (0 before, 1 after
+//                                           unpaid), date fired for
 //
-// A known field of another size, or an amount whose currency is not three
-// letters A-Z, is damage. Fields of names this version does not know are
+// A known field of another size, an amount whose currency is not three
+// letters A-Z, or reminders outside those ranges is damage. Fields of names this version does not know are
 // kept with the bill and written back unchanged. A file in which no bill
 // uses a field has no block. All numbers big-endian, as in the records.
 

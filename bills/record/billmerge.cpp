@@ -66,6 +66,8 @@ const BillPart BillParts[] = {
      [](Event &to, const Event &from) { to.payments = from.payments; }},
     {[](const Event &a, const Event &b) { return a.amount == b.amount; },
      [](Event &to, const Event &from) { to.amount = from.amount; }},
+    {[](const Event &a, const Event &b) { return a.extraReminders == b.extraReminders; },
+     [](Event &to, const Event &from) { to.extraReminders = from.extraReminders; }},
 };
 
 // A field of a newer version: absent, or its bytes.
@@ -209,6 +211,9 @@ QByteArray billKey(const Event &event)
     stream << options.every << options.everyFrom << options.fromEnd << options.shortMonths << options.weekends;
     stream << event.payments.trackedSince << event.payments.paidThrough << event.payments.paidOn;
     stream << event.amount.minorUnits() << event.amount.currency();
+    stream << quint32(event.extraReminders.size());
+    for (const ExtraReminder &reminder : event.extraReminders)
+        stream << reminder.days << reminder.when << reminder.firedFor;
     stream << event.unknownFields;
     return key;
 }

@@ -50,7 +50,8 @@ using BillConflictResolver = std::function<BillChoice(const BillConflict &)>;
 // The parts of a bill that change independently: the name; the schedule
 // (record fields of dates and repetition, with its ScheduleOptions); the
 // reminder options; the reminder state (last shown, snoozed days); the
-// payments; the amount; and each field of a newer version on its own.
+// payments; the amount; the extra reminders (with what each fired for);
+// and each field of a newer version on its own.
 // The bill with each part from the side that changed it, `ours` where both
 // did.
 [[nodiscard]] Event mergedBillParts(const Event &base, const Event &ours, const Event &theirs);

@@ -1,12 +1,14 @@
 #ifndef PAYVANE_EVENT_H
 #define PAYVANE_EVENT_H
 
+#include "extrareminder.h"
 #include "money.h"
 #include "paymentstate.h"
 #include "scheduleoptions.h"
 
 #include <QByteArray>
 #include <QDate>
+#include <QList>
 #include <QMap>
 #include <QString>
 #include <QMetaType>
@@ -50,6 +52,9 @@ struct Event
     ScheduleOptions options;
     PaymentState payments; // paymentstatus.h reads and changes it
     Money amount;          // what one due date costs; null: no amount
+    // Reminders besides the one above (at most ExtraReminder::MaximumCount);
+    // reminderrules.h says when they fire.
+    QList<ExtraReminder> extraReminders;
     // Extension fields of names this version does not know, written back as
     // they were read, so a newer program's fields survive this one.
     QMap<QString, QByteArray> unknownFields;

@@ -41,6 +41,23 @@ Event withAmount(Event e, qint64 minorUnits, const QString &currency)
 
 const QDate Today(2026, 12, 20);
 
+ExtraReminder extra(int days, ExtraReminder::When when = ExtraReminder::Before)
+{
+    ExtraReminder reminder;
+    reminder.days = days;
+    reminder.when = when;
+    return reminder;
+}
+
+// Every day from `first` to `last`.
+QList<QDate> days(QDate first, QDate last)
+{
+    QList<QDate> all;
+    for (QDate day = first; day <= last; day = day.addDays(1))
+        all.append(day);
+    return all;
+}
+
 } // namespace
 
 class tst_ReminderRules : public QObject
@@ -56,6 +73,8 @@ private slots:
     void upcomingReminder();
     void sentences_data();
     void sentences();
+    void extraRemindersOverStarts_data();
+    void extraRemindersOverStarts();
 };
 
 void tst_ReminderRules::overdueReminder_data()
@@ -282,6 +301,69 @@ void tst_ReminderRules::sentences()
     QFETCH(QDate, today);
     QFETCH(QString, sentence);
     QCOMPARE(reminderSentence(bill, today, QLocale(locale)), sentence);
+}
+
+void tst_ReminderRules::extraRemindersOverStarts_data()
+{
+    QTest::addColumn<Event>("bill");
+    QTest::addColumn<QList<QDate>>("starts");
+    QTest::addColumn<int>("againDays"); // the user's "again in N days" at each reminder
+    QTest::addColumn<QList<QDate>>("reminded");
+
+    // Due on the 15th; its own reminder on the day, once a day; more
+    // reminders 14 and 3 days before.
+    Event e = monthly15();
+    e.notifyDays = 0;
+    e.showOnce = true;
+    e.extraReminders = {extra(14), extra(3)};
+    QTest::newRow("daily starts") << e << days(QDate(2026, 12, 1), QDate(2026, 12, 16)) << 0
+                                  << QList<QDate>{QDate(2026, 12, 1), QDate(2026, 12, 12), QDate(2026, 12, 15)};
+    QTest::newRow("days away: both missed ones at one start")
+        << e << QList<QDate>{QDate(2026, 11, 28), QDate(2026, 12, 13), QDate(2026, 12, 14), QDate(2026, 12, 15)} << 0
+        << QList<QDate>{QDate(2026, 12, 13), QDate(2026, 12, 15)};
+    QTest::newRow("once per due date, again for the next")
+        << e << QList<QDate>{QDate(2026, 12, 1), QDate(2026, 12, 2), QDate(2027, 1, 1)} << 0
+        << QList<QDate>{QDate(2026, 12, 1), QDate(2027, 1, 1)};
+    e.notifyDays = 20;
+    e.extraReminders = {extra(3)};
+    QTest::newRow("snoozed, the extra one still comes") << e << days(QDate(2026, 12, 1), QDate(2026, 12, 15)) << 30
+                                                        << QList<QDate>{QDate(2026, 12, 1), QDate(2026, 12, 12)};
+    e.notify = false;
+    QTest::newRow("reminders off") << e << days(QDate(2026, 12, 1), QDate(2026, 12, 15)) << 0 << QList<QDate>{};
+
+    // Three days after an unpaid date, snoozed for long after each reminder.
+    e = monthly15();
+    e.notifyDays = 0;
+    e.extraReminders = {extra(3, ExtraReminder::AfterUnpaid)};
+    QTest::newRow("not tracking: no after") << e << days(QDate(2026, 12, 15), QDate(2026, 12, 20)) << 99
+                                            << QList<QDate>{QDate(2026, 12, 15)};
+    e.payments.trackedSince = QDate(2026, 12, 1);
+    QTest::newRow("tracking: three days after") << e << days(QDate(2026, 12, 15), QDate(2026, 12, 20)) << 99
+                                                << QList<QDate>{QDate(2026, 12, 15), QDate(2026, 12, 18)};
+    e.payments.paidThrough = QDate(2026, 12, 15);
+    QTest::newRow("tracking, paid: no after") << e << days(QDate(2026, 12, 16), QDate(2026, 12, 20)) << 99
+                                              << QList<QDate>{};
+}
+
+void tst_ReminderRules::extraRemindersOverStarts()
+{
+    QFETCH(Event, bill);
+    QFETCH(QList<QDate>, starts);
+    QFETCH(int, againDays);
+    QFETCH(QList<QDate>, reminded);
+
+    // Each start that reminds marks the bill as a shown reminder does, and
+    // the user answers "again in N days".
+    QList<QDate> got;
+    for (const QDate day : std::as_const(starts)) {
+        if (reminderKind(bill, day) == ReminderKind::None)
+            continue;
+        got.append(day);
+        markRemindersFired(bill, day);
+        bill.lastNotified = day;
+        bill.notifyAgainDays = againDays;
+    }
+    QCOMPARE(got, reminded);
 }
 
 QTEST_GUILESS_MAIN(tst_ReminderRules)

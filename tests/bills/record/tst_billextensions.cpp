@@ -54,6 +54,7 @@ QByteArray recordsOnly(const EventList &events)
         copy->options = ScheduleOptions();
         copy->payments = PaymentState();
         copy->amount = Money();
+        copy->extraReminders.clear();
         copy->unknownFields.clear();
         plain.append(copy);
     }
@@ -113,6 +114,32 @@ QByteArray oneFieldBlock(const QString &name, const QByteArray &value)
     return BillBytes().raw("PVNX").int32(1).int32(1).int32(qint32(entry.bytes().size())).raw(entry.bytes()).bytes();
 }
 
+// A bill's extra reminders by hand: the count, then days, when and the date
+// each fired for.
+QByteArray remindersValue(const QList<ExtraReminder> &reminders)
+{
+    BillBytes value;
+    value.int32(qint32(reminders.size()));
+    for (const ExtraReminder &reminder : reminders)
+        value.int32(reminder.days).boolean(char(reminder.when)).day(reminder.firedFor.toJulianDay());
+    return value.bytes();
+}
+
+// Seven reminders besides the bill's own: eight in all, the most a bill has.
+QList<ExtraReminder> sevenReminders()
+{
+    QList<ExtraReminder> reminders;
+    for (int i = 0; i < ExtraReminder::MaximumCount; ++i) {
+        ExtraReminder reminder;
+        reminder.days = i == 0 ? ExtraReminder::MaximumDays : i;
+        reminder.when = i % 2 ? ExtraReminder::AfterUnpaid : ExtraReminder::Before;
+        if (i == 1)
+            reminder.firedFor = QDate(2026, 12, 15);
+        reminders.append(reminder);
+    }
+    return reminders;
+}
+
 } // namespace
 
 class tst_BillExtensions : public QObject
@@ -132,6 +159,7 @@ private slots:
     void billThatStoppedTrackingHasNoBlock();
     void damagedPaymentFields_data();
     void damagedPaymentFields();
+    void eightRemindersMatchTheLayoutAndRoundTrip();
 };
 
 void tst_BillExtensions::plainBillsHaveNoBlock()
@@ -341,6 +369,25 @@ void tst_BillExtensions::damagedPaymentFields_data()
     QTest::newRow("an amount in small letters") << oneFieldBlock(QStringLiteral("amount"), units + "eur");
     QTest::newRow("an amount with a digit") << oneFieldBlock(QStringLiteral("amount"), units + "EU1");
     QTest::newRow("an amount with a byte past ASCII") << oneFieldBlock(QStringLiteral("amount"), units + "E\xc9R");
+
+    const QString reminders = QStringLiteral("reminders");
+    QList<ExtraReminder> nine = sevenReminders();
+    nine.append(nine.first());
+    QTest::newRow("nine reminders") << oneFieldBlock(reminders, remindersValue(nine));
+    QTest::newRow("no reminder") << oneFieldBlock(reminders, remindersValue({}));
+    const QByteArray one = remindersValue(sevenReminders().mid(1, 1));
+    QTest::newRow("a reminder cut short") << oneFieldBlock(reminders, one.chopped(1));
+    QTest::newRow("a reminder with a stray byte") << oneFieldBlock(reminders, one + '\0');
+    QTest::newRow("a count of more than the bytes")
+        << oneFieldBlock(reminders, BillBytes().int32(2).raw(one.mid(4)).bytes());
+    QByteArray field = one;
+    field.replace(4, 4, BillBytes().int32(-1).bytes());
+    QTest::newRow("days before 0") << oneFieldBlock(reminders, field);
+    field.replace(4, 4, BillBytes().int32(100).bytes());
+    QTest::newRow("days past 99") << oneFieldBlock(reminders, field);
+    field = one;
+    field[8] = 2;
+    QTest::newRow("neither before nor after") << oneFieldBlock(reminders, field);
 }
 
 void tst_BillExtensions::damagedPaymentFields()
@@ -353,6 +400,29 @@ void tst_BillExtensions::damagedPaymentFields()
     QCOMPARE(read.events.first()->name, QStringLiteral("Gas"));
     QCOMPARE(read.events.first()->payments, PaymentState());
     QVERIFY(read.events.first()->amount.isNull());
+    QVERIFY(read.events.first()->extraReminders.isEmpty());
+    qDeleteAll(read.events);
+    qDeleteAll(bills);
+}
+
+void tst_BillExtensions::eightRemindersMatchTheLayoutAndRoundTrip()
+{
+    EventList bills{bill(QStringLiteral("Rent")), bill(QStringLiteral("Gas"))};
+    bills.first()->extraReminders = sevenReminders();
+    const QByteArray written = billFileBytes(bills);
+    BillBytes entry;
+    entry.int32(1).string(QStringLiteral("reminders"));
+    const QByteArray value = remindersValue(sevenReminders());
+    entry.int32(qint32(value.size())).raw(value);
+    const QByteArray block = BillBytes().raw("PVNX").int32(1).int32(2).int32(qint32(entry.bytes().size()))
+                                 .raw(entry.bytes()).int32(4).int32(0).bytes();
+    QCOMPARE(written.toHex(), (recordsOnly(bills) + block).toHex());
+
+    const BillFileRead read = readBytes(written);
+    QCOMPARE(read.state, BillFileState::Complete);
+    QCOMPARE(read.events.first()->extraReminders, sevenReminders());
+    QVERIFY(read.events.last()->extraReminders.isEmpty());
+    QCOMPARE(billFileBytes(read.events).toHex(), written.toHex());
     qDeleteAll(read.events);
     qDeleteAll(bills);
 }
