@@ -116,7 +116,10 @@ void DesktopReminders::onServiceGone()
 
 void DesktopReminders::markSeen(Event &event)
 {
-    event.lastNotified = QDate::currentDate();
+    // As the reminder window marks a bill it shows.
+    const QDate today = QDate::currentDate();
+    markRemindersFired(event, today);
+    event.lastNotified = today;
     event.notifyAgainDays = 0;
 }
 

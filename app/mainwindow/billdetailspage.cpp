@@ -12,7 +12,13 @@
 
 BillDetailsPage::BillDetailsPage(Ui::MainWindow *form)
     : ui(form)
+    , remindersLabel(new QLabel(form->groupBox_7))
 {
+    remindersLabel->setObjectName(QStringLiteral("remindersDetailsLabel"));
+    remindersLabel->setTextFormat(Qt::PlainText);
+    remindersLabel->setWordWrap(true);
+    ui->verticalLayout_20->addWidget(remindersLabel);
+    setLineShown(remindersLabel, false);
 }
 
 void BillDetailsPage::setLineShown(QWidget *label, bool shown)
@@ -154,4 +160,7 @@ void BillDetailsPage::showReminders(const Event &event)
                                                          : QStringLiteral(" days before the bill."));
     }
     setLineShown(ui->showOnceLabel, event.showOnce);
+    const QString reminders = remindersText(event);
+    remindersLabel->setText(reminders);
+    setLineShown(remindersLabel, !reminders.isEmpty());
 }

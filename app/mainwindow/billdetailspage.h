@@ -4,6 +4,7 @@
 #include <QDate>
 
 struct Event;
+class QLabel;
 class QWidget;
 
 namespace Ui {
@@ -33,6 +34,8 @@ private:
     void showReminders(const Event &event);
 
     Ui::MainWindow *ui;
+    // "Reminders: ...", under the form's reminder lines; owned by the form.
+    QLabel *remindersLabel;
 };
 
 #endif // PAYVANE_BILLDETAILSPAGE_H

@@ -3,6 +3,7 @@
 
 #include "billrules.h"
 #include "daynumber.h"
+#include "extrareminderlist.h"
 #include "occurrence.h"
 #include "paymentstatus.h"
 #include "plainmessage.h"
@@ -60,7 +61,10 @@ BillEditorPage::BillEditorPage(Ui::MainWindow *form, Today todaySource, EditedBi
     , ui(form)
     , today(std::move(todaySource))
     , editedBill(std::move(edited))
+    , extraReminderList(new ExtraReminderList(form->groupBox_3))
 {
+    ui->verticalLayout_5->addWidget(extraReminderList);
+    extraReminderList->placeInTabOrderAfter(ui->trackPaymentsCheckBox);
     setUpEditorModels();
     ui->currencyComboBox->addItems(Money::knownCurrencies());
     connect(ui->trackPaymentsCheckBox, &QAbstractButton::clicked, this, &BillEditorPage::confirmStopTracking);
@@ -182,6 +186,7 @@ void BillEditorPage::clearEditor()
     ui->notifyCheckBox->setCheckState(Qt::Checked);
     ui->notifyMaxSpinBox->setValue(10);
     ui->showOnceCheckBox->setChecked(true);
+    extraReminderList->setReminders({});
     loadScheduleOptions(Event());
     loadAmount(Money());
     ui->trackPaymentsCheckBox->setChecked(false);
@@ -220,6 +225,7 @@ void BillEditorPage::loadEditor(const Event &event)
     ui->notifyCheckBox->setChecked(event.notify);
     ui->notifyMaxSpinBox->setValue(event.notify ? event.notifyDays : 0);
     ui->showOnceCheckBox->setChecked(event.showOnce);
+    extraReminderList->setReminders(event.extraReminders);
     loadScheduleOptions(event);
     loadAmount(event.amount);
     ui->trackPaymentsCheckBox->setChecked(event.payments.isTracking());
@@ -373,7 +379,9 @@ void BillEditorPage::readEditor(Event &event) const
     event.notify = ui->notifyCheckBox->checkState() == Qt::Checked;
     event.notifyDays = ui->notifyMaxSpinBox->value();
     event.showOnce = ui->showOnceCheckBox->checkState() == Qt::Checked;
-    // Every save clears the reminder state, so the bill can be reminded of at once.
+    // Every save clears the reminder state, so the bill can be reminded of
+    // at once: the extra reminders come back as never fired.
+    event.extraReminders = extraReminderList->reminders();
     event.lastNotified = addDays(day, -1);
     event.notifyAgainDays = 0;
 }
@@ -510,6 +518,7 @@ void BillEditorPage::confirmStopTracking(bool tracking)
 void BillEditorPage::enableNotifyDays(bool notify)
 {
     ui->notifyMaxSpinBox->setEnabled(notify);
+    extraReminderList->setEnabled(notify);
 }
 
 void BillEditorPage::enableRepeating(bool repeating)

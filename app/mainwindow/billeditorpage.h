@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 
+class ExtraReminderList;
 class Money;
 class QStandardItemModel;
 
@@ -78,6 +79,8 @@ private:
     Ui::MainWindow *ui;
     Today today;
     EditedBill editedBill;
+    // Under the form's reminder lines; owned by the form.
+    ExtraReminderList *extraReminderList;
 };
 
 #endif // PAYVANE_BILLEDITORPAGE_H

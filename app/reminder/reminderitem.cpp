@@ -93,8 +93,11 @@ ReminderItem::ReminderItem(Event *shownEvent)
     acceptButton->setText(QStringLiteral("Options"));
     acceptButton->setIcon(sharedIcon(QStringLiteral(":resources/settings.png")));
 
-    // Shown today: the bill comes again at the next check unless snoozed.
-    event->lastNotified = QDate::currentDate();
+    // Shown today: the bill comes again at the next check unless snoozed,
+    // and each extra reminder whose day has come is done for its due date.
+    const QDate today = QDate::currentDate();
+    markRemindersFired(*event, today);
+    event->lastNotified = today;
     event->notifyAgainDays = 0;
 
     QMetaObject::connectSlotsByName(this);

@@ -7,7 +7,9 @@
 
 #include <QLocale>
 
+#include <algorithm>
 #include <array>
+#include <utility>
 
 QString weekdayListText(const Event &event)
 {
@@ -191,6 +193,29 @@ QString weekendText(const Event &event)
     default:
         return QString();
     }
+}
+
+QString remindersText(const Event &event)
+{
+    if (!event.notify || event.extraReminders.isEmpty())
+        return QString();
+    // Each reminder's day from the due date (before it negative), and
+    // whether it waits for an unpaid date.
+    QList<std::pair<qint64, bool>> reminders{{-qint64(event.notifyDays), false}};
+    for (const ExtraReminder &reminder : event.extraReminders)
+        reminders.append({reminder.isAfter() ? qint64(reminder.days) : -qint64(reminder.days), reminder.isAfter()});
+    std::stable_sort(reminders.begin(), reminders.end());
+    const auto dayCount = [](qint64 days) {
+        return days == 1 ? QStringLiteral("1 day") : QStringLiteral("%1 days").arg(days);
+    };
+    QStringList parts;
+    for (const auto &[offset, after] : std::as_const(reminders)) {
+        if (after)
+            parts << (offset == 0 ? QStringLiteral("when unpaid") : dayCount(offset) + QStringLiteral(" after if unpaid"));
+        else
+            parts << (offset == 0 ? QStringLiteral("on the day") : dayCount(-offset) + QStringLiteral(" before"));
+    }
+    return QStringLiteral("Reminders: ") + parts.join(QStringLiteral(", ")) + QLatin1Char('.');
 }
 
 QString paymentDetailsText(const PaymentStatus &status, const QLocale &locale)

@@ -49,6 +49,11 @@ struct Event;
 // Where a repeating bill's weekend dates go; empty when they stay.
 [[nodiscard]] QString weekendText(const Event &event);
 
+// "Reminders: 14 days before, on the day, 3 days after if unpaid.": the
+// bill's own reminder and its extra ones, earliest first. Empty for a bill
+// without extra reminders or with reminders off.
+[[nodiscard]] QString remindersText(const Event &event);
+
 // One line of the bill list.
 struct BillRow
 {

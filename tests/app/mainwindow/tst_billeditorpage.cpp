@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QMainWindow>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
@@ -55,6 +56,15 @@ void tst_BillEditorPage::loadAndReadBack_data()
     monthly.amount = *Money::parse(QStringLiteral("12.50"), QStringLiteral("EUR"), QLocale::c());
     QTest::newRow("monthly day 31, short months on the last day, an amount") << monthly;
 
+    Event reminders = repeating(Event::ScheduleWeekly);
+    reminders.weekdays[2] = true;
+    reminders.extraReminders.resize(ExtraReminder::MaximumCount);
+    reminders.extraReminders[0].days = 14;
+    reminders.extraReminders[0].firedFor = QDate(2026, 3, 4);
+    reminders.extraReminders[6].days = 3;
+    reminders.extraReminders[6].when = ExtraReminder::AfterUnpaid;
+    QTest::newRow("weekly, eight reminders in all") << reminders;
+
     Event fromEnd = repeating(Event::ScheduleMonthly);
     fromEnd.byDay = true;
     fromEnd.options.fromEnd = 2;
@@ -90,6 +100,10 @@ void tst_BillEditorPage::loadAndReadBack()
 
     page.startEditing(bill);
     QVERIFY(!page.isAdding());
+    // A bill has at most eight reminders, its own and seven more.
+    auto *add = window.findChild<QPushButton *>(QStringLiteral("addExtraReminderButton"));
+    QVERIFY(add);
+    QCOMPARE(add->isEnabled(), bill.extraReminders.size() < ExtraReminder::MaximumCount);
     // A form read back wrongly may fail the checks, whose message is modal.
     QTimer::singleShot(0, &window, [] {
         if (QWidget *box = QApplication::activeModalWidget())
@@ -119,6 +133,10 @@ void tst_BillEditorPage::loadAndReadBack()
     QCOMPARE(read->unknownFields, bill.unknownFields);
     // A save clears the reminder state, so the bill is reminded of at once.
     QCOMPARE(read->lastNotified, Today.addDays(-1));
+    QList<ExtraReminder> unfired = bill.extraReminders;
+    for (ExtraReminder &reminder : unfired)
+        reminder.firedFor = QDate();
+    QCOMPARE(read->extraReminders, unfired);
 }
 
 QTEST_MAIN(tst_BillEditorPage)

@@ -816,10 +816,20 @@ void tst_MainWindow::detailsLines_data()
     QTest::newRow("endless weekly, due today")
         << *endless
         << (nextDate + weeklyLine + notify + QStringList{"repeatLabelA", "repeatLabel"})
-        << (occurrence + singularLine + monthlyLine + yearlyLine + QStringList{"noNotifyLabel", "showOnceLabel"})
+        << (occurrence + singularLine + monthlyLine + yearlyLine
+            + QStringList{"noNotifyLabel", "showOnceLabel", "remindersDetailsLabel"})
         << QHash<QString, QString>{{"nextCountLabel", "0"}, {"nextDateLabel", longDateText(today)},
                                    {"scheduleLabel", "repeating."}, {"repeatLabel", "weekly."},
                                    {"notifedLabel", "1"}, {"notifedLabelB", " day before the bill."}};
+    ExtraReminder onTheDay;
+    ExtraReminder afterWeek;
+    afterWeek.days = 7;
+    afterWeek.when = ExtraReminder::AfterUnpaid;
+    endless->extraReminders = {afterWeek, onTheDay};
+    QTest::newRow("more reminders: one more sentence")
+        << *endless << (notify + QStringList{"remindersDetailsLabel"}) << QStringList{"noNotifyLabel"}
+        << QHash<QString, QString>{{"notifedLabel", "1"},
+                                   {"remindersDetailsLabel", "Reminders: 1 day before, on the day, 7 days after if unpaid."}};
 
     Event passed;
     passed.name = QStringLiteral("Passed");
@@ -890,6 +900,7 @@ void tst_MainWindow::detailsLines()
     everything.endDate = today.addDays(900);
     everything.byDay = everything.byYear = true;
     everything.notify = everything.showOnce = true;
+    everything.extraReminders = {ExtraReminder()};
     window->showBillDetails(everything);
     window->showBillDetails(event);
     child<QTabWidget>("tabWidget")->setCurrentIndex(2);

@@ -115,7 +115,7 @@ void tst_MainWindowSizes::pages_data()
     const QStringList bill{"eventName", "amountEdit", "currencyComboBox", "alwaysRadioButton", "timesSpinBox",
                            "untilDateEdit", "repeatingRadioButton"};
     const QStringList reminder{"notifyCheckBox", "notifyMaxSpinBox", "showOnceCheckBox", "trackPaymentsCheckBox",
-                               "saveButton", "cancelButton"};
+                               "addExtraReminderButton", "saveButton", "cancelButton"};
     const QString tabs = QStringLiteral("qt_tabwidget_tabbar");
     // Each page starts with the focus on the first control of its list.
     QTest::newRow("list") << QString() << 0

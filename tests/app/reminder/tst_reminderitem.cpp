@@ -143,10 +143,16 @@ void ReminderItemTest::buildingMarksBillShownToday()
     Event event = billDueIn(3);
     event.lastNotified = QDate(2020, 1, 1);
     event.notifyAgainDays = 7;
+    // Of two more reminders, the one whose day has come is done.
+    event.extraReminders.resize(2);
+    event.extraReminders[0].days = 5;
+    event.extraReminders[1].days = 1;
     const ReminderItem item(&event);
     QCOMPARE(event.lastNotified, QDate::currentDate());
     QCOMPARE(event.notifyAgainDays, 0);
     QVERIFY(event.notify);
+    QCOMPARE(event.extraReminders.at(0).firedFor, event.eventDate);
+    QVERIFY(event.extraReminders.at(1).firedFor.isNull());
 }
 
 // Each row is a path through the panel for a bill due in 5 days; "choose"

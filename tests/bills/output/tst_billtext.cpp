@@ -184,6 +184,24 @@ void tst_BillText::optionSentences()
     QCOMPARE(weekendText(e), QStringLiteral("Moved to the Friday before when it falls on a weekend."));
     e.schedule = Event::ScheduleSingular;
     QVERIFY(weekendText(e).isEmpty());
+
+    // The reminders, earliest first, said only for a bill with extra ones.
+    e.notify = true;
+    e.notifyDays = 0;
+    QVERIFY(remindersText(e).isEmpty());
+    ExtraReminder after;
+    after.when = ExtraReminder::AfterUnpaid;
+    after.days = 3;
+    ExtraReminder before;
+    before.days = 14;
+    e.extraReminders = {after, before};
+    QCOMPARE(remindersText(e), QStringLiteral("Reminders: 14 days before, on the day, 3 days after if unpaid."));
+    e.notifyDays = 1;
+    after.days = 1;
+    e.extraReminders = {after};
+    QCOMPARE(remindersText(e), QStringLiteral("Reminders: 1 day before, 1 day after if unpaid."));
+    e.notify = false;
+    QVERIFY(remindersText(e).isEmpty());
 }
 
 QTEST_APPLESS_MAIN(tst_BillText)
