@@ -36,7 +36,8 @@ Event *findBill(const EventList &bills, const QString &name)
 }
 
 // Changes written as "Rent:paid;Gas-;+Boat;Gas>Heating": a payment, a reminder
-// mark, reminder days, an amount; removed; added; renamed. `file` is told of
+// mark, an extra reminder that fired, reminder days, an amount; removed;
+// added; renamed. `file` is told of
 // records replaced and removed, as the main window tells it.
 void apply(EventList &bills, const QString &changes, BillFile *file = nullptr)
 {
@@ -66,6 +67,11 @@ void apply(EventList &bills, const QString &changes, BillFile *file = nullptr)
         } else if (what == QLatin1String("marked")) {
             bill->lastNotified = QDate(2026, 12, 5);
             bill->notifyAgainDays = 2;
+        } else if (what == QLatin1String("fired")) {
+            ExtraReminder fired;
+            fired.days = 3;
+            fired.firedFor = QDate(2026, 12, 15);
+            bill->extraReminders = {fired};
         } else if (what == QLatin1String("amount")) {
             bill->amount = Money(12345, QStringLiteral("EUR"));
         } else if (what.startsWith(QLatin1String("days"))) {
@@ -93,6 +99,8 @@ QString described(const Event &bill)
         parts << QStringLiteral("paid");
     if (!bill.amount.isNull())
         parts << QStringLiteral("amount");
+    if (!bill.extraReminders.isEmpty())
+        parts << QStringLiteral("fired");
     return parts.join(u' ');
 }
 
@@ -189,6 +197,8 @@ void tst_BillMerge::secondWriterKeepsEveryChange_data()
     QTest::newRow("automatic: same part changed, its own wins")
         << "Rent:days7;Rent:paid" << "Rent:days9;Rent:marked" << automatic << "Rent:days9;Rent:marked;Rent:paid" << 1
         << false;
+    QTest::newRow("automatic: extra reminder fired there, reminded and paid here")
+        << "Rent:fired" << "Rent:marked;Rent:paid" << automatic << "Rent:fired;Rent:marked;Rent:paid" << 1 << false;
     QTest::newRow("automatic: removed there, reminded here") << "Gas-" << "Gas:marked" << automatic << "Gas-" << 1 << false;
 }
 
