@@ -6,6 +6,8 @@
 #include "occurrence.h"
 #include "paymentstatus.h"
 
+#include <algorithm>
+
 namespace {
 
 // Shown today already with "once a day", or snoozed for days that have not
@@ -54,6 +56,12 @@ ReminderKind reminderKind(const Event &event, QDate today)
     if (isUpcomingReminderDue(event, today))
         return ReminderKind::Upcoming;
     return ReminderKind::None;
+}
+
+bool anyReminderDue(const QList<Event *> &events, QDate today)
+{
+    return std::any_of(events.cbegin(), events.cend(),
+                       [today](const Event *event) { return reminderKind(*event, today) != ReminderKind::None; });
 }
 
 bool isUpcomingReminderDue(const Event &event, QDate today)
