@@ -6,6 +6,7 @@
 #include "desktopentry.h"
 #include "informationoptions.h"
 
+#include <QByteArray>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -41,8 +42,12 @@ int runDesktop(const QString &program, int *argc, char **argv, int handover)
     void *module = ::dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
     void *entry = module ? ::dlsym(module, DesktopMainSymbol) : nullptr;
     if (!entry) {
-        std::fprintf(stderr, "Payvane: cannot load %s: %s\n", qPrintable(QDir::toNativeSeparators(path)),
-                     ::dlerror());
+        // The loader's reason names the file itself where it could not open it.
+        const QByteArray file = QFile::encodeName(QDir::toNativeSeparators(path));
+        QByteArray reason = ::dlerror();
+        if (reason.startsWith(file + ": "))
+            reason.remove(0, file.size() + 2);
+        std::fprintf(stderr, "Payvane: cannot load %s: %s\n", file.constData(), reason.constData());
         return 1;
     }
     // Never unloaded: what the windows registered with Qt and the C library
