@@ -1,255 +1,94 @@
+// The program's entry: the options that print and end, and the automatic
+// start's decision, need QtCore only. Everything that shows a window is in
+// the windows' module (desktopentry.h), loaded only when a start shows one.
+
+#include "automaticstart.h"
+#include "desktopentry.h"
 #include "informationoptions.h"
-#include "mainwindow.h"
-#include "platformchoice.h"
-#include "reminderwindow.h"
-#include "settingsfilecheck.h"
 
-#include <desktopreminders.h>
-#include <eventstore.h>
-#include <exceptionhandler.h>
-#include <glass.h>
-#include <notificationservice.h>
-#include <notificationsettings.h>
-#include <singleapplication.h>
-#include <update.h>
-
-#include <QDateTime>
+#include <QByteArray>
+#include <QCoreApplication>
 #include <QDir>
-#include <QMessageBox>
-#include <QPointer>
-#include <QSettings>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstdio>
+#include <dlfcn.h>
 
 namespace {
 
-enum class StartMode { Interactive, Automatic, AutomaticWithInterval };
-
-// The command line: nothing or anything but "auto" first is the interactive
-// mode; "auto" alone or with two or more further arguments the automatic
-// mode; "auto" with exactly one more argument adds the interval rule.
-StartMode startMode(const QStringList &arguments, int *intervalSeconds)
+// This program's file, the same as QCoreApplication::applicationFilePath()
+// would give once an application object exists.
+QString programFilePath(const char *argv0)
 {
-    if (arguments.size() < 2 || arguments.at(1) != QLatin1String("auto"))
-        return StartMode::Interactive;
-    if (arguments.size() != 3)
-        return StartMode::Automatic;
-    // Not a number counts as 0, which never holds the reminders back.
-    *intervalSeconds = arguments.at(2).toInt();
-    return StartMode::AutomaticWithInterval;
+    const QString running = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
+    return running.isEmpty() ? QFileInfo(QFile::decodeName(argv0)).absoluteFilePath() : running;
 }
 
-// A scheduler that starts us every N seconds gets the reminders once per
-// calendar day while it runs regularly (previous start less than 1.5 x N
-// ago); after a longer gap they come again. Records this start in "LastRun".
-// Times after now were written while the clock ran ahead: such a start says
-// nothing about a regular scheduler, and reminders shown on a later day
-// count as shown today (and are kept so, so that tomorrow is a new day).
-bool remindersAlreadyShownToday(QSettings &settings, int intervalSeconds)
+// Installed, the module lies in the package's own library folder; in the
+// build tree, beside the program.
+QString desktopModulePath(const QString &program)
 {
-    const QDateTime lastRun = settings.value(QStringLiteral("LastRun")).toDateTime();
-    const QDateTime now = QDateTime::currentDateTime();
-    settings.setValue(QStringLiteral("LastRun"), now);
-    if (!lastRun.isValid() || lastRun > now)
-        return false;
-    const qint64 seconds = lastRun.secsTo(now);
-    if (!(1.5 * intervalSeconds > double(seconds)))
-        return false;
-    QDateTime lastDisplay = settings.value(QStringLiteral("LastDisplay")).toDateTime();
-    if (lastDisplay.isValid() && lastDisplay.date() > now.date()) {
-        lastDisplay = now;
-        settings.setValue(QStringLiteral("LastDisplay"), now);
+    const QDir programFolder = QFileInfo(program).dir();
+    const QString installed = QDir::cleanPath(
+        programFolder.filePath(QStringLiteral(PAYVANE_MODULE_FROM_BIN "/" PAYVANE_DESKTOP_MODULE)));
+    const QString beside = programFolder.filePath(QStringLiteral(PAYVANE_DESKTOP_MODULE));
+    return QFileInfo::exists(installed) || !QFileInfo::exists(beside) ? installed : beside;
+}
+
+int runDesktop(const QString &program, int *argc, char **argv, int handover)
+{
+    const QString path = desktopModulePath(program);
+    void *module = ::dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
+    void *entry = module ? ::dlsym(module, DesktopMainSymbol) : nullptr;
+    if (!entry) {
+        // The loader's reason names the file itself where it could not open it.
+        const QByteArray file = QFile::encodeName(QDir::toNativeSeparators(path));
+        QByteArray reason = ::dlerror();
+        if (reason.startsWith(file + ": "))
+            reason.remove(0, file.size() + 2);
+        std::fprintf(stderr, "Payvane: cannot load %s: %s\n", file.constData(), reason.constData());
+        return 1;
     }
-    return lastDisplay.isValid() && lastDisplay.date() == now.date();
+    // Never unloaded: what the windows registered with Qt and the C library
+    // may run until the process ends.
+    return reinterpret_cast<DesktopMain *>(entry)(argc, argv, handover);
 }
 
-// Whether the automatic start goes on, by the interval rule.
-bool automaticStartGoesOn(StartMode mode, int intervalSeconds)
+QStringList argumentList(int argc, char **argv)
 {
-    QSettings settings(QStringLiteral("Tervona"), QStringLiteral("Payvane"));
-    return mode != StartMode::AutomaticWithInterval || !remindersAlreadyShownToday(settings, intervalSeconds);
-}
-
-// Reminders are on screen: recorded in "LastDisplay".
-void recordDisplay()
-{
-    QSettings settings(QStringLiteral("Tervona"), QStringLiteral("Payvane"));
-    settings.setValue(QStringLiteral("LastDisplay"), QDateTime::currentDateTime());
-}
-
-// The reminder window when a bill is due, else null.
-ReminderWindow *createReminderWindow()
-{
-    auto *window = new ReminderWindow;
-    if (!window->addDueItems()) {
-        delete window;
-        return nullptr;
-    }
-    recordDisplay();
-    return window;
-}
-
-void applyGlass(QWidget *window)
-{
-    if (!compositionActive())
-        return;
-    extendGlassFrame(window, -1, -1, -1, -1);
-    window->setContentsMargins(0, 0, 0, 0);
-}
-
-void reportFailedSave(const QString &path, const QString &reason)
-{
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Payvane"),
-                    QStringLiteral("Your bills could not be saved to %1: %2")
-                        .arg(QDir::toNativeSeparators(path), reason));
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
-}
-
-// What a plain start asks of the instance that runs: bring the main window
-// forward, opening it when it is not open.
-const QString ShowMainWindowMessage = QStringLiteral("show-main-window");
-// A plain start that finds the program running gives up after this long.
-constexpr int ShowMainWindowWaitMs = 1500;
-
-// The main window, shown and brought forward.
-MainWindow *openMainWindow(SingleApplication &app)
-{
-    auto *window = new MainWindow;
-    applyGlass(window);
-    app.setActivationWindow(window, true);
-    app.activateWindow();
-    return window;
-}
-
-// The automatic start through the desktop's notifications: waits for the
-// answers as long as a reminder is on screen. A click on a reminder, or a
-// plain start meanwhile, opens the main window in this process; reminders
-// still on screen keep working beside it. The program ends when no reminder
-// is left and the main window, if it was opened, is closed.
-int runDesktopReminders(SingleApplication &app, NotificationService *service)
-{
-    DesktopReminders reminders(service);
-    if (!reminders.showDueReminders(QDate::currentDate()))
-        return 0;
-    recordDisplay();
-
-    // The main window's list and the reminders' list both write the bill
-    // file, each through its BillFile: an answer is written at once, and a
-    // save merges what the other wrote since it read the file.
-    QPointer<MainWindow> mainWindow;
-    QApplication::setQuitOnLastWindowClosed(false);
-    const auto quitWhenDone = [&] {
-        if (!mainWindow && !reminders.isShowing())
-            QCoreApplication::quit();
-    };
-    const auto showMainWindow = [&] {
-        if (mainWindow) {
-            app.activateWindow();
-            return;
-        }
-        mainWindow = openMainWindow(app);
-        mainWindow->setAttribute(Qt::WA_DeleteOnClose);
-        QObject::connect(mainWindow, &QObject::destroyed, &app, quitWhenDone, Qt::QueuedConnection);
-    };
-    QObject::connect(&reminders, &DesktopReminders::finished, &app, quitWhenDone);
-    QObject::connect(&reminders, &DesktopReminders::saveFailed, &app, &reportFailedSave);
-    QObject::connect(&reminders, &DesktopReminders::openRequested, &app,
-                     [&](const QString &billName) {
-                         showMainWindow();
-                         mainWindow->selectBill(billName);
-                     });
-    QObject::connect(&app, &SingleApplication::messageReceived, &app, [&](const QString &message) {
-        if (message == ShowMainWindowMessage)
-            showMainWindow();
-    });
-
-    const int exitCode = QApplication::exec();
-    // Ended otherwise (the session ends, an update starts): what is still on
-    // screen goes unanswered, to come again.
-    reminders.closeAll();
-    delete mainWindow;
-    return exitCode;
+    QStringList arguments;
+    arguments.reserve(argc);
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    // --help, --version, --list and --json answer first, with no window and
-    // so without a display.
+    // --help, --version, --list, --json and --calendar answer first, with no
+    // window and so without a display.
     if (const int answered = answerInformationOption(argc, argv); answered >= 0)
         return answered;
-    chooseAutomaticStartPlatform(argc, argv);
 
-    SingleApplication app(argc, argv, QString());
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.0.1.2"));
-    QCoreApplication::setOrganizationName(QStringLiteral("Tervona"));
-    QCoreApplication::setApplicationName(QStringLiteral("Payvane"));
-    QCoreApplication::setOrganizationDomain(QStringLiteral("tervona.example"));
-    setAsideSpecialSettingsFiles();
-
-    Tervona::ExceptionHandler exceptionHandler;
-    exceptionHandler.initExceptionHandler();
-
-    Update::getUpdater()->autoCheck();
-
-    int intervalSeconds = 0;
-    const StartMode mode = startMode(QCoreApplication::arguments(), &intervalSeconds);
-
-    // A second instance writes nothing. A plain start brings the running
-    // program forward (it opens its main window); an automatic one leaves
-    // it alone. Should the running one have ended meanwhile, this start
-    // takes its place.
-    if (app.isRunning()) {
-        if (mode != StartMode::Interactive || app.sendMessage(ShowMainWindowMessage, ShowMainWindowWaitMs)
-            || !app.takeOverIfEnded())
+    const QString program = programFilePath(argv[0]);
+    int handover = NothingDecided;
+    if (argc >= 2 && qstrcmp(argv[1], "auto") == 0) {
+        // Set before the application object exists, for the settings store
+        // and the data folder; the windows set them again on theirs.
+        QCoreApplication::setOrganizationName(QStringLiteral("Tervona"));
+        QCoreApplication::setApplicationName(QStringLiteral("Payvane"));
+        switch (decideAutomaticStart(argumentList(argc, argv), program, QDate::currentDate())) {
+        case AutomaticStart::End:
             return 0;
-    }
-
-    QWidget *window = nullptr;
-    ReminderWindow *reminderWindow = nullptr;
-    if (mode == StartMode::Interactive) {
-        window = new MainWindow;
-    } else {
-        if (!automaticStartGoesOn(mode, intervalSeconds))
-            return 0;
-        // The desktop's notifications when chosen and a service answers;
-        // else the reminder window (the popup dialog, for that choice).
-        NotificationSettings notificationSettings;
-        notificationSettings.load(settingsFilePath());
-        if (notificationSettings.desktopNotifications) {
-            auto *service = new NotificationService(&app);
-            if (service->isAvailable())
-                return runDesktopReminders(app, service);
+        case AutomaticStart::LoadWindows:
+            break;
+        case AutomaticStart::RemindersToShow:
+            handover |= IntervalRuleApplied;
+            break;
         }
-        reminderWindow = createReminderWindow();
-        if (!reminderWindow)
-            return 0;
-        window = reminderWindow;
     }
-
-    applyGlass(window);
-    app.setActivationWindow(window, true);
-    // A plain start while the reminders are shown raises them; the main
-    // window follows once they are answered, so that the two lists never
-    // write the bill file at the same time.
-    bool mainWindowAsked = false;
-    QObject::connect(&app, &SingleApplication::messageReceived, &app, [&](const QString &message) {
-        mainWindowAsked = mainWindowAsked || (reminderWindow && message == ShowMainWindowMessage);
-    });
-    if (reminderWindow) {
-        reminderWindow->setCentredPlacement(!windowsPlaceThemselves(QGuiApplication::platformName()));
-        reminderWindow->positionWindow();
-    }
-    window->show();
-
-    int exitCode = QApplication::exec();
-    // The window lives as long as the event loop; it goes before the
-    // application object so its destructor still finds one.
-    delete window;
-    if (mainWindowAsked) {
-        window = openMainWindow(app);
-        exitCode = QApplication::exec();
-        delete window;
-    }
-    return exitCode;
+    return runDesktop(program, &argc, argv, handover);
 }

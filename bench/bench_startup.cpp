@@ -13,6 +13,10 @@
 //
 //   bench_startup --benchmark_filter=Instructions
 //
+// The same budget for the options that print and end: "Payvane --list" with
+// no bill and with the 1,000 bills against a program that only builds a
+// QCoreApplication (BM_ListInstructions).
+//
 // The runtime folder (lock file and socket of the single instance) goes on
 // /dev/shm when there is one, as a desktop session's /run/user is a tmpfs:
 // on a disk the lock file's sync makes the start depend on disk load.
@@ -37,13 +41,17 @@ namespace {
 QTemporaryDir *sandbox = nullptr;
 QString runtimeFolder;
 
-QProcessEnvironment sandboxEnvironment()
+// The data folder with the 1,000 bills, and one with none.
+const QString BillsData = QStringLiteral("data");
+const QString NoBillsData = QStringLiteral("nobills");
+
+QProcessEnvironment sandboxEnvironment(const QString &dataFolder = BillsData)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     const QDir root(sandbox->path());
     env.insert(QStringLiteral("HOME"), root.path());
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), root.filePath(QStringLiteral("config")));
-    env.insert(QStringLiteral("XDG_DATA_HOME"), root.filePath(QStringLiteral("data")));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), root.filePath(dataFolder));
     env.insert(QStringLiteral("XDG_CACHE_HOME"), root.filePath(QStringLiteral("cache")));
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeFolder);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
@@ -66,10 +74,10 @@ void runProcess(benchmark::State &state, const QString &program, const QStringLi
 
 // The instructions one run of the program takes under callgrind; -1 when it
 // could not be run or did not end with 0.
-qint64 instructionsOf(const QString &program, const QStringList &arguments)
+qint64 instructionsOf(const QString &program, const QStringList &arguments, const QString &dataFolder = BillsData)
 {
     QProcess process;
-    process.setProcessEnvironment(sandboxEnvironment());
+    process.setProcessEnvironment(sandboxEnvironment(dataFolder));
     process.start(QStringLiteral("valgrind"),
                   QStringList{QStringLiteral("--tool=callgrind"), QStringLiteral("--callgrind-out-file=/dev/null"),
                               program}
@@ -115,11 +123,35 @@ void BM_StartInstructions(benchmark::State &state)
     state.counters["ratio"] = double(payvane) / double(bare);
 }
 
+void BM_ListInstructions(benchmark::State &state)
+{
+    const QString payvane = QStringLiteral(PAYVANE_EXECUTABLE);
+    const QStringList list{QStringLiteral("--list")};
+    qint64 bare = -1;
+    qint64 noBills = -1;
+    qint64 thousandBills = -1;
+    for (auto _ : state) {
+        bare = instructionsOf(QStringLiteral(BARE_CORE_APPLICATION), {});
+        noBills = instructionsOf(payvane, list, NoBillsData);
+        thousandBills = instructionsOf(payvane, list);
+    }
+    if (bare <= 0 || noBills <= 0 || thousandBills <= 0) {
+        state.SkipWithError("valgrind did not run every program to an end with 0");
+        return;
+    }
+    state.counters["bare_core_application"] = double(bare);
+    state.counters["list_0_bills"] = double(noBills);
+    state.counters["list_1000_bills"] = double(thousandBills);
+    state.counters["ratio_0_bills"] = double(noBills) / double(bare);
+    state.counters["per_bill"] = double(thousandBills - noBills) / 1000.0;
+}
+
 } // namespace
 
 BENCHMARK(BM_BareApplicationTime)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_PayvaneAutoNothingDueTime)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_StartInstructions)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ListInstructions)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char **argv)
 {
@@ -132,6 +164,7 @@ int main(int argc, char **argv)
     runtimeFolder = onTmpfs && tmpfsRuntime.isValid() ? tmpfsRuntime.path()
                                                       : root.filePath(QStringLiteral("runtime"));
     root.mkpath(runtimeFolder);
+    root.mkpath(NoBillsData);
     QFile::setPermissions(runtimeFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     std::printf("runtime folder: %s\n", qPrintable(runtimeFolder));
     if (!writeBillFile(root.filePath(QStringLiteral("data/Tervona/Payvane/events.evt")), 1000, 0,

@@ -45,6 +45,7 @@ expected=(
     bin/Payvane
     "$libdir/payvane/libUpdate.so.1"
     "$libdir/payvane/libUpdate.so.1.0.1.2"
+    "$libdir/payvane/libpayvane_desktop.so"
     share/systemd/user/payvane.service
     share/systemd/user/payvane.timer
     "share/applications/$app_id.desktop"
@@ -95,6 +96,20 @@ check_automatic_start() { # program, sandbox name
     [ "$code" -eq 0 ] || fail "$program auto 3600 ended with $code"
     grep -q '^LastRun=' "$work/home-$name/config/Tervona/Payvane.conf" ||
         fail "$program auto 3600 recorded no start"
+}
+
+# A plain start loads the windows' module and keeps its main window open
+# until it is ended; a module not found would end it at once with 1.
+check_windows_load() { # program, sandbox name
+    local program=$1 name=$2
+    local home="$work/home-$name"
+    mkdir -p "$home"/{config,data,cache,runtime}
+    chmod 700 "$home/runtime"
+    local code=0
+    env HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" \
+        XDG_CACHE_HOME="$home/cache" XDG_RUNTIME_DIR="$home/runtime" TMPDIR="$home" \
+        QT_QPA_PLATFORM=offscreen timeout 10 "$program" >/dev/null 2>"$home/stderr" || code=$?
+    [ "$code" -eq 124 ] || fail "$program did not keep its main window open (exit code $code): $(cat "$home/stderr")"
 }
 
 # The options that print and end need no display.
@@ -160,14 +175,19 @@ changelog_version=$(zcat "$prefix/share/doc/payvane/changelog.Debian.gz" | dpkg-
 # libUpdate has its SONAME and is found beside the installed program.
 readelf -d "$prefix/$libdir/payvane/libUpdate.so.1" | grep -q 'SONAME.*\[libUpdate\.so\.1\]' ||
     fail "libUpdate has no SONAME libUpdate.so.1"
-readelf -d "$prefix/bin/Payvane" | grep -q 'RUNPATH.*\[\$ORIGIN/' ||
-    fail "Payvane has no run path relative to itself"
-found=$(ldd "$prefix/bin/Payvane" | sed -n 's/^\s*libUpdate\.so\.1 => \(.*\) (0x.*/\1/p')
+# The program itself needs QtCore only; the windows' module, loaded when a
+# start shows something, brings the rest and finds libUpdate beside it.
+gui_needed=$(readelf -d "$prefix/bin/Payvane" | grep -E 'NEEDED.*(Qt6(Gui|Widgets|Network|DBus)|libUpdate)' || true)
+[ -z "$gui_needed" ] || fail "Payvane itself needs $gui_needed"
+module="$prefix/$libdir/payvane/libpayvane_desktop.so"
+readelf -d "$module" | grep -q 'RUNPATH.*\[\$ORIGIN\]' || fail "the windows' module has no run path \$ORIGIN"
+found=$(ldd "$module" | sed -n 's/^\s*libUpdate\.so\.1 => \(.*\) (0x.*/\1/p')
 [ -n "$found" ] && [ "$(realpath "$found")" = "$(realpath "$prefix/$libdir/payvane/libUpdate.so.1")" ] ||
-    fail "the installed Payvane finds libUpdate at '$found', not in the installed tree"
+    fail "the installed windows' module finds libUpdate at '$found', not in the installed tree"
 
 check_information_options "$prefix/bin/Payvane"
 check_automatic_start "$prefix/bin/Payvane" prefix
+check_windows_load "$prefix/bin/Payvane" prefix-windows
 echo "check-package: the installed tree is complete and works"
 
 # ---- the Debian package
@@ -199,6 +219,7 @@ enabled=$(find /etc/xdg/autostart /etc/systemd/user -name '*ayvane*' 2>/dev/null
 [ -z "$enabled" ] || fail "the package enabled an automatic start: $enabled"
 check_information_options /usr/bin/Payvane
 check_automatic_start /usr/bin/Payvane package
+check_windows_load /usr/bin/Payvane package-windows
 
 "${sudo[@]}" dpkg -r payvane
 for path in /usr/bin/Payvane "/usr/$libdir/payvane" "/usr/$libexecdir/payvane" "/usr/share/applications/$app_id.desktop" \

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 #ifdef Q_OS_UNIX
@@ -52,6 +53,11 @@ QString privateFolder(const QString &name)
 InstanceLock::InstanceLock(const QString &name)
     : m_folder(privateFolder(name))
 {
+}
+
+QString InstanceLock::nameForProgram(const QString &programFilePath)
+{
+    return QFileInfo(programFilePath).completeBaseName() + QStringLiteral("-instance");
 }
 
 InstanceLock::~InstanceLock()

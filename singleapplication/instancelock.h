@@ -23,6 +23,11 @@ public:
     InstanceLock(const InstanceLock &) = delete;
     InstanceLock &operator=(const InstanceLock &) = delete;
 
+    // The name every copy of a program shares: from the program file's name,
+    // so that a start that has no application object yet finds the same
+    // lock as the instance that runs.
+    [[nodiscard]] static QString nameForProgram(const QString &programFilePath);
+
     // Takes the lock without waiting; false when another process holds it.
     bool tryLock();
     [[nodiscard]] bool isLocked() const;

@@ -4,19 +4,12 @@
 
 #include <QDataStream>
 #include <QDeadlineTimer>
-#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QThread>
 #include <QWidget>
 
 namespace {
-
-QString derivedId()
-{
-    return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName()
-           + QStringLiteral("-instance");
-}
 
 // How long a later start waits between attempts to reach the first, which
 // may hold the lock a moment before it listens.
@@ -26,7 +19,7 @@ constexpr int ConnectRetryMs = 20;
 
 SingleApplication::SingleApplication(int &argc, char **argv, const QString &id)
     : QApplication(argc, argv)
-    , appId(id.isEmpty() ? derivedId() : id)
+    , appId(id.isEmpty() ? InstanceLock::nameForProgram(QCoreApplication::applicationFilePath()) : id)
     , lock(std::make_unique<InstanceLock>(appId))
 {
     // Without a private folder there is no lock to take: this instance runs

@@ -1,5 +1,7 @@
 #include "update.h"
 
+#include "updateschedule.h"
+
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QDateTime>
@@ -14,7 +16,6 @@
 #include <QNetworkRequest>
 #include <QProcess>
 #include <QProgressDialog>
-#include <QSettings>
 #include <QStandardPaths>
 #include <QSysInfo>
 #include <QTemporaryDir>
@@ -25,22 +26,10 @@
 
 namespace {
 
-const char *const Organization = "Tervona";
-const char *const AutoRunKey = "UpdateAutoRun";
-const char *const LastRunKey = "UpdateLastRun";
 const char *const CheckPath = "/backend/update.php";
 const char *const IconPath = ":/resources/update-icon.ico";
 
-constexpr int AutoCheckDays = 5;
 constexpr int InformativeTextWidth = 320;
-// The stored last check of an installation that never checked: old enough
-// that the first start checks.
-constexpr int NeverCheckedDays = 6;
-
-QSettings updaterSettings(const QString &product)
-{
-    return QSettings(QString::fromLatin1(Organization), product);
-}
 
 // A byte count as a step of the progress bar, which counts in int.
 int progressSteps(qint64 value)
@@ -227,24 +216,17 @@ void Update::setStallLimit(int milliseconds)
 
 bool Update::autoRun() const
 {
-    return updaterSettings(product).value(QLatin1String(AutoRunKey), bool(PAYVANE_UPDATE_AUTORUN_DEFAULT)).toBool();
+    return updateAutoRun(product);
 }
 
 void Update::setAutoRun(bool on)
 {
-    updaterSettings(product).setValue(QLatin1String(AutoRunKey), on);
+    setUpdateAutoRun(product, on);
 }
 
 bool Update::isAutoCheckDue(const QDateTime &now) const
 {
-    if (!autoRun())
-        return false;
-    const QDateTime lastRun = updaterSettings(product)
-                                  .value(QLatin1String(LastRunKey), now.addDays(-NeverCheckedDays))
-                                  .toDateTime();
-    // A last check "in the future" was made while the clock was wrong; it
-    // must not hold checks back until that day comes.
-    return lastRun < now.addDays(-AutoCheckDays) || lastRun > now;
+    return isUpdateCheckDue(product, now);
 }
 
 // ---- the check
@@ -281,7 +263,7 @@ QByteArray Update::hostHeader() const
 void Update::check()
 {
     // A store that cannot be written keeps the old date; the check goes out.
-    updaterSettings(product).setValue(QLatin1String(LastRunKey), QDateTime::currentDateTime());
+    recordUpdateCheck(product, QDateTime::currentDateTime());
     cancelled = false;
     downloadUrl.clear();
     dropCheckRequest();

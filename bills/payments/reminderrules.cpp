@@ -98,6 +98,12 @@ ReminderKind reminderKind(const Event &event, QDate today)
     return ReminderKind::None;
 }
 
+bool anyReminderDue(const QList<Event *> &events, QDate today)
+{
+    return std::any_of(events.cbegin(), events.cend(),
+                       [today](const Event *event) { return reminderKind(*event, today) != ReminderKind::None; });
+}
+
 bool isUpcomingReminderDue(const Event &event, QDate today)
 {
     if (!event.notify)

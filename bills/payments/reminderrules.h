@@ -22,6 +22,11 @@ enum class ReminderKind {
 // else Upcoming when isUpcomingReminderDue(), else None.
 [[nodiscard]] ReminderKind reminderKind(const Event &event, QDate today);
 
+// Whether any of the bills gets a reminder on `today` (reminderKind() other
+// than None), as the reminder window and the desktop notifications pick
+// them: the automatic start asks it before it loads either.
+[[nodiscard]] bool anyReminderDue(const QList<Event *> &events, QDate today);
+
 // The reminder of a due date to come. For a bill that does not track
 // payments this is the program's rule as it always was: reminders on; the
 // next due date on or after today, and not past the bill's end; not shown

@@ -102,6 +102,8 @@ private slots:
     void intervalRule();
     void secondInstanceLeavesFirstAlone();
     void fifoInPlaceOfTheBillsNeverHangs();
+    void windowsLoadedOnlyWhenShown_data();
+    void windowsLoadedOnlyWhenShown();
     void listOptions_data();
     void listOptions();
     void calendarOption_data();
@@ -250,6 +252,56 @@ void EntryTest::fifoInPlaceOfTheBillsNeverHangs()
     }
     // Nothing was due, so nothing was saved: the FIFO is left as it is.
     QVERIFY(QFileInfo::exists(sandbox.eventsPath()) && !QFileInfo(sandbox.eventsPath()).isFile());
+}
+
+void EntryTest::windowsLoadedOnlyWhenShown_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("billDue");
+    QTest::addColumn<bool>("updateCheckDue");
+    QTest::addColumn<bool>("needsWindows");
+
+    const QString a = QStringLiteral("auto");
+    QTest::newRow("auto, nothing due") << QStringList{a} << false << false << false;
+    QTest::newRow("auto interval, nothing due") << QStringList{a, "3600"} << false << false << false;
+    QTest::newRow("auto, bill due") << QStringList{a} << true << false << true;
+    QTest::newRow("auto, update check due") << QStringList{a} << false << true << true;
+    QTest::newRow("no argument") << QStringList{} << false << false << true;
+}
+
+void EntryTest::windowsLoadedOnlyWhenShown()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, billDue);
+    QFETCH(bool, updateCheckDue);
+    QFETCH(bool, needsWindows);
+
+    // A copy of the program without its windows' module beside it: a start
+    // that needs the windows says so and ends with 1; one that shows nothing
+    // never looks for them.
+    Sandbox sandbox;
+    QVERIFY(sandbox.writeBill(billDue));
+    if (updateCheckDue) {
+        QSettings config(sandbox.configPath(), QSettings::IniFormat);
+        config.setValue(QStringLiteral("UpdateAutoRun"), true);
+        config.setValue(QStringLiteral("UpdateLastRun"), fakeNow.addDays(-6));
+    }
+    const QString copy = sandbox.path(QStringLiteral("bin/Payvane"));
+    QVERIFY(QDir().mkpath(QFileInfo(copy).path()));
+    QVERIFY(QFile::copy(QStringLiteral(PAYVANE_EXECUTABLE), copy));
+    sandbox.setProgram(copy);
+
+    const RunResult result = sandbox.run(arguments);
+    QVERIFY(result.ended);
+    QCOMPARE(result.exitCode, needsWindows ? 1 : 0);
+    const QList<QByteArray> lines = result.standardError.trimmed().split('\n');
+    if (needsWindows) {
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines.first().startsWith("Payvane: cannot load ") && lines.first().contains("libpayvane_desktop.so: "),
+                 lines.first().constData());
+    } else {
+        QVERIFY2(!result.standardError.contains("cannot load"), result.standardError.constData());
+    }
 }
 
 void EntryTest::listOptions_data()

@@ -32,6 +32,7 @@ struct RunResult
 {
     bool ended = false; // ended by itself (no window stayed open)
     int exitCode = -1;
+    QByteArray standardError;
 };
 
 class ProgramSandbox
@@ -52,6 +53,8 @@ public:
     QString path(const QString &relative) const { return QDir(dir.path()).filePath(relative); }
     // The frozen wall clock of the runs that follow.
     void setNow(const QDateTime &when) { now = when; }
+    // The runs that follow start this copy of the program.
+    void setProgram(const QString &path) { program = path; }
     // The runs that follow show their windows on this X display, not offscreen.
     void setDisplay(const QString &display) { xDisplay = display; }
     QString configPath() const { return path(QStringLiteral("config/Tervona/Payvane.conf")); }
@@ -118,7 +121,7 @@ public:
     void start(QProcess &process, const QStringList &arguments) const
     {
         process.setProcessEnvironment(environment());
-        process.start(QStringLiteral(PAYVANE_EXECUTABLE), arguments);
+        process.start(program, arguments);
     }
 
     // Runs the program; when it keeps a window open it is ended after a while.
@@ -132,6 +135,7 @@ public:
         result.ended = process.waitForFinished(waitMs);
         if (result.ended) {
             result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+            result.standardError = process.readAllStandardError();
         } else {
             process.kill();
             process.waitForFinished();
@@ -143,6 +147,7 @@ private:
     QTemporaryDir dir;
     QDateTime now = fakeNow;
     QString xDisplay;
+    QString program = QStringLiteral(PAYVANE_EXECUTABLE);
 };
 
 } // namespace programsandbox
