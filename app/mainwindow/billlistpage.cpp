@@ -86,6 +86,9 @@ void BillListPage::fillAtStart(const EventList &records, const SortKeys &sortKey
 void BillListPage::setUpView()
 {
     QTreeView *view = ui->eventTreeView;
+    // Every row is one line of the view's font (bold or not), so the view
+    // need not measure each row of a long list.
+    view->setUniformRowHeights(true);
     view->setModel(billModel);
     view->hideColumn(BillRowCells::DataColumn);
     // The amount stands before the details, which keep the rest of the width.
@@ -186,21 +189,11 @@ void BillListPage::addBillRowsAtTop(const EventList &records, const SortKeys &so
             sorted.append(cells.at(k));
         cells = std::move(sorted);
     }
-    billNameCounts.reserve(billNameCounts.size() + count);
     if (wasEmpty)
         billModel->appendRows(cells);
     else
         billModel->insertRowsAtTop(cells);
-    // In the file's order, which is the order of the records in memory.
-    for (const Event *event : records)
-        countName(event->name, +1);
     listChanged();
-}
-
-void BillListPage::countName(const QString &name, int change)
-{
-    int &count = billNameCounts[name];
-    count = std::max(0, count + change);
 }
 
 void BillListPage::addBillRow(Event *event)
@@ -214,13 +207,7 @@ void BillListPage::replaceBillRow(int row, Event *event)
     fillBillRow(row, event, today());
     if (billFile)
         billFile->recordReplaced(old, event);
-    if (old) {
-        countName(old->name, -1);
-        countName(event->name, +1);
-        delete old;
-    } else {
-        countName(event->name, +1);
-    }
+    delete old;
     listChanged();
 }
 
@@ -243,7 +230,6 @@ void BillListPage::removeBillRows(const QList<int> &rows)
         Event *event = eventAtRow(row);
         if (!event)
             continue;
-        countName(event->name, -1);
         if (billFile)
             billFile->recordRemoved(event);
         removed.append(event);
@@ -268,15 +254,20 @@ int BillListPage::addUnlistedBills(const EventList &records)
 {
     // A bill whose name is listed (or was taken earlier from these records)
     // is left out; the rest go to the top one after another.
-    QHash<QString, int> counts = billNameCounts;
+    // The names are gathered here rather than counted all along: an import
+    // is rare, and a count per bill would cost a long list more than its rows.
+    QSet<QString> names;
+    const EventList listed = rowRecords();
+    names.reserve(listed.size() + records.size());
+    for (const Event *event : listed)
+        names.insert(event->name);
     EventList taken;
     for (Event *event : records) {
-        int &count = counts[event->name];
-        if (count != 0) {
+        if (names.contains(event->name)) {
             delete event;
             continue;
         }
-        ++count;
+        names.insert(event->name);
         taken.append(event);
     }
     addBillRowsAtTop(taken);
@@ -298,7 +289,6 @@ void BillListPage::replaceAllRows(const EventList &records, const EventList &mer
 
     billModel->removeRows(0, billModel->rowCount());
     qDeleteAll(records); // the rows that showed them are gone
-    billNameCounts.clear();
     const QHeaderView *header = ui->eventTreeView->header();
     addBillRowsAtTop(merged, SortKeys{header->sortIndicatorSection(), header->sortIndicatorOrder()});
 

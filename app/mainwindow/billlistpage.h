@@ -111,7 +111,6 @@ private:
     void fillBillRow(int row, Event *event, QDate day);
     // Into an empty list the rows go in the order `sortKeys` gives.
     void addBillRowsAtTop(const EventList &records, const SortKeys &sortKeys);
-    void countName(const QString &name, int change);
     // After rows were added, changed or removed: the totals under the list,
     // the amount column and the Paid command follow.
     void listChanged();
@@ -126,7 +125,6 @@ private:
     BillFile *billFile;
     Today today;
     BillModel *billModel;
-    QHash<QString, int> billNameCounts; // listed bills per name; read by the import
 };
 
 #endif // PAYVANE_BILLLISTPAGE_H

@@ -22,6 +22,7 @@ void BillModel::cellRowsInserted(const QModelIndex &parent, int first, int last)
     if (parent.isValid())
         return;
     const int count = last - first + 1;
+    m_rows.reserve(m_rows.size() + count); // a long list fills its rows at once: no room to spare
     if (m_insertedCells.size() == count) {
         m_rows.insert(first, count, BillRowCells());
         std::copy(m_insertedCells.cbegin(), m_insertedCells.cend(), m_rows.begin() + first);

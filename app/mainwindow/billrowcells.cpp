@@ -39,11 +39,18 @@ QColor BillRowCells::overdueColour()
 BillRowCells::BillRowCells(Event *record, const BillRow &line, int remaining)
     : m_record(record)
     , m_dueDate(line.dueDate)
-    , m_daysLeft(line.daysLeft < 0 ? -1 : daysAsInt(line.daysLeft))
-    , m_remaining(remaining < 0 ? -1 : remaining)
-    , m_daysOverdue(line.payment.isOverdue() ? std::max(1, daysAsInt(line.payment.daysOverdue)) : 0)
-    , m_finished(line.payment.state == PaymentStatus::Finished)
 {
+    if (line.payment.isOverdue()) {
+        // At least one day; the most a date can be overdue fits easily.
+        const qint64 overdue = std::clamp<qint64>(line.payment.daysOverdue, 1, std::numeric_limits<int>::max() / 2);
+        m_days = qint32(OverdueByOne + 1 - overdue);
+    } else {
+        m_days = line.daysLeft < 0 ? NoDays : daysAsInt(line.daysLeft);
+    }
+    if (line.payment.state == PaymentStatus::Finished)
+        m_remaining = Finished;
+    else
+        m_remaining = remaining < 0 ? NoEnd : remaining;
 }
 
 QVariant BillRowCells::shownValue(int column, LongDateTexts &dateTexts) const
@@ -55,12 +62,13 @@ QVariant BillRowCells::shownValue(int column, LongDateTexts &dateTexts) const
         return m_dueDate;
     case DaysColumn:
         if (isOverdue())
-            return overdueDaysText(m_daysOverdue);
-        return m_daysLeft >= 0 ? QVariant(m_daysLeft) : QVariant(QStringLiteral("N/A"));
+            return overdueDaysText(daysOverdue());
+        return m_days >= 0 ? QVariant(m_days) : QVariant(QStringLiteral("N/A"));
     case AmountColumn:
         return m_record->amount.isNull() ? QVariant() : QVariant(m_record->amount.toString(QLocale()));
     case DetailsColumn:
-        return billRowDetails(*m_record, m_finished, m_remaining, dateTexts);
+        return billRowDetails(*m_record, m_remaining == Finished, m_remaining == Finished ? -1 : m_remaining,
+                              dateTexts);
     default:
         return QVariant();
     }
@@ -75,11 +83,14 @@ QVariant BillRowCells::sortKey(int column) const
     if (isNull())
         return QVariant();
     if (column == DaysColumn && isOverdue())
-        return -m_daysOverdue;
+        return -daysOverdue();
     const Money &amount = m_record->amount;
     if (column == AmountColumn && !amount.isNull()) {
         const quint64 units = quint64(amount.minorUnits()) ^ (quint64(1) << 63);
-        return amount.currency() + QStringLiteral("%1").arg(units, 20, 10, QLatin1Char('0'));
+        const QString digits = QString::number(units);
+        QString key = amount.currency();
+        key.resize(key.size() + 20 - digits.size(), QLatin1Char('0'));
+        return key + digits;
     }
     return QVariant();
 }

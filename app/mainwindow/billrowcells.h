@@ -35,7 +35,7 @@ public:
     // A row made by the default constructor shows nothing.
     [[nodiscard]] bool isNull() const { return m_record == nullptr; }
     [[nodiscard]] Event *record() const { return m_record; }
-    [[nodiscard]] bool isOverdue() const { return m_daysOverdue > 0; }
+    [[nodiscard]] bool isOverdue() const { return m_days <= OverdueByOne; }
 
     // What the row shows in a column, as the model gives it.
     [[nodiscard]] QVariant shownValue(int column, LongDateTexts &dateTexts) const;
@@ -48,12 +48,18 @@ public:
     [[nodiscard]] QVariant data(int column, int role, LongDateTexts &dateTexts) const;
 
 private:
+    // A long list keeps one of these per bill: two numbers say all.
+    static constexpr qint32 NoDays = -1;        // "N/A"
+    static constexpr qint32 OverdueByOne = -2;  // and below: one more day overdue each
+    static constexpr qint32 NoEnd = -1;         // remaining: a bill without end
+    static constexpr qint32 Finished = -2;      // remaining: tracked, its last due date paid
+
+    [[nodiscard]] qint32 daysOverdue() const { return OverdueByOne + 1 - m_days; }
+
     Event *m_record = nullptr;
     QDate m_dueDate;
-    qint32 m_daysLeft = -1;    // negative: "N/A"
-    qint32 m_remaining = -1;   // due dates left; negative: no end
-    qint32 m_daysOverdue = 0;  // more than 0: overdue
-    bool m_finished = false;   // tracked, and its last due date is paid
+    qint32 m_days = NoDays;        // days left (0 or more), NoDays, or overdue
+    qint32 m_remaining = NoEnd;    // due dates left (0 or more), NoEnd or Finished
 };
 
 #endif // PAYVANE_BILLROWCELLS_H
