@@ -222,6 +222,14 @@ void tst_BillModel::sortedOrderFollowsLessThan_data()
     QTest::newRow("whole numbers") << numbers;
     QTest::newRow("dates, some null") << dates;
     QTest::newRow("texts") << texts;
+    QVariantList longTexts;
+    for (int i = 0; i < 500; ++i) {
+        const int value = int(random.bounded(0, 60));
+        // Long and short texts, many alike in their first eight characters.
+        longTexts.append(value < 10 ? QStringLiteral("Bill 12") + QString(value % 3, QChar(value))
+                                    : QStringLiteral("Bill 12 - Due %1 more times").arg(value));
+    }
+    QTest::newRow("texts alike at the start") << longTexts;
     // The days and amount columns: numbers, "N/A", texts and empty cells.
     QVariantList mixed;
     for (int i = 0; i < 500; ++i) {
