@@ -140,6 +140,13 @@ double processMemory(const char *field)
     return 0;
 }
 
+// The bytes the heap has handed out and not taken back.
+double heapInUse()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return double(info.uordblks + info.hblkhd);
+}
+
 // From the construction to the first painted list, with what the shown
 // window holds above the process before it, per bill, and the bill file's
 // size per bill.
@@ -152,6 +159,7 @@ void BM_ShowMainWindow(benchmark::State &state)
         state.PauseTiming();
         malloc_trim(0);
         const double before = processMemory("VmRSS");
+        const double heapBefore = heapInUse();
         state.ResumeTiming();
         auto *window = new MainWindow;
         window->show();
@@ -163,6 +171,8 @@ void BM_ShowMainWindow(benchmark::State &state)
         state.counters["peak_MiB"] = (peak - before) / (1 << 20);
         state.counters["rss_per_bill"] = count > 0 ? (shown - before) / count : 0;
         state.counters["file_per_bill"] = count > 0 ? fileSize / count : 0;
+        state.counters["heap_MiB"] = (heapInUse() - heapBefore) / (1 << 20);
+        state.counters["heap_per_bill"] = count > 0 ? (heapInUse() - heapBefore) / count : 0;
         // What the heap still gives back to the system: the rest is in use.
         malloc_trim(0);
         state.counters["in_use_per_bill"] = count > 0 ? (processMemory("VmRSS") - before) / count : 0;
