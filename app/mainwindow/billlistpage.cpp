@@ -20,7 +20,6 @@
 #include <QSettings>
 #include <QSignalBlocker>
 
-#include <numeric>
 
 namespace {
 

@@ -7,7 +7,6 @@
 #include <array>
 
 #include <QList>
-#include <QLocale>
 #include <QVariant>
 #include <QStandardItemModel>
 
