@@ -4,6 +4,12 @@
 //   QT_QPA_PLATFORM=offscreen bench/bench_mainwindow
 //       --benchmark_repetitions=7 --benchmark_report_aggregates_only=true
 //
+// The memory counters of BM_ShowMainWindow are the process's own, so they
+// mean something only with one case per process:
+//
+//   QT_QPA_PLATFORM=offscreen bench/bench_mainwindow
+//       --benchmark_filter='BM_ShowMainWindow/100000$'
+//
 // Works on the standard paths' test folders, never on the user's bills.
 #include "billmodel.h"
 #include "mainwindow.h"
@@ -23,6 +29,8 @@
 #include <QTreeView>
 
 #include <benchmark/benchmark.h>
+
+#include <malloc.h>
 
 namespace {
 
@@ -72,6 +80,9 @@ EventList everydayBills(int count, bool farEnd)
             event->eventDate = today.addDays(random.bounded(-100, 3650));
             break;
         }
+        // Every third bill has an amount, in one of two currencies.
+        if (i % 3 == 0)
+            event->amount = Money(100 + qint64(random.bounded(100000)), i % 2 == 0 ? QStringLiteral("EUR") : QStringLiteral("USD"));
         const QDate end = farEnd ? QDate(9999, 12, 31) : today.addDays(random.bounded(1, 3650));
         event->endMode = farEnd ? Event::EndOnDate : qint32(random.bounded(3));
         event->endDate = event->schedule == Event::ScheduleSingular ? event->eventDate : end;
@@ -114,6 +125,90 @@ void BM_OpenMainWindow(benchmark::State &state)
     QFile::remove(eventsFilePath());
 }
 BENCHMARK(BM_OpenMainWindow)->Args({0, 0})->Args({10000, 0})->Args({1000, 1})->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// A figure of /proc/self/status in bytes ("VmRSS", "VmHWM"); 0 if unknown.
+double processMemory(const char *field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray prefix = QByteArray(field) + ':';
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(prefix))
+            return line.mid(prefix.size()).trimmed().split(' ').first().toDouble() * 1024;
+    }
+    return 0;
+}
+
+// The bytes the heap has handed out and not taken back.
+double heapInUse()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return double(info.uordblks + info.hblkhd);
+}
+
+// From the construction to the first painted list, with what the shown
+// window holds above the process before it, per bill, and the bill file's
+// size per bill.
+void BM_ShowMainWindow(benchmark::State &state)
+{
+    const int count = int(state.range(0));
+    writeBills(count, false);
+    const double fileSize = double(QFileInfo(eventsFilePath()).size());
+    for (auto _ : state) {
+        state.PauseTiming();
+        malloc_trim(0);
+        const double before = processMemory("VmRSS");
+        const double heapBefore = heapInUse();
+        state.ResumeTiming();
+        auto *window = new MainWindow;
+        window->show();
+        finishOneTurn();
+        state.PauseTiming();
+        const double shown = processMemory("VmRSS");
+        const double peak = processMemory("VmHWM");
+        state.counters["shown_rss_MiB"] = (shown - before) / (1 << 20);
+        state.counters["peak_MiB"] = (peak - before) / (1 << 20);
+        state.counters["rss_per_bill"] = count > 0 ? (shown - before) / count : 0;
+        state.counters["file_per_bill"] = count > 0 ? fileSize / count : 0;
+        state.counters["heap_MiB"] = (heapInUse() - heapBefore) / (1 << 20);
+        state.counters["heap_per_bill"] = count > 0 ? (heapInUse() - heapBefore) / count : 0;
+        // What the heap still gives back to the system: the rest is in use.
+        malloc_trim(0);
+        state.counters["in_use_per_bill"] = count > 0 ? (processMemory("VmRSS") - before) / count : 0;
+        window->hide();
+        delete window;
+        state.ResumeTiming();
+    }
+    QFile::remove(eventsFilePath());
+}
+BENCHMARK(BM_ShowMainWindow)->Arg(0)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// A click on a column header of a long list, each column in turn, until the
+// list is painted again: the first click sorts ascending, the next
+// descending, so every click reorders.
+void BM_SortByColumn(benchmark::State &state)
+{
+    writeBills(int(state.range(0)), false);
+    const int column = int(state.range(1));
+    auto *window = new MainWindow;
+    window->show();
+    finishOneTurn();
+    auto *view = window->findChild<QTreeView *>(QStringLiteral("eventTreeView"));
+    int turn = 0;
+    for (auto _ : state) {
+        view->sortByColumn(column, turn % 2 == 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
+        finishOneTurn(); // the view lays the rows out again and paints
+        ++turn;
+    }
+    window->hide();
+    delete window;
+    QFile::remove(eventsFilePath());
+}
+BENCHMARK(BM_SortByColumn)
+    ->ArgsProduct({{100000}, {0, 1, 2, 4}})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(4);
 
 // A click on a column header of a long list: every row's cells move.
 void BM_SortBillList(benchmark::State &state)

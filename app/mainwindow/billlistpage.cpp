@@ -20,7 +20,6 @@
 #include <QSettings>
 #include <QSignalBlocker>
 
-#include <numeric>
 
 namespace {
 
@@ -40,10 +39,10 @@ BillListPage::BillListPage(Ui::MainWindow *form, BillFile *file, Today todaySour
 
 BillListPage::~BillListPage()
 {
-    // The rows own their records.
+    // The rows own their records, and show them until the model goes.
     const EventList records = rowRecords();
-    qDeleteAll(records);
     delete billModel;
+    qDeleteAll(records);
 }
 
 BillModel *BillListPage::createBillModel(QObject *parent)
@@ -86,6 +85,9 @@ void BillListPage::fillAtStart(const EventList &records, const SortKeys &sortKey
 void BillListPage::setUpView()
 {
     QTreeView *view = ui->eventTreeView;
+    // Every row is one line of the view's font (bold or not), so the view
+    // need not measure each row of a long list.
+    view->setUniformRowHeights(true);
     view->setModel(billModel);
     view->hideColumn(BillRowCells::DataColumn);
     // The amount stands before the details, which keep the rest of the width.
@@ -108,8 +110,7 @@ void BillListPage::setUpView()
 
 Event *BillListPage::eventAtRow(int row) const
 {
-    const QStandardItem *item = billModel->item(row, BillRowCells::DataColumn);
-    return item ? static_cast<Event *>(item->data(BillModel::RecordRole).value<void *>()) : nullptr;
+    return static_cast<Event *>(billModel->rowRecord(row));
 }
 
 EventList BillListPage::rowRecords() const
@@ -140,23 +141,14 @@ Event *BillListPage::currentBill() const
     return current.isValid() ? eventAtRow(current.row()) : nullptr;
 }
 
-void BillListPage::setRowCells(int row, const BillRowCells &cells)
+BillRowCells BillListPage::rowCells(Event *event, QDate day, const DueDate &next, int remaining)
 {
-    for (int column : BillRowCells::VisibleColumns)
-        cells.fillCell(billModel->item(row, column), column);
+    return BillRowCells(event, billRowWithoutDetails(*event, day, next), remaining);
 }
 
-void BillListPage::fillBillRow(int row, const Event &event, QDate day, LongDateTexts &dateTexts)
+void BillListPage::fillBillRow(int row, Event *event, QDate day)
 {
-    setRowCells(row, BillRowCells(billRow(event, day, nextDueDate(event, day), remainingOccurrences(event, day), dateTexts),
-                                  event.amount));
-}
-
-void BillListPage::setRowRecord(int row, Event *event)
-{
-    billModel->item(row, BillRowCells::DataColumn)
-        ->setData(QVariant::fromValue(static_cast<void *>(event)), BillModel::RecordRole);
-    countName(event->name, +1);
+    billModel->setRowCells(row, rowCells(event, day, nextDueDate(*event, day), remainingOccurrences(*event, day)));
 }
 
 void BillListPage::addBillRowsAtTop(const EventList &records)
@@ -171,75 +163,36 @@ void BillListPage::addBillRowsAtTop(const EventList &records, const SortKeys &so
         return;
     const bool wasEmpty = billModel->rowCount() == 0;
     const QDate day = today();
-    LongDateTexts dateTexts;
     OccurrenceCounts occurrences(day);
 
     // Each record in turn goes to the top, so the last one ends up first.
-    QList<Event *> inRowOrder;
     QList<BillRowCells> cells;
-    inRowOrder.reserve(count);
     cells.reserve(count);
     for (int i = count - 1; i >= 0; --i) {
         Event *event = records.at(i);
-        inRowOrder.append(event);
-        cells.append(BillRowCells(
-            billRow(*event, day, occurrences.nextDue(*event), occurrences.remaining(*event), dateTexts), event->amount));
+        cells.append(rowCells(event, day, occurrences.nextDue(*event), occurrences.remaining(*event)));
     }
-    QList<int> order(count);
-    std::iota(order.begin(), order.end(), 0);
     if (wasEmpty && sortKeys.section >= 0) {
-        QList<QVariant> keys;
-        keys.reserve(count);
-        for (const BillRowCells &row : cells)
-            keys.append(row.sortValue(sortKeys.section));
-        order = BillModel::sortedOrder(keys, sortKeys.order);
-    }
-    billNameCounts.reserve(billNameCounts.size() + count);
-    if (wasEmpty) {
-        appendFilledRows(inRowOrder, cells, order);
-        // In the file's order, which is the order of the records in memory.
-        for (const Event *event : records)
-            countName(event->name, +1);
-        listChanged();
-        return;
-    }
-    billModel->insertRowsAtTop(count);
-    {
-        // One change notice for all rows instead of one per cell.
-        const QSignalBlocker blocker(billModel);
-        for (int row = 0; row < count; ++row) {
-            setRowCells(row, cells.at(order.at(row)));
-            setRowRecord(row, inRowOrder.at(order.at(row)));
+        QList<int> order;
+        {
+            LongDateTexts dateTexts;
+            QList<QVariant> keys;
+            keys.reserve(count);
+            for (const BillRowCells &row : std::as_const(cells))
+                keys.append(row.sortValue(sortKeys.section, dateTexts));
+            order = BillModel::sortedOrder(keys, sortKeys.order);
         }
+        QList<BillRowCells> sorted;
+        sorted.reserve(count);
+        for (int k : std::as_const(order))
+            sorted.append(cells.at(k));
+        cells = std::move(sorted);
     }
-    emit billModel->dataChanged(billModel->index(0, 0), billModel->index(count - 1, BillModel::ColumnCount - 1));
+    if (wasEmpty)
+        billModel->appendRows(cells);
+    else
+        billModel->insertRowsAtTop(cells);
     listChanged();
-}
-
-void BillListPage::appendFilledRows(const QList<Event *> &records, const QList<BillRowCells> &cells,
-                                    const QList<int> &order)
-{
-    // Items filled before they join the model cost no change notices.
-    for (int row = 0; row < int(order.size()); ++row) {
-        const int k = order.at(row);
-        QList<QStandardItem *> items;
-        items.reserve(BillModel::ColumnCount);
-        for (int column = 0; column < BillModel::ColumnCount; ++column) {
-            auto *cell = new QStandardItem;
-            if (column == BillRowCells::DataColumn)
-                cell->setData(QVariant::fromValue(static_cast<void *>(records.at(k))), BillModel::RecordRole);
-            else
-                cells.at(k).fillCell(cell, column);
-            items.append(cell);
-        }
-        billModel->appendRow(items);
-    }
-}
-
-void BillListPage::countName(const QString &name, int change)
-{
-    int &count = billNameCounts[name];
-    count = std::max(0, count + change);
 }
 
 void BillListPage::addBillRow(Event *event)
@@ -249,20 +202,11 @@ void BillListPage::addBillRow(Event *event)
 
 void BillListPage::replaceBillRow(int row, Event *event)
 {
-    LongDateTexts dateTexts;
-    fillBillRow(row, *event, today(), dateTexts);
     Event *old = eventAtRow(row);
+    fillBillRow(row, event, today());
     if (billFile)
         billFile->recordReplaced(old, event);
-    if (old) {
-        countName(old->name, -1);
-        countName(event->name, +1);
-        delete old;
-    } else {
-        countName(event->name, +1);
-    }
-    billModel->item(row, BillRowCells::DataColumn)
-        ->setData(QVariant::fromValue(static_cast<void *>(event)), BillModel::RecordRole);
+    delete old;
     listChanged();
 }
 
@@ -280,16 +224,18 @@ void BillListPage::removeBillRows(const QList<int> &rows)
         if (row >= 0 && row < billModel->rowCount() && !unique.contains(row))
             unique.append(row);
     }
+    EventList removed;
     for (int row : std::as_const(unique)) {
         Event *event = eventAtRow(row);
         if (!event)
             continue;
-        countName(event->name, -1);
         if (billFile)
             billFile->recordRemoved(event);
-        delete event;
+        removed.append(event);
     }
+    // The rows show their records until they are gone.
     billModel->removeRowsKeepingOrder(unique);
+    qDeleteAll(removed);
     listChanged();
 }
 
@@ -307,15 +253,20 @@ int BillListPage::addUnlistedBills(const EventList &records)
 {
     // A bill whose name is listed (or was taken earlier from these records)
     // is left out; the rest go to the top one after another.
-    QHash<QString, int> counts = billNameCounts;
+    // The names are gathered here rather than counted all along: an import
+    // is rare, and a count per bill would cost a long list more than its rows.
+    QSet<QString> names;
+    const EventList listed = rowRecords();
+    names.reserve(listed.size() + records.size());
+    for (const Event *event : listed)
+        names.insert(event->name);
     EventList taken;
     for (Event *event : records) {
-        int &count = counts[event->name];
-        if (count != 0) {
+        if (names.contains(event->name)) {
             delete event;
             continue;
         }
-        ++count;
+        names.insert(event->name);
         taken.append(event);
     }
     addBillRowsAtTop(taken);
@@ -336,8 +287,7 @@ void BillListPage::replaceAllRows(const EventList &records, const EventList &mer
         selectedBills.insert(mergedIndex(index.row()));
 
     billModel->removeRows(0, billModel->rowCount());
-    qDeleteAll(records);
-    billNameCounts.clear();
+    qDeleteAll(records); // the rows that showed them are gone
     const QHeaderView *header = ui->eventTreeView->header();
     addBillRowsAtTop(merged, SortKeys{header->sortIndicatorSection(), header->sortIndicatorOrder()});
 
@@ -372,18 +322,15 @@ void BillListPage::showBillsOn(QDate day)
 {
     const int count = billModel->rowCount();
     if (count > 0) {
-        LongDateTexts dateTexts;
         OccurrenceCounts occurrences(day);
         {
-            // One change notice for all rows instead of one per cell.
+            // One change notice for all rows instead of one per row.
             const QSignalBlocker blocker(billModel);
             for (int row = 0; row < count; ++row) {
-                const Event *event = eventAtRow(row);
+                Event *event = eventAtRow(row);
                 if (!event)
                     continue;
-                const DueDate next = occurrences.nextDue(*event);
-                setRowCells(row, BillRowCells(billRow(*event, day, next, occurrences.remaining(*event), dateTexts),
-                                              event->amount));
+                billModel->setRowCells(row, rowCells(event, day, occurrences.nextDue(*event), occurrences.remaining(*event)));
             }
         }
         emit billModel->dataChanged(billModel->index(0, 0), billModel->index(count - 1, BillModel::ColumnCount - 1));
@@ -458,8 +405,7 @@ bool BillListPage::markBillPaid(int row)
     const QDate day = today();
     if (markPaid(*event, day).date.isNull())
         return false;
-    LongDateTexts dateTexts;
-    fillBillRow(row, *event, day, dateTexts);
+    fillBillRow(row, event, day);
     listChanged();
     resortList();
     return true;

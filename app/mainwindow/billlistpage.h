@@ -14,7 +14,7 @@
 class BillFile;
 class BillModel;
 class BillRowCells;
-class LongDateTexts;
+struct DueDate;
 class QPoint;
 class QSettings;
 class QWidget;
@@ -107,13 +107,10 @@ public:
     void resortList();
 
 private:
-    void setRowCells(int row, const BillRowCells &cells);
-    void fillBillRow(int row, const Event &event, QDate today, LongDateTexts &dateTexts);
-    void setRowRecord(int row, Event *event); // the row takes the record; counts its name
+    [[nodiscard]] static BillRowCells rowCells(Event *event, QDate day, const DueDate &next, int remaining);
+    void fillBillRow(int row, Event *event, QDate day);
     // Into an empty list the rows go in the order `sortKeys` gives.
     void addBillRowsAtTop(const EventList &records, const SortKeys &sortKeys);
-    void appendFilledRows(const QList<Event *> &records, const QList<BillRowCells> &cells, const QList<int> &order);
-    void countName(const QString &name, int change);
     // After rows were added, changed or removed: the totals under the list,
     // the amount column and the Paid command follow.
     void listChanged();
@@ -128,7 +125,6 @@ private:
     BillFile *billFile;
     Today today;
     BillModel *billModel;
-    QHash<QString, int> billNameCounts; // listed bills per name; read by the import
 };
 
 #endif // PAYVANE_BILLLISTPAGE_H

@@ -1,6 +1,7 @@
 #include "billmodel.h"
 
 #include <QDate>
+#include <QHash>
 #include <QSignalBlocker>
 
 #include <algorithm>
@@ -9,25 +10,139 @@
 BillModel::BillModel(QObject *parent)
     : QStandardItemModel(0, ColumnCount, parent)
 {
+    // Connected before any view, so the cells are in place when a view
+    // hears of the change.
+    connect(this, &QAbstractItemModel::rowsInserted, this, &BillModel::cellRowsInserted);
+    connect(this, &QAbstractItemModel::rowsRemoved, this, &BillModel::cellRowsRemoved);
+    connect(this, &QAbstractItemModel::modelReset, this, &BillModel::cellRowsReset);
+}
+
+void BillModel::cellRowsInserted(const QModelIndex &parent, int first, int last)
+{
+    if (parent.isValid())
+        return;
+    const int count = last - first + 1;
+    m_rows.reserve(m_rows.size() + count); // a long list fills its rows at once: no room to spare
+    if (m_insertedCells.size() == count) {
+        m_rows.insert(first, count, BillRowCells());
+        std::copy(m_insertedCells.cbegin(), m_insertedCells.cend(), m_rows.begin() + first);
+    } else {
+        m_rows.insert(first, count, BillRowCells());
+    }
+}
+
+void BillModel::cellRowsRemoved(const QModelIndex &parent, int first, int last)
+{
+    if (!parent.isValid())
+        m_rows.remove(first, last - first + 1);
+}
+
+void BillModel::cellRowsReset()
+{
+    m_rows = QList<BillRowCells>(rowCount());
+}
+
+bool BillModel::showsCells(const QModelIndex &index) const
+{
+    return index.isValid() && index.model() == this && index.row() < m_rows.size() && !index.parent().isValid()
+           && !m_rows.at(index.row()).isNull() && !item(index.row(), index.column());
+}
+
+QVariant BillModel::data(const QModelIndex &index, int role) const
+{
+    if (showsCells(index))
+        return m_rows.at(index.row()).data(index.column(), role, m_dateTexts);
+    return QStandardItemModel::data(index, role);
+}
+
+QMap<int, QVariant> BillModel::itemData(const QModelIndex &index) const
+{
+    if (!showsCells(index))
+        return QStandardItemModel::itemData(index);
+    QMap<int, QVariant> roles;
+    for (int role : {int(Qt::DisplayRole), int(Qt::EditRole), int(Qt::FontRole), int(Qt::TextAlignmentRole),
+                     int(Qt::ForegroundRole), RecordRole, SortKeyRole}) {
+        const QVariant value = data(index, role);
+        if (value.isValid())
+            roles.insert(role, value);
+    }
+    return roles;
+}
+
+const BillRowCells &BillModel::rowCells(int row) const
+{
+    static const BillRowCells none;
+    return row >= 0 && row < m_rows.size() ? m_rows.at(row) : none;
+}
+
+void *BillModel::rowRecord(int row) const
+{
+    if (const QStandardItem *cell = item(row, BillRowCells::DataColumn))
+        return cell->data(RecordRole).value<void *>();
+    return rowCells(row).record();
+}
+
+void BillModel::setRowCells(int row, const BillRowCells &cells)
+{
+    if (row < 0 || row >= m_rows.size())
+        return;
+    m_rows[row] = cells;
+    emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
+}
+
+void BillModel::appendRows(const QList<BillRowCells> &rows)
+{
+    insertCellRows(rowCount(), rows);
+}
+
+void BillModel::insertRowsAtTop(const QList<BillRowCells> &rows)
+{
+    insertCellRows(0, rows);
+}
+
+void BillModel::insertCellRows(int row, const QList<BillRowCells> &rows)
+{
+    if (rows.isEmpty())
+        return;
+    // Rows without items; the cells are in place before any view hears of
+    // the rows.
+    m_insertedCells = rows;
+    QStandardItemModel::insertRows(row, int(rows.size()));
+    m_insertedCells.clear();
 }
 
 BillModel::RowData BillModel::rowData(int row) const
 {
     RowData data;
-    for (int column = 0; column < ColumnCount; ++column)
-        data[std::size_t(column)] = itemData(index(row, column));
+    for (int column = 0; column < ColumnCount; ++column) {
+        if (item(row, column)) {
+            data.present[std::size_t(column)] = true;
+            data.roles[std::size_t(column)] = QStandardItemModel::itemData(index(row, column));
+        }
+    }
     return data;
+}
+
+bool BillModel::RowData::isEmpty() const
+{
+    return std::none_of(present.cbegin(), present.cend(), [](bool p) { return p; });
 }
 
 void BillModel::setRowData(int row, const RowData &data, const RowData &current)
 {
     for (int column = 0; column < ColumnCount; ++column) {
+        const auto c = std::size_t(column);
+        if (!data.present[c]) {
+            // No item here: the row's cells show through.
+            delete takeItem(row, column);
+            continue;
+        }
         if (!item(row, column))
             setItem(row, column, new QStandardItem);
         // A cell that already holds the data (the empty amounts of a list
         // without amounts) is left as it is.
-        const QMap<int, QVariant> &roles = data[std::size_t(column)];
-        if (roles == current[std::size_t(column)])
+        const QMap<int, QVariant> &roles = data.roles[c];
+        if (current.present[c] && roles == current.roles[c])
             continue;
         // Every role the cell holds, so whatever a row shows moves with it.
         QStandardItem *cell = item(row, column);
@@ -39,10 +154,13 @@ void BillModel::setRowData(int row, const RowData &data, const RowData &current)
 
 void BillModel::permuteRows(const QList<int> &newRow)
 {
-    QList<RowData> old;
-    old.reserve(newRow.size());
-    for (int row = 0; row < newRow.size(); ++row)
-        old.append(rowData(row));
+    // Rows of items move their items' data; the rows' cells move as they are.
+    QHash<int, RowData> old;
+    for (int row = 0; row < newRow.size(); ++row) {
+        RowData data = rowData(row);
+        if (!data.isEmpty())
+            old.insert(row, data);
+    }
 
     QModelIndexList from;
     QModelIndexList to;
@@ -55,12 +173,24 @@ void BillModel::permuteRows(const QList<int> &newRow)
         to.append(target < 0 ? QModelIndex() : this->index(target, index.column()));
     }
 
-    {
+    QList<BillRowCells> cells = m_rows;
+    for (int row = 0; row < newRow.size() && row < m_rows.size(); ++row) {
+        if (newRow.at(row) >= 0)
+            cells[newRow.at(row)] = m_rows.at(row);
+    }
+    m_rows = std::move(cells);
+    if (!old.isEmpty()) {
         // The views learn of the new order from layoutChanged alone.
         const QSignalBlocker blocker(this);
+        const RowData none;
         for (int row = 0; row < newRow.size(); ++row) {
-            if (newRow.at(row) >= 0 && newRow.at(row) != row)
-                setRowData(newRow.at(row), old.at(row), old.at(newRow.at(row)));
+            const int target = newRow.at(row);
+            if (target < 0 || target == row)
+                continue;
+            const RowData data = old.value(row, none);
+            const RowData current = old.value(target, none);
+            if (!data.isEmpty() || !current.isEmpty())
+                setRowData(target, data, current);
         }
     }
     changePersistentIndexList(from, to);
@@ -120,24 +250,86 @@ bool BillModel::lessThan(const QVariant &left, const QVariant &right)
     }
 }
 
-bool BillModel::asNumbers(const QList<QVariant> &keys, QList<qint64> &numbers)
+namespace {
+
+// A display value as the order of lessThan reads it, worked out once per
+// row instead of once per comparison.
+struct OrderKey
 {
-    if (keys.isEmpty())
-        return false;
-    const int type = keys.first().userType();
-    if (type != QMetaType::Int && type != QMetaType::QDate)
-        return false;
-    numbers.clear();
-    numbers.reserve(keys.size());
-    for (const QVariant &key : keys) {
-        if (key.userType() != type)
-            return false;
-        // lessThan compares dates by their day, whole numbers by value.
-        numbers.append(type == QMetaType::Int ? qint64(*static_cast<const int *>(key.constData()))
-                                              : static_cast<const QDate *>(key.constData())->toJulianDay());
-    }
-    return true;
+    int rank = 4;
+    qint64 number = 0; // whole numbers by value, dates by their day
+    // A text's first eight UTF-16 units, four to a number, padded with
+    // zeros: most comparisons end here, without a look at the text itself
+    // (far away in memory in a long list).
+    std::array<quint64, 2> head = {};
+    QString text;
+};
+
+std::array<quint64, 2> headOf(const QString &text)
+{
+    std::array<quint64, 2> head = {};
+    const qsizetype length = std::min<qsizetype>(text.size(), 8);
+    for (qsizetype i = 0; i < length; ++i)
+        head[std::size_t(i / 4)] |= quint64(text.at(i).unicode()) << (16 * (3 - i % 4));
+    return head;
 }
+
+// False for a value that only lessThan itself can place.
+bool toOrderKey(const QVariant &value, OrderKey &key)
+{
+    key.rank = typeRank(value.userType());
+    switch (value.userType()) {
+    case QMetaType::Int:
+        key.number = *static_cast<const int *>(value.constData());
+        return true;
+    case QMetaType::QDate:
+        key.number = static_cast<const QDate *>(value.constData())->toJulianDay();
+        return true;
+    case QMetaType::QString:
+        key.text = *static_cast<const QString *>(value.constData());
+        key.head = headOf(key.text);
+        return true;
+    case QMetaType::UnknownType:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool keyLess(const OrderKey &left, const OrderKey &right)
+{
+    if (left.rank != right.rank)
+        return left.rank < right.rank;
+    if (left.rank == 3) {
+        // Heads that differ order their texts the same way (a text shorter
+        // than the other's head has zeros where the other has units).
+        if (left.head != right.head)
+            return left.head < right.head;
+        return QString::compare(left.text, right.text) < 0;
+    }
+    return left.number < right.number;
+}
+
+template<typename Less>
+QList<int> stableOrder(qsizetype count, Qt::SortOrder order, Less less)
+{
+    QList<int> byKey(count);
+    std::iota(byKey.begin(), byKey.end(), 0);
+    // A list that is already in order (the usual case: it was filled sorted)
+    // costs one pass instead of a full sort.
+    bool sorted = true;
+    for (qsizetype i = 1; i < count && sorted; ++i)
+        sorted = order == Qt::AscendingOrder ? !less(int(i), int(i - 1)) : !less(int(i - 1), int(i));
+    if (sorted)
+        return byKey;
+    if (order == Qt::AscendingOrder)
+        std::stable_sort(byKey.begin(), byKey.end(), less);
+    else
+        std::stable_sort(byKey.begin(), byKey.end(), [&less](int a, int b) { return less(b, a); });
+    return byKey;
+}
+
+} // namespace
 
 bool BillModel::isSorted(const QList<QVariant> &keys, Qt::SortOrder order)
 {
@@ -154,51 +346,37 @@ bool BillModel::isSorted(const QList<QVariant> &keys, Qt::SortOrder order)
 
 QList<int> BillModel::sortedOrder(const QList<QVariant> &keys, Qt::SortOrder order)
 {
-    QList<int> byKey(keys.size());
-    std::iota(byKey.begin(), byKey.end(), 0);
-    // A list that is already in order (the usual case: it was filled sorted)
-    // costs one pass instead of a full sort.
-    if (isSorted(keys, order))
-        return byKey;
-    // Dates or whole numbers alone sort as plain numbers, without a look at
-    // the variants' types for every comparison.
-    QList<qint64> numbers;
-    if (asNumbers(keys, numbers)) {
-        if (order == Qt::AscendingOrder) {
-            std::stable_sort(byKey.begin(), byKey.end(),
-                             [&numbers](int a, int b) { return numbers.at(a) < numbers.at(b); });
-        } else {
-            std::stable_sort(byKey.begin(), byKey.end(),
-                             [&numbers](int a, int b) { return numbers.at(b) < numbers.at(a); });
-        }
-        return byKey;
+    QList<OrderKey> orderKeys(keys.size());
+    bool plain = true;
+    for (qsizetype i = 0; i < keys.size() && plain; ++i)
+        plain = toOrderKey(keys.at(i), orderKeys[i]);
+    if (plain) {
+        return stableOrder(keys.size(), order,
+                           [&orderKeys](int a, int b) { return keyLess(orderKeys.at(a), orderKeys.at(b)); });
     }
-    if (order == Qt::AscendingOrder) {
-        std::stable_sort(byKey.begin(), byKey.end(),
-                         [&keys](int a, int b) { return lessThan(keys.at(a), keys.at(b)); });
-    } else {
-        std::stable_sort(byKey.begin(), byKey.end(),
-                         [&keys](int a, int b) { return lessThan(keys.at(b), keys.at(a)); });
+    return stableOrder(keys.size(), order, [&keys](int a, int b) { return lessThan(keys.at(a), keys.at(b)); });
+}
+
+QVariant BillModel::sortValue(int row, int column, LongDateTexts &dateTexts) const
+{
+    if (const QStandardItem *cell = item(row, column)) {
+        const QVariant key = cell->data(SortKeyRole);
+        return key.isValid() ? key : cell->data(Qt::DisplayRole);
     }
-    return byKey;
+    return rowCells(row).sortValue(column, dateTexts);
 }
 
 void BillModel::sort(int column, Qt::SortOrder order)
 {
     if (column < 0 || column >= columnCount() || sortRole() != Qt::DisplayRole)
         return;
+    LongDateTexts dateTexts;
     QList<QVariant> keys;
     keys.reserve(rowCount());
-    for (int row = 0; row < rowCount(); ++row) {
-        const QStandardItem *cell = item(row, column);
-        if (!cell) {
-            keys.append(QVariant());
-            continue;
-        }
-        const QVariant key = cell->data(SortKeyRole);
-        keys.append(key.isValid() ? key : cell->data(Qt::DisplayRole));
-    }
+    for (int row = 0; row < rowCount(); ++row)
+        keys.append(sortValue(row, column, dateTexts));
     const QList<int> byKey = sortedOrder(keys, order);
+    keys.clear();
 
     QList<int> newRow(byKey.size());
     bool moved = false;

@@ -1,10 +1,11 @@
 #include "billrowcells.h"
 
-#include "billmodel.h"
+#include "billtext.h"
+#include "event.h"
+#include "longdatetexts.h"
 
 #include <QFont>
 #include <QLocale>
-#include <QStandardItem>
 
 #include <algorithm>
 #include <limits>
@@ -28,13 +29,6 @@ QFont overdueFont()
     return font;
 }
 
-// Sets a role, or takes it away; an absent role is left absent.
-void setRole(QStandardItem *cell, int role, const QVariant &value)
-{
-    if (value.isValid() || cell->data(role).isValid())
-        cell->setData(value, role);
-}
-
 } // namespace
 
 QColor BillRowCells::overdueColour()
@@ -42,25 +36,41 @@ QColor BillRowCells::overdueColour()
     return QColor(176, 0, 0);
 }
 
-BillRowCells::BillRowCells(const BillRow &line, const Money &amount)
-    : m_line(line)
-    , m_amount(amount)
+BillRowCells::BillRowCells(Event *record, const BillRow &line, int remaining)
+    : m_record(record)
+    , m_dueDate(line.dueDate)
 {
+    if (line.payment.isOverdue()) {
+        // At least one day; the most a date can be overdue fits easily.
+        const qint64 overdue = std::clamp<qint64>(line.payment.daysOverdue, 1, std::numeric_limits<int>::max() / 2);
+        m_days = qint32(OverdueByOne + 1 - overdue);
+    } else {
+        m_days = line.daysLeft < 0 ? NoDays : daysAsInt(line.daysLeft);
+    }
+    if (line.payment.state == PaymentStatus::Finished)
+        m_remaining = Finished;
+    else
+        m_remaining = remaining < 0 ? NoEnd : remaining;
 }
 
-QVariant BillRowCells::shownValue(int column) const
+QVariant BillRowCells::shownValue(int column, LongDateTexts &dateTexts) const
 {
+    if (isNull())
+        return QVariant();
     switch (column) {
     case DueDateColumn:
-        return m_line.dueDate;
+        return m_dueDate;
     case DaysColumn:
-        if (m_line.payment.isOverdue())
-            return overdueDaysText(m_line.payment.daysOverdue);
-        return m_line.daysLeft >= 0 ? QVariant(daysAsInt(m_line.daysLeft)) : QVariant(QStringLiteral("N/A"));
+        if (isOverdue())
+            return overdueDaysText(daysOverdue());
+        return m_days >= 0 ? QVariant(m_days) : QVariant(QStringLiteral("N/A"));
     case AmountColumn:
-        return m_amount.isNull() ? QVariant() : QVariant(m_amount.toString(QLocale()));
+        return m_record->amount.isNull() ? QVariant() : QVariant(m_record->amount.toString(QLocale()));
+    case DetailsColumn:
+        return billRowDetails(*m_record, m_remaining == Finished, m_remaining == Finished ? -1 : m_remaining,
+                              dateTexts);
     default:
-        return m_line.details;
+        return QVariant();
     }
 }
 
@@ -70,29 +80,48 @@ QVariant BillRowCells::shownValue(int column) const
 // unsigned range (so that order is the text's order) in 20 digits.
 QVariant BillRowCells::sortKey(int column) const
 {
-    if (column == DaysColumn && m_line.payment.isOverdue())
-        return -daysAsInt(m_line.payment.daysOverdue);
-    if (column == AmountColumn && !m_amount.isNull()) {
-        const quint64 units = quint64(m_amount.minorUnits()) ^ (quint64(1) << 63);
-        return m_amount.currency() + QStringLiteral("%1").arg(units, 20, 10, QLatin1Char('0'));
+    if (isNull())
+        return QVariant();
+    if (column == DaysColumn && isOverdue())
+        return -daysOverdue();
+    const Money &amount = m_record->amount;
+    if (column == AmountColumn && !amount.isNull()) {
+        const quint64 units = quint64(amount.minorUnits()) ^ (quint64(1) << 63);
+        const QString digits = QString::number(units);
+        QString key = amount.currency();
+        key.resize(key.size() + 20 - digits.size(), QLatin1Char('0'));
+        return key + digits;
     }
     return QVariant();
 }
 
-QVariant BillRowCells::sortValue(int column) const
+QVariant BillRowCells::sortValue(int column, LongDateTexts &dateTexts) const
 {
     const QVariant key = sortKey(column);
-    return key.isValid() ? key : shownValue(column);
+    return key.isValid() ? key : shownValue(column, dateTexts);
 }
 
-void BillRowCells::fillCell(QStandardItem *cell, int column) const
+QVariant BillRowCells::data(int column, int role, LongDateTexts &dateTexts) const
 {
-    setRole(cell, Qt::EditRole, shownValue(column));
-    setRole(cell, BillModel::SortKeyRole, sortKey(column));
-    const bool overdue = m_line.payment.isOverdue();
-    setRole(cell, Qt::ForegroundRole, overdue ? QVariant(overdueColour()) : QVariant());
-    setRole(cell, Qt::FontRole, overdue ? QVariant(overdueFont()) : QVariant());
-    if (column == AmountColumn)
-        setRole(cell, Qt::TextAlignmentRole,
-                m_amount.isNull() ? QVariant() : QVariant(int(Qt::AlignRight | Qt::AlignVCenter)));
+    if (isNull())
+        return QVariant();
+    if (column == DataColumn)
+        return role == RecordRole ? QVariant::fromValue(static_cast<void *>(m_record)) : QVariant();
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        return shownValue(column, dateTexts);
+    case SortKeyRole:
+        return sortKey(column);
+    case Qt::ForegroundRole:
+        return isOverdue() ? QVariant(overdueColour()) : QVariant();
+    case Qt::FontRole:
+        return isOverdue() ? QVariant(overdueFont()) : QVariant();
+    case Qt::TextAlignmentRole:
+        if (column == AmountColumn && !m_record->amount.isNull())
+            return int(Qt::AlignRight | Qt::AlignVCenter);
+        return QVariant();
+    default:
+        return QVariant();
+    }
 }

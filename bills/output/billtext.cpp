@@ -62,6 +62,13 @@ BillRow billRow(const Event &event, QDate today, int remaining)
 
 BillRow billRow(const Event &event, QDate today, const DueDate &next, int remaining, LongDateTexts &dateTexts)
 {
+    BillRow row = billRowWithoutDetails(event, today, next);
+    row.details = billRowDetails(event, row.payment.state == PaymentStatus::Finished, remaining, dateTexts);
+    return row;
+}
+
+BillRow billRowWithoutDetails(const Event &event, QDate today, const DueDate &next)
+{
     BillRow row;
     row.dueDate = next.date;
     row.daysLeft = daysBetween(today, row.dueDate);
@@ -85,28 +92,33 @@ BillRow billRow(const Event &event, QDate today, const DueDate &next, int remain
             if (row.payment.lastPaid.isValid())
                 row.dueDate = row.payment.lastPaid;
             row.daysLeft = -1;
-            row.details = event.name + QStringLiteral(" - Finished: its last due date is paid");
-            return row;
+            break;
         default:
             break;
         }
     }
-    if (remaining < 0) {
-        row.details = event.name;
-        return row;
-    }
+    return row;
+}
+
+QString billRowDetails(const Event &event, bool finished, int remaining, LongDateTexts &dateTexts)
+{
+    if (finished)
+        return event.name + QStringLiteral(" - Finished: its last due date is paid");
+    if (remaining < 0)
+        return event.name;
     // Built in one piece: a long list writes thousands of these.
     const QString count = QString::number(remaining);
     const QString endText = dateTexts.text(event.endDate);
     const QLatin1String due(" - Due ");
     const QLatin1String more(remaining == 1 ? " more time, ending on " : " more times, ending on ");
-    row.details.reserve(event.name.size() + due.size() + count.size() + more.size() + endText.size());
-    row.details += event.name;
-    row.details += due;
-    row.details += count;
-    row.details += more;
-    row.details += endText;
-    return row;
+    QString details;
+    details.reserve(event.name.size() + due.size() + count.size() + more.size() + endText.size());
+    details += event.name;
+    details += due;
+    details += count;
+    details += more;
+    details += endText;
+    return details;
 }
 
 QString breakableText(const QString &text, int longestRun)

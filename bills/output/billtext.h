@@ -76,6 +76,13 @@ struct BillRow
 // The same from the bill's next due date on `today` (its nextDueDate).
 [[nodiscard]] BillRow billRow(const Event &event, QDate today, const DueDate &next, int remaining,
                               LongDateTexts &dateTexts);
+// The line without its details, for a list that writes them when it shows
+// them; billRowDetails gives them.
+[[nodiscard]] BillRow billRowWithoutDetails(const Event &event, QDate today, const DueDate &next);
+// The details of a line: the name, then " - Finished: ..." for a `finished`
+// bill (its payment state), else what is left of a bill with an end
+// (`remaining` as for billRow).
+[[nodiscard]] QString billRowDetails(const Event &event, bool finished, int remaining, LongDateTexts &dateTexts);
 
 // What the details page says about a bill's payments, one sentence:
 // "Unpaid since <long date>: 3 due dates, the oldest 40 days overdue.",

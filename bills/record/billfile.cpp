@@ -10,6 +10,7 @@
 #include <QScopeGuard>
 
 #ifdef Q_OS_UNIX
+#include <algorithm>
 #include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -54,21 +55,38 @@ EventList BillFile::load()
     m_keepError.clear();
     m_stamp = disk.stamp;
     m_approvedLink = disk.stamp.linkText;
-    rebase(disk.read.events, m_state == BillFileState::Complete);
+    // Bytes that could not be read to the end gave no bills.
+    rebase(m_state == BillFileState::Unreadable ? QByteArray() : disk.stamp.bytes, disk.read.events,
+           m_state == BillFileState::Complete);
     return disk.read.events;
 }
 
-void BillFile::rebase(const EventList &events, bool isFile)
+void BillFile::rebase(const QByteArray &bytes, const EventList &events, bool isFile)
 {
-    m_base.clear();
-    m_base.reserve(events.size());
+    m_baseBytes = bytes;
+    m_baseCount = events.size();
     m_origins.clear();
     m_origins.reserve(events.size());
-    for (qsizetype i = 0; i < events.size(); ++i) {
-        m_base.append(*events.at(i));
+    for (qsizetype i = 0; i < events.size(); ++i)
         m_origins.insert(events.at(i), i);
-    }
     m_baseIsFile = isFile;
+}
+
+QList<Event> BillFile::baseBills() const
+{
+    // Read again from the bytes they were read from (or written as): a
+    // second copy of every bill would cost more than the file itself, and
+    // only a save or a merge looks at them.
+    QByteArray bytes = m_baseBytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    const EventList read = m_baseCount > 0 ? readBillFile(buffer).events : EventList();
+    QList<Event> bills;
+    bills.reserve(read.size());
+    for (const Event *event : read)
+        bills.append(*event);
+    qDeleteAll(read);
+    return bills;
 }
 
 BillFile::Disk BillFile::readDisk(const std::optional<QByteArray> &approvedLink, bool parse) const
@@ -136,7 +154,11 @@ BillFile::Disk BillFile::readDisk(const std::optional<QByteArray> &approvedLink,
     disk.stamp.modified = file.fileTime(QFileDevice::FileModificationTime).toMSecsSinceEpoch() * 1000000;
 #endif
     // The bytes remembered are the bytes parsed: one read.
-    QByteArray bytes = file.readAll();
+    // Read at the size the file has (the buffer is kept as long as the
+    // window), then whatever it grew by since.
+    QByteArray bytes = file.read(std::max<qint64>(0, file.size()));
+    if (!file.atEnd())
+        bytes += file.readAll();
     disk.stamp.bytes = bytes;
     if (file.error() != QFileDevice::NoError) {
         disk.read.state = BillFileState::Unreadable;
@@ -244,7 +266,7 @@ bool BillFile::save(const EventList &events, QString *errorString)
         }
         return write(events, Disk(), errorString);
     }
-    const BillMerge merge = mergeBills(m_base, theirs, events, originsOf(events), m_resolve);
+    const BillMerge merge = mergeBills(baseBills(), theirs, events, originsOf(events), m_resolve);
     const auto deleteMerged = qScopeGuard([&merge] { qDeleteAll(merge.bills); });
     // The bills read stay the base and the file's stamp the one read, so a
     // later save finds the file changed and merges again.
@@ -263,11 +285,13 @@ bool BillFile::write(const EventList &events, const Disk &disk, QString *errorSt
     const QByteArray bytes = billFileBytes(events);
     if (!writeFileEntry(bytes, targetPath(disk), errorString))
         return false;
-    rebase(events, true);
+    rebase(bytes, events, true);
     // The file written is the one read from now on, unless another writer
     // has replaced it already.
     const Disk written = readDisk(m_approvedLink, false);
     m_stamp = written.stamp.bytes == bytes ? written.stamp : Stamp();
+    if (m_stamp.exists)
+        m_stamp.bytes = m_baseBytes; // equal: one copy for both
     return true;
 }
 
@@ -275,10 +299,17 @@ bool BillFile::changedSinceRead(const EventList &events) const
 {
     // The main window writes its bills in the order it shows them: a new
     // order is a change too.
-    if (events.size() != m_base.size())
+    if (events.size() != m_baseCount)
         return true;
     for (qsizetype k = 0; k < events.size(); ++k) {
-        if (m_origins.value(events.at(k), -1) != k || !sameBill(*events.at(k), m_base.at(k)))
+        if (m_origins.value(events.at(k), -1) != k)
+            return true;
+    }
+    const QList<Event> base = baseBills();
+    if (base.size() != events.size())
+        return true;
+    for (qsizetype k = 0; k < events.size(); ++k) {
+        if (!sameBill(*events.at(k), base.at(k)))
             return true;
     }
     return false;
@@ -323,10 +354,10 @@ std::optional<EventList> BillFile::reload(const EventList &events, QList<qsizety
     const auto cleanUp = qScopeGuard([&theirs] { qDeleteAll(theirs); });
     if (disk.stamp == m_stamp || disk.plantedLink || disk.read.state != BillFileState::Complete)
         return std::nullopt;
-    BillMerge merge = mergeBills(m_base, theirs, events, originsOf(events), m_resolve);
+    BillMerge merge = mergeBills(baseBills(), theirs, events, originsOf(events), m_resolve);
     // The file as it is now is the base; a merged bill that holds one of its
     // bills comes from that bill.
-    rebase(theirs, true);
+    rebase(disk.stamp.bytes, theirs, true);
     m_stamp = disk.stamp;
     m_origins.clear();
     for (qsizetype k = 0; k < merge.bills.size(); ++k) {

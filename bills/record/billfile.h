@@ -136,7 +136,10 @@ private:
     // Looks at the file (and parses it when `parse`). `approvedLink` is the
     // link text that may be followed; none: any link (at load).
     [[nodiscard]] Disk readDisk(const std::optional<QByteArray> &approvedLink, bool parse) const;
-    void rebase(const EventList &events, bool isFile);
+    // `events` were read from `bytes` (or written as them).
+    void rebase(const QByteArray &bytes, const EventList &events, bool isFile);
+    // The bills as read (or last written).
+    [[nodiscard]] QList<Event> baseBills() const;
     [[nodiscard]] bool changedSinceRead(const EventList &events) const;
     [[nodiscard]] QList<qsizetype> originsOf(const EventList &events) const;
     bool moveAside(const QDateTime &now, QString *errorString);
@@ -152,10 +155,11 @@ private:
     QString m_keptPath;
     QString m_keepError;
 
-    QList<Event> m_base;                   // the bills as read (or last written)
-    QHash<const Event *, qsizetype> m_origins; // the caller's records: the index of their bill in m_base
-    bool m_baseIsFile = false;             // m_base is the whole file: no change, no write
-    Stamp m_stamp;                         // the file m_base came from
+    QByteArray m_baseBytes;                // the bills as read (or last written), as in the file
+    qsizetype m_baseCount = 0;             // how many bills that is
+    QHash<const Event *, qsizetype> m_origins; // the caller's records: the index of their bill in the base
+    bool m_baseIsFile = false;             // the base is the whole file: no change, no write
+    Stamp m_stamp;                         // the file the base came from
     QByteArray m_approvedLink;             // the link at the path when it was read; followed
     BillConflictResolver m_resolve = automaticBillChoice;
 };

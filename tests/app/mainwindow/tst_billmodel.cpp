@@ -2,6 +2,10 @@
 // QStandardItemModel would, while its items never change place.
 #include "billmodel.h"
 
+#include "billtext.h"
+#include "event.h"
+#include "occurrence.h"
+
 #include <QColor>
 #include <QItemSelectionModel>
 #include <QRandomGenerator>
@@ -9,7 +13,9 @@
 #include <QTest>
 
 #include <limits>
+#include <memory>
 #include <numeric>
+#include <vector>
 
 namespace {
 
@@ -91,8 +97,10 @@ private slots:
     void isSorted_data();
     void isSorted();
     void sortingSortedRowsAgainMovesNothing();
-    void sortedOrderOfOneType_data();
-    void sortedOrderOfOneType();
+    void sortedOrderFollowsLessThan_data();
+    void sortedOrderFollowsLessThan();
+    void cellRowsSortLikeItemRows_data();
+    void cellRowsSortLikeItemRows();
     void selectionFollowsSortedRows();
     void everyRoleMovesWithItsRow();
     void sortKeysOrderTheirCells_data();
@@ -198,7 +206,7 @@ void tst_BillModel::sortingSortedRowsAgainMovesNothing()
     }
 }
 
-void tst_BillModel::sortedOrderOfOneType_data()
+void tst_BillModel::sortedOrderFollowsLessThan_data()
 {
     QTest::addColumn<QVariantList>("keys");
     QRandomGenerator random(99);
@@ -214,9 +222,31 @@ void tst_BillModel::sortedOrderOfOneType_data()
     QTest::newRow("whole numbers") << numbers;
     QTest::newRow("dates, some null") << dates;
     QTest::newRow("texts") << texts;
+    QVariantList longTexts;
+    for (int i = 0; i < 500; ++i) {
+        const int value = int(random.bounded(0, 60));
+        // Long and short texts, many alike in their first eight characters.
+        longTexts.append(value < 10 ? QStringLiteral("Bill 12") + QString(value % 3, QChar(value))
+                                    : QStringLiteral("Bill 12 - Due %1 more times").arg(value));
+    }
+    QTest::newRow("texts alike at the start") << longTexts;
+    // The days and amount columns: numbers, "N/A", texts and empty cells.
+    QVariantList mixed;
+    for (int i = 0; i < 500; ++i) {
+        const int value = int(random.bounded(-20, 20));
+        mixed.append(value < -10 ? QVariant(QStringLiteral("N/A"))
+                     : value < -5 ? QVariant()
+                     : value < 0  ? QVariant(QStringLiteral("EUR%1").arg(-value))
+                                  : QVariant(value));
+    }
+    QTest::newRow("mixed types") << mixed;
+    QVariantList withOther = mixed;
+    withOther.append(2.5); // a type without a plain key
+    withOther.append(QDate(2026, 12, 5));
+    QTest::newRow("mixed types, one of no plain key") << withOther;
 }
 
-void tst_BillModel::sortedOrderOfOneType()
+void tst_BillModel::sortedOrderFollowsLessThan()
 {
     // The stable sort by the model's own comparison, spelt out.
     QFETCH(QVariantList, keys);
@@ -229,6 +259,79 @@ void tst_BillModel::sortedOrderOfOneType()
         });
         QCOMPARE(BillModel::sortedOrder(keys, order), expected);
     }
+}
+
+void tst_BillModel::cellRowsSortLikeItemRows_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<Qt::SortOrder>("order");
+    for (int column : {0, 1, 2, 4}) {
+        QTest::addRow("column %d ascending", column) << column << Qt::AscendingOrder;
+        QTest::addRow("column %d descending", column) << column << Qt::DescendingOrder;
+    }
+}
+
+void tst_BillModel::cellRowsSortLikeItemRows()
+{
+    // Rows that write their cells when asked sort, and show after sorting,
+    // like rows of items that hold the same values.
+    QFETCH(int, column);
+    QFETCH(Qt::SortOrder, order);
+    const QDate today(2026, 12, 5);
+    std::vector<std::unique_ptr<Event>> records;
+    QList<BillRowCells> rows;
+    for (int i = 0; i < 60; ++i) {
+        auto event = std::make_unique<Event>();
+        event->name = QStringLiteral("Bill %1").arg(i * 7 % 13);
+        if (i % 4 == 0) {
+            event->schedule = Event::ScheduleWeekly;
+            event->weekdays[std::size_t(i % 7)] = true;
+            if (i % 8 == 0)
+                event->payments.trackedSince = today.addDays(-(i % 30)); // overdue, or due soon
+        } else {
+            event->schedule = Event::ScheduleSingular;
+            event->eventDate = today.addDays(i * 37 % 60 - 20);
+            event->endMode = Event::EndAfterTimes;
+            event->endDate = event->eventDate;
+            if (i % 5 == 1) { // paid: finished when past
+                event->payments.trackedSince = event->eventDate.addDays(-1);
+                event->payments.paidThrough = event->eventDate;
+                event->payments.paidOn = event->eventDate;
+            }
+        }
+        if (i % 3 == 0)
+            event->amount = Money(qint64(i * 997 % 5000) - 1000, i % 2 == 0 ? QStringLiteral("EUR") : QStringLiteral("USD"));
+        rows.append(BillRowCells(event.get(), billRowWithoutDetails(*event, today, nextDueDate(*event, today)),
+                                 remainingOccurrences(*event, today)));
+        records.push_back(std::move(event));
+    }
+    const QList<int> roles{Qt::DisplayRole, BillModel::SortKeyRole, Qt::ForegroundRole, Qt::FontRole,
+                           Qt::TextAlignmentRole, BillModel::RecordRole};
+    BillModel cells;
+    cells.appendRows(rows);
+    BillModel items;
+    for (int row = 0; row < cells.rowCount(); ++row) {
+        QList<QStandardItem *> rowItems;
+        for (int c = 0; c < BillModel::ColumnCount; ++c) {
+            auto *item = new QStandardItem;
+            for (int role : roles) {
+                const QVariant value = cells.index(row, c).data(role);
+                if (value.isValid())
+                    item->setData(value, role);
+            }
+            rowItems.append(item);
+        }
+        items.appendRow(rowItems);
+    }
+    cells.sort(column, order);
+    items.sort(column, order);
+    for (int row = 0; row < cells.rowCount(); ++row) {
+        for (int c = 0; c < BillModel::ColumnCount; ++c) {
+            for (int role : roles)
+                QCOMPARE(cells.index(row, c).data(role), items.index(row, c).data(role));
+        }
+    }
+    QVERIFY(!cells.item(0, 0)); // the rows stayed without items
 }
 
 void tst_BillModel::selectionFollowsSortedRows()

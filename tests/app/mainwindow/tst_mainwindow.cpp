@@ -386,20 +386,20 @@ void tst_MainWindow::rowTexts()
     QStandardItemModel *model = billModel();
 
     const int endless = rowOf(QStringLiteral("Endless"));
-    QCOMPARE(model->item(endless, 0)->data(Qt::DisplayRole).toDate(), today);
-    QCOMPARE(model->item(endless, 1)->data(Qt::DisplayRole), QVariant(0));
-    QCOMPARE(model->item(endless, 2)->text(), QStringLiteral("Endless"));
+    QCOMPARE(model->index(endless, 0).data(Qt::DisplayRole).toDate(), today);
+    QCOMPARE(model->index(endless, 1).data(Qt::DisplayRole), QVariant(0));
+    QCOMPARE(model->index(endless, 2).data().toString(), QStringLiteral("Endless"));
 
     const int ended = rowOf(QStringLiteral("Ended"));
-    QCOMPARE(model->item(ended, 0)->data(Qt::DisplayRole).toDate(), lastMonday);
-    QCOMPARE(model->item(ended, 1)->data(Qt::DisplayRole), QVariant(QStringLiteral("N/A")));
-    QCOMPARE(model->item(ended, 2)->text(),
+    QCOMPARE(model->index(ended, 0).data(Qt::DisplayRole).toDate(), lastMonday);
+    QCOMPARE(model->index(ended, 1).data(Qt::DisplayRole), QVariant(QStringLiteral("N/A")));
+    QCOMPARE(model->index(ended, 2).data().toString(),
              QStringLiteral("Ended - Due 0 more times, ending on ") + longDateText(lastMonday));
 
     const int last = rowOf(QStringLiteral("Last"));
-    QCOMPARE(model->item(last, 0)->data(Qt::DisplayRole).toDate(), today.addDays(1));
-    QCOMPARE(model->item(last, 1)->data(Qt::DisplayRole), QVariant(1));
-    QCOMPARE(model->item(last, 2)->text(),
+    QCOMPARE(model->index(last, 0).data(Qt::DisplayRole).toDate(), today.addDays(1));
+    QCOMPARE(model->index(last, 1).data(Qt::DisplayRole), QVariant(1));
+    QCOMPARE(model->index(last, 2).data().toString(),
              QStringLiteral("Last - Due 1 more time, ending on ") + longDateText(today.addDays(1)));
     // Sorted by due date, ascending.
     QCOMPARE(listedNames(), (QStringList{"Ended", "Endless", "Last"}));
@@ -672,7 +672,7 @@ void tst_MainWindow::timesEndDateAndReopen()
     const Event *saved = window->eventAtRow(0);
     QCOMPARE(saved->endMode, qint32(Event::EndAfterTimes));
     QCOMPARE(saved->endDate, tomorrow.addDays(14)); // tomorrow, a week later, two weeks later
-    QCOMPARE(billModel()->item(0, 2)->text(),
+    QCOMPARE(billModel()->index(0, 2).data().toString(),
              QStringLiteral("Lessons - Due 3 more times, ending on ") + longDateText(tomorrow.addDays(14)));
 
     child<QTreeView>("eventTreeView")->setCurrentIndex(billModel()->index(0, 0));
@@ -707,7 +707,7 @@ void tst_MainWindow::singularSavedWithAlways()
     QCOMPARE(saved->endMode, qint32(Event::EndAfterTimes));
     QCOMPARE(saved->eventDate, date);
     QCOMPARE(saved->endDate, date);
-    QCOMPARE(billModel()->item(0, 1)->data(Qt::DisplayRole), QVariant(30));
+    QCOMPARE(billModel()->index(0, 1).data(Qt::DisplayRole), QVariant(30));
 
     // "times" with 0 must not end a future one-off bill today.
     click("addButton");
@@ -985,7 +985,7 @@ void tst_MainWindow::daysRemainingOrderOnOpening()
     window = openWindow();
     QVariantList shown;
     for (int row = 0; row < billModel()->rowCount(); ++row)
-        shown << billModel()->item(row, 1)->data(Qt::DisplayRole);
+        shown << billModel()->index(row, 1).data(Qt::DisplayRole);
     QCOMPARE(shown, days);
     // Sorting again by the same column changes nothing.
     const QStringList names = listedNames();
@@ -1083,7 +1083,7 @@ void tst_MainWindow::editorKeepsScheduleOptions()
     QCOMPARE(saved->options.shortMonths, qint32(ScheduleOptions::RunOver));
     // January 2027 ends on a Sunday: due the Friday before.
     if (today < QDate(2027, 1, 29))
-        QCOMPARE(billModel()->item(0, 0)->data(Qt::DisplayRole).toDate(), QDate(2027, 1, 29));
+        QCOMPARE(billModel()->index(0, 0).data(Qt::DisplayRole).toDate(), QDate(2027, 1, 29));
 
     // Reopened, the editor shows what was entered.
     child<QTreeView>("eventTreeView")->setCurrentIndex(billModel()->index(0, 0));
@@ -1491,7 +1491,7 @@ void tst_MainWindow::followsTheDate()
     auto now = std::make_shared<QDateTime>(friday, QTime(23, 59, 59));
     window = openWindow();
     window->setClock([now] { return *now; });
-    const auto days = [this](const QString &name) { return billModel()->item(rowOf(name), 1)->data(Qt::DisplayRole); };
+    const auto days = [this](const QString &name) { return billModel()->index(rowOf(name), 1).data(Qt::DisplayRole); };
     QCOMPARE(days(QStringLiteral("Water")), QVariant(3));
     QCOMPARE(days(QStringLiteral("Rent")), QVariant(0));
     auto *overdue = child<QLabel>("overdueLabel");
@@ -1516,7 +1516,7 @@ void tst_MainWindow::followsTheDate()
     timer->start(0);
     QTRY_COMPARE(days(QStringLiteral("Water")), QVariant(2));
     QCOMPARE(days(QStringLiteral("Rent")), QVariant(QStringLiteral("1 day overdue")));
-    QCOMPARE(billModel()->item(rowOf(QStringLiteral("Rent")), 0)->data(Qt::ForegroundRole).value<QColor>(), QColor(176, 0, 0));
+    QCOMPARE(billModel()->index(rowOf(QStringLiteral("Rent")), 0).data(Qt::ForegroundRole).value<QColor>(), QColor(176, 0, 0));
     QVERIFY(overdue->property("overdue").toBool());
     QVERIFY(overdue->text() != overdueBefore);
     QCOMPARE(child<QLabel>("nextCountLabel")->text(), QStringLiteral("2"));
