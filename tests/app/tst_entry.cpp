@@ -149,7 +149,11 @@ void EntryTest::commandLine()
 
     Sandbox sandbox;
     QVERIFY(sandbox.writeBill(billDue));
-    const RunResult result = sandbox.run(arguments, windowShown ? windowWaitMs : endTimeoutMs);
+    const auto displayRecorded = [&] {
+        return sandbox.setting(QStringLiteral("LastDisplay")).toDateTime() == fakeNow;
+    };
+    const RunResult result = sandbox.run(arguments, windowShown ? windowWaitMs : endTimeoutMs,
+                                         lastDisplayWritten ? displayRecorded : std::function<bool()>());
 
     QCOMPARE(result.ended, !windowShown);
     if (result.ended)
@@ -194,8 +198,12 @@ void EntryTest::intervalRule()
     const QDateTime lastRun = secondsSinceLastRun == 0 ? QDateTime() : fakeNow.addSecs(-secondsSinceLastRun);
     sandbox.setStartTimes(lastRun, lastDisplay);
 
+    const auto displayRecorded = [&] {
+        return sandbox.setting(QStringLiteral("LastDisplay")).toDateTime() == fakeNow;
+    };
     const RunResult result = sandbox.run({QStringLiteral("auto"), interval},
-                                         windowShown ? windowWaitMs : endTimeoutMs);
+                                         windowShown ? windowWaitMs : endTimeoutMs,
+                                         windowShown ? displayRecorded : std::function<bool()>());
 
     QCOMPARE(result.ended, !windowShown);
     if (result.ended)
@@ -574,7 +582,11 @@ void EntryTest::overdueAfterDaysAway()
 
     // 1 March, the first start after the gap.
     sandbox.setNow(fakeNow);
-    const RunResult after = sandbox.run(hourly, windowShown ? windowWaitMs : endTimeoutMs);
+    const auto displayRecorded = [&] {
+        return sandbox.setting(QStringLiteral("LastDisplay")).toDateTime() == fakeNow;
+    };
+    const RunResult after = sandbox.run(hourly, windowShown ? windowWaitMs : endTimeoutMs,
+                                        windowShown ? displayRecorded : std::function<bool()>());
     QCOMPARE(after.ended, !windowShown);
     if (after.ended)
         QCOMPARE(after.exitCode, 0);

@@ -6,10 +6,13 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
+
+#include <functional>
 
 #include <unistd.h>
 
@@ -125,14 +128,24 @@ public:
     }
 
     // Runs the program; when it keeps a window open it is ended after a while.
-    RunResult run(const QStringList &arguments, int waitMs = endTimeoutMs) const
+    // With `ready`, that while starts once `ready` holds (or the program
+    // ended): a loaded machine may take longer than the while itself to get
+    // as far as the window.
+    RunResult run(const QStringList &arguments, int waitMs = endTimeoutMs,
+                  const std::function<bool()> &ready = {}) const
     {
         QProcess process;
         start(process, arguments);
         RunResult result;
         if (!process.waitForStarted())
             return result;
-        result.ended = process.waitForFinished(waitMs);
+        if (ready) {
+            QElapsedTimer waited;
+            waited.start();
+            while (!ready() && waited.elapsed() < endTimeoutMs && !process.waitForFinished(50)) {
+            }
+        }
+        result.ended = process.state() == QProcess::NotRunning || process.waitForFinished(waitMs);
         if (result.ended) {
             result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
             result.standardError = process.readAllStandardError();
