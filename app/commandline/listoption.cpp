@@ -2,6 +2,7 @@
 
 #include "commandlineoutput.h"
 
+#include <billfilestream.h>
 #include <billlisting.h>
 #include <eventstore.h>
 
@@ -37,16 +38,34 @@ int readBillsForPrinting(EventList *bills)
         printErrorLine(problem);
         return ExitFailed;
     }
-    const QString path = eventsFilePath();
-    const BillFileRead read = readBillFile(path);
+    const BillFileRead read = readBillFile(eventsFilePath());
     if (read.state == BillFileState::Damaged || read.state == BillFileState::Unreadable) {
         qDeleteAll(read.events);
-        printErrorLine(QStringLiteral("%1: the bill file could not be read completely: %2")
-                           .arg(QDir::toNativeSeparators(path), read.problem));
+        printUnreadBillFile(read.problem);
         return ExitFailed;
     }
     *bills = read.events;
     return ExitDone;
+}
+
+int checkBillsForPrinting(BillFileStream *bills, const std::function<void(const Event &)> &record)
+{
+    if (const QString problem = missingHomeFolder(); !problem.isEmpty()) {
+        printErrorLine(problem);
+        return ExitFailed;
+    }
+    const BillFileState state = bills->check(record);
+    if (state == BillFileState::Damaged || state == BillFileState::Unreadable) {
+        printUnreadBillFile(bills->problem());
+        return ExitFailed;
+    }
+    return ExitDone;
+}
+
+void printUnreadBillFile(const QString &problem)
+{
+    printErrorLine(QStringLiteral("%1: the bill file could not be read completely: %2")
+                       .arg(QDir::toNativeSeparators(eventsFilePath()), problem));
 }
 
 int printBillList(bool json, QDate today)
