@@ -7,7 +7,6 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 #include <QList>
 
 #include <algorithm>
@@ -67,15 +66,6 @@ QString scheduleName(qint32 schedule)
     }
 }
 
-// YYYY-MM-DD; empty for no date, or one the form cannot write (a file may
-// hold any year).
-QString isoDate(QDate date)
-{
-    if (!date.isValid() || date.year() < 1 || date.year() > 9999)
-        return {};
-    return date.toString(Qt::ISODate);
-}
-
 // A JSON number in the currency's units: whole units stay an exact
 // integer; a double holds up to 15 digits exactly, and Qt writes the
 // shortest text that reads back as the same double (1250.5, 12.34).
@@ -88,12 +78,6 @@ QJsonValue amountNumber(const Money &amount)
     for (int i = 0; i < decimals; ++i)
         scale *= 10;
     return QJsonValue(double(amount.minorUnits()) / scale);
-}
-
-QJsonValue dateValue(QDate date)
-{
-    const QString iso = isoDate(date);
-    return iso.isEmpty() ? QJsonValue() : QJsonValue(iso);
 }
 
 } // namespace
@@ -176,57 +160,268 @@ QList<BillListing::Entry> BillListing::entries(const EventList &bills) const
     return list;
 }
 
+namespace {
+
+// The rows go straight into the UTF-8 bytes, one pass and no QString per
+// cell: the list may hold 100,000 bills.
+
+void appendSpaces(QByteArray &out, qsizetype count)
+{
+    if (count > 0)
+        out.append(count, ' ');
+}
+
+// UTF-16 as UTF-8, a lone surrogate as "?" (as QString::toUtf8() has it);
+// `escapeJson` writes the JSON string escapes instead, and a lone surrogate
+// as its \u code.
+void appendUtf8(QByteArray &out, QStringView text, bool escapeJson)
+{
+    static const char hex[] = "0123456789abcdef";
+    const auto escaped = [&out](char16_t u) {
+        out += "\\u";
+        for (int shift = 12; shift >= 0; shift -= 4)
+            out += hex[(u >> shift) & 0xf];
+    };
+    const char16_t *at = text.utf16();
+    const char16_t *const end = at + text.size();
+    while (at != end) {
+        const char16_t u = *at++;
+        if (u < 0x80) {
+            if (escapeJson && (u < 0x20 || u == u'"' || u == u'\\')) {
+                switch (u) {
+                case u'"': out += "\\\""; break;
+                case u'\\': out += "\\\\"; break;
+                case u'\b': out += "\\b"; break;
+                case u'\f': out += "\\f"; break;
+                case u'\n': out += "\\n"; break;
+                case u'\r': out += "\\r"; break;
+                case u'\t': out += "\\t"; break;
+                default: escaped(u); break;
+                }
+            } else {
+                out += char(u);
+            }
+        } else if (u < 0x800) {
+            out += char(0xc0 | (u >> 6));
+            out += char(0x80 | (u & 0x3f));
+        } else if (QChar::isHighSurrogate(u) && at != end && QChar::isLowSurrogate(*at)) {
+            const char32_t c = QChar::surrogateToUcs4(u, *at++);
+            out += char(0xf0 | (c >> 18));
+            out += char(0x80 | ((c >> 12) & 0x3f));
+            out += char(0x80 | ((c >> 6) & 0x3f));
+            out += char(0x80 | (c & 0x3f));
+        } else if (QChar::isSurrogate(u)) {
+            if (escapeJson)
+                escaped(u);
+            else
+                out += '?';
+        } else {
+            out += char(0xe0 | (u >> 12));
+            out += char(0x80 | ((u >> 6) & 0x3f));
+            out += char(0x80 | (u & 0x3f));
+        }
+    }
+}
+
+// YYYY-MM-DD; false for no date, or one the form cannot write (a file may
+// hold any year).
+bool appendIsoDate(QByteArray &out, QDate date)
+{
+    if (!date.isValid() || date.year() < 1 || date.year() > 9999)
+        return false;
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    date.getDate(&year, &month, &day);
+    const char digits[] = {char('0' + year / 1000), char('0' + year / 100 % 10), char('0' + year / 10 % 10),
+                           char('0' + year % 10), '-', char('0' + month / 10), char('0' + month % 10), '-',
+                           char('0' + day / 10), char('0' + day % 10)};
+    out.append(digits, sizeof digits);
+    return true;
+}
+
+// `text` right-aligned in `width` characters (UTF-16 units, as
+// QString::rightJustified() counts them).
+void appendRight(QByteArray &out, QStringView text, qsizetype width)
+{
+    appendSpaces(out, width - text.size());
+    appendUtf8(out, text, false);
+}
+
+void appendRight(QByteArray &out, const QByteArray &ascii, qsizetype width)
+{
+    appendSpaces(out, width - ascii.size());
+    out += ascii;
+}
+
+// A name as one table cell (as cellText() has it), straight into the
+// bytes; `scratch` is reused from row to row.
+void appendCell(QByteArray &out, const QString &text, QString *scratch)
+{
+    scratch->resize(text.size());
+    const QChar *from = text.constData();
+    QChar *to = scratch->data();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t u = from[i].unicode();
+        // The other controls are exactly U+0000-U+001F and U+007F-U+009F.
+        if (breaksLine(u))
+            to[i] = QLatin1Char(' ');
+        else if (u < 0x20 || (u >= 0x7f && u < 0xa0) || isBidiControl(u))
+            to[i] = ReplacementCharacter;
+        else
+            to[i] = from[i];
+    }
+    appendUtf8(out, *scratch, false);
+}
+
+} // namespace
+
 QByteArray BillListing::table(const EventList &bills) const
 {
     const QList<Entry> list = entries(bills);
+    // The amount column is as wide as its widest amount; few bills have one.
     qsizetype amountWidth = AmountHeader.size();
-    QStringList amounts;
-    amounts.reserve(list.size());
-    for (const Entry &entry : list) {
-        amounts.append(cellText(entry.amount.toString(m_locale)));
-        amountWidth = std::max(amountWidth, amounts.last().size());
+    QStringList amounts(list.size());
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        if (!list.at(i).amount.isNull()) {
+            amounts[i] = cellText(list.at(i).amount.toString(m_locale));
+            amountWidth = std::max(amountWidth, amounts.at(i).size());
+        }
     }
     const qsizetype dateWidth = std::max<qsizetype>(DueDateHeader.size(), 10);
-    const auto line = [&](const QString &date, const QString &days, const QString &unpaid, const QString &amount,
-                          const QString &name) {
-        return date.leftJustified(dateWidth) + ColumnGap + days.rightJustified(DaysHeader.size()) + ColumnGap
-               + unpaid.rightJustified(UnpaidHeader.size()) + ColumnGap + amount.rightJustified(amountWidth)
-               + ColumnGap + name + QLatin1Char('\n');
-    };
-    QString text = line(DueDateHeader, DaysHeader, UnpaidHeader, AmountHeader, DescriptionHeader);
+    QByteArray text;
+    text.reserve((dateWidth + DaysHeader.size() + UnpaidHeader.size() + amountWidth + 4 * ColumnGap.size() + 24)
+                 * (list.size() + 1));
+    const QByteArray gap = ColumnGap.toLatin1();
+    appendUtf8(text, DueDateHeader, false);
+    appendSpaces(text, dateWidth - DueDateHeader.size());
+    text += gap;
+    appendRight(text, DaysHeader, DaysHeader.size());
+    text += gap;
+    appendRight(text, UnpaidHeader, UnpaidHeader.size());
+    text += gap;
+    appendRight(text, AmountHeader, amountWidth);
+    text += gap;
+    appendUtf8(text, DescriptionHeader, false);
+    text += '\n';
+    const QByteArray notApplicable = NotApplicable.toLatin1();
+    QString scratch;
     for (qsizetype i = 0; i < list.size(); ++i) {
         const Entry &entry = list.at(i);
-        const QString iso = isoDate(entry.shownDate);
-        const QString date = iso.isEmpty() ? NotApplicable : iso;
-        const QString days = entry.days ? QString::number(*entry.days) : NotApplicable;
-        const QString unpaid = entry.unpaidCount ? QString::number(*entry.unpaidCount) : QString();
-        text += line(date, days, unpaid, amounts.at(i), cellText(entry.name));
+        if (appendIsoDate(text, entry.shownDate)) {
+            appendSpaces(text, dateWidth - 10);
+        } else {
+            text += notApplicable;
+            appendSpaces(text, dateWidth - notApplicable.size());
+        }
+        text += gap;
+        appendRight(text, entry.days ? QByteArray::number(*entry.days) : notApplicable, DaysHeader.size());
+        text += gap;
+        appendRight(text, entry.unpaidCount ? QByteArray::number(*entry.unpaidCount) : QByteArray(),
+                    UnpaidHeader.size());
+        text += gap;
+        appendRight(text, QStringView(amounts.at(i)), amountWidth);
+        text += gap;
+        appendCell(text, entry.name, &scratch);
+        text += '\n';
     }
-    return text.toUtf8();
+    return text;
 }
+
+namespace {
+
+// JSON as QJsonDocument writes it indented (keys in order, four spaces a
+// level), so the text stays what it was.
+void appendJsonString(QByteArray &out, QStringView text)
+{
+    out += '"';
+    appendUtf8(out, text, true);
+    out += '"';
+}
+
+void appendJsonDate(QByteArray &out, QDate date)
+{
+    out += '"';
+    if (!appendIsoDate(out, date)) {
+        out.chop(1);
+        out += "null";
+        return;
+    }
+    out += '"';
+}
+
+void appendJsonField(QByteArray &out, const char *key)
+{
+    out += "        \"";
+    out += key;
+    out += "\": ";
+}
+
+} // namespace
 
 QByteArray BillListing::json(const EventList &bills) const
 {
     const QList<Entry> list = entries(bills);
-    QJsonArray array;
-    for (const Entry &entry : list) {
-        QJsonObject object;
-        object.insert(QLatin1String("name"), entry.name);
-        object.insert(QLatin1String("nextDue"), entry.days ? dateValue(entry.shownDate) : QJsonValue());
-        object.insert(QLatin1String("daysRemaining"), entry.days ? QJsonValue(*entry.days) : QJsonValue());
-        object.insert(QLatin1String("overdue"), entry.overdue);
-        object.insert(QLatin1String("unpaidCount"),
-                      entry.unpaidCount ? QJsonValue(*entry.unpaidCount) : QJsonValue());
-        object.insert(QLatin1String("paidThrough"), dateValue(entry.paidThrough));
-        object.insert(QLatin1String("remaining"), entry.remaining >= 0 ? QJsonValue(entry.remaining) : QJsonValue());
-        object.insert(QLatin1String("schedule"), entry.schedule);
-        object.insert(QLatin1String("ends"), dateValue(entry.ends));
+    QByteArray out;
+    out.reserve(qsizetype(400) * (list.size() + 1));
+    out += "[\n";
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        const Entry &entry = list.at(i);
         const bool hasAmount = !entry.amount.isNull();
-        object.insert(QLatin1String("amount"), hasAmount ? amountNumber(entry.amount) : QJsonValue());
-        object.insert(QLatin1String("currency"), hasAmount ? QJsonValue(entry.amount.currency()) : QJsonValue());
-        object.insert(QLatin1String("amountText"),
-                      hasAmount ? QJsonValue(entry.amount.toString(m_locale)) : QJsonValue());
-        array.append(object);
+        out += "    {\n";
+        appendJsonField(out, "amount");
+        if (hasAmount) {
+            // Qt's shortest form of a double, as the document writes it.
+            const QByteArray number = QJsonDocument(QJsonArray{amountNumber(entry.amount)}).toJson(QJsonDocument::Compact);
+            out.append(number.constData() + 1, number.size() - 2);
+        } else {
+            out += "null";
+        }
+        out += ",\n";
+        appendJsonField(out, "amountText");
+        if (hasAmount)
+            appendJsonString(out, entry.amount.toString(m_locale));
+        else
+            out += "null";
+        out += ",\n";
+        appendJsonField(out, "currency");
+        if (hasAmount)
+            appendJsonString(out, entry.amount.currency());
+        else
+            out += "null";
+        out += ",\n";
+        appendJsonField(out, "daysRemaining");
+        out += entry.days ? QByteArray::number(*entry.days) : QByteArray("null");
+        out += ",\n";
+        appendJsonField(out, "ends");
+        appendJsonDate(out, entry.ends);
+        out += ",\n";
+        appendJsonField(out, "name");
+        appendJsonString(out, entry.name);
+        out += ",\n";
+        appendJsonField(out, "nextDue");
+        if (entry.days)
+            appendJsonDate(out, entry.shownDate);
+        else
+            out += "null";
+        out += ",\n";
+        appendJsonField(out, "overdue");
+        out += entry.overdue ? "true" : "false";
+        out += ",\n";
+        appendJsonField(out, "paidThrough");
+        appendJsonDate(out, entry.paidThrough);
+        out += ",\n";
+        appendJsonField(out, "remaining");
+        out += entry.remaining >= 0 ? QByteArray::number(entry.remaining) : QByteArray("null");
+        out += ",\n";
+        appendJsonField(out, "schedule");
+        appendJsonString(out, entry.schedule);
+        out += ",\n";
+        appendJsonField(out, "unpaidCount");
+        out += entry.unpaidCount ? QByteArray::number(*entry.unpaidCount) : QByteArray("null");
+        out += "\n    }";
+        out += i + 1 < list.size() ? ",\n" : "\n";
     }
-    return QJsonDocument(array).toJson(QJsonDocument::Indented);
+    out += "]\n";
+    return out;
 }
