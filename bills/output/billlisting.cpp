@@ -10,6 +10,8 @@
 #include <QList>
 
 #include <algorithm>
+#include <numeric>
+#include <vector>
 #include <optional>
 #include <utility>
 
@@ -152,12 +154,21 @@ QList<BillListing::Entry> BillListing::entries(const EventList &bills) const
         list.append(std::move(entry));
     }
     // Most overdue first, then the soonest; those no longer due last.
-    std::stable_sort(list.begin(), list.end(), [](const Entry &a, const Entry &b) {
-        if (a.days.has_value() != b.days.has_value())
-            return a.days.has_value();
-        return a.days.has_value() && *a.days < *b.days;
+    // Sorted as positions, so that each entry moves once.
+    std::vector<qsizetype> order(std::size_t(list.size()));
+    std::iota(order.begin(), order.end(), qsizetype(0));
+    std::stable_sort(order.begin(), order.end(), [&list](qsizetype a, qsizetype b) {
+        const std::optional<qint64> &x = list.at(a).days;
+        const std::optional<qint64> &y = list.at(b).days;
+        if (x.has_value() != y.has_value())
+            return x.has_value();
+        return x.has_value() && *x < *y;
     });
-    return list;
+    QList<Entry> sorted;
+    sorted.reserve(list.size());
+    for (const qsizetype at : order)
+        sorted.append(std::move(list[at]));
+    return sorted;
 }
 
 namespace {
@@ -173,14 +184,19 @@ void appendSpaces(QByteArray &out, qsizetype count)
 
 // UTF-16 as UTF-8, a lone surrogate as "?" (as QString::toUtf8() has it);
 // `escapeJson` writes the JSON string escapes instead, and a lone surrogate
-// as its \u code.
+// as its \\u code (as QJsonDocument has them). Written through a pointer
+// into room made beforehand: the bytes of a long list go through here.
 void appendUtf8(QByteArray &out, QStringView text, bool escapeJson)
 {
     static const char hex[] = "0123456789abcdef";
-    const auto escaped = [&out](char16_t u) {
-        out += "\\u";
+    const qsizetype had = out.size();
+    out.resize(had + text.size() * (escapeJson ? 6 : 3));
+    char *to = out.data() + had;
+    const auto escaped = [&to](char16_t u) {
+        *to++ = '\\';
+        *to++ = 'u';
         for (int shift = 12; shift >= 0; shift -= 4)
-            out += hex[(u >> shift) & 0xf];
+            *to++ = hex[(u >> shift) & 0xf];
     };
     const char16_t *at = text.utf16();
     const char16_t *const end = at + text.size();
@@ -188,39 +204,47 @@ void appendUtf8(QByteArray &out, QStringView text, bool escapeJson)
         const char16_t u = *at++;
         if (u < 0x80) {
             if (escapeJson && (u < 0x20 || u == u'"' || u == u'\\')) {
+                char code = 0;
                 switch (u) {
-                case u'"': out += "\\\""; break;
-                case u'\\': out += "\\\\"; break;
-                case u'\b': out += "\\b"; break;
-                case u'\f': out += "\\f"; break;
-                case u'\n': out += "\\n"; break;
-                case u'\r': out += "\\r"; break;
-                case u'\t': out += "\\t"; break;
-                default: escaped(u); break;
+                case u'"': code = '"'; break;
+                case u'\\': code = '\\'; break;
+                case u'\b': code = 'b'; break;
+                case u'\f': code = 'f'; break;
+                case u'\n': code = 'n'; break;
+                case u'\r': code = 'r'; break;
+                case u'\t': code = 't'; break;
+                default: break;
+                }
+                if (code != 0) {
+                    *to++ = '\\';
+                    *to++ = code;
+                } else {
+                    escaped(u);
                 }
             } else {
-                out += char(u);
+                *to++ = char(u);
             }
         } else if (u < 0x800) {
-            out += char(0xc0 | (u >> 6));
-            out += char(0x80 | (u & 0x3f));
+            *to++ = char(0xc0 | (u >> 6));
+            *to++ = char(0x80 | (u & 0x3f));
         } else if (QChar::isHighSurrogate(u) && at != end && QChar::isLowSurrogate(*at)) {
             const char32_t c = QChar::surrogateToUcs4(u, *at++);
-            out += char(0xf0 | (c >> 18));
-            out += char(0x80 | ((c >> 12) & 0x3f));
-            out += char(0x80 | ((c >> 6) & 0x3f));
-            out += char(0x80 | (c & 0x3f));
+            *to++ = char(0xf0 | (c >> 18));
+            *to++ = char(0x80 | ((c >> 12) & 0x3f));
+            *to++ = char(0x80 | ((c >> 6) & 0x3f));
+            *to++ = char(0x80 | (c & 0x3f));
         } else if (QChar::isSurrogate(u)) {
             if (escapeJson)
                 escaped(u);
             else
-                out += '?';
+                *to++ = '?';
         } else {
-            out += char(0xe0 | (u >> 12));
-            out += char(0x80 | ((u >> 6) & 0x3f));
-            out += char(0x80 | (u & 0x3f));
+            *to++ = char(0xe0 | (u >> 12));
+            *to++ = char(0x80 | ((u >> 6) & 0x3f));
+            *to++ = char(0x80 | (u & 0x3f));
         }
     }
+    out.resize(to - out.constData());
 }
 
 // YYYY-MM-DD; false for no date, or one the form cannot write (a file may
