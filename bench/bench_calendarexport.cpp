@@ -1,6 +1,8 @@
 // The calendar export written to /dev/null: many bills with short names, and
 // three bills with long names whose dates are listed one event per date.
-// Peak memory is measured outside, on `Payvane --calendar > /dev/null`.
+// BM_CalendarPeakMemory runs `Payvane --calendar > /dev/null` under GNU time
+// and reports its peak resident memory (maxrss, the VmHWM at its end), which
+// should not grow with the number of bills.
 //
 // BM_LibicalPeer writes the very events of BM_ManyBills with libical, one
 // component at a time (icalpeer.c): the events are taken from our own export
@@ -13,7 +15,9 @@
 #include <eventstore.h>
 
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
+
 
 #include <libical/ical.h>
 
@@ -136,6 +140,45 @@ void BM_LibicalPeer(benchmark::State &state)
     state.counters["events"] = double(peer.events.size());
 }
 BENCHMARK(BM_LibicalPeer)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// The peak resident memory of `Payvane --calendar` over the bills in
+// `dataFolder`, in KiB, as GNU time reports it; -1 when it did not end with
+// 0. GNU time is the parent: the child of a fork from this process would
+// count this process's memory as its own peak.
+long calendarPeakKiB(const QString &dataFolder)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_DATA_HOME"), dataFolder);
+    process.setProcessEnvironment(env);
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.start(QStringLiteral("/usr/bin/time"), {QStringLiteral("-f"), QStringLiteral("%M"),
+                                                    QStringLiteral(PAYVANE_EXECUTABLE), QStringLiteral("--calendar")});
+    if (!process.waitForFinished(600000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return -1;
+    bool ok = false;
+    const long peak = QString::fromLocal8Bit(process.readAllStandardError()).trimmed().section(QLatin1Char('\n'), -1).toLong(&ok);
+    return ok ? peak : -1;
+}
+
+void BM_CalendarPeakMemory(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("data"));
+    if (!writeBillFile(folder + QStringLiteral("/Tervona/Payvane/events.evt"), int(state.range(0)), 0, Today)) {
+        state.SkipWithError("cannot write the bill file");
+        return;
+    }
+    long peak = -1;
+    for (auto _ : state)
+        peak = calendarPeakKiB(folder);
+    if (peak < 0) {
+        state.SkipWithError("Payvane --calendar did not end with 0 under /usr/bin/time");
+        return;
+    }
+    state.counters["peak_KiB"] = double(peak);
+}
+BENCHMARK(BM_CalendarPeakMemory)->Arg(1000)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_LongNames(benchmark::State &state)
 {
