@@ -10,6 +10,8 @@
 #include <QList>
 
 #include <algorithm>
+#include <charconv>
+#include <cstring>
 #include <numeric>
 #include <vector>
 #include <optional>
@@ -176,22 +178,16 @@ namespace {
 // The rows go straight into the UTF-8 bytes, one pass and no QString per
 // cell: the list may hold 100,000 bills.
 
-void appendSpaces(QByteArray &out, qsizetype count)
-{
-    if (count > 0)
-        out.append(count, ' ');
-}
+// The most bytes writeUtf8() writes per UTF-16 unit.
+constexpr qsizetype Utf8Room = 3;
+constexpr qsizetype JsonRoom = 6;
 
-// UTF-16 as UTF-8, a lone surrogate as "?" (as QString::toUtf8() has it);
-// `escapeJson` writes the JSON string escapes instead, and a lone surrogate
-// as its \\u code (as QJsonDocument has them). Written through a pointer
-// into room made beforehand: the bytes of a long list go through here.
-void appendUtf8(QByteArray &out, QStringView text, bool escapeJson)
+// UTF-16 as UTF-8 at `to`, a lone surrogate as "?" (as QString::toUtf8() has
+// it); `escapeJson` writes the JSON string escapes instead, and a lone
+// surrogate as its \\u code (as QJsonDocument has them). Returns the end.
+char *writeUtf8(char *to, QStringView text, bool escapeJson)
 {
     static const char hex[] = "0123456789abcdef";
-    const qsizetype had = out.size();
-    out.resize(had + text.size() * (escapeJson ? 6 : 3));
-    char *to = out.data() + had;
     const auto escaped = [&to](char16_t u) {
         *to++ = '\\';
         *to++ = 'u';
@@ -244,12 +240,12 @@ void appendUtf8(QByteArray &out, QStringView text, bool escapeJson)
             *to++ = char(0x80 | (u & 0x3f));
         }
     }
-    out.resize(to - out.constData());
+    return to;
 }
 
 // YYYY-MM-DD; false for no date, or one the form cannot write (a file may
 // hold any year).
-bool appendIsoDate(QByteArray &out, QDate date)
+bool writeIsoDate(char *to, QDate date)
 {
     if (!date.isValid() || date.year() < 1 || date.year() > 9999)
         return false;
@@ -260,31 +256,17 @@ bool appendIsoDate(QByteArray &out, QDate date)
     const char digits[] = {char('0' + year / 1000), char('0' + year / 100 % 10), char('0' + year / 10 % 10),
                            char('0' + year % 10), '-', char('0' + month / 10), char('0' + month % 10), '-',
                            char('0' + day / 10), char('0' + day % 10)};
-    out.append(digits, sizeof digits);
+    std::memcpy(to, digits, sizeof digits);
     return true;
 }
 
-// `text` right-aligned in `width` characters (UTF-16 units, as
-// QString::rightJustified() counts them).
-void appendRight(QByteArray &out, QStringView text, qsizetype width)
+// A name as one table cell, as cellText() has it, in a string reused from
+// row to row.
+void cellInto(QString *cell, const QString &text)
 {
-    appendSpaces(out, width - text.size());
-    appendUtf8(out, text, false);
-}
-
-void appendRight(QByteArray &out, const QByteArray &ascii, qsizetype width)
-{
-    appendSpaces(out, width - ascii.size());
-    out += ascii;
-}
-
-// A name as one table cell (as cellText() has it), straight into the
-// bytes; `scratch` is reused from row to row.
-void appendCell(QByteArray &out, const QString &text, QString *scratch)
-{
-    scratch->resize(text.size());
+    cell->resize(text.size());
     const QChar *from = text.constData();
-    QChar *to = scratch->data();
+    QChar *to = cell->data();
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t u = from[i].unicode();
         // The other controls are exactly U+0000-U+001F and U+007F-U+009F.
@@ -295,8 +277,114 @@ void appendCell(QByteArray &out, const QString &text, QString *scratch)
         else
             to[i] = from[i];
     }
-    appendUtf8(out, *scratch, false);
 }
+
+} // namespace
+
+namespace {
+
+// Bytes written through a pointer into room made beforehand, a row or an
+// object at a time: no call and no length count per piece. The JSON is the
+// text QJsonDocument writes indented (keys in order, four spaces a level),
+// so it stays what it was.
+class ByteWriter
+{
+public:
+    explicit ByteWriter(QByteArray &out)
+        : m_out(out)
+    {
+    }
+
+    // Room for `size` more bytes; what is written after it must fit.
+    void makeRoom(qsizetype size)
+    {
+        const qsizetype used = m_at ? m_at - m_out.constData() : m_out.size();
+        if (used + size > m_out.size())
+            m_out.resize(std::max(used + size, 2 * m_out.size()));
+        m_at = m_out.data() + used;
+    }
+    // The bytes written so far, and no more.
+    void finish()
+    {
+        if (m_at)
+            m_out.resize(m_at - m_out.constData());
+        m_at = nullptr;
+    }
+
+    template<std::size_t N>
+    void literal(const char (&text)[N])
+    {
+        std::memcpy(m_at, text, N - 1);
+        m_at += N - 1;
+    }
+    template<std::size_t N>
+    void key(const char (&name)[N])
+    {
+        literal("        \"");
+        literal(name);
+        literal("\": ");
+    }
+    void bytes(const QByteArray &value)
+    {
+        std::memcpy(m_at, value.constData(), std::size_t(value.size()));
+        m_at += value.size();
+    }
+    void spaces(qsizetype count)
+    {
+        for (; count > 0; --count)
+            *m_at++ = ' ';
+    }
+    void utf8(QStringView text) { m_at = writeUtf8(m_at, text, false); }
+    // `value`, or `instead` without one, right-aligned in `width` characters.
+    void rightNumber(std::optional<qint64> value, const QByteArray &instead, qsizetype width)
+    {
+        char digits[24];
+        const char *end = digits;
+        if (value) {
+            end = std::to_chars(digits, digits + sizeof digits, *value).ptr;
+        } else {
+            std::memcpy(digits, instead.constData(), std::size_t(instead.size()));
+            end = digits + instead.size();
+        }
+        spaces(width - (end - digits));
+        std::memcpy(m_at, digits, std::size_t(end - digits));
+        m_at += end - digits;
+    }
+    void string(QStringView text)
+    {
+        *m_at++ = '"';
+        m_at = writeUtf8(m_at, text, true);
+        *m_at++ = '"';
+    }
+    void number(qint64 value)
+    {
+        m_at = std::to_chars(m_at, m_at + 24, value).ptr;
+    }
+    // YYYY-MM-DD; false, writing nothing, for a date the form cannot write.
+    bool isoDate(QDate date)
+    {
+        if (!writeIsoDate(m_at, date))
+            return false;
+        m_at += 10;
+        return true;
+    }
+    void date(QDate date)
+    {
+        char digits[10];
+        if (writeIsoDate(digits, date)) {
+            *m_at++ = '"';
+            std::memcpy(m_at, digits, sizeof digits);
+            m_at += sizeof digits;
+            *m_at++ = '"';
+        } else {
+            literal("null");
+        }
+    }
+
+private:
+    QByteArray &m_out;
+    char *m_at = nullptr;
+};
 
 } // namespace
 
@@ -313,139 +401,141 @@ QByteArray BillListing::table(const EventList &bills) const
         }
     }
     const qsizetype dateWidth = std::max<qsizetype>(DueDateHeader.size(), 10);
+    const qsizetype gap = ColumnGap.size();
+    // A row less its amount and name: the columns, their gaps and the line's end.
+    const qsizetype rowRoom = dateWidth + DaysHeader.size() + UnpaidHeader.size() + 4 * gap + 32;
     QByteArray text;
-    text.reserve((dateWidth + DaysHeader.size() + UnpaidHeader.size() + amountWidth + 4 * ColumnGap.size() + 24)
-                 * (list.size() + 1));
-    const QByteArray gap = ColumnGap.toLatin1();
-    appendUtf8(text, DueDateHeader, false);
-    appendSpaces(text, dateWidth - DueDateHeader.size());
-    text += gap;
-    appendRight(text, DaysHeader, DaysHeader.size());
-    text += gap;
-    appendRight(text, UnpaidHeader, UnpaidHeader.size());
-    text += gap;
-    appendRight(text, AmountHeader, amountWidth);
-    text += gap;
-    appendUtf8(text, DescriptionHeader, false);
-    text += '\n';
+    text.reserve((rowRoom + amountWidth + 16) * (list.size() + 1));
+    ByteWriter row(text);
+    row.makeRoom(rowRoom + Utf8Room * (amountWidth + DescriptionHeader.size() + DueDateHeader.size()));
+    row.utf8(DueDateHeader);
+    row.spaces(dateWidth - DueDateHeader.size() + gap);
+    row.utf8(DaysHeader);
+    row.spaces(gap);
+    row.utf8(UnpaidHeader);
+    row.spaces(gap + amountWidth - AmountHeader.size());
+    row.utf8(AmountHeader);
+    row.spaces(gap);
+    row.utf8(DescriptionHeader);
+    row.literal("\n");
     const QByteArray notApplicable = NotApplicable.toLatin1();
-    QString scratch;
+    QString cell;
     for (qsizetype i = 0; i < list.size(); ++i) {
         const Entry &entry = list.at(i);
-        if (appendIsoDate(text, entry.shownDate)) {
-            appendSpaces(text, dateWidth - 10);
-        } else {
-            text += notApplicable;
-            appendSpaces(text, dateWidth - notApplicable.size());
+        cellInto(&cell, entry.name);
+        row.makeRoom(rowRoom + Utf8Room * (amountWidth + cell.size()));
+        if (!row.isoDate(entry.shownDate)) {
+            row.bytes(notApplicable);
+            row.spaces(10 - notApplicable.size());
         }
-        text += gap;
-        appendRight(text, entry.days ? QByteArray::number(*entry.days) : notApplicable, DaysHeader.size());
-        text += gap;
-        appendRight(text, entry.unpaidCount ? QByteArray::number(*entry.unpaidCount) : QByteArray(),
-                    UnpaidHeader.size());
-        text += gap;
-        appendRight(text, QStringView(amounts.at(i)), amountWidth);
-        text += gap;
-        appendCell(text, entry.name, &scratch);
-        text += '\n';
+        row.spaces(dateWidth - 10 + gap);
+        row.rightNumber(entry.days, notApplicable, DaysHeader.size());
+        row.spaces(gap);
+        row.rightNumber(entry.unpaidCount ? std::optional<qint64>(*entry.unpaidCount) : std::nullopt, QByteArray(),
+                        UnpaidHeader.size());
+        row.spaces(gap + amountWidth - amounts.at(i).size());
+        row.utf8(amounts.at(i));
+        row.spaces(gap);
+        row.utf8(cell);
+        row.literal("\n");
     }
+    row.finish();
     return text;
 }
-
-namespace {
-
-// JSON as QJsonDocument writes it indented (keys in order, four spaces a
-// level), so the text stays what it was.
-void appendJsonString(QByteArray &out, QStringView text)
-{
-    out += '"';
-    appendUtf8(out, text, true);
-    out += '"';
-}
-
-void appendJsonDate(QByteArray &out, QDate date)
-{
-    out += '"';
-    if (!appendIsoDate(out, date)) {
-        out.chop(1);
-        out += "null";
-        return;
-    }
-    out += '"';
-}
-
-void appendJsonField(QByteArray &out, const char *key)
-{
-    out += "        \"";
-    out += key;
-    out += "\": ";
-}
-
-} // namespace
 
 QByteArray BillListing::json(const EventList &bills) const
 {
     const QList<Entry> list = entries(bills);
     QByteArray out;
-    out.reserve(qsizetype(400) * (list.size() + 1));
-    out += "[\n";
+    out.reserve(qsizetype(360) * (list.size() + 1));
+    ByteWriter json(out);
+    // The longest object less its texts: keys, indents, numbers and dates.
+    constexpr qsizetype ObjectRoom = 512;
+    json.makeRoom(2);
+    json.literal("[\n");
     for (qsizetype i = 0; i < list.size(); ++i) {
         const Entry &entry = list.at(i);
         const bool hasAmount = !entry.amount.isNull();
-        out += "    {\n";
-        appendJsonField(out, "amount");
+        QByteArray amountNumberText;
+        QString amountText;
+        QString currency;
         if (hasAmount) {
             // Qt's shortest form of a double, as the document writes it.
-            const QByteArray number = QJsonDocument(QJsonArray{amountNumber(entry.amount)}).toJson(QJsonDocument::Compact);
-            out.append(number.constData() + 1, number.size() - 2);
-        } else {
-            out += "null";
+            const QByteArray array = QJsonDocument(QJsonArray{amountNumber(entry.amount)}).toJson(QJsonDocument::Compact);
+            amountNumberText = array.mid(1, array.size() - 2);
+            amountText = entry.amount.toString(m_locale);
+            currency = entry.amount.currency();
         }
-        out += ",\n";
-        appendJsonField(out, "amountText");
+        json.makeRoom(ObjectRoom + amountNumberText.size()
+                      + JsonRoom * (amountText.size() + currency.size() + entry.name.size() + entry.schedule.size()));
+        json.literal("    {\n");
+        json.key("amount");
         if (hasAmount)
-            appendJsonString(out, entry.amount.toString(m_locale));
+            json.bytes(amountNumberText);
         else
-            out += "null";
-        out += ",\n";
-        appendJsonField(out, "currency");
+            json.literal("null");
+        json.literal(",\n");
+        json.key("amountText");
         if (hasAmount)
-            appendJsonString(out, entry.amount.currency());
+            json.string(amountText);
         else
-            out += "null";
-        out += ",\n";
-        appendJsonField(out, "daysRemaining");
-        out += entry.days ? QByteArray::number(*entry.days) : QByteArray("null");
-        out += ",\n";
-        appendJsonField(out, "ends");
-        appendJsonDate(out, entry.ends);
-        out += ",\n";
-        appendJsonField(out, "name");
-        appendJsonString(out, entry.name);
-        out += ",\n";
-        appendJsonField(out, "nextDue");
+            json.literal("null");
+        json.literal(",\n");
+        json.key("currency");
+        if (hasAmount)
+            json.string(currency);
+        else
+            json.literal("null");
+        json.literal(",\n");
+        json.key("daysRemaining");
         if (entry.days)
-            appendJsonDate(out, entry.shownDate);
+            json.number(*entry.days);
         else
-            out += "null";
-        out += ",\n";
-        appendJsonField(out, "overdue");
-        out += entry.overdue ? "true" : "false";
-        out += ",\n";
-        appendJsonField(out, "paidThrough");
-        appendJsonDate(out, entry.paidThrough);
-        out += ",\n";
-        appendJsonField(out, "remaining");
-        out += entry.remaining >= 0 ? QByteArray::number(entry.remaining) : QByteArray("null");
-        out += ",\n";
-        appendJsonField(out, "schedule");
-        appendJsonString(out, entry.schedule);
-        out += ",\n";
-        appendJsonField(out, "unpaidCount");
-        out += entry.unpaidCount ? QByteArray::number(*entry.unpaidCount) : QByteArray("null");
-        out += "\n    }";
-        out += i + 1 < list.size() ? ",\n" : "\n";
+            json.literal("null");
+        json.literal(",\n");
+        json.key("ends");
+        json.date(entry.ends);
+        json.literal(",\n");
+        json.key("name");
+        json.string(entry.name);
+        json.literal(",\n");
+        json.key("nextDue");
+        if (entry.days)
+            json.date(entry.shownDate);
+        else
+            json.literal("null");
+        json.literal(",\n");
+        json.key("overdue");
+        if (entry.overdue)
+            json.literal("true");
+        else
+            json.literal("false");
+        json.literal(",\n");
+        json.key("paidThrough");
+        json.date(entry.paidThrough);
+        json.literal(",\n");
+        json.key("remaining");
+        if (entry.remaining >= 0)
+            json.number(entry.remaining);
+        else
+            json.literal("null");
+        json.literal(",\n");
+        json.key("schedule");
+        json.string(entry.schedule);
+        json.literal(",\n");
+        json.key("unpaidCount");
+        if (entry.unpaidCount)
+            json.number(*entry.unpaidCount);
+        else
+            json.literal("null");
+        json.literal("\n    }");
+        if (i + 1 < list.size())
+            json.literal(",\n");
+        else
+            json.literal("\n");
     }
-    out += "]\n";
+    json.makeRoom(2);
+    json.literal("]\n");
+    json.finish();
     return out;
 }
