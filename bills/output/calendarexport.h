@@ -6,10 +6,9 @@
 #include <QByteArray>
 #include <QDate>
 #include <QDateTime>
-#include <QString>
-
 #include <QHash>
 #include <QSet>
+#include <QString>
 
 #include <functional>
 #include <memory>
