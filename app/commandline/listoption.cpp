@@ -32,22 +32,6 @@ QString missingHomeFolder()
 
 } // namespace
 
-int readBillsForPrinting(EventList *bills)
-{
-    if (const QString problem = missingHomeFolder(); !problem.isEmpty()) {
-        printErrorLine(problem);
-        return ExitFailed;
-    }
-    const BillFileRead read = readBillFile(eventsFilePath());
-    if (read.state == BillFileState::Damaged || read.state == BillFileState::Unreadable) {
-        qDeleteAll(read.events);
-        printUnreadBillFile(read.problem);
-        return ExitFailed;
-    }
-    *bills = read.events;
-    return ExitDone;
-}
-
 int checkBillsForPrinting(BillFileStream *bills, const std::function<void(const Event &)> &record)
 {
     if (const QString problem = missingHomeFolder(); !problem.isEmpty()) {
@@ -70,12 +54,19 @@ void printUnreadBillFile(const QString &problem)
 
 int printBillList(bool json, QDate today)
 {
-    EventList bills;
-    if (const int failed = readBillsForPrinting(&bills); failed != ExitDone)
+    // Only each bill's row is kept, not the bill: the list may be long.
+    BillFileStream bills(eventsFilePath());
+    if (const int failed = checkBillsForPrinting(&bills, {}); failed != ExitDone)
         return failed;
-    const BillListing listing(today, QLocale());
-    const QByteArray text = json ? listing.json(bills) : listing.table(bills);
-    qDeleteAll(bills);
+    BillListing listing(today, QLocale());
+    Event event;
+    while (bills.next(&event))
+        listing.add(event);
+    if (!bills.problem().isEmpty()) {
+        printUnreadBillFile(bills.problem());
+        return ExitFailed;
+    }
+    const QByteArray text = json ? listing.json() : listing.table();
     QString error;
     if (!writeStandardOutput(text, &error)) {
         printErrorLine(QStringLiteral("cannot write the bills to standard output: %1").arg(error));

@@ -24,14 +24,10 @@ class BillFileStream;
 // the output could not be written.
 [[nodiscard]] int printBillList(bool json, QDate today);
 
-// The user's bills for an option that prints them, read completely, in
-// *bills (the caller deletes them). Returns the exit code: 0, or 1 after
-// one line on standard error for the cases above that concern reading.
-[[nodiscard]] int readBillsForPrinting(EventList *bills);
-
-// The same for an option that takes the bills one at a time: *bills is
-// checked through (`record` sees each record) and, on 0, ready for
-// BillFileStream::next().
+// The user's bills for an option that prints them, taken one at a time:
+// *bills is checked through (`record` sees each record) and, on 0, ready
+// for BillFileStream::next(). Returns the exit code: 0, or 1 after one line
+// on standard error for the cases above that concern reading.
 [[nodiscard]] int checkBillsForPrinting(BillFileStream *bills,
                                         const std::function<void(const Event &)> &record);
 

@@ -107,56 +107,79 @@ BillListing::BillListing(QDate today, const QLocale &locale)
 {
 }
 
+BillListing::BillListing(BillListing &&other) noexcept = default;
+BillListing &BillListing::operator=(BillListing &&other) noexcept = default;
+BillListing::~BillListing() = default;
+
+struct BillListing::Added
+{
+    explicit Added(QDate today)
+        : counts(today)
+    {
+    }
+    OccurrenceCounts counts;
+    QList<Entry> list;
+};
+
+BillListing::Entry BillListing::entryOf(const Event &event, OccurrenceCounts &counts) const
+{
+    Entry entry;
+    entry.name = event.name;
+    // The same date and days as the bill list's row (billRow).
+    const DueDate next = counts.nextDue(event);
+    entry.shownDate = next.date;
+    // A singular bill answers its own date even when it has passed.
+    if (next.endsAfter(event))
+        entry.shownDate = event.endDate;
+    else if (next.date.isValid() && next.date >= m_today)
+        entry.days = daysBetween(m_today, next.date);
+    if (event.payments.isTracking()) {
+        const PaymentStatus status = paymentStatus(event, m_today);
+        entry.paidThrough = status.lastPaid;
+        entry.unpaidCount = status.unpaidCount;
+        switch (status.state) {
+        case PaymentStatus::Upcoming:
+            entry.shownDate = status.unpaid.date;
+            entry.days = status.daysLeft;
+            break;
+        case PaymentStatus::Overdue:
+            entry.shownDate = status.unpaid.date;
+            entry.days = -status.daysOverdue;
+            entry.overdue = true;
+            break;
+        case PaymentStatus::Finished:
+            if (status.lastPaid.isValid())
+                entry.shownDate = status.lastPaid;
+            entry.days.reset();
+            break;
+        default:
+            break;
+        }
+    }
+    entry.remaining = counts.remaining(event);
+    entry.schedule = scheduleName(event.schedule);
+    if (event.endMode != Event::EndNever)
+        entry.ends = event.endDate;
+    entry.amount = event.amount;
+    return entry;
+}
+
 QList<BillListing::Entry> BillListing::entries(const EventList &bills) const
 {
     OccurrenceCounts counts(m_today);
     QList<Entry> list;
     list.reserve(bills.size());
     for (const Event *event : bills) {
-        if (!event)
-            continue;
-        Entry entry;
-        entry.name = event->name;
-        // The same date and days as the bill list's row (billRow).
-        const DueDate next = counts.nextDue(*event);
-        entry.shownDate = next.date;
-        // A singular bill answers its own date even when it has passed.
-        if (next.endsAfter(*event))
-            entry.shownDate = event->endDate;
-        else if (next.date.isValid() && next.date >= m_today)
-            entry.days = daysBetween(m_today, next.date);
-        if (event->payments.isTracking()) {
-            const PaymentStatus status = paymentStatus(*event, m_today);
-            entry.paidThrough = status.lastPaid;
-            entry.unpaidCount = status.unpaidCount;
-            switch (status.state) {
-            case PaymentStatus::Upcoming:
-                entry.shownDate = status.unpaid.date;
-                entry.days = status.daysLeft;
-                break;
-            case PaymentStatus::Overdue:
-                entry.shownDate = status.unpaid.date;
-                entry.days = -status.daysOverdue;
-                entry.overdue = true;
-                break;
-            case PaymentStatus::Finished:
-                if (status.lastPaid.isValid())
-                    entry.shownDate = status.lastPaid;
-                entry.days.reset();
-                break;
-            default:
-                break;
-            }
-        }
-        entry.remaining = counts.remaining(*event);
-        entry.schedule = scheduleName(event->schedule);
-        if (event->endMode != Event::EndNever)
-            entry.ends = event->endDate;
-        entry.amount = event->amount;
-        list.append(std::move(entry));
+        if (event)
+            list.append(entryOf(*event, counts));
     }
+    return list;
+}
+
+std::vector<qsizetype> BillListing::order(const QList<Entry> &list)
+{
     // Most overdue first, then the soonest; those no longer due last.
-    // Sorted as positions, so that each entry moves once.
+    // Sorted as positions: the entries stay where they are.
     std::vector<qsizetype> order(std::size_t(list.size()));
     std::iota(order.begin(), order.end(), qsizetype(0));
     std::stable_sort(order.begin(), order.end(), [&list](qsizetype a, qsizetype b) {
@@ -166,11 +189,34 @@ QList<BillListing::Entry> BillListing::entries(const EventList &bills) const
             return x.has_value();
         return x.has_value() && *x < *y;
     });
-    QList<Entry> sorted;
-    sorted.reserve(list.size());
-    for (const qsizetype at : order)
-        sorted.append(std::move(list[at]));
-    return sorted;
+    return order;
+}
+
+void BillListing::add(const Event &event)
+{
+    if (!m_added)
+        m_added = std::make_unique<Added>(m_today);
+    m_added->list.append(entryOf(event, m_added->counts));
+}
+
+QByteArray BillListing::table() const
+{
+    return tableOf(m_added ? m_added->list : QList<Entry>());
+}
+
+QByteArray BillListing::json() const
+{
+    return jsonOf(m_added ? m_added->list : QList<Entry>());
+}
+
+QByteArray BillListing::table(const EventList &bills) const
+{
+    return tableOf(entries(bills));
+}
+
+QByteArray BillListing::json(const EventList &bills) const
+{
+    return jsonOf(entries(bills));
 }
 
 namespace {
@@ -388,9 +434,9 @@ private:
 
 } // namespace
 
-QByteArray BillListing::table(const EventList &bills) const
+QByteArray BillListing::tableOf(const QList<Entry> &list) const
 {
-    const QList<Entry> list = entries(bills);
+    const std::vector<qsizetype> rows = order(list);
     // The amount column is as wide as its widest amount; few bills have one.
     qsizetype amountWidth = AmountHeader.size();
     QStringList amounts(list.size());
@@ -421,7 +467,8 @@ QByteArray BillListing::table(const EventList &bills) const
     const QByteArray notApplicable = NotApplicable.toLatin1();
     QString cell;
     for (qsizetype i = 0; i < list.size(); ++i) {
-        const Entry &entry = list.at(i);
+        const qsizetype at = rows[std::size_t(i)];
+        const Entry &entry = list.at(at);
         cellInto(&cell, entry.name);
         row.makeRoom(rowRoom + Utf8Room * (amountWidth + cell.size()));
         if (!row.isoDate(entry.shownDate)) {
@@ -433,8 +480,8 @@ QByteArray BillListing::table(const EventList &bills) const
         row.spaces(gap);
         row.rightNumber(entry.unpaidCount ? std::optional<qint64>(*entry.unpaidCount) : std::nullopt, QByteArray(),
                         UnpaidHeader.size());
-        row.spaces(gap + amountWidth - amounts.at(i).size());
-        row.utf8(amounts.at(i));
+        row.spaces(gap + amountWidth - amounts.at(at).size());
+        row.utf8(amounts.at(at));
         row.spaces(gap);
         row.utf8(cell);
         row.literal("\n");
@@ -443,9 +490,9 @@ QByteArray BillListing::table(const EventList &bills) const
     return text;
 }
 
-QByteArray BillListing::json(const EventList &bills) const
+QByteArray BillListing::jsonOf(const QList<Entry> &list) const
 {
-    const QList<Entry> list = entries(bills);
+    const std::vector<qsizetype> rows = order(list);
     QByteArray out;
     out.reserve(qsizetype(360) * (list.size() + 1));
     ByteWriter json(out);
@@ -454,7 +501,7 @@ QByteArray BillListing::json(const EventList &bills) const
     json.makeRoom(2);
     json.literal("[\n");
     for (qsizetype i = 0; i < list.size(); ++i) {
-        const Entry &entry = list.at(i);
+        const Entry &entry = list.at(rows[std::size_t(i)]);
         const bool hasAmount = !entry.amount.isNull();
         QByteArray amountNumberText;
         QString amountText;
