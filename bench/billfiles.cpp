@@ -51,7 +51,83 @@ Event *laterBill(int index, QDate today)
     return event;
 }
 
+const char *const mixedNames[] = {
+    "Rent", "Strom, Gas; Wasser", "Line\nbreak", "Back\\slash", "Miete \u00fcber \u20ac", "\u65e5\u672c",
+    "Tab\there", "",
+};
+
+Event *mixedBill(int index, QDate today)
+{
+    auto *event = new Event;
+    event->name = QString::fromUtf8(mixedNames[index % 8]) + QString::number(index / 8 % 50);
+    if (index % 97 == 0)
+        event->name += QString(300, QChar(0x00e9));
+    event->notify = index % 3 != 0;
+    event->notifyDays = index % 5;
+    switch (index % 6) {
+    case 0:
+        event->schedule = Event::ScheduleSingular;
+        event->eventDate = today.addDays(index % 40 - 10);
+        break;
+    case 1:
+        event->schedule = Event::ScheduleWeekly;
+        event->weekdays[size_t(index % 7)] = true;
+        event->weekdays[size_t((index + 3) % 7)] = index % 4 == 1;
+        event->options.weekends = index % 12 == 1 ? ScheduleOptions::MondayAfter : ScheduleOptions::KeepWeekend;
+        break;
+    case 2:
+        event->schedule = Event::ScheduleMonthly;
+        event->byDay = true;
+        event->ordinal = 1 + index % 31;
+        event->options.shortMonths = index % 4 == 2 ? ScheduleOptions::LastDay : ScheduleOptions::RunOver;
+        break;
+    case 3:
+        event->schedule = Event::ScheduleMonthly;
+        event->weekdays[size_t(index % 7)] = true;
+        event->ordinal = 1 + index % 5;
+        event->options.fromEnd = index % 4 == 3 ? 1 + index % 3 : 0;
+        break;
+    case 4:
+        event->schedule = Event::ScheduleYearly;
+        event->byDay = true;
+        event->months[size_t(index % 12)] = true;
+        event->ordinal = 1 + index % 28;
+        break;
+    default:
+        event->schedule = Event::ScheduleMonthly;
+        event->byDay = true;
+        event->ordinal = 10;
+        event->options.every = 2 + index % 3;
+        event->options.everyFrom = today.addMonths(-(index % 5));
+        event->options.weekends = ScheduleOptions::FridayBefore;
+        break;
+    }
+    if (index % 5 == 1) {
+        event->endMode = Event::EndAfterTimes;
+        event->endDate = today.addMonths(index % 30);
+    } else if (index % 5 == 2) {
+        event->endMode = Event::EndOnDate;
+        event->endDate = today.addDays(index % 900);
+    }
+    if (index % 2 == 0)
+        event->amount = Money(qint64(index) * 137 % 100000, QStringLiteral("EUR"));
+    return event;
+}
+
 } // namespace
+
+bool writeMixedBillFile(const QString &path, int count, QDate today)
+{
+    EventList events;
+    for (int i = 0; i < count; ++i) {
+        // Every seventh bill repeats an earlier one: a twin in name and schedule.
+        auto *event = i % 7 == 6 ? new Event(*events.at(i / 2)) : mixedBill(i, today);
+        events.append(event);
+    }
+    const bool saved = saveEvents(events, path);
+    qDeleteAll(events);
+    return saved;
+}
 
 bool writeBillFile(const QString &path, int count, int due, QDate today)
 {

@@ -16,4 +16,12 @@ bool writeBillFile(const QString &path, int count, int due, QDate today);
 // 365 events per bill over the export's two years), with a reminder.
 bool writeLongNameBillFile(const QString &path, int count, int nameLength, QDate today);
 
+// Writes a bill file of `count` bills of every kind the export knows: once,
+// weekly, monthly and yearly schedules with and without options, ends,
+// amounts and reminders, names with commas, semicolons, line breaks,
+// backslashes and non-ASCII letters, a long one, and bills alike in name
+// and schedule (every seventh repeats an earlier one). For comparing the
+// output of two builds.
+bool writeMixedBillFile(const QString &path, int count, QDate today);
+
 #endif // PAYVANE_BENCH_BILLFILES_H

@@ -1,6 +1,7 @@
 // Writes a bill file for trying the program by hand:
 //   payvane_makebills <file> <count> <due> [separate popup]
 //   payvane_makebills --name-length <length> <file> <count>
+//   payvane_makebills --mixed <file> <count>
 // and, when the two flags (0 or 1) are given, "settings.ini" beside it.
 
 #include "billfiles.h"
@@ -21,6 +22,8 @@ int main(int argc, char *argv[])
                                      QDate::currentDate())
                    ? 0
                    : 1;
+    if (arguments.size() == 4 && arguments.at(1) == QLatin1String("--mixed"))
+        return writeMixedBillFile(arguments.at(2), arguments.at(3).toInt(), QDate::currentDate()) ? 0 : 1;
     if (arguments.size() != 4 && arguments.size() != 6) {
         std::fprintf(stderr, "usage: payvane_makebills <file> <count> <due> [separate popup]\n");
         return 2;

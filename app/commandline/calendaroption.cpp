@@ -3,6 +3,7 @@
 #include "commandlineoutput.h"
 #include "listoption.h"
 
+#include <billfilestream.h>
 #include <calendarexport.h>
 #include <eventstore.h>
 
@@ -14,58 +15,87 @@
 
 namespace {
 
-CalendarExport billCalendar(QDate today)
+// The bills go from the file to the calendar one at a time, so memory stays
+// the same whatever their number. The file was checked through before, so
+// nothing is written for a damaged one.
+struct CalendarWrite
 {
-    CalendarExport calendar(today);
-    calendar.setDescriptionFunction(CalendarExport::amountDescription);
-    return calendar;
+    bool written = false;
+    QString readProblem; // the file changed after it was checked
+};
+
+CalendarWrite writeBills(CalendarExport &calendar, BillFileStream &bills, QIODevice *device)
+{
+    CalendarWrite result;
+    if (!calendar.begin(device))
+        return result;
+    Event event;
+    while (bills.next(&event)) {
+        if (!calendar.writeBill(event))
+            return result;
+    }
+    result.readProblem = bills.problem();
+    result.written = result.readProblem.isEmpty() && calendar.end();
+    return result;
 }
 
 // Standard output may be a pipe or a full disk: what the buffer still held
 // counts only once it is flushed.
-bool writeToStandardOutput(CalendarExport &calendar, const EventList &bills, QString *errorString)
+CalendarWrite writeToStandardOutput(CalendarExport &calendar, BillFileStream &bills, QString *errorString)
 {
     QFile out;
     if (!out.open(STDOUT_FILENO, QIODevice::WriteOnly, QFileDevice::DontCloseHandle)) {
         *errorString = out.errorString();
-        return false;
+        return {};
     }
-    if (!calendar.write(&out, bills) || !out.flush()) {
+    CalendarWrite result = writeBills(calendar, bills, &out);
+    if (result.written && !out.flush())
+        result.written = false;
+    if (!result.written)
         *errorString = out.errorString();
-        return false;
-    }
-    return true;
+    return result;
 }
 
 // A new file beside `path`, renamed over it once complete.
-bool writeToFile(CalendarExport &calendar, const EventList &bills, const QString &path, QString *errorString)
+CalendarWrite writeToFile(CalendarExport &calendar, BillFileStream &bills, const QString &path,
+                          QString *errorString)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || !calendar.write(&file, bills)) {
+    if (!file.open(QIODevice::WriteOnly)) {
+        *errorString = file.errorString();
+        return {};
+    }
+    CalendarWrite result = writeBills(calendar, bills, &file);
+    if (!result.written) {
         *errorString = file.errorString();
         file.cancelWriting();
-        return false;
+        return result;
     }
     if (!file.commit()) {
         *errorString = file.errorString();
-        return false;
+        result.written = false;
     }
-    return true;
+    return result;
 }
 
 } // namespace
 
 int printBillCalendar(const QString &path, QDate today)
 {
-    EventList bills;
-    if (const int failed = readBillsForPrinting(&bills); failed != ExitDone)
+    CalendarExport calendar(today);
+    calendar.setDescriptionFunction(CalendarExport::amountDescription);
+    BillFileStream bills(eventsFilePath());
+    const auto note = [&calendar](const Event &event) { calendar.noteBill(event); };
+    if (const int failed = checkBillsForPrinting(&bills, note); failed != ExitDone)
         return failed;
-    CalendarExport calendar = billCalendar(today);
     QString error;
-    const bool written = path.isEmpty() ? writeToStandardOutput(calendar, bills, &error)
-                                        : writeToFile(calendar, bills, path, &error);
-    qDeleteAll(bills);
-    if (!written) {
+    const CalendarWrite result = path.isEmpty() ? writeToStandardOutput(calendar, bills, &error)
+                                                : writeToFile(calendar, bills, path, &error);
+    if (!result.readProblem.isEmpty()) {
+        printUnreadBillFile(result.readProblem);
+        return ExitFailed;
+    }
+    if (!result.written) {
         printErrorLine(path.isEmpty()
                            ? QStringLiteral("cannot write the calendar to standard output: %1").arg(error)
                            : QStringLiteral("%1: cannot write the calendar: %2")

@@ -2,6 +2,7 @@
 
 #include "commandlineoutput.h"
 
+#include <billfilestream.h>
 #include <billlisting.h>
 #include <eventstore.h>
 
@@ -31,32 +32,41 @@ QString missingHomeFolder()
 
 } // namespace
 
-int readBillsForPrinting(EventList *bills)
+int checkBillsForPrinting(BillFileStream *bills, const std::function<void(const Event &)> &record)
 {
     if (const QString problem = missingHomeFolder(); !problem.isEmpty()) {
         printErrorLine(problem);
         return ExitFailed;
     }
-    const QString path = eventsFilePath();
-    const BillFileRead read = readBillFile(path);
-    if (read.state == BillFileState::Damaged || read.state == BillFileState::Unreadable) {
-        qDeleteAll(read.events);
-        printErrorLine(QStringLiteral("%1: the bill file could not be read completely: %2")
-                           .arg(QDir::toNativeSeparators(path), read.problem));
+    const BillFileState state = bills->check(record);
+    if (state == BillFileState::Damaged || state == BillFileState::Unreadable) {
+        printUnreadBillFile(bills->problem());
         return ExitFailed;
     }
-    *bills = read.events;
     return ExitDone;
+}
+
+void printUnreadBillFile(const QString &problem)
+{
+    printErrorLine(QStringLiteral("%1: the bill file could not be read completely: %2")
+                       .arg(QDir::toNativeSeparators(eventsFilePath()), problem));
 }
 
 int printBillList(bool json, QDate today)
 {
-    EventList bills;
-    if (const int failed = readBillsForPrinting(&bills); failed != ExitDone)
+    // Only each bill's row is kept, not the bill: the list may be long.
+    BillFileStream bills(eventsFilePath());
+    if (const int failed = checkBillsForPrinting(&bills, {}); failed != ExitDone)
         return failed;
-    const BillListing listing(today, QLocale());
-    const QByteArray text = json ? listing.json(bills) : listing.table(bills);
-    qDeleteAll(bills);
+    BillListing listing(today, QLocale());
+    Event event;
+    while (bills.next(&event))
+        listing.add(event);
+    if (!bills.problem().isEmpty()) {
+        printUnreadBillFile(bills.problem());
+        return ExitFailed;
+    }
+    const QByteArray text = json ? listing.json() : listing.table();
     QString error;
     if (!writeStandardOutput(text, &error)) {
         printErrorLine(QStringLiteral("cannot write the bills to standard output: %1").arg(error));

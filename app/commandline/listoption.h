@@ -4,6 +4,11 @@
 #include "event.h"
 
 #include <QDate>
+#include <QString>
+
+#include <functional>
+
+class BillFileStream;
 
 // The bill list for other programs ("--list" and "--json"): the user's
 // bills printed to standard output on `today`, as a table or as JSON
@@ -19,9 +24,15 @@
 // the output could not be written.
 [[nodiscard]] int printBillList(bool json, QDate today);
 
-// The user's bills for an option that prints them, read completely, in
-// *bills (the caller deletes them). Returns the exit code: 0, or 1 after
-// one line on standard error for the cases above that concern reading.
-[[nodiscard]] int readBillsForPrinting(EventList *bills);
+// The user's bills for an option that prints them, taken one at a time:
+// *bills is checked through (`record` sees each record) and, on 0, ready
+// for BillFileStream::next(). Returns the exit code: 0, or 1 after one line
+// on standard error for the cases above that concern reading.
+[[nodiscard]] int checkBillsForPrinting(BillFileStream *bills,
+                                        const std::function<void(const Event &)> &record);
+
+// One line on standard error: the bill file could not be read completely,
+// and why.
+void printUnreadBillFile(const QString &problem);
 
 #endif // PAYVANE_LISTOPTION_H

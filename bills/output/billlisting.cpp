@@ -7,10 +7,13 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 #include <QList>
 
 #include <algorithm>
+#include <charconv>
+#include <cstring>
+#include <numeric>
+#include <vector>
 #include <optional>
 #include <utility>
 
@@ -67,15 +70,6 @@ QString scheduleName(qint32 schedule)
     }
 }
 
-// YYYY-MM-DD; empty for no date, or one the form cannot write (a file may
-// hold any year).
-QString isoDate(QDate date)
-{
-    if (!date.isValid() || date.year() < 1 || date.year() > 9999)
-        return {};
-    return date.toString(Qt::ISODate);
-}
-
 // A JSON number in the currency's units: whole units stay an exact
 // integer; a double holds up to 15 digits exactly, and Qt writes the
 // shortest text that reads back as the same double (1250.5, 12.34).
@@ -88,12 +82,6 @@ QJsonValue amountNumber(const Money &amount)
     for (int i = 0; i < decimals; ++i)
         scale *= 10;
     return QJsonValue(double(amount.minorUnits()) / scale);
-}
-
-QJsonValue dateValue(QDate date)
-{
-    const QString iso = isoDate(date);
-    return iso.isEmpty() ? QJsonValue() : QJsonValue(iso);
 }
 
 } // namespace
@@ -119,114 +107,482 @@ BillListing::BillListing(QDate today, const QLocale &locale)
 {
 }
 
+BillListing::BillListing(BillListing &&other) noexcept = default;
+BillListing &BillListing::operator=(BillListing &&other) noexcept = default;
+BillListing::~BillListing() = default;
+
+struct BillListing::Added
+{
+    explicit Added(QDate today)
+        : counts(today)
+    {
+    }
+    OccurrenceCounts counts;
+    QList<Entry> list;
+};
+
+BillListing::Entry BillListing::entryOf(const Event &event, OccurrenceCounts &counts) const
+{
+    Entry entry;
+    entry.name = event.name;
+    // The same date and days as the bill list's row (billRow).
+    const DueDate next = counts.nextDue(event);
+    entry.shownDate = next.date;
+    // A singular bill answers its own date even when it has passed.
+    if (next.endsAfter(event))
+        entry.shownDate = event.endDate;
+    else if (next.date.isValid() && next.date >= m_today)
+        entry.days = daysBetween(m_today, next.date);
+    if (event.payments.isTracking()) {
+        const PaymentStatus status = paymentStatus(event, m_today);
+        entry.paidThrough = status.lastPaid;
+        entry.unpaidCount = status.unpaidCount;
+        switch (status.state) {
+        case PaymentStatus::Upcoming:
+            entry.shownDate = status.unpaid.date;
+            entry.days = status.daysLeft;
+            break;
+        case PaymentStatus::Overdue:
+            entry.shownDate = status.unpaid.date;
+            entry.days = -status.daysOverdue;
+            entry.overdue = true;
+            break;
+        case PaymentStatus::Finished:
+            if (status.lastPaid.isValid())
+                entry.shownDate = status.lastPaid;
+            entry.days.reset();
+            break;
+        default:
+            break;
+        }
+    }
+    entry.remaining = counts.remaining(event);
+    entry.schedule = scheduleName(event.schedule);
+    if (event.endMode != Event::EndNever)
+        entry.ends = event.endDate;
+    entry.amount = event.amount;
+    return entry;
+}
+
 QList<BillListing::Entry> BillListing::entries(const EventList &bills) const
 {
     OccurrenceCounts counts(m_today);
     QList<Entry> list;
     list.reserve(bills.size());
     for (const Event *event : bills) {
-        if (!event)
-            continue;
-        Entry entry;
-        entry.name = event->name;
-        // The same date and days as the bill list's row (billRow).
-        const DueDate next = counts.nextDue(*event);
-        entry.shownDate = next.date;
-        // A singular bill answers its own date even when it has passed.
-        if (next.endsAfter(*event))
-            entry.shownDate = event->endDate;
-        else if (next.date.isValid() && next.date >= m_today)
-            entry.days = daysBetween(m_today, next.date);
-        if (event->payments.isTracking()) {
-            const PaymentStatus status = paymentStatus(*event, m_today);
-            entry.paidThrough = status.lastPaid;
-            entry.unpaidCount = status.unpaidCount;
-            switch (status.state) {
-            case PaymentStatus::Upcoming:
-                entry.shownDate = status.unpaid.date;
-                entry.days = status.daysLeft;
-                break;
-            case PaymentStatus::Overdue:
-                entry.shownDate = status.unpaid.date;
-                entry.days = -status.daysOverdue;
-                entry.overdue = true;
-                break;
-            case PaymentStatus::Finished:
-                if (status.lastPaid.isValid())
-                    entry.shownDate = status.lastPaid;
-                entry.days.reset();
-                break;
-            default:
-                break;
-            }
-        }
-        entry.remaining = counts.remaining(*event);
-        entry.schedule = scheduleName(event->schedule);
-        if (event->endMode != Event::EndNever)
-            entry.ends = event->endDate;
-        entry.amount = event->amount;
-        list.append(std::move(entry));
+        if (event)
+            list.append(entryOf(*event, counts));
     }
-    // Most overdue first, then the soonest; those no longer due last.
-    std::stable_sort(list.begin(), list.end(), [](const Entry &a, const Entry &b) {
-        if (a.days.has_value() != b.days.has_value())
-            return a.days.has_value();
-        return a.days.has_value() && *a.days < *b.days;
-    });
     return list;
+}
+
+std::vector<qsizetype> BillListing::order(const QList<Entry> &list)
+{
+    // Most overdue first, then the soonest; those no longer due last.
+    // Sorted as positions: the entries stay where they are.
+    std::vector<qsizetype> order(std::size_t(list.size()));
+    std::iota(order.begin(), order.end(), qsizetype(0));
+    std::stable_sort(order.begin(), order.end(), [&list](qsizetype a, qsizetype b) {
+        const std::optional<qint64> &x = list.at(a).days;
+        const std::optional<qint64> &y = list.at(b).days;
+        if (x.has_value() != y.has_value())
+            return x.has_value();
+        return x.has_value() && *x < *y;
+    });
+    return order;
+}
+
+void BillListing::add(const Event &event)
+{
+    if (!m_added)
+        m_added = std::make_unique<Added>(m_today);
+    m_added->list.append(entryOf(event, m_added->counts));
+}
+
+QByteArray BillListing::table() const
+{
+    return tableOf(m_added ? m_added->list : QList<Entry>());
+}
+
+QByteArray BillListing::json() const
+{
+    return jsonOf(m_added ? m_added->list : QList<Entry>());
 }
 
 QByteArray BillListing::table(const EventList &bills) const
 {
-    const QList<Entry> list = entries(bills);
-    qsizetype amountWidth = AmountHeader.size();
-    QStringList amounts;
-    amounts.reserve(list.size());
-    for (const Entry &entry : list) {
-        amounts.append(cellText(entry.amount.toString(m_locale)));
-        amountWidth = std::max(amountWidth, amounts.last().size());
-    }
-    const qsizetype dateWidth = std::max<qsizetype>(DueDateHeader.size(), 10);
-    const auto line = [&](const QString &date, const QString &days, const QString &unpaid, const QString &amount,
-                          const QString &name) {
-        return date.leftJustified(dateWidth) + ColumnGap + days.rightJustified(DaysHeader.size()) + ColumnGap
-               + unpaid.rightJustified(UnpaidHeader.size()) + ColumnGap + amount.rightJustified(amountWidth)
-               + ColumnGap + name + QLatin1Char('\n');
-    };
-    QString text = line(DueDateHeader, DaysHeader, UnpaidHeader, AmountHeader, DescriptionHeader);
-    for (qsizetype i = 0; i < list.size(); ++i) {
-        const Entry &entry = list.at(i);
-        const QString iso = isoDate(entry.shownDate);
-        const QString date = iso.isEmpty() ? NotApplicable : iso;
-        const QString days = entry.days ? QString::number(*entry.days) : NotApplicable;
-        const QString unpaid = entry.unpaidCount ? QString::number(*entry.unpaidCount) : QString();
-        text += line(date, days, unpaid, amounts.at(i), cellText(entry.name));
-    }
-    return text.toUtf8();
+    return tableOf(entries(bills));
 }
 
 QByteArray BillListing::json(const EventList &bills) const
 {
-    const QList<Entry> list = entries(bills);
-    QJsonArray array;
-    for (const Entry &entry : list) {
-        QJsonObject object;
-        object.insert(QLatin1String("name"), entry.name);
-        object.insert(QLatin1String("nextDue"), entry.days ? dateValue(entry.shownDate) : QJsonValue());
-        object.insert(QLatin1String("daysRemaining"), entry.days ? QJsonValue(*entry.days) : QJsonValue());
-        object.insert(QLatin1String("overdue"), entry.overdue);
-        object.insert(QLatin1String("unpaidCount"),
-                      entry.unpaidCount ? QJsonValue(*entry.unpaidCount) : QJsonValue());
-        object.insert(QLatin1String("paidThrough"), dateValue(entry.paidThrough));
-        object.insert(QLatin1String("remaining"), entry.remaining >= 0 ? QJsonValue(entry.remaining) : QJsonValue());
-        object.insert(QLatin1String("schedule"), entry.schedule);
-        object.insert(QLatin1String("ends"), dateValue(entry.ends));
-        const bool hasAmount = !entry.amount.isNull();
-        object.insert(QLatin1String("amount"), hasAmount ? amountNumber(entry.amount) : QJsonValue());
-        object.insert(QLatin1String("currency"), hasAmount ? QJsonValue(entry.amount.currency()) : QJsonValue());
-        object.insert(QLatin1String("amountText"),
-                      hasAmount ? QJsonValue(entry.amount.toString(m_locale)) : QJsonValue());
-        array.append(object);
+    return jsonOf(entries(bills));
+}
+
+namespace {
+
+// The rows go straight into the UTF-8 bytes, one pass and no QString per
+// cell: the list may hold 100,000 bills.
+
+// The most bytes writeUtf8() writes per UTF-16 unit.
+constexpr qsizetype Utf8Room = 3;
+constexpr qsizetype JsonRoom = 6;
+
+// UTF-16 as UTF-8 at `to`, a lone surrogate as "?" (as QString::toUtf8() has
+// it); `escapeJson` writes the JSON string escapes instead, and a lone
+// surrogate as its \\u code (as QJsonDocument has them). Returns the end.
+char *writeUtf8(char *to, QStringView text, bool escapeJson)
+{
+    static const char hex[] = "0123456789abcdef";
+    const auto escaped = [&to](char16_t u) {
+        *to++ = '\\';
+        *to++ = 'u';
+        for (int shift = 12; shift >= 0; shift -= 4)
+            *to++ = hex[(u >> shift) & 0xf];
+    };
+    const char16_t *at = text.utf16();
+    const char16_t *const end = at + text.size();
+    while (at != end) {
+        const char16_t u = *at++;
+        if (u < 0x80) {
+            if (escapeJson && (u < 0x20 || u == u'"' || u == u'\\')) {
+                char code = 0;
+                switch (u) {
+                case u'"': code = '"'; break;
+                case u'\\': code = '\\'; break;
+                case u'\b': code = 'b'; break;
+                case u'\f': code = 'f'; break;
+                case u'\n': code = 'n'; break;
+                case u'\r': code = 'r'; break;
+                case u'\t': code = 't'; break;
+                default: break;
+                }
+                if (code != 0) {
+                    *to++ = '\\';
+                    *to++ = code;
+                } else {
+                    escaped(u);
+                }
+            } else {
+                *to++ = char(u);
+            }
+        } else if (u < 0x800) {
+            *to++ = char(0xc0 | (u >> 6));
+            *to++ = char(0x80 | (u & 0x3f));
+        } else if (QChar::isHighSurrogate(u) && at != end && QChar::isLowSurrogate(*at)) {
+            const char32_t c = QChar::surrogateToUcs4(u, *at++);
+            *to++ = char(0xf0 | (c >> 18));
+            *to++ = char(0x80 | ((c >> 12) & 0x3f));
+            *to++ = char(0x80 | ((c >> 6) & 0x3f));
+            *to++ = char(0x80 | (c & 0x3f));
+        } else if (QChar::isSurrogate(u)) {
+            if (escapeJson)
+                escaped(u);
+            else
+                *to++ = '?';
+        } else {
+            *to++ = char(0xe0 | (u >> 12));
+            *to++ = char(0x80 | ((u >> 6) & 0x3f));
+            *to++ = char(0x80 | (u & 0x3f));
+        }
     }
-    return QJsonDocument(array).toJson(QJsonDocument::Indented);
+    return to;
+}
+
+// YYYY-MM-DD; false for no date, or one the form cannot write (a file may
+// hold any year).
+bool writeIsoDate(char *to, QDate date)
+{
+    if (!date.isValid() || date.year() < 1 || date.year() > 9999)
+        return false;
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    date.getDate(&year, &month, &day);
+    const char digits[] = {char('0' + year / 1000), char('0' + year / 100 % 10), char('0' + year / 10 % 10),
+                           char('0' + year % 10), '-', char('0' + month / 10), char('0' + month % 10), '-',
+                           char('0' + day / 10), char('0' + day % 10)};
+    std::memcpy(to, digits, sizeof digits);
+    return true;
+}
+
+// A name as one table cell, as cellText() has it, in a string reused from
+// row to row.
+void cellInto(QString *cell, const QString &text)
+{
+    cell->resize(text.size());
+    const QChar *from = text.constData();
+    QChar *to = cell->data();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t u = from[i].unicode();
+        // The other controls are exactly U+0000-U+001F and U+007F-U+009F.
+        if (breaksLine(u))
+            to[i] = QLatin1Char(' ');
+        else if (u < 0x20 || (u >= 0x7f && u < 0xa0) || isBidiControl(u))
+            to[i] = ReplacementCharacter;
+        else
+            to[i] = from[i];
+    }
+}
+
+} // namespace
+
+namespace {
+
+// Bytes written through a pointer into room made beforehand, a row or an
+// object at a time: no call and no length count per piece. The JSON is the
+// text QJsonDocument writes indented (keys in order, four spaces a level),
+// so it stays what it was.
+class ByteWriter
+{
+public:
+    explicit ByteWriter(QByteArray &out)
+        : m_out(out)
+    {
+    }
+
+    // Room for `size` more bytes; what is written after it must fit.
+    void makeRoom(qsizetype size)
+    {
+        const qsizetype used = m_at ? m_at - m_out.constData() : m_out.size();
+        if (used + size > m_out.size())
+            m_out.resize(std::max(used + size, 2 * m_out.size()));
+        m_at = m_out.data() + used;
+    }
+    // The bytes written so far, and no more.
+    void finish()
+    {
+        if (m_at)
+            m_out.resize(m_at - m_out.constData());
+        m_at = nullptr;
+    }
+
+    template<std::size_t N>
+    void literal(const char (&text)[N])
+    {
+        std::memcpy(m_at, text, N - 1);
+        m_at += N - 1;
+    }
+    template<std::size_t N>
+    void key(const char (&name)[N])
+    {
+        literal("        \"");
+        literal(name);
+        literal("\": ");
+    }
+    void bytes(const QByteArray &value)
+    {
+        std::memcpy(m_at, value.constData(), std::size_t(value.size()));
+        m_at += value.size();
+    }
+    void spaces(qsizetype count)
+    {
+        for (; count > 0; --count)
+            *m_at++ = ' ';
+    }
+    void utf8(QStringView text) { m_at = writeUtf8(m_at, text, false); }
+    // `value`, or `instead` without one, right-aligned in `width` characters.
+    void rightNumber(std::optional<qint64> value, const QByteArray &instead, qsizetype width)
+    {
+        char digits[24];
+        const char *end = digits;
+        if (value) {
+            end = std::to_chars(digits, digits + sizeof digits, *value).ptr;
+        } else {
+            std::memcpy(digits, instead.constData(), std::size_t(instead.size()));
+            end = digits + instead.size();
+        }
+        spaces(width - (end - digits));
+        std::memcpy(m_at, digits, std::size_t(end - digits));
+        m_at += end - digits;
+    }
+    void string(QStringView text)
+    {
+        *m_at++ = '"';
+        m_at = writeUtf8(m_at, text, true);
+        *m_at++ = '"';
+    }
+    void number(qint64 value)
+    {
+        m_at = std::to_chars(m_at, m_at + 24, value).ptr;
+    }
+    // YYYY-MM-DD; false, writing nothing, for a date the form cannot write.
+    bool isoDate(QDate date)
+    {
+        if (!writeIsoDate(m_at, date))
+            return false;
+        m_at += 10;
+        return true;
+    }
+    void date(QDate date)
+    {
+        char digits[10];
+        if (writeIsoDate(digits, date)) {
+            *m_at++ = '"';
+            std::memcpy(m_at, digits, sizeof digits);
+            m_at += sizeof digits;
+            *m_at++ = '"';
+        } else {
+            literal("null");
+        }
+    }
+
+private:
+    QByteArray &m_out;
+    char *m_at = nullptr;
+};
+
+} // namespace
+
+QByteArray BillListing::tableOf(const QList<Entry> &list) const
+{
+    const std::vector<qsizetype> rows = order(list);
+    // The amount column is as wide as its widest amount; few bills have one.
+    qsizetype amountWidth = AmountHeader.size();
+    QStringList amounts(list.size());
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        if (!list.at(i).amount.isNull()) {
+            amounts[i] = cellText(list.at(i).amount.toString(m_locale));
+            amountWidth = std::max(amountWidth, amounts.at(i).size());
+        }
+    }
+    const qsizetype dateWidth = std::max<qsizetype>(DueDateHeader.size(), 10);
+    const qsizetype gap = ColumnGap.size();
+    // A row less its amount and name: the columns, their gaps and the line's end.
+    const qsizetype rowRoom = dateWidth + DaysHeader.size() + UnpaidHeader.size() + 4 * gap + 32;
+    QByteArray text;
+    text.reserve((rowRoom + amountWidth + 16) * (list.size() + 1));
+    ByteWriter row(text);
+    row.makeRoom(rowRoom + Utf8Room * (amountWidth + DescriptionHeader.size() + DueDateHeader.size()));
+    row.utf8(DueDateHeader);
+    row.spaces(dateWidth - DueDateHeader.size() + gap);
+    row.utf8(DaysHeader);
+    row.spaces(gap);
+    row.utf8(UnpaidHeader);
+    row.spaces(gap + amountWidth - AmountHeader.size());
+    row.utf8(AmountHeader);
+    row.spaces(gap);
+    row.utf8(DescriptionHeader);
+    row.literal("\n");
+    const QByteArray notApplicable = NotApplicable.toLatin1();
+    QString cell;
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        const qsizetype at = rows[std::size_t(i)];
+        const Entry &entry = list.at(at);
+        cellInto(&cell, entry.name);
+        row.makeRoom(rowRoom + Utf8Room * (amountWidth + cell.size()));
+        if (!row.isoDate(entry.shownDate)) {
+            row.bytes(notApplicable);
+            row.spaces(10 - notApplicable.size());
+        }
+        row.spaces(dateWidth - 10 + gap);
+        row.rightNumber(entry.days, notApplicable, DaysHeader.size());
+        row.spaces(gap);
+        row.rightNumber(entry.unpaidCount ? std::optional<qint64>(*entry.unpaidCount) : std::nullopt, QByteArray(),
+                        UnpaidHeader.size());
+        row.spaces(gap + amountWidth - amounts.at(at).size());
+        row.utf8(amounts.at(at));
+        row.spaces(gap);
+        row.utf8(cell);
+        row.literal("\n");
+    }
+    row.finish();
+    return text;
+}
+
+QByteArray BillListing::jsonOf(const QList<Entry> &list) const
+{
+    const std::vector<qsizetype> rows = order(list);
+    QByteArray out;
+    out.reserve(qsizetype(360) * (list.size() + 1));
+    ByteWriter json(out);
+    // The longest object less its texts: keys, indents, numbers and dates.
+    constexpr qsizetype ObjectRoom = 512;
+    json.makeRoom(2);
+    json.literal("[\n");
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        const Entry &entry = list.at(rows[std::size_t(i)]);
+        const bool hasAmount = !entry.amount.isNull();
+        QByteArray amountNumberText;
+        QString amountText;
+        QString currency;
+        if (hasAmount) {
+            // Qt's shortest form of a double, as the document writes it.
+            const QByteArray array = QJsonDocument(QJsonArray{amountNumber(entry.amount)}).toJson(QJsonDocument::Compact);
+            amountNumberText = array.mid(1, array.size() - 2);
+            amountText = entry.amount.toString(m_locale);
+            currency = entry.amount.currency();
+        }
+        json.makeRoom(ObjectRoom + amountNumberText.size()
+                      + JsonRoom * (amountText.size() + currency.size() + entry.name.size() + entry.schedule.size()));
+        json.literal("    {\n");
+        json.key("amount");
+        if (hasAmount)
+            json.bytes(amountNumberText);
+        else
+            json.literal("null");
+        json.literal(",\n");
+        json.key("amountText");
+        if (hasAmount)
+            json.string(amountText);
+        else
+            json.literal("null");
+        json.literal(",\n");
+        json.key("currency");
+        if (hasAmount)
+            json.string(currency);
+        else
+            json.literal("null");
+        json.literal(",\n");
+        json.key("daysRemaining");
+        if (entry.days)
+            json.number(*entry.days);
+        else
+            json.literal("null");
+        json.literal(",\n");
+        json.key("ends");
+        json.date(entry.ends);
+        json.literal(",\n");
+        json.key("name");
+        json.string(entry.name);
+        json.literal(",\n");
+        json.key("nextDue");
+        if (entry.days)
+            json.date(entry.shownDate);
+        else
+            json.literal("null");
+        json.literal(",\n");
+        json.key("overdue");
+        if (entry.overdue)
+            json.literal("true");
+        else
+            json.literal("false");
+        json.literal(",\n");
+        json.key("paidThrough");
+        json.date(entry.paidThrough);
+        json.literal(",\n");
+        json.key("remaining");
+        if (entry.remaining >= 0)
+            json.number(entry.remaining);
+        else
+            json.literal("null");
+        json.literal(",\n");
+        json.key("schedule");
+        json.string(entry.schedule);
+        json.literal(",\n");
+        json.key("unpaidCount");
+        if (entry.unpaidCount)
+            json.number(*entry.unpaidCount);
+        else
+            json.literal("null");
+        json.literal("\n    }");
+        if (i + 1 < list.size())
+            json.literal(",\n");
+        else
+            json.literal("\n");
+    }
+    json.makeRoom(2);
+    json.literal("]\n");
+    json.finish();
+    return out;
 }

@@ -7,6 +7,11 @@
 #include <QDate>
 #include <QLocale>
 
+#include <memory>
+#include <vector>
+
+class OccurrenceCounts;
+
 // The bill list as text for other programs and for a terminal: a table, or
 // a JSON document. Both show what the list window shows on `today`: a bill
 // that tracks payments shows its first unpaid date (paid dates are
@@ -19,6 +24,9 @@ class BillListing
 public:
     // Amounts are written as `locale` writes money.
     explicit BillListing(QDate today, const QLocale &locale = QLocale::c());
+    BillListing(BillListing &&other) noexcept;
+    BillListing &operator=(BillListing &&other) noexcept;
+    ~BillListing();
 
     // A plain-text table, UTF-8, one line per bill after a header line:
     //   Due Date    Days Remaining  Unpaid    Amount  Description
@@ -51,12 +59,26 @@ public:
     //   amountText always is.
     [[nodiscard]] QByteArray json(const EventList &bills) const;
 
+    // The same for bills read one at a time: each bill is added in the
+    // file's order and only its row is kept, then the table or the JSON of
+    // the bills added.
+    void add(const Event &event);
+    [[nodiscard]] QByteArray table() const;
+    [[nodiscard]] QByteArray json() const;
+
 private:
     struct Entry;
+    struct Added;
+    [[nodiscard]] Entry entryOf(const Event &event, OccurrenceCounts &counts) const;
     [[nodiscard]] QList<Entry> entries(const EventList &bills) const;
+    // The rows' order: positions in `list`.
+    [[nodiscard]] static std::vector<qsizetype> order(const QList<Entry> &list);
+    [[nodiscard]] QByteArray tableOf(const QList<Entry> &list) const;
+    [[nodiscard]] QByteArray jsonOf(const QList<Entry> &list) const;
 
     QDate m_today;
     QLocale m_locale;
+    std::unique_ptr<Added> m_added;
 };
 
 #endif // PAYVANE_BILLLISTING_H

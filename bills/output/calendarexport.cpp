@@ -54,9 +54,23 @@ bool isWritable(QDate date)
     return date.isValid() && date.year() >= 1 && date.year() <= 9999;
 }
 
+// YYYYMMDD, without a trip through a formatted QString: it is written
+// several times per event.
 QByteArray dateValue(QDate date)
 {
-    return date.toString(QStringLiteral("yyyyMMdd")).toLatin1();
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    date.getDate(&year, &month, &day);
+    if (year < 1 || year > 9999)
+        return date.toString(QStringLiteral("yyyyMMdd")).toLatin1();
+    char digits[8];
+    const int parts[] = {year / 100, year % 100, month, day};
+    for (int i = 0; i < 4; ++i) {
+        digits[2 * i] = char('0' + parts[i] / 10);
+        digits[2 * i + 1] = char('0' + parts[i] % 10);
+    }
+    return QByteArray(digits, 8);
 }
 
 // A TEXT value: backslash, semicolon, comma and line breaks escaped; other
@@ -369,6 +383,56 @@ QByteArray uidBase(const Event &event)
     return QCryptographicHash::hash(key, QCryptographicHash::Sha256).toHex().left(32);
 }
 
+// The filter that finds bills alike in name and schedule: 2^23 bits (1 MB)
+// keep false alarms below one in 10^5 up to 100,000 bills and rare far
+// beyond.
+constexpr quint64 FilterBits = quint64(1) << 23;
+constexpr int FilterProbes = 4;
+
+// What two bills of the same UID key share in their records (their name and
+// the schedule fields before any schedule option), hashed.
+quint64 twinKey(const Event &event)
+{
+    QByteArray key = event.name.toUtf8();
+    key += '\0';
+    key += QByteArray::number(event.schedule) + ';';
+    if (event.schedule == Event::ScheduleSingular) {
+        key += QByteArray::number(dayNumber(event.eventDate));
+    } else {
+        for (bool day : event.weekdays)
+            key += day ? '1' : '0';
+        for (bool month : event.months)
+            key += month ? '1' : '0';
+        key += ';' + QByteArray::number(event.byDay) + ';' + QByteArray::number(event.byYear) + ';'
+               + QByteArray::number(event.ordinal);
+    }
+    return quint64(qHash(key, size_t(0x9e3779b97f4a7c15ULL)));
+}
+
+template<typename Visit>
+bool probeFilter(quint64 key, Visit visit)
+{
+    const quint64 step = (key >> 32) | 1;
+    quint64 bit = key & 0xffffffffu;
+    bool all = true;
+    for (int i = 0; i < FilterProbes; ++i, bit += step)
+        all = visit(bit & (FilterBits - 1)) && all;
+    return all;
+}
+
+bool filterHas(const std::vector<quint64> &filter, quint64 key)
+{
+    return probeFilter(key, [&](quint64 bit) { return (filter[bit / 64] >> (bit % 64) & 1) != 0; });
+}
+
+void filterAdd(std::vector<quint64> &filter, quint64 key)
+{
+    probeFilter(key, [&](quint64 bit) {
+        filter[bit / 64] |= quint64(1) << (bit % 64);
+        return true;
+    });
+}
+
 // What every event of one bill carries.
 struct BillEvents
 {
@@ -486,10 +550,20 @@ int writeBillEvents(ContentWriter &out, const BillEvents &bill, const Event &eve
 
 } // namespace
 
+class CalendarExport::Writer : public ContentWriter
+{
+public:
+    using ContentWriter::ContentWriter;
+};
+
 CalendarExport::CalendarExport(QDate today)
     : m_today(today.isValid() ? today : QDate::currentDate())
 {
 }
+
+CalendarExport::CalendarExport(CalendarExport &&other) noexcept = default;
+CalendarExport &CalendarExport::operator=(CalendarExport &&other) noexcept = default;
+CalendarExport::~CalendarExport() = default;
 
 void CalendarExport::setStamp(const QDateTime &stamp)
 {
@@ -524,37 +598,84 @@ QByteArray CalendarExport::exactRule(const Event &event)
 
 bool CalendarExport::write(QIODevice *device, const EventList &bills)
 {
-    m_billsWritten = 0;
-    const QDateTime stamp = m_stamp.isValid() ? m_stamp.toUTC() : QDateTime::currentDateTimeUtc();
-    const QByteArray stampValue = stamp.toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'")).toLatin1();
-    QHash<QByteArray, int> uidsSeen; // two bills alike in name and schedule still get their own UIDs
-
-    ContentWriter out(device);
-    out.line("BEGIN:VCALENDAR");
-    out.line("VERSION:2.0");
-    out.line("PRODID:-//Tervona//Payvane//EN");
-    out.line("CALSCALE:GREGORIAN");
+    forgetBills();
     for (const Event *event : bills) {
-        if (!event)
-            continue;
-        BillEvents bill;
-        bill.uid = uidBase(*event);
-        const int seen = ++uidsSeen[bill.uid];
-        if (seen > 1)
-            bill.uid += '-' + QByteArray::number(seen);
-        bill.stamp = stampValue;
-        bill.summary = escapedText(event->name);
-        if (m_description)
-            bill.description = escapedText(m_description(*event));
-        if (event->notify)
-            bill.alarmDays = std::max(0, int(event->notifyDays));
-        if (writeBillEvents(out, bill, *event, m_today) > 0)
-            ++m_billsWritten;
-        if (!out.flush())
+        if (event)
+            noteBill(*event);
+    }
+    if (!begin(device))
+        return false;
+    for (const Event *event : bills) {
+        if (event && !writeBill(*event))
             return false;
     }
-    out.line("END:VCALENDAR");
-    return out.flush();
+    return end();
+}
+
+void CalendarExport::forgetBills()
+{
+    m_writer.reset();
+    m_noted.clear();
+    m_noted.shrink_to_fit();
+    m_twinKeys.clear();
+    m_uidsSeen.clear();
+}
+
+void CalendarExport::noteBill(const Event &event)
+{
+    if (m_noted.empty())
+        m_noted.assign(FilterBits / 64, 0);
+    const quint64 key = twinKey(event);
+    if (filterHas(m_noted, key))
+        m_twinKeys.insert(key);
+    else
+        filterAdd(m_noted, key);
+}
+
+bool CalendarExport::begin(QIODevice *device)
+{
+    m_billsWritten = 0;
+    m_uidsSeen.clear();
+    const QDateTime stamp = m_stamp.isValid() ? m_stamp.toUTC() : QDateTime::currentDateTimeUtc();
+    m_stampValue = stamp.toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'")).toLatin1();
+    m_writer = std::make_unique<Writer>(device);
+    m_writer->line("BEGIN:VCALENDAR");
+    m_writer->line("VERSION:2.0");
+    m_writer->line("PRODID:-//Tervona//Payvane//EN");
+    m_writer->line("CALSCALE:GREGORIAN");
+    return m_writer->flush();
+}
+
+bool CalendarExport::writeBill(const Event &event)
+{
+    if (!m_writer)
+        return false;
+    BillEvents bill;
+    bill.uid = uidBase(event);
+    if (m_twinKeys.contains(twinKey(event))) {
+        const int seen = ++m_uidsSeen[bill.uid];
+        if (seen > 1)
+            bill.uid += '-' + QByteArray::number(seen);
+    }
+    bill.stamp = m_stampValue;
+    bill.summary = escapedText(event.name);
+    if (m_description)
+        bill.description = escapedText(m_description(event));
+    if (event.notify)
+        bill.alarmDays = std::max(0, int(event.notifyDays));
+    if (writeBillEvents(*m_writer, bill, event, m_today) > 0)
+        ++m_billsWritten;
+    return m_writer->flush();
+}
+
+bool CalendarExport::end()
+{
+    if (!m_writer)
+        return false;
+    m_writer->line("END:VCALENDAR");
+    const bool written = m_writer->flush();
+    forgetBills();
+    return written;
 }
 
 QByteArray CalendarExport::calendar(const EventList &bills)

@@ -6,9 +6,13 @@
 #include <QByteArray>
 #include <QDate>
 #include <QDateTime>
+#include <QHash>
+#include <QSet>
 #include <QString>
 
 #include <functional>
+#include <memory>
+#include <vector>
 
 class QIODevice;
 
@@ -40,6 +44,9 @@ public:
 
     // Exports the dates from `today` on.
     explicit CalendarExport(QDate today);
+    CalendarExport(CalendarExport &&other) noexcept;
+    CalendarExport &operator=(CalendarExport &&other) noexcept;
+    ~CalendarExport();
 
     // The time written as every event's DTSTAMP; the current time when not set.
     void setStamp(const QDateTime &stamp);
@@ -53,6 +60,15 @@ public:
     // Writes the calendar of `bills`, in their order, one event at a time.
     // False when the device did not take every byte.
     bool write(QIODevice *device, const EventList &bills);
+    // The same calendar a bill at a time, for bills that are not all at
+    // hand: every bill is noted first (its record is enough: name and
+    // schedule), then, after begin(), written in the same order; end()
+    // closes the calendar. False when the device did not take every byte.
+    void noteBill(const Event &event);
+    bool begin(QIODevice *device);
+    bool writeBill(const Event &event);
+    bool end();
+
     // The calendar of `bills` as bytes.
     [[nodiscard]] QByteArray calendar(const EventList &bills);
 
@@ -66,10 +82,23 @@ public:
     [[nodiscard]] static QByteArray exactRule(const Event &event);
 
 private:
+    class Writer;
+    void forgetBills();
+
     QDate m_today;
     QDateTime m_stamp;
     std::function<QString(const Event &)> m_description;
     int m_billsWritten = 0;
+    std::unique_ptr<Writer> m_writer;
+    QByteArray m_stampValue;
+    // Two bills alike in name and schedule still get UIDs of their own, the
+    // second "-2" and so on. Only bills whose name and record schedule
+    // repeat are counted: a fixed-size filter over the noted bills finds
+    // them (with the odd false alarm, which costs a count and nothing else),
+    // so what this holds does not grow with bills that have no twin.
+    std::vector<quint64> m_noted;
+    QSet<quint64> m_twinKeys;
+    QHash<QByteArray, int> m_uidsSeen;
 };
 
 #endif // PAYVANE_CALENDAREXPORT_H

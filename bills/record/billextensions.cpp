@@ -9,8 +9,8 @@
 
 namespace {
 
-constexpr quint32 Marker = 0x50564E58; // "PVNX"
-constexpr quint32 Version = 1;
+constexpr quint32 Marker = BillExtensionMarker;
+constexpr quint32 Version = BillExtensionVersion;
 
 // The names of the fields this version knows.
 const QString EveryField = QStringLiteral("every");
@@ -232,6 +232,21 @@ bool readEntry(const QByteArray &entry, Event &event)
 
 } // namespace
 
+QString unknownDataAfterRecords()
+{
+    return QStringLiteral("unknown data follows its last record");
+}
+
+QString unreadableBillExtensions()
+{
+    return QStringLiteral("its extra details (schedule options, payments and amounts) could not be read");
+}
+
+bool readBillExtensionEntry(const QByteArray &entry, Event &event)
+{
+    return readEntry(entry, event);
+}
+
 bool needsBillExtensions(const EventList &events)
 {
     for (const Event *event : events) {
@@ -268,11 +283,11 @@ bool readBillExtensions(QDataStream &stream, const EventList &events, QString *p
             *problem = why;
         return false;
     };
-    const QString unreadable = QStringLiteral("its extra details (schedule options, payments and amounts) could not be read");
+    const QString unreadable = unreadableBillExtensions();
     quint32 marker = 0;
     stream >> marker;
     if (stream.status() != QDataStream::Ok || marker != Marker)
-        return fail(QStringLiteral("unknown data follows its last record"));
+        return fail(unknownDataAfterRecords());
     quint32 version = 0;
     quint32 entries = 0;
     stream >> version >> entries;

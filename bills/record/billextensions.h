@@ -51,4 +51,14 @@ void writeBillExtensions(QDataStream &stream, const EventList &events);
 // bills keep their defaults and *problem says, in a few words, why.
 bool readBillExtensions(QDataStream &stream, const EventList &events, QString *problem);
 
+// For a reader that takes the block one entry at a time: the block's
+// marker and version, the reasons readBillExtensions() gives, and one
+// entry (the bytes after its length) read into `event`'s extension fields;
+// false, with `event` unchanged, when the entry is damaged.
+constexpr quint32 BillExtensionMarker = 0x50564E58; // "PVNX"
+constexpr quint32 BillExtensionVersion = 1;
+[[nodiscard]] QString unknownDataAfterRecords();
+[[nodiscard]] QString unreadableBillExtensions();
+[[nodiscard]] bool readBillExtensionEntry(const QByteArray &entry, Event &event);
+
 #endif // PAYVANE_BILLEXTENSIONS_H

@@ -480,6 +480,9 @@ void EntryTest::calendarOption_data()
                                                   << events
                                                          + QStringLiteral("its extra details (schedule options, "
                                                                           "payments and amounts) could not be read");
+    QTest::newRow("damaged bill file, nothing on standard output")
+        << false << true << QString() << 1 << QStringList()
+        << events + QStringLiteral("its extra details (schedule options, payments and amounts) could not be read");
 }
 
 void EntryTest::calendarOption()

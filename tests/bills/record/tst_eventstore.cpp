@@ -1,4 +1,5 @@
 #include "billbytes.h"
+#include "billfilestream.h"
 #include "eventstore.h"
 
 #include <QBuffer>
@@ -241,6 +242,20 @@ void tst_EventStore::damagedFiles_data()
     QTest::newRow("name length just past the end")
         << BillBytes().int32(1).int32(60).raw(QByteArray(59, 'a')).bytes() << QStringList() << damaged;
     QTest::newRow("garbage") << QByteArray("this is not a bill file at all, just text") << QStringList() << damaged;
+    Event every;
+    every.name = QStringLiteral("Gym");
+    every.schedule = Event::ScheduleMonthly;
+    every.options.every = 3;
+    every.options.everyFrom = QDate(2027, 1, 1);
+    every.amount = Money(4250, QStringLiteral("EUR"));
+    Event plain;
+    plain.name = QStringLiteral("Tax");
+    const QByteArray extended = billFileBytes({&every, &plain});
+    const QStringList extendedNames = {QStringLiteral("Gym"), QStringLiteral("Tax")};
+    QTest::newRow("extension block") << extended << extendedNames << BillFileState::Complete;
+    QTest::newRow("extension block cut") << extended.chopped(1) << extendedNames << damaged;
+    QTest::newRow("extension block, stray byte") << extended + '\0' << extendedNames << damaged;
+    QTest::newRow("unknown data after the records") << three + "PVNY" << all << damaged;
 }
 
 void tst_EventStore::damagedFiles()
@@ -257,6 +272,16 @@ void tst_EventStore::damagedFiles()
     QCOMPARE(loaded, names);
     QCOMPARE(read.state, state);
     QCOMPARE(read.problem.isEmpty(), state == BillFileState::Complete);
+
+    // Read a bill at a time: the same judgement, and the same bills.
+    BillFileStream stream(path);
+    QCOMPARE(stream.check(), state);
+    QCOMPARE(stream.problem(), read.problem);
+    EventList streamed;
+    for (Event event; stream.next(&event);)
+        streamed.append(new Event(event));
+    QCOMPARE(billFileBytes(streamed), state == BillFileState::Complete ? billFileBytes(read.events) : billFileBytes({}));
+    qDeleteAll(streamed);
     qDeleteAll(read.events);
 }
 
