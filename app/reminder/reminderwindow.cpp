@@ -1,4 +1,5 @@
 #include "reminderwindow.h"
+#include "commandlinkiconstyle.h"
 #include "reminderitem.h"
 #include "ui_reminderwindow.h"
 
@@ -74,6 +75,9 @@ void ReminderWindow::ensureForm()
     if (ui)
         return;
     initReminderResources();
+    // Before the first item: each item's two command links would otherwise
+    // look up the same arrow in the icon theme.
+    CommandLinkIconStyle::installOnApplication();
     ui = new Ui_ReminderWindow;
     // The central widget brings its look (and the opaque colour) itself.
     ui->setupUi(this);

@@ -7,6 +7,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QList>
 
 #include <algorithm>
@@ -82,6 +83,15 @@ QJsonValue amountNumber(const Money &amount)
     for (int i = 0; i < decimals; ++i)
         scale *= 10;
     return QJsonValue(double(amount.minorUnits()) / scale);
+}
+
+// YYYY-MM-DD, or null for no date or one the form cannot write (a file may
+// hold any year).
+QJsonValue dateValue(QDate date)
+{
+    if (!date.isValid() || date.year() < 1 || date.year() > 9999)
+        return QJsonValue();
+    return QJsonValue(date.toString(Qt::ISODate));
 }
 
 } // namespace
@@ -226,46 +236,17 @@ namespace {
 
 // The most bytes writeUtf8() writes per UTF-16 unit.
 constexpr qsizetype Utf8Room = 3;
-constexpr qsizetype JsonRoom = 6;
 
 // UTF-16 as UTF-8 at `to`, a lone surrogate as "?" (as QString::toUtf8() has
-// it); `escapeJson` writes the JSON string escapes instead, and a lone
-// surrogate as its \\u code (as QJsonDocument has them). Returns the end.
-char *writeUtf8(char *to, QStringView text, bool escapeJson)
+// it). Returns the end.
+char *writeUtf8(char *to, QStringView text)
 {
-    static const char hex[] = "0123456789abcdef";
-    const auto escaped = [&to](char16_t u) {
-        *to++ = '\\';
-        *to++ = 'u';
-        for (int shift = 12; shift >= 0; shift -= 4)
-            *to++ = hex[(u >> shift) & 0xf];
-    };
     const char16_t *at = text.utf16();
     const char16_t *const end = at + text.size();
     while (at != end) {
         const char16_t u = *at++;
         if (u < 0x80) {
-            if (escapeJson && (u < 0x20 || u == u'"' || u == u'\\')) {
-                char code = 0;
-                switch (u) {
-                case u'"': code = '"'; break;
-                case u'\\': code = '\\'; break;
-                case u'\b': code = 'b'; break;
-                case u'\f': code = 'f'; break;
-                case u'\n': code = 'n'; break;
-                case u'\r': code = 'r'; break;
-                case u'\t': code = 't'; break;
-                default: break;
-                }
-                if (code != 0) {
-                    *to++ = '\\';
-                    *to++ = code;
-                } else {
-                    escaped(u);
-                }
-            } else {
-                *to++ = char(u);
-            }
+            *to++ = char(u);
         } else if (u < 0x800) {
             *to++ = char(0xc0 | (u >> 6));
             *to++ = char(0x80 | (u & 0x3f));
@@ -276,10 +257,7 @@ char *writeUtf8(char *to, QStringView text, bool escapeJson)
             *to++ = char(0x80 | ((c >> 6) & 0x3f));
             *to++ = char(0x80 | (c & 0x3f));
         } else if (QChar::isSurrogate(u)) {
-            if (escapeJson)
-                escaped(u);
-            else
-                *to++ = '?';
+            *to++ = '?';
         } else {
             *to++ = char(0xe0 | (u >> 12));
             *to++ = char(0x80 | ((u >> 6) & 0x3f));
@@ -329,10 +307,8 @@ void cellInto(QString *cell, const QString &text)
 
 namespace {
 
-// Bytes written through a pointer into room made beforehand, a row or an
-// object at a time: no call and no length count per piece. The JSON is the
-// text QJsonDocument writes indented (keys in order, four spaces a level),
-// so it stays what it was.
+// Bytes written through a pointer into room made beforehand, a row at a
+// time: no call and no length count per piece.
 class ByteWriter
 {
 public:
@@ -363,13 +339,6 @@ public:
         std::memcpy(m_at, text, N - 1);
         m_at += N - 1;
     }
-    template<std::size_t N>
-    void key(const char (&name)[N])
-    {
-        literal("        \"");
-        literal(name);
-        literal("\": ");
-    }
     void bytes(const QByteArray &value)
     {
         std::memcpy(m_at, value.constData(), std::size_t(value.size()));
@@ -380,7 +349,7 @@ public:
         for (; count > 0; --count)
             *m_at++ = ' ';
     }
-    void utf8(QStringView text) { m_at = writeUtf8(m_at, text, false); }
+    void utf8(QStringView text) { m_at = writeUtf8(m_at, text); }
     // `value`, or `instead` without one, right-aligned in `width` characters.
     void rightNumber(std::optional<qint64> value, const QByteArray &instead, qsizetype width)
     {
@@ -396,16 +365,6 @@ public:
         std::memcpy(m_at, digits, std::size_t(end - digits));
         m_at += end - digits;
     }
-    void string(QStringView text)
-    {
-        *m_at++ = '"';
-        m_at = writeUtf8(m_at, text, true);
-        *m_at++ = '"';
-    }
-    void number(qint64 value)
-    {
-        m_at = std::to_chars(m_at, m_at + 24, value).ptr;
-    }
     // YYYY-MM-DD; false, writing nothing, for a date the form cannot write.
     bool isoDate(QDate date)
     {
@@ -413,18 +372,6 @@ public:
             return false;
         m_at += 10;
         return true;
-    }
-    void date(QDate date)
-    {
-        char digits[10];
-        if (writeIsoDate(digits, date)) {
-            *m_at++ = '"';
-            std::memcpy(m_at, digits, sizeof digits);
-            m_at += sizeof digits;
-            *m_at++ = '"';
-        } else {
-            literal("null");
-        }
     }
 
 private:
@@ -492,97 +439,28 @@ QByteArray BillListing::tableOf(const QList<Entry> &list) const
 
 QByteArray BillListing::jsonOf(const QList<Entry> &list) const
 {
-    const std::vector<qsizetype> rows = order(list);
-    QByteArray out;
-    out.reserve(qsizetype(360) * (list.size() + 1));
-    ByteWriter json(out);
-    // The longest object less its texts: keys, indents, numbers and dates.
-    constexpr qsizetype ObjectRoom = 512;
-    json.makeRoom(2);
-    json.literal("[\n");
-    for (qsizetype i = 0; i < list.size(); ++i) {
-        const Entry &entry = list.at(rows[std::size_t(i)]);
+    // Through QJsonDocument, not by hand: names may hold anything, and the
+    // document escapes them as JSON wants.
+    QJsonArray array;
+    for (const qsizetype at : order(list)) {
+        const Entry &entry = list.at(at);
+        QJsonObject object;
+        object.insert(QLatin1String("name"), entry.name);
+        object.insert(QLatin1String("nextDue"), entry.days ? dateValue(entry.shownDate) : QJsonValue());
+        object.insert(QLatin1String("daysRemaining"), entry.days ? QJsonValue(*entry.days) : QJsonValue());
+        object.insert(QLatin1String("overdue"), entry.overdue);
+        object.insert(QLatin1String("unpaidCount"),
+                      entry.unpaidCount ? QJsonValue(*entry.unpaidCount) : QJsonValue());
+        object.insert(QLatin1String("paidThrough"), dateValue(entry.paidThrough));
+        object.insert(QLatin1String("remaining"), entry.remaining >= 0 ? QJsonValue(entry.remaining) : QJsonValue());
+        object.insert(QLatin1String("schedule"), entry.schedule);
+        object.insert(QLatin1String("ends"), dateValue(entry.ends));
         const bool hasAmount = !entry.amount.isNull();
-        QByteArray amountNumberText;
-        QString amountText;
-        QString currency;
-        if (hasAmount) {
-            // Qt's shortest form of a double, as the document writes it.
-            const QByteArray array = QJsonDocument(QJsonArray{amountNumber(entry.amount)}).toJson(QJsonDocument::Compact);
-            amountNumberText = array.mid(1, array.size() - 2);
-            amountText = entry.amount.toString(m_locale);
-            currency = entry.amount.currency();
-        }
-        json.makeRoom(ObjectRoom + amountNumberText.size()
-                      + JsonRoom * (amountText.size() + currency.size() + entry.name.size() + entry.schedule.size()));
-        json.literal("    {\n");
-        json.key("amount");
-        if (hasAmount)
-            json.bytes(amountNumberText);
-        else
-            json.literal("null");
-        json.literal(",\n");
-        json.key("amountText");
-        if (hasAmount)
-            json.string(amountText);
-        else
-            json.literal("null");
-        json.literal(",\n");
-        json.key("currency");
-        if (hasAmount)
-            json.string(currency);
-        else
-            json.literal("null");
-        json.literal(",\n");
-        json.key("daysRemaining");
-        if (entry.days)
-            json.number(*entry.days);
-        else
-            json.literal("null");
-        json.literal(",\n");
-        json.key("ends");
-        json.date(entry.ends);
-        json.literal(",\n");
-        json.key("name");
-        json.string(entry.name);
-        json.literal(",\n");
-        json.key("nextDue");
-        if (entry.days)
-            json.date(entry.shownDate);
-        else
-            json.literal("null");
-        json.literal(",\n");
-        json.key("overdue");
-        if (entry.overdue)
-            json.literal("true");
-        else
-            json.literal("false");
-        json.literal(",\n");
-        json.key("paidThrough");
-        json.date(entry.paidThrough);
-        json.literal(",\n");
-        json.key("remaining");
-        if (entry.remaining >= 0)
-            json.number(entry.remaining);
-        else
-            json.literal("null");
-        json.literal(",\n");
-        json.key("schedule");
-        json.string(entry.schedule);
-        json.literal(",\n");
-        json.key("unpaidCount");
-        if (entry.unpaidCount)
-            json.number(*entry.unpaidCount);
-        else
-            json.literal("null");
-        json.literal("\n    }");
-        if (i + 1 < list.size())
-            json.literal(",\n");
-        else
-            json.literal("\n");
+        object.insert(QLatin1String("amount"), hasAmount ? amountNumber(entry.amount) : QJsonValue());
+        object.insert(QLatin1String("currency"), hasAmount ? QJsonValue(entry.amount.currency()) : QJsonValue());
+        object.insert(QLatin1String("amountText"),
+                      hasAmount ? QJsonValue(entry.amount.toString(m_locale)) : QJsonValue());
+        array.append(object);
     }
-    json.makeRoom(2);
-    json.literal("]\n");
-    json.finish();
-    return out;
+    return QJsonDocument(array).toJson(QJsonDocument::Indented);
 }
