@@ -43,6 +43,9 @@ EventList sampleBills(QDate today)
     // Tracked for three months, paid only the first time: overdue.
     startTracking(*rent, addDays(today, -92));
     markPaid(*rent, addDays(today, -92));
+    // Reminded again two weeks ahead, and after the date while unpaid.
+    rent->extraReminders = {ExtraReminder{14, ExtraReminder::Before, QDate()},
+                            ExtraReminder{3, ExtraReminder::AfterUnpaid, QDate()}};
     bills << rent;
     Event *cleaner = bill(QStringLiteral("Cleaner"), Event::ScheduleWeekly, Event::EndAfterTimes, addDays(today, 20));
     cleaner->weekdays[0] = cleaner->weekdays[2] = true;
