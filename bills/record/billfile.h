@@ -7,7 +7,6 @@
 
 #include <QByteArray>
 #include <QDateTime>
-#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -26,8 +25,8 @@
 // Another process may write the file while this one holds its bills (the
 // automatic start while the main window is open, a sync program replacing
 // it). So the file read is remembered (its folder entry, inode, size,
-// modification time and its bytes), together with the bills as
-// read and which record of the caller each came from. A save first looks at
+// modification time and its bytes, kept compressed), together with the bills
+// as read and which record of the caller each came from. A save first looks at
 // the file again: when it is the one read, the bills are written (or
 // nothing, when no bill changed); when it changed, it is read again and
 // merged three ways (billmerge.h) and the merge is written. Nothing is added
@@ -107,7 +106,7 @@ public:
 
 private:
     // What was found at the path: enough to tell another file from the one
-    // read, or the same file with other bytes.
+    // read; the bytes tell the same file with other bytes.
     struct Stamp
     {
         bool exists = false;
@@ -116,19 +115,17 @@ private:
         quint64 inode = 0;
         qint64 size = -1;
         qint64 modified = 0; // nanoseconds
-        // The bytes read, kept whole (shared with the read, no copy): comparing
-        // them costs less than hashing them at every start.
-        QByteArray bytes;
 
         friend bool operator==(const Stamp &a, const Stamp &b)
         {
             return a.exists == b.exists && a.linkText == b.linkText && a.device == b.device && a.inode == b.inode
-                   && a.size == b.size && a.modified == b.modified && a.bytes == b.bytes;
+                   && a.size == b.size && a.modified == b.modified;
         }
     };
     struct Disk
     {
         Stamp stamp;
+        QByteArray bytes; // as read
         BillFileRead read;
         bool plantedLink = false; // a link that was not there when the file was read; not followed
         bool special = false;     // there, but no regular file (a folder, a FIFO, a device)
@@ -136,8 +133,12 @@ private:
     // Looks at the file (and parses it when `parse`). `approvedLink` is the
     // link text that may be followed; none: any link (at load).
     [[nodiscard]] Disk readDisk(const std::optional<QByteArray> &approvedLink, bool parse) const;
-    // `events` were read from `bytes` (or written as them).
-    void rebase(const QByteArray &bytes, const EventList &events, bool isFile);
+    // `events` were read from the bytes `packed` holds (or written as them).
+    void rebase(const QByteArray &packed, const EventList &events, bool isFile);
+    // `disk` is the file read (or last written) here, byte for byte.
+    [[nodiscard]] bool isFileRead(const Disk &disk) const;
+    // The file read here is gone or no longer known.
+    void forgetFile();
     // The bills as read (or last written).
     [[nodiscard]] QList<Event> baseBills() const;
     [[nodiscard]] bool changedSinceRead(const EventList &events) const;
@@ -155,11 +156,17 @@ private:
     QString m_keptPath;
     QString m_keepError;
 
+    // The file's bytes are kept compressed (a long list is held for as long
+    // as the window is open; only a save, a merge or a look at the file
+    // needs them again). The base and the file read share one copy.
     QByteArray m_baseBytes;                // the bills as read (or last written), as in the file
     qsizetype m_baseCount = 0;             // how many bills that is
-    QHash<const Event *, qsizetype> m_origins; // the caller's records: the index of their bill in the base
+    // The caller's records by the index of their bill in the base; null
+    // where none stands for it now.
+    QList<const Event *> m_baseRecords;
     bool m_baseIsFile = false;             // the base is the whole file: no change, no write
     Stamp m_stamp;                         // the file the base came from
+    QByteArray m_stampBytes;               // that file's bytes
     QByteArray m_approvedLink;             // the link at the path when it was read; followed
     BillConflictResolver m_resolve = automaticBillChoice;
 };
