@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 #include <QScopeGuard>
 
@@ -37,10 +38,43 @@ bool isOwnRegularFile(const QString &path)
 #endif
 }
 
+// The file's bytes as kept: compressed at zlib's fastest level, which
+// still takes a bill file to about a sixth.
+QByteArray packed(const QByteArray &bytes)
+{
+    if (bytes.isEmpty())
+        return QByteArray();
+    QByteArray result = qCompress(bytes, 1);
+    result.squeeze();
+    return result;
+}
+
+std::shared_future<QByteArray> packedNow(const QByteArray &bytes)
+{
+    std::promise<QByteArray> result;
+    result.set_value(packed(bytes));
+    return result.get_future().share();
+}
+
+// Packed on another thread. The bytes are moved into the call, so they are
+// let go as soon as it is done.
+std::shared_future<QByteArray> packedMeanwhile(const QByteArray &bytes)
+{
+    return std::async([](QByteArray unpackedBytes) { return packed(unpackedBytes); }, bytes).share();
+}
+
+QByteArray unpacked(const std::shared_future<QByteArray> &packedBytes)
+{
+    const QByteArray &bytes = packedBytes.get();
+    return bytes.isEmpty() ? QByteArray() : qUncompress(bytes);
+}
+
 } // namespace
 
 BillFile::BillFile(const QString &path)
     : m_path(path)
+    , m_baseBytes(packedNow(QByteArray()))
+    , m_stampBytes(m_baseBytes)
 {
 }
 
@@ -54,22 +88,32 @@ EventList BillFile::load()
     m_keptPath.clear();
     m_keepError.clear();
     m_stamp = disk.stamp;
+    m_stampBytes = packedMeanwhile(disk.bytes);
     m_approvedLink = disk.stamp.linkText;
     // Bytes that could not be read to the end gave no bills.
-    rebase(m_state == BillFileState::Unreadable ? QByteArray() : disk.stamp.bytes, disk.read.events,
+    rebase(m_state == BillFileState::Unreadable ? packedNow(QByteArray()) : m_stampBytes, disk.read.events,
            m_state == BillFileState::Complete);
     return disk.read.events;
 }
 
-void BillFile::rebase(const QByteArray &bytes, const EventList &events, bool isFile)
+void BillFile::rebase(const PackedBytes &packedBytes, const EventList &events, bool isFile)
 {
-    m_baseBytes = bytes;
+    m_baseBytes = packedBytes;
     m_baseCount = events.size();
-    m_origins.clear();
-    m_origins.reserve(events.size());
-    for (qsizetype i = 0; i < events.size(); ++i)
-        m_origins.insert(events.at(i), i);
+    m_baseRecords = QList<const Event *>(events.cbegin(), events.cend());
     m_baseIsFile = isFile;
+}
+
+bool BillFile::isFileRead(const Disk &disk) const
+{
+    // The bytes are unpacked only for a file that looks the same.
+    return disk.stamp == m_stamp && disk.bytes == unpacked(m_stampBytes);
+}
+
+void BillFile::forgetFile()
+{
+    m_stamp = Stamp();
+    m_stampBytes = packedNow(QByteArray());
 }
 
 QList<Event> BillFile::baseBills() const
@@ -77,7 +121,7 @@ QList<Event> BillFile::baseBills() const
     // Read again from the bytes they were read from (or written as): a
     // second copy of every bill would cost more than the file itself, and
     // only a save or a merge looks at them.
-    QByteArray bytes = m_baseBytes;
+    QByteArray bytes = unpacked(m_baseBytes);
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     const EventList read = m_baseCount > 0 ? readBillFile(buffer).events : EventList();
@@ -159,7 +203,7 @@ BillFile::Disk BillFile::readDisk(const std::optional<QByteArray> &approvedLink,
     QByteArray bytes = file.read(std::max<qint64>(0, file.size()));
     if (!file.atEnd())
         bytes += file.readAll();
-    disk.stamp.bytes = bytes;
+    disk.bytes = bytes;
     if (file.error() != QFileDevice::NoError) {
         disk.read.state = BillFileState::Unreadable;
         disk.read.problem = file.errorString();
@@ -201,7 +245,7 @@ bool BillFile::keepAside(const QDateTime &now, QString *errorString)
     // The file may have gone since it was read: nothing is left to lose.
     if (!QFileInfo::exists(m_path) && !QFileInfo(m_path).isSymLink()) {
         m_state = BillFileState::Missing;
-        m_stamp = Stamp();
+        forgetFile();
         return true;
     }
     return moveAside(now, errorString);
@@ -218,7 +262,7 @@ bool BillFile::moveAside(const QDateTime &now, QString *errorString)
     }
     m_keptPath = kept;
     m_keepError.clear();
-    m_stamp = Stamp();
+    forgetFile();
     return true;
 }
 
@@ -236,7 +280,7 @@ bool BillFile::save(const EventList &events, QString *errorString)
     disk.read.events.clear();
     const auto cleanUp = qScopeGuard([&theirs] { qDeleteAll(theirs); });
 
-    if (disk.stamp == m_stamp) {
+    if (isFileRead(disk)) {
         if (!changedHere && m_baseIsFile)
             return true;
         return write(events, disk, errorString);
@@ -285,13 +329,16 @@ bool BillFile::write(const EventList &events, const Disk &disk, QString *errorSt
     const QByteArray bytes = billFileBytes(events);
     if (!writeFileEntry(bytes, targetPath(disk), errorString))
         return false;
-    rebase(bytes, events, true);
+    rebase(packedNow(bytes), events, true);
     // The file written is the one read from now on, unless another writer
     // has replaced it already.
     const Disk written = readDisk(m_approvedLink, false);
-    m_stamp = written.stamp.bytes == bytes ? written.stamp : Stamp();
-    if (m_stamp.exists)
-        m_stamp.bytes = m_baseBytes; // equal: one copy for both
+    if (written.bytes == bytes) {
+        m_stamp = written.stamp;
+        m_stampBytes = m_baseBytes; // equal: one copy for both
+    } else {
+        forgetFile();
+    }
     return true;
 }
 
@@ -302,7 +349,7 @@ bool BillFile::changedSinceRead(const EventList &events) const
     if (events.size() != m_baseCount)
         return true;
     for (qsizetype k = 0; k < events.size(); ++k) {
-        if (m_origins.value(events.at(k), -1) != k)
+        if (m_baseRecords.at(k) != events.at(k))
             return true;
     }
     const QList<Event> base = baseBills();
@@ -317,24 +364,35 @@ bool BillFile::changedSinceRead(const EventList &events) const
 
 QList<qsizetype> BillFile::originsOf(const EventList &events) const
 {
+    // Only a merge asks, so the look-up is built here, not kept.
+    QHash<const Event *, qsizetype> originOf;
+    originOf.reserve(m_baseRecords.size());
+    for (qsizetype i = 0; i < m_baseRecords.size(); ++i) {
+        if (m_baseRecords.at(i))
+            originOf.insert(m_baseRecords.at(i), i);
+    }
     QList<qsizetype> origins;
     origins.reserve(events.size());
     for (const Event *event : events)
-        origins.append(m_origins.value(event, -1));
+        origins.append(originOf.value(event, -1));
     return origins;
 }
 
 void BillFile::recordReplaced(const Event *old, const Event *replacement)
 {
-    const qsizetype origin = m_origins.value(old, -1);
-    m_origins.remove(old);
-    if (origin >= 0)
-        m_origins.insert(replacement, origin);
+    const qsizetype origin = old ? m_baseRecords.indexOf(old) : -1;
+    if (origin < 0 || old == replacement)
+        return;
+    // A record stands for one bill read at most.
+    recordRemoved(replacement);
+    m_baseRecords[origin] = replacement;
 }
 
 void BillFile::recordRemoved(const Event *record)
 {
-    m_origins.remove(record);
+    const qsizetype origin = record ? m_baseRecords.indexOf(record) : -1;
+    if (origin >= 0)
+        m_baseRecords[origin] = nullptr;
 }
 
 void BillFile::setConflictResolver(const BillConflictResolver &resolver)
@@ -344,7 +402,7 @@ void BillFile::setConflictResolver(const BillConflictResolver &resolver)
 
 bool BillFile::changedOnDisk() const
 {
-    return !(readDisk(m_approvedLink, false).stamp == m_stamp);
+    return !isFileRead(readDisk(m_approvedLink, false));
 }
 
 std::optional<EventList> BillFile::reload(const EventList &events, QList<qsizetype> *fromOurs)
@@ -352,17 +410,18 @@ std::optional<EventList> BillFile::reload(const EventList &events, QList<qsizety
     Disk disk = readDisk(m_approvedLink, true);
     const EventList theirs = disk.read.events;
     const auto cleanUp = qScopeGuard([&theirs] { qDeleteAll(theirs); });
-    if (disk.stamp == m_stamp || disk.plantedLink || disk.read.state != BillFileState::Complete)
+    if (isFileRead(disk) || disk.plantedLink || disk.read.state != BillFileState::Complete)
         return std::nullopt;
     BillMerge merge = mergeBills(baseBills(), theirs, events, originsOf(events), m_resolve);
     // The file as it is now is the base; a merged bill that holds one of its
     // bills comes from that bill.
-    rebase(disk.stamp.bytes, theirs, true);
     m_stamp = disk.stamp;
-    m_origins.clear();
+    m_stampBytes = packedNow(disk.bytes);
+    rebase(m_stampBytes, theirs, true);
+    m_baseRecords.fill(nullptr);
     for (qsizetype k = 0; k < merge.bills.size(); ++k) {
         if (merge.fromTheirs.at(k) >= 0)
-            m_origins.insert(merge.bills.at(k), merge.fromTheirs.at(k));
+            m_baseRecords[merge.fromTheirs.at(k)] = merge.bills.at(k);
     }
     if (fromOurs)
         *fromOurs = merge.fromOurs;

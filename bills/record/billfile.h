@@ -7,10 +7,10 @@
 
 #include <QByteArray>
 #include <QDateTime>
-#include <QHash>
 #include <QList>
 #include <QString>
 
+#include <future>
 #include <optional>
 
 // The user's bill file as a window uses it: read once when the window is
@@ -26,8 +26,8 @@
 // Another process may write the file while this one holds its bills (the
 // automatic start while the main window is open, a sync program replacing
 // it). So the file read is remembered (its folder entry, inode, size,
-// modification time and its bytes), together with the bills as
-// read and which record of the caller each came from. A save first looks at
+// modification time and its bytes, kept compressed), together with the bills
+// as read and which record of the caller each came from. A save first looks at
 // the file again: when it is the one read, the bills are written (or
 // nothing, when no bill changed); when it changed, it is read again and
 // merged three ways (billmerge.h) and the merge is written. Nothing is added
@@ -106,8 +106,10 @@ public:
     static int removeSaveLeftovers(const QString &path);
 
 private:
+    using PackedBytes = std::shared_future<QByteArray>;
+
     // What was found at the path: enough to tell another file from the one
-    // read, or the same file with other bytes.
+    // read; the bytes tell the same file with other bytes.
     struct Stamp
     {
         bool exists = false;
@@ -116,19 +118,17 @@ private:
         quint64 inode = 0;
         qint64 size = -1;
         qint64 modified = 0; // nanoseconds
-        // The bytes read, kept whole (shared with the read, no copy): comparing
-        // them costs less than hashing them at every start.
-        QByteArray bytes;
 
         friend bool operator==(const Stamp &a, const Stamp &b)
         {
             return a.exists == b.exists && a.linkText == b.linkText && a.device == b.device && a.inode == b.inode
-                   && a.size == b.size && a.modified == b.modified && a.bytes == b.bytes;
+                   && a.size == b.size && a.modified == b.modified;
         }
     };
     struct Disk
     {
         Stamp stamp;
+        QByteArray bytes; // as read
         BillFileRead read;
         bool plantedLink = false; // a link that was not there when the file was read; not followed
         bool special = false;     // there, but no regular file (a folder, a FIFO, a device)
@@ -136,8 +136,12 @@ private:
     // Looks at the file (and parses it when `parse`). `approvedLink` is the
     // link text that may be followed; none: any link (at load).
     [[nodiscard]] Disk readDisk(const std::optional<QByteArray> &approvedLink, bool parse) const;
-    // `events` were read from `bytes` (or written as them).
-    void rebase(const QByteArray &bytes, const EventList &events, bool isFile);
+    // `events` were read from the bytes `packed` holds (or written as them).
+    void rebase(const PackedBytes &packed, const EventList &events, bool isFile);
+    // `disk` is the file read (or last written) here, byte for byte.
+    [[nodiscard]] bool isFileRead(const Disk &disk) const;
+    // The file read here is gone or no longer known.
+    void forgetFile();
     // The bills as read (or last written).
     [[nodiscard]] QList<Event> baseBills() const;
     [[nodiscard]] bool changedSinceRead(const EventList &events) const;
@@ -155,11 +159,19 @@ private:
     QString m_keptPath;
     QString m_keepError;
 
-    QByteArray m_baseBytes;                // the bills as read (or last written), as in the file
+    // The file's bytes are kept compressed (a long list is held for as long
+    // as the window is open; only a save, a merge or a look at the file
+    // needs them again). The base and the file read share one copy. At
+    // load() they are compressed on a thread of their own while the caller
+    // shows the bills; whoever needs them first waits for them.
+    PackedBytes m_baseBytes;               // the bills as read (or last written), as in the file
     qsizetype m_baseCount = 0;             // how many bills that is
-    QHash<const Event *, qsizetype> m_origins; // the caller's records: the index of their bill in the base
+    // The caller's records by the index of their bill in the base; null
+    // where none stands for it now.
+    QList<const Event *> m_baseRecords;
     bool m_baseIsFile = false;             // the base is the whole file: no change, no write
     Stamp m_stamp;                         // the file the base came from
+    PackedBytes m_stampBytes;              // that file's bytes
     QByteArray m_approvedLink;             // the link at the path when it was read; followed
     BillConflictResolver m_resolve = automaticBillChoice;
 };
