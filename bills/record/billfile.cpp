@@ -49,32 +49,15 @@ QByteArray packed(const QByteArray &bytes)
     return result;
 }
 
-std::shared_future<QByteArray> packedNow(const QByteArray &bytes)
+QByteArray unpacked(const QByteArray &packedBytes)
 {
-    std::promise<QByteArray> result;
-    result.set_value(packed(bytes));
-    return result.get_future().share();
-}
-
-// Packed on another thread. The bytes are moved into the call, so they are
-// let go as soon as it is done.
-std::shared_future<QByteArray> packedMeanwhile(const QByteArray &bytes)
-{
-    return std::async([](QByteArray unpackedBytes) { return packed(unpackedBytes); }, bytes).share();
-}
-
-QByteArray unpacked(const std::shared_future<QByteArray> &packedBytes)
-{
-    const QByteArray &bytes = packedBytes.get();
-    return bytes.isEmpty() ? QByteArray() : qUncompress(bytes);
+    return packedBytes.isEmpty() ? QByteArray() : qUncompress(packedBytes);
 }
 
 } // namespace
 
 BillFile::BillFile(const QString &path)
     : m_path(path)
-    , m_baseBytes(packedNow(QByteArray()))
-    , m_stampBytes(m_baseBytes)
 {
 }
 
@@ -88,15 +71,15 @@ EventList BillFile::load()
     m_keptPath.clear();
     m_keepError.clear();
     m_stamp = disk.stamp;
-    m_stampBytes = packedMeanwhile(disk.bytes);
+    m_stampBytes = packed(disk.bytes);
     m_approvedLink = disk.stamp.linkText;
     // Bytes that could not be read to the end gave no bills.
-    rebase(m_state == BillFileState::Unreadable ? packedNow(QByteArray()) : m_stampBytes, disk.read.events,
+    rebase(m_state == BillFileState::Unreadable ? QByteArray() : m_stampBytes, disk.read.events,
            m_state == BillFileState::Complete);
     return disk.read.events;
 }
 
-void BillFile::rebase(const PackedBytes &packedBytes, const EventList &events, bool isFile)
+void BillFile::rebase(const QByteArray &packedBytes, const EventList &events, bool isFile)
 {
     m_baseBytes = packedBytes;
     m_baseCount = events.size();
@@ -113,7 +96,7 @@ bool BillFile::isFileRead(const Disk &disk) const
 void BillFile::forgetFile()
 {
     m_stamp = Stamp();
-    m_stampBytes = packedNow(QByteArray());
+    m_stampBytes.clear();
 }
 
 QList<Event> BillFile::baseBills() const
@@ -329,7 +312,7 @@ bool BillFile::write(const EventList &events, const Disk &disk, QString *errorSt
     const QByteArray bytes = billFileBytes(events);
     if (!writeFileEntry(bytes, targetPath(disk), errorString))
         return false;
-    rebase(packedNow(bytes), events, true);
+    rebase(packed(bytes), events, true);
     // The file written is the one read from now on, unless another writer
     // has replaced it already.
     const Disk written = readDisk(m_approvedLink, false);
@@ -416,7 +399,7 @@ std::optional<EventList> BillFile::reload(const EventList &events, QList<qsizety
     // The file as it is now is the base; a merged bill that holds one of its
     // bills comes from that bill.
     m_stamp = disk.stamp;
-    m_stampBytes = packedNow(disk.bytes);
+    m_stampBytes = packed(disk.bytes);
     rebase(m_stampBytes, theirs, true);
     m_baseRecords.fill(nullptr);
     for (qsizetype k = 0; k < merge.bills.size(); ++k) {

@@ -10,7 +10,6 @@
 #include <QList>
 #include <QString>
 
-#include <future>
 #include <optional>
 
 // The user's bill file as a window uses it: read once when the window is
@@ -106,8 +105,6 @@ public:
     static int removeSaveLeftovers(const QString &path);
 
 private:
-    using PackedBytes = std::shared_future<QByteArray>;
-
     // What was found at the path: enough to tell another file from the one
     // read; the bytes tell the same file with other bytes.
     struct Stamp
@@ -137,7 +134,7 @@ private:
     // link text that may be followed; none: any link (at load).
     [[nodiscard]] Disk readDisk(const std::optional<QByteArray> &approvedLink, bool parse) const;
     // `events` were read from the bytes `packed` holds (or written as them).
-    void rebase(const PackedBytes &packed, const EventList &events, bool isFile);
+    void rebase(const QByteArray &packed, const EventList &events, bool isFile);
     // `disk` is the file read (or last written) here, byte for byte.
     [[nodiscard]] bool isFileRead(const Disk &disk) const;
     // The file read here is gone or no longer known.
@@ -161,17 +158,15 @@ private:
 
     // The file's bytes are kept compressed (a long list is held for as long
     // as the window is open; only a save, a merge or a look at the file
-    // needs them again). The base and the file read share one copy. At
-    // load() they are compressed on a thread of their own while the caller
-    // shows the bills; whoever needs them first waits for them.
-    PackedBytes m_baseBytes;               // the bills as read (or last written), as in the file
+    // needs them again). The base and the file read share one copy.
+    QByteArray m_baseBytes;                // the bills as read (or last written), as in the file
     qsizetype m_baseCount = 0;             // how many bills that is
     // The caller's records by the index of their bill in the base; null
     // where none stands for it now.
     QList<const Event *> m_baseRecords;
     bool m_baseIsFile = false;             // the base is the whole file: no change, no write
     Stamp m_stamp;                         // the file the base came from
-    PackedBytes m_stampBytes;              // that file's bytes
+    QByteArray m_stampBytes;               // that file's bytes
     QByteArray m_approvedLink;             // the link at the path when it was read; followed
     BillConflictResolver m_resolve = automaticBillChoice;
 };
