@@ -53,16 +53,24 @@ ReminderKind ReminderDigest::add(const Event &event)
     }
     if (bill.due.isNull())
         bill.due = nextOccurrence(event, m_today);
-    // Kept in order as they come: most overdue first, then by date, the
-    // list's order among equals.
+    ++m_count;
+    if (bill.overdue)
+        ++m_overdue;
+    else if (m_furthest.isNull() || bill.due > m_furthest)
+        m_furthest = bill.due;
+    // Only the nearest few are kept, so a long list costs no more than its
+    // walk: most overdue first, then by date, the list's order among equals.
     const auto before = [](const Bill &a, const Bill &b) {
         if (a.overdue != b.overdue)
             return a.overdue;
         return a.due < b.due;
     };
-    m_bills.insert(std::upper_bound(m_bills.begin(), m_bills.end(), bill, before), bill);
-    if (bill.overdue)
-        ++m_overdue;
+    const auto at = std::upper_bound(m_nearest.begin(), m_nearest.end(), bill, before);
+    if (at - m_nearest.begin() < MostShownOneByOne) {
+        m_nearest.insert(at, bill);
+        if (m_nearest.size() > MostShownOneByOne)
+            m_nearest.removeLast();
+    }
     return kind;
 }
 
@@ -72,8 +80,7 @@ QString ReminderDigest::sentence() const
     const int upcoming = count() - overdue;
     if (upcoming == 0)
         return billCount(overdue) + QStringLiteral(" overdue");
-    // The furthest date to come: the list ends with it.
-    const qint64 days = qMax<qint64>(0, daysBetween(m_today, m_bills.constLast().due));
+    const qint64 days = qMax<qint64>(0, daysBetween(m_today, m_furthest));
     QString text = billCount(upcoming);
     if (days == 0)
         text += QStringLiteral(" due today");
@@ -101,7 +108,7 @@ QString ReminderDigest::whenText(const Bill &bill) const
 QString ReminderDigest::nearestText() const
 {
     QStringList named;
-    for (const Bill &bill : m_bills.first(qMin(count(), MostShownOneByOne)))
+    for (const Bill &bill : m_nearest)
         named << shortName(bill.name, NameLength) + QStringLiteral(" (") + whenText(bill) + QLatin1Char(')');
     QString text = named.join(QStringLiteral(", "));
     if (count() > MostShownOneByOne)

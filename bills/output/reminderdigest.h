@@ -27,7 +27,7 @@ public:
     // reminderKind(), None when it was not taken.
     ReminderKind add(const Event &event);
 
-    [[nodiscard]] int count() const { return int(m_bills.size()); }
+    [[nodiscard]] int count() const { return m_count; }
     [[nodiscard]] int overdueCount() const { return m_overdue; }
     // Whether there are too many reminders to show them one by one.
     [[nodiscard]] bool sumsUp() const { return count() > MostShownOneByOne; }
@@ -52,8 +52,10 @@ private:
     [[nodiscard]] QString whenText(const Bill &bill) const;
 
     QDate m_today;
-    QList<Bill> m_bills;
+    int m_count = 0;
     int m_overdue = 0;
+    QDate m_furthest;     // the furthest date to come
+    QList<Bill> m_nearest; // at most MostShownOneByOne, nearest first
 };
 
 #endif // PAYVANE_REMINDERDIGEST_H
