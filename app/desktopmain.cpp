@@ -82,11 +82,14 @@ MainWindow *openMainWindow(SingleApplication &app)
 // The automatic start through the desktop's notifications: waits for the
 // answers as long as a reminder is on screen. A click on a reminder, or a
 // plain start meanwhile, opens the main window in this process; reminders
-// still on screen keep working beside it. The program ends when no reminder
-// is left and the main window, if it was opened, is closed.
-int runDesktopReminders(SingleApplication &app, NotificationService *service)
+// still on screen keep working beside it. A click on the summed-up reminder
+// opens the reminder window with every due bill instead (the main window
+// when, answered elsewhere meanwhile, none is due any more). The program
+// ends when no reminder is left and the windows it opened are closed.
+int runDesktopReminders(SingleApplication &app, NotificationService *service, bool sumUp)
 {
     DesktopReminders reminders(service);
+    reminders.setSumUp(sumUp);
     if (!reminders.showDueReminders(QDate::currentDate()))
         return 0;
     recordDisplay();
@@ -95,9 +98,10 @@ int runDesktopReminders(SingleApplication &app, NotificationService *service)
     // file, each through its BillFile: an answer is written at once, and a
     // save merges what the other wrote since it read the file.
     QPointer<MainWindow> mainWindow;
+    QPointer<ReminderWindow> reminderWindow;
     QApplication::setQuitOnLastWindowClosed(false);
     const auto quitWhenDone = [&] {
-        if (!mainWindow && !reminders.isShowing())
+        if (!mainWindow && !reminderWindow && !reminders.isShowing())
             QCoreApplication::quit();
     };
     const auto showMainWindow = [&] {
@@ -116,6 +120,26 @@ int runDesktopReminders(SingleApplication &app, NotificationService *service)
                          showMainWindow();
                          mainWindow->selectBill(billName);
                      });
+    QObject::connect(&reminders, &DesktopReminders::allRequested, &app, [&] {
+        if (reminderWindow) {
+            reminderWindow->raise();
+            return;
+        }
+        // It reads the bills anew and marks each as its item shows it.
+        reminderWindow = createReminderWindow();
+        if (!reminderWindow) {
+            showMainWindow();
+            return;
+        }
+        reminderWindow->setAttribute(Qt::WA_DeleteOnClose);
+        QObject::connect(reminderWindow, &QObject::destroyed, &app, quitWhenDone, Qt::QueuedConnection);
+        applyGlass(reminderWindow);
+        // Asked for: centred, wherever the user's choice would place it.
+        reminderWindow->setCentredPlacement(true);
+        reminderWindow->positionWindow();
+        reminderWindow->show();
+        reminderWindow->activateWindow();
+    });
     QObject::connect(&app, &SingleApplication::messageReceived, &app, [&](const QString &message) {
         if (message == ShowMainWindowMessage)
             showMainWindow();
@@ -125,6 +149,7 @@ int runDesktopReminders(SingleApplication &app, NotificationService *service)
     // Ended otherwise (the session ends, an update starts): what is still on
     // screen goes unanswered, to come again.
     reminders.closeAll();
+    delete reminderWindow;
     delete mainWindow;
     return exitCode;
 }
@@ -175,7 +200,7 @@ extern "C" Q_DECL_EXPORT int payvaneDesktopMain(int *argc, char **argv, int hand
         if (notificationSettings.desktopNotifications) {
             auto *service = new NotificationService(&app);
             if (service->isAvailable())
-                return runDesktopReminders(app, service);
+                return runDesktopReminders(app, service, notificationSettings.sumUpReminders);
         }
         reminderWindow = createReminderWindow();
         if (!reminderWindow)

@@ -3,12 +3,14 @@
 
 #include <billfile.h>
 #include <event.h>
+#include <reminderrules.h>
 
 #include <QDate>
 #include <QHash>
 #include <QObject>
 
 class NotificationService;
+class ReminderDigest;
 
 // The automatic start's reminders as the desktop's notifications: one for
 // each bill due for a reminder (the bills the reminder window would show),
@@ -24,6 +26,11 @@ class NotificationService;
 // away without an answer (expired, closed by the service, or the service
 // ended) writes nothing: the bill is reminded again at the next automatic
 // start.
+//
+// More than three reminders at once are summed up, unless turned off, in one
+// notification (reminderdigest.h), critical when a bill is overdue: its click
+// asks for the reminder window with all of them, which marks them as it
+// shows them; its dismissal marks them all reminded. It never pays a bill.
 class DesktopReminders : public QObject
 {
     Q_OBJECT
@@ -35,6 +42,9 @@ public:
     // Reads the bill file and shows the reminders due on `today`. False, with
     // nothing shown, when no bill is due (or the service took none).
     bool showDueReminders(QDate today);
+
+    // Whether more than three reminders are summed up in one (the default).
+    void setSumUp(bool sumUp) { m_sumUp = sumUp; }
 
     // Whether some reminder is still on screen.
     [[nodiscard]] bool isShowing() const { return !m_shown.isEmpty(); }
@@ -50,6 +60,9 @@ signals:
     void finished();
     // The user clicked a reminder: the main window should open on this bill.
     void openRequested(const QString &billName);
+    // The user clicked the summed-up reminder: the reminder window should
+    // open with every due bill.
+    void allRequested();
     // An answer could not be written to the bill file.
     void saveFailed(const QString &path, const QString &reason);
 
@@ -61,11 +74,15 @@ private:
     static void markSeen(Event &event);
     void save();
     void forget(uint id);
+    void showOne(Event *event, ReminderKind kind, QDate today);
+    void showDigest(const ReminderDigest &digest, const QList<Event *> &due);
 
     NotificationService *m_service;
     BillFile m_billFile;
     EventList m_events;
-    QHash<uint, Event *> m_shown; // the reminders on screen and their bills
+    QHash<uint, QList<Event *>> m_shown; // the reminders on screen and their bills
+    uint m_digestId = 0;                 // the summed-up reminder, when shown
+    bool m_sumUp = true;
 };
 
 #endif // PAYVANE_DESKTOPREMINDERS_H

@@ -23,6 +23,7 @@ void SettingsPage::showStored()
     ui->popupRadioButton->setChecked(notificationSettings.popupDialog && !desktop);
     ui->desktopRadioButton->setChecked(desktop);
     ui->seperateCheckBox->setChecked(notificationSettings.separateNotifications);
+    ui->sumUpCheckBox->setChecked(notificationSettings.sumUpReminders);
     ui->updateCheckBox->setChecked(Update::getUpdater()->autoRun());
 }
 
@@ -43,6 +44,7 @@ void SettingsPage::storeChoices()
     notificationSettings.desktopNotifications = ui->desktopRadioButton->isChecked();
     notificationSettings.popupDialog = ui->popupRadioButton->isChecked() || ui->desktopRadioButton->isChecked();
     notificationSettings.separateNotifications = ui->seperateCheckBox->isChecked();
+    notificationSettings.sumUpReminders = ui->sumUpCheckBox->isChecked();
     // The choices hold in memory either way; the user learns that they will
     // not outlast this run.
     QString reason;

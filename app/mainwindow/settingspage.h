@@ -7,9 +7,10 @@ namespace Ui {
 class MainWindow;
 }
 
-// The settings page edits the notification flags of "settings.ini" and the
-// updater's automatic checks; it shows the stored values each time it is
-// entered, so choices left with Cancel are not seen again.
+// The settings page edits the notification flags of "settings.ini" (the
+// method, one at a time, summed up) and the updater's automatic checks; it
+// shows the stored values each time it is entered, so choices left with
+// Cancel are not seen again.
 class SettingsPage
 {
 public:

@@ -6,18 +6,22 @@
 #include <eventstore.h>
 #include <glass.h>
 #include <notificationsettings.h>
+#include <reminderdigest.h>
 #include <reminderrules.h>
 
 #include <QCloseEvent>
 #include <QDir>
 #include <QFont>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
 #include <QTimer>
+
+#include <optional>
 
 // The icons live in the shared resource bundle, which a static library
 // must register itself.
@@ -122,10 +126,24 @@ bool ReminderWindow::addDueItems()
         return false;
 
     const QDate today = QDate::currentDate();
+    // The first search looks at every bill, for the digest, in the same walk
+    // that picks the due ones.
+    std::optional<ReminderDigest> digest;
+    if (!wholeListLooked && notificationSettings->sumUpReminders)
+        digest.emplace(today);
+    wholeListLooked = true;
+    const bool separate = notificationSettings->separateNotifications;
     bool added = false;
     for (int i = nextIndex; i < events->size(); ++i) {
         Event *event = events->at(i);
-        if (!isDue(*event, today))
+        if (added && separate) {
+            if (!digest)
+                break;
+            digest->add(*event); // counted only; shown at a later "OK"
+            continue;
+        }
+        const bool due = digest ? digest->add(*event) != ReminderKind::None : isDue(*event, today);
+        if (!due)
             continue;
         // Moved on before the item is added: the window follows its items
         // with events processed, and a nested "OK" must not find this bill
@@ -133,9 +151,9 @@ bool ReminderWindow::addDueItems()
         nextIndex = i + 1;
         addItem(event);
         added = true;
-        if (notificationSettings->separateNotifications)
-            break;
     }
+    if (digest && digest->sumsUp())
+        addDigest(*digest);
     // Followed once for all the items: fitting the window after each one
     // would lay out every item again for every item added.
     if (added)
@@ -143,9 +161,23 @@ bool ReminderWindow::addDueItems()
     return added;
 }
 
+void ReminderWindow::addDigest(const ReminderDigest &digest)
+{
+    ensureForm();
+    // At the top of the list, so it is measured and scrolled with the items.
+    digestLabel = new QLabel;
+    digestLabel->setObjectName(QStringLiteral("digestLabel"));
+    digestLabel->setTextFormat(Qt::PlainText);
+    digestLabel->setWordWrap(true);
+    digestLabel->setText(digest.sentence() + QLatin1Char('\n') + digest.nearestText());
+    ui->layout->insertWidget(0, digestLabel);
+}
+
 void ReminderWindow::clearItems()
 {
-    while (QLayoutItem *entry = ui->layout->takeAt(0)) {
+    // The digest stays above the items while they step through the bills.
+    const int kept = digestLabel ? 1 : 0;
+    while (QLayoutItem *entry = ui->layout->takeAt(kept)) {
         delete entry->widget();
         delete entry;
     }

@@ -9,13 +9,17 @@
 #include <QMessageBox>
 
 struct NotificationSettings;
+class QLabel;
 class QTimer;
+class ReminderDigest;
 class Ui_ReminderWindow;
 
 // The window of the automatic start: one ReminderItem per bill that is due
 // for a reminder, either all at once or one after the other, as a small
 // window sliding up into the screen's corner (tray) or a centred dialog
 // (popup). Owns the bill list it loads and writes it back when it closes.
+// More than three due bills are summed up in a section above the items
+// (unless turned off), which stays while the items step through them.
 class ReminderWindow : public QMainWindow
 {
     Q_OBJECT
@@ -65,6 +69,7 @@ private:
     void refreshWindowLayout();
     [[nodiscard]] int frameHeight() const;
     void addItem(Event *event);
+    void addDigest(const ReminderDigest &digest);
     void clearItems();
     void placeWindow();
     void keepOnScreen();
@@ -75,6 +80,8 @@ private:
     BillFile billFile; // the data file the list was read from and goes back to
     QList<Event *> *events;
     int nextIndex = 0;
+    bool wholeListLooked = false; // the digest is made once, of the whole list
+    QLabel *digestLabel = nullptr;
     NotificationSettings *notificationSettings;
     Ui_ReminderWindow *ui;
     QTimer *slideTimer;

@@ -27,6 +27,10 @@ bool NotificationSettings::load(const QString &path)
     if (read && !stream.atEnd())
         stream >> desktop;
     desktopNotifications = desktop;
+    bool sumUp = true;
+    if (read && !stream.atEnd())
+        stream >> sumUp;
+    sumUpReminders = sumUp;
     // Where no notification service answers, the popup dialog shows them.
     if (desktopNotifications)
         popupDialog = true;
@@ -53,9 +57,12 @@ bool NotificationSettings::save(const QString &path, QString *errorString) const
     QDataStream stream(&file);
     stream.setVersion(QDataStream::Qt_4_2);
     stream << separateNotifications << popupDialog;
-    // Two bytes, as always, unless the desktop's notifications are chosen.
-    if (desktopNotifications)
+    // Two bytes, as always, unless the desktop's notifications are chosen
+    // or reminders are not summed up (the fourth byte, after the third).
+    if (desktopNotifications || !sumUpReminders)
         stream << desktopNotifications;
+    if (!sumUpReminders)
+        stream << sumUpReminders;
     if (!file.commit()) {
         if (errorString)
             *errorString = file.errorString();

@@ -3,7 +3,8 @@
 
 #include <QString>
 
-// How reminders are shown; kept in "settings.ini" (two stream booleans).
+// How reminders are shown; kept in "settings.ini" (stream booleans: two,
+// and the later ones only when they are not their defaults).
 struct NotificationSettings
 {
     bool separateNotifications = false; // one reminder window step per bill
@@ -13,6 +14,11 @@ struct NotificationSettings
     // on, which is what the automatic start falls back to without a
     // notification service.
     bool desktopNotifications = false;
+    // More than three reminders at one start summed up in one notification
+    // or one section of the reminder window. On unless turned off; kept in a
+    // fourth byte written only when off, so the files of everyone who keeps
+    // it on stay as they were.
+    bool sumUpReminders = true;
 
     // Reads the file; a file that cannot be read keeps the current values.
     // Returns whether both flags were read.

@@ -62,6 +62,7 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void answersThroughTheServer();
+    void manyRemindersAreSummedUp();
 
 private:
     QString dunstctl(const QStringList &arguments) const;
@@ -207,6 +208,65 @@ void NotificationServerTest::answersThroughTheServer()
 
     reminders.kill();
     reminders.waitForFinished();
+}
+
+void NotificationServerTest::manyRemindersAreSummedUp()
+{
+    const auto writeBills = [](const ProgramSandbox &sandbox) {
+        Event *water = dueBill(QStringLiteral("Water"), -3);
+        startTracking(*water, fakeNow.date().addDays(-30));
+        const EventList bills{dueBill(QStringLiteral("Rent"), 2), water, dueBill(QStringLiteral("Gas"), 1),
+                              dueBill(QStringLiteral("Phone"), 0), dueBill(QStringLiteral("Tax"), 2)};
+        const bool saved = saveEvents(bills, sandbox.eventsPath());
+        qDeleteAll(bills);
+        NotificationSettings settings;
+        settings.desktopNotifications = true;
+        return saved && settings.save(sandbox.path(QStringLiteral("data/Tervona/Payvane/settings.ini")));
+    };
+    const QString digest = QStringLiteral("4 bills due in the next 2 days, 1 overdue");
+
+    // Its click opens the reminder window (a narrow one, not the main
+    // window's 639 pixels) and marks nothing: the window marks the bills
+    // as it shows them.
+    ProgramSandbox opened;
+    opened.setDisplay(desktop->display());
+    QVERIFY(writeBills(opened));
+    QProcess reminders;
+    opened.start(reminders, {QStringLiteral("auto")});
+    QTRY_COMPARE_WITH_TIMEOUT(displayed(), 1, endTimeoutMs);
+    choose(QStringLiteral("Open"), digest);
+    QTRY_COMPARE_WITH_TIMEOUT(displayed(), 0, endTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(desktop->visibleWindows(QStringLiteral("Payvane")).size(), 1, endTimeoutMs);
+    const QString window = desktop->visibleWindows(QStringLiteral("Payvane")).constFirst();
+    const QString geometry = desktop->tool(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"), window});
+    const int width = geometry.section(QStringLiteral("Geometry: "), 1).section(QLatin1Char('x'), 0, 0).toInt();
+    QVERIFY2(width > 0 && width < 639, qPrintable(geometry));
+    QCOMPARE(reminders.state(), QProcess::Running);
+    EventList saved = loadEvents(opened.eventsPath());
+    QCOMPARE(saved.size(), 5);
+    for (const Event *event : std::as_const(saved))
+        QVERIFY(!event->lastNotified.isValid());
+    qDeleteAll(saved);
+    reminders.kill();
+    reminders.waitForFinished();
+    // One notification, critical for the overdue bill, that stayed.
+    QVERIFY(history().contains(QStringLiteral("critical %1, timeout 0").arg(digest)));
+
+    // Its dismissal marks every bill reminded and pays none.
+    ProgramSandbox dismissed;
+    dismissed.setDisplay(desktop->display());
+    QVERIFY(writeBills(dismissed));
+    dismissed.start(reminders, {QStringLiteral("auto")});
+    QTRY_COMPARE_WITH_TIMEOUT(displayed(), 1, endTimeoutMs);
+    dunstctl({QStringLiteral("close-all")});
+    QTRY_VERIFY_WITH_TIMEOUT(reminders.state() == QProcess::NotRunning, endTimeoutMs);
+    QCOMPARE(reminders.exitCode(), 0);
+    saved = loadEvents(dismissed.eventsPath());
+    QCOMPARE(saved.size(), 5);
+    for (const Event *event : std::as_const(saved))
+        QCOMPARE(event->lastNotified, fakeNow.date());
+    QVERIFY(!saved.at(1)->payments.paidThrough.isValid());
+    qDeleteAll(saved);
 }
 
 QTEST_GUILESS_MAIN(NotificationServerTest)

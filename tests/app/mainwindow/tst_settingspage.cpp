@@ -33,13 +33,18 @@ struct Choices
     bool popup = false;
     bool separate = false;
     bool autoRun = true;
+    bool sumUp = true;
 };
 
-// "settings.ini" holds the two flags as stream booleans, separate first.
-QByteArray settingsBytes(bool separate, bool popup)
+// "settings.ini" holds the two flags as stream booleans, separate first;
+// reminders not summed up add a third (desktop notifications, off) and a
+// fourth byte.
+QByteArray settingsBytes(bool separate, bool popup, bool sumUp = true)
 {
     QByteArray bytes;
     bytes.append(char(separate)).append(char(popup));
+    if (!sumUp)
+        bytes.append(2, '\0');
     return bytes;
 }
 
@@ -127,6 +132,7 @@ Choices tst_SettingsPage::shown() const
     choices.popup = child<QRadioButton>("popupRadioButton")->isChecked();
     choices.separate = child<QCheckBox>("seperateCheckBox")->isChecked();
     choices.autoRun = child<QCheckBox>("updateCheckBox")->isChecked();
+    choices.sumUp = child<QCheckBox>("sumUpCheckBox")->isChecked();
     // The two methods exclude each other.
     if (child<QRadioButton>("trayRadioButton")->isChecked() == choices.popup)
         qFatal("both or neither notification method chosen");
@@ -138,6 +144,7 @@ void tst_SettingsPage::choose(const Choices &choices)
     child<QRadioButton>(choices.popup ? "popupRadioButton" : "trayRadioButton")->setChecked(true);
     child<QCheckBox>("seperateCheckBox")->setChecked(choices.separate);
     child<QCheckBox>("updateCheckBox")->setChecked(choices.autoRun);
+    child<QCheckBox>("sumUpCheckBox")->setChecked(choices.sumUp);
 }
 
 std::shared_ptr<QString> tst_SettingsPage::answerBox()
@@ -217,7 +224,7 @@ void tst_SettingsPage::cancelStoresNothing()
     openWindow();
 
     click("settingsButton");
-    choose({true, true, false});
+    choose({true, true, false, false});
     click("settingsCancelButton");
 
     QCOMPARE(page(), int(ListPage));
@@ -231,6 +238,7 @@ void tst_SettingsPage::cancelStoresNothing()
     QCOMPARE(choices.popup, false);
     QCOMPARE(choices.separate, false);
     QCOMPARE(choices.autoRun, true);
+    QCOMPARE(choices.sumUp, true);
 }
 
 void tst_SettingsPage::okStores_data()
@@ -238,11 +246,13 @@ void tst_SettingsPage::okStores_data()
     QTest::addColumn<bool>("popup");
     QTest::addColumn<bool>("separate");
     QTest::addColumn<bool>("autoRun");
+    QTest::addColumn<bool>("sumUp");
 
-    QTest::newRow("popup, separate, automatic off") << true << true << false;
-    QTest::newRow("popup, together, automatic on") << true << false << true;
-    QTest::newRow("corner window, separate, automatic on") << false << true << true;
-    QTest::newRow("corner window, together, automatic off") << false << false << false;
+    QTest::newRow("popup, separate, automatic off") << true << true << false << true;
+    QTest::newRow("popup, together, automatic on") << true << false << true << true;
+    QTest::newRow("corner window, separate, automatic on") << false << true << true << true;
+    QTest::newRow("corner window, together, automatic off") << false << false << false << true;
+    QTest::newRow("popup, not summed up") << true << false << true << false;
 }
 
 void tst_SettingsPage::okStores()
@@ -250,6 +260,7 @@ void tst_SettingsPage::okStores()
     QFETCH(bool, popup);
     QFETCH(bool, separate);
     QFETCH(bool, autoRun);
+    QFETCH(bool, sumUp);
 
     Update::getUpdater()->setAutoRun(!autoRun);
     // A first run: the data folder does not exist yet.
@@ -257,11 +268,11 @@ void tst_SettingsPage::okStores()
     openWindow();
 
     click("settingsButton");
-    choose({popup, separate, autoRun});
+    choose({popup, separate, autoRun, sumUp});
     click("settingOKButton");
 
     QCOMPARE(page(), int(ListPage));
-    QCOMPARE(fileBytes(settingsFilePath()), settingsBytes(separate, popup));
+    QCOMPARE(fileBytes(settingsFilePath()), settingsBytes(separate, popup, sumUp));
     QCOMPARE(Update::getUpdater()->autoRun(), autoRun);
     QCOMPARE(QSettings(QStringLiteral("Tervona"), QStringLiteral("Payvane")).value("UpdateAutoRun").toBool(), autoRun);
     // A window built later reads them back.
@@ -272,6 +283,7 @@ void tst_SettingsPage::okStores()
     QCOMPARE(choices.popup, popup);
     QCOMPARE(choices.separate, separate);
     QCOMPARE(choices.autoRun, autoRun);
+    QCOMPARE(choices.sumUp, sumUp);
 }
 
 void tst_SettingsPage::okWhenSettingsCannotBeWritten()

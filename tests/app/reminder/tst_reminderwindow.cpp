@@ -107,11 +107,13 @@ private slots:
     void sentencesAreWholeFromTheStart_data();
     void sentencesAreWholeFromTheStart();
     void tabFollowsTheShownOrder();
+    void manyDueBillsAreSummedUp_data();
+    void manyDueBillsAreSummedUp();
 
 private:
     // Three due bills with a bill between them that is not due.
     void writeBills();
-    void writeSettings(bool separate, bool popup);
+    void writeSettings(bool separate, bool popup, bool sumUp = true);
     QTemporaryDir home;
 };
 
@@ -141,11 +143,12 @@ void ReminderWindowTest::writeBills()
     QVERIFY(saved);
 }
 
-void ReminderWindowTest::writeSettings(bool separate, bool popup)
+void ReminderWindowTest::writeSettings(bool separate, bool popup, bool sumUp)
 {
     NotificationSettings settings;
     settings.separateNotifications = separate;
     settings.popupDialog = popup;
+    settings.sumUpReminders = sumUp;
     QVERIFY(settings.save(settingsFilePath()));
 }
 
@@ -670,6 +673,59 @@ void ReminderWindowTest::tabFollowsTheShownOrder()
     const QStringList expected{"0 acceptButton", "1 againRadioButton", "1 againSpinBox", "1 acceptButton",
                                "1 cancelButton", "2 acceptButton", "-1 okButton", "0 acceptButton"};
     QCOMPARE(visited, expected);
+}
+
+void ReminderWindowTest::manyDueBillsAreSummedUp_data()
+{
+    QTest::addColumn<int>("bills");
+    QTest::addColumn<bool>("sumUp");
+    QTest::addColumn<bool>("separate");
+    QTest::addColumn<QString>("digest"); // empty: none shown
+
+    const QString five = QStringLiteral("5 bills due in the next 4 days\n"
+                                        "B0 (today), B1 (tomorrow), B2 (in 2 days) and 2 more.");
+    QTest::newRow("three: one each") << 3 << true << false << QString();
+    QTest::newRow("five: summed up") << 5 << true << false << five;
+    QTest::newRow("five, separately: the digest stays") << 5 << true << true << five;
+    QTest::newRow("five, summing up off") << 5 << false << false << QString();
+}
+
+void ReminderWindowTest::manyDueBillsAreSummedUp()
+{
+    QFETCH(int, bills);
+    QFETCH(bool, sumUp);
+    QFETCH(bool, separate);
+    QFETCH(QString, digest);
+
+    const QDate today = QDate::currentDate();
+    EventList events;
+    for (int i = 0; i < bills; ++i) {
+        events << singularBill(QStringLiteral("B%1").arg(i), today.addDays(i));
+        events.last()->notifyDays = 5;
+    }
+    QVERIFY(saveEvents(events, eventsFilePath()));
+    qDeleteAll(events);
+    writeSettings(separate, true, sumUp);
+
+    ReminderWindow window;
+    QVERIFY(window.addDueItems());
+    window.show();
+    const auto *label = window.findChild<QLabel *>(QStringLiteral("digestLabel"));
+    QCOMPARE(label ? label->text() : QString(), digest);
+    QCOMPARE(itemTitles(window).size(), separate ? 1 : bills);
+    if (!label)
+        return;
+    QCOMPARE(label->textFormat(), Qt::PlainText);
+    QTRY_VERIFY(label->isVisible());
+    QVERIFY(label->geometry().bottom() < window.findChild<ReminderItem *>()->geometry().top());
+    QVERIFY(label->height() >= label->heightForWidth(label->width())); // no line cut off
+    // The next bill in its place, the digest above it as before.
+    if (separate) {
+        pressOk(window);
+        QCOMPARE(itemTitles(window), QStringList{QStringLiteral("B1")});
+        QCOMPARE(window.findChild<QLabel *>(QStringLiteral("digestLabel")), label);
+        QCOMPARE(label->text(), digest);
+    }
 }
 
 QTEST_MAIN(ReminderWindowTest)

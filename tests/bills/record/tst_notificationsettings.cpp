@@ -21,6 +21,8 @@ private slots:
     void readsTheTwoBytes();
     void firstSaveCreatesTheDataFolder();
     void writesTwoBytes();
+    void laterFlagsOnlyWhenNotDefault_data();
+    void laterFlagsOnlyWhenNotDefault();
 
 private:
     QTemporaryDir m_dir;
@@ -104,6 +106,38 @@ void tst_NotificationSettings::writesTwoBytes()
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll().toHex(), QByteArray("0001"));
+}
+
+void tst_NotificationSettings::laterFlagsOnlyWhenNotDefault_data()
+{
+    QTest::addColumn<bool>("desktop");
+    QTest::addColumn<bool>("sumUp");
+    QTest::addColumn<QByteArray>("hex");
+    QTest::newRow("defaults: the two bytes") << false << true << QByteArray("0001");
+    QTest::newRow("desktop notifications") << true << true << QByteArray("000101");
+    QTest::newRow("not summed up") << false << false << QByteArray("00010000");
+    QTest::newRow("desktop, not summed up") << true << false << QByteArray("00010100");
+}
+
+void tst_NotificationSettings::laterFlagsOnlyWhenNotDefault()
+{
+    QFETCH(bool, desktop);
+    QFETCH(bool, sumUp);
+    QFETCH(QByteArray, hex);
+    const QString path = m_dir.filePath(QStringLiteral("later.ini"));
+    NotificationSettings settings;
+    settings.popupDialog = true;
+    settings.desktopNotifications = desktop;
+    settings.sumUpReminders = sumUp;
+    QVERIFY(settings.save(path));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll().toHex(), hex);
+    NotificationSettings back;
+    back.sumUpReminders = !sumUp;
+    QVERIFY(back.load(path));
+    QCOMPARE(back.desktopNotifications, desktop);
+    QCOMPARE(back.sumUpReminders, sumUp);
 }
 
 QTEST_GUILESS_MAIN(tst_NotificationSettings)
