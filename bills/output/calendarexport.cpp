@@ -357,9 +357,9 @@ QByteArray yearlyRule(const Event &event, int every, int fromEnd)
 
 // ---- the bill's events
 
-// The key of a bill's UID: its name and what its dates depend on, not its
-// end, so a changed end updates the same event.
-QByteArray uidBase(const Event &event)
+// What two bills of the same UID key share in their records: the name and
+// the schedule fields before any schedule option.
+QByteArray recordScheduleKey(const Event &event)
 {
     QByteArray key = event.name.toUtf8();
     key += '\0';
@@ -373,6 +373,16 @@ QByteArray uidBase(const Event &event)
             key += month ? '1' : '0';
         key += ';' + QByteArray::number(event.byDay) + ';' + QByteArray::number(event.byYear) + ';'
                + QByteArray::number(event.ordinal);
+    }
+    return key;
+}
+
+// The key of a bill's UID: its name and what its dates depend on, not its
+// end, so a changed end updates the same event.
+QByteArray uidBase(const Event &event)
+{
+    QByteArray key = recordScheduleKey(event);
+    if (event.schedule != Event::ScheduleSingular) {
         const ScheduleOptions &options = event.options;
         key += ';' + QByteArray::number(options.effectiveEvery());
         if (options.effectiveEvery() > 1)
@@ -389,24 +399,10 @@ QByteArray uidBase(const Event &event)
 constexpr quint64 FilterBits = quint64(1) << 23;
 constexpr int FilterProbes = 4;
 
-// What two bills of the same UID key share in their records (their name and
-// the schedule fields before any schedule option), hashed.
+// The record part of a bill's UID key, hashed.
 quint64 twinKey(const Event &event)
 {
-    QByteArray key = event.name.toUtf8();
-    key += '\0';
-    key += QByteArray::number(event.schedule) + ';';
-    if (event.schedule == Event::ScheduleSingular) {
-        key += QByteArray::number(dayNumber(event.eventDate));
-    } else {
-        for (bool day : event.weekdays)
-            key += day ? '1' : '0';
-        for (bool month : event.months)
-            key += month ? '1' : '0';
-        key += ';' + QByteArray::number(event.byDay) + ';' + QByteArray::number(event.byYear) + ';'
-               + QByteArray::number(event.ordinal);
-    }
-    return quint64(qHash(key, size_t(0x9e3779b97f4a7c15ULL)));
+    return quint64(qHash(recordScheduleKey(event), size_t(0x9e3779b97f4a7c15ULL)));
 }
 
 template<typename Visit>
