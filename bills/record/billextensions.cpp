@@ -18,6 +18,7 @@ const QString EveryFromField = QStringLiteral("everyFrom");
 const QString FromEndField = QStringLiteral("fromEnd");
 const QString ShortMonthsField = QStringLiteral("shortMonths");
 const QString WeekendsField = QStringLiteral("weekends");
+const QString BusinessDayField = QStringLiteral("businessDay");
 const QString TrackedSinceField = QStringLiteral("trackedSince");
 const QString PaidThroughField = QStringLiteral("paidThrough");
 const QString PaidOnField = QStringLiteral("paidOn");
@@ -152,6 +153,8 @@ QList<QPair<QString, QByteArray>> fieldsOf(const Event &event)
         fields.append({ShortMonthsField, int32Bytes(options.shortMonths)});
     if (options.weekends != ScheduleOptions::KeepWeekend)
         fields.append({WeekendsField, int32Bytes(options.weekends)});
+    if (options.businessDay != 0)
+        fields.append({BusinessDayField, int32Bytes(options.businessDay)});
     const PaymentState &payments = event.payments;
     if (payments.trackedSince.isValid())
         fields.append({TrackedSinceField, dateBytes(payments.trackedSince)});
@@ -205,6 +208,8 @@ bool readEntry(const QByteArray &entry, Event &event)
             known = int32From(value, &options.shortMonths);
         else if (name == WeekendsField)
             known = int32From(value, &options.weekends);
+        else if (name == BusinessDayField)
+            known = int32From(value, &options.businessDay);
         else if (name == TrackedSinceField)
             known = dateFrom(value, &payments.trackedSince);
         else if (name == PaidThroughField)

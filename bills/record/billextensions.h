@@ -24,7 +24,8 @@ class QDataStream;
 // The fields this version knows, each written only when it is not its
 // default (so a bill that uses none has an entry of no fields):
 //
-//   every, fromEnd, shortMonths, weekends   int32   ScheduleOptions
+//   every, fromEnd, shortMonths, weekends,  int32   ScheduleOptions
+//   businessDay
 //   everyFrom                               date    ScheduleOptions
 //   trackedSince, paidThrough, paidOn       date    PaymentState
 //   amount                                  int64 minor units, then the

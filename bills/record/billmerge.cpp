@@ -208,7 +208,8 @@ QByteArray billKey(const Event &event)
     stream.setVersion(QDataStream::Qt_4_2);
     stream << event;
     const ScheduleOptions &options = event.options;
-    stream << options.every << options.everyFrom << options.fromEnd << options.shortMonths << options.weekends;
+    stream << options.every << options.everyFrom << options.fromEnd << options.shortMonths << options.weekends
+           << options.businessDay;
     stream << event.payments.trackedSince << event.payments.paidThrough << event.payments.paidOn;
     stream << event.amount.minorUnits() << event.amount.currency();
     stream << quint32(event.extraReminders.size());

@@ -33,6 +33,11 @@ struct ScheduleOptions
     qint32 fromEnd = 0;
     qint32 shortMonths = RunOver;
     qint32 weekends = KeepWeekend;
+    // Not 0: a monthly bill is due on the N-th business day of its month
+    // (1 the first), or below 0 on the N-th last (-1 the last), in place of
+    // the record's day. Business days are the weekdays that are no holiday.
+    qint32 businessDay = 0;
+    static constexpr int MaximumBusinessDay = 23;
 
     // The every-N step that applies: 1 unless a valid N above 1 has a start.
     [[nodiscard]] int effectiveEvery() const
@@ -43,13 +48,14 @@ struct ScheduleOptions
     [[nodiscard]] bool isDefault() const
     {
         return effectiveEvery() == 1 && fromEnd <= 0 && shortMonths != LastDay
-               && weekends != FridayBefore && weekends != MondayAfter;
+               && weekends != FridayBefore && weekends != MondayAfter && businessDay == 0;
     }
 
     friend bool operator==(const ScheduleOptions &a, const ScheduleOptions &b)
     {
         return a.every == b.every && a.everyFrom == b.everyFrom && a.fromEnd == b.fromEnd
-               && a.shortMonths == b.shortMonths && a.weekends == b.weekends;
+               && a.shortMonths == b.shortMonths && a.weekends == b.weekends
+               && a.businessDay == b.businessDay;
     }
     friend bool operator!=(const ScheduleOptions &a, const ScheduleOptions &b) { return !(a == b); }
 };
