@@ -7,6 +7,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libbenchmark-dev
     faketime xvfb xauth xdotool imagemagick python3 time
+    python3-icalendar python3-recurring-ical-events python3-holidays
     qt6-qpa-plugins desktop-file-utils appstream dpkg-dev file binutils groff-base systemd lintian
     pkg-config libical-dev
     dbus dunst openbox x11-utils
