@@ -4,6 +4,7 @@
 #include "occurrence.h"
 #include "occurrencecounts.h"
 #include "paymentstatus.h"
+#include "reminderrules.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -94,6 +95,19 @@ QJsonValue dateValue(QDate date)
     return QJsonValue(date.toString(Qt::ISODate));
 }
 
+QJsonArray remindersValue(const QList<ReminderOffset> &reminders)
+{
+    QJsonArray array;
+    for (const ReminderOffset &reminder : reminders) {
+        QJsonObject object;
+        object.insert(QLatin1String("days"), qAbs(reminder.day));
+        object.insert(QLatin1String("when"), reminder.afterUnpaid ? QStringLiteral("afterUnpaid")
+                                                                  : QStringLiteral("before"));
+        array.append(object);
+    }
+    return array;
+}
+
 } // namespace
 
 // One bill as both forms show it.
@@ -109,6 +123,7 @@ struct BillListing::Entry
     QString schedule;
     QDate ends;
     Money amount;
+    QList<ReminderOffset> reminders;
 };
 
 BillListing::BillListing(QDate today, const QLocale &locale)
@@ -171,6 +186,7 @@ BillListing::Entry BillListing::entryOf(const Event &event, OccurrenceCounts &co
     if (event.endMode != Event::EndNever)
         entry.ends = event.endDate;
     entry.amount = event.amount;
+    entry.reminders = reminderOffsets(event);
     return entry;
 }
 
@@ -460,6 +476,7 @@ QByteArray BillListing::jsonOf(const QList<Entry> &list) const
         object.insert(QLatin1String("currency"), hasAmount ? QJsonValue(entry.amount.currency()) : QJsonValue());
         object.insert(QLatin1String("amountText"),
                       hasAmount ? QJsonValue(entry.amount.toString(m_locale)) : QJsonValue());
+        object.insert(QLatin1String("reminders"), remindersValue(entry.reminders));
         array.append(object);
     }
     return QJsonDocument(array).toJson(QJsonDocument::Indented);

@@ -56,7 +56,10 @@ public:
     // - amount: a number in the currency's units (1250.5), currency: its
     //   ISO 4217 code, amountText: as the locale writes it; all three null
     //   for a bill without amount. The number is exact up to 15 digits;
-    //   amountText always is.
+    //   amountText always is;
+    // - reminders: every reminder of the bill, in the order of their days,
+    //   as {"days": 3, "when": "before"} (0 days: on the due date) or
+    //   {"days": 2, "when": "afterUnpaid"}; empty when its reminders are off.
     [[nodiscard]] QByteArray json(const EventList &bills) const;
 
     // The same for bills read one at a time: each bill is added in the

@@ -4,6 +4,7 @@
 #include "event.h"
 #include "longdatetexts.h"
 #include "occurrence.h"
+#include "reminderrules.h"
 
 #include <QLocale>
 
@@ -211,21 +212,16 @@ QString remindersText(const Event &event)
 {
     if (!event.notify || event.extraReminders.isEmpty())
         return QString();
-    // Each reminder's day from the due date (before it negative), and
-    // whether it waits for an unpaid date.
-    QList<std::pair<qint64, bool>> reminders{{-qint64(event.notifyDays), false}};
-    for (const ExtraReminder &reminder : event.extraReminders)
-        reminders.append({reminder.isAfter() ? qint64(reminder.days) : -qint64(reminder.days), reminder.isAfter()});
-    std::stable_sort(reminders.begin(), reminders.end());
     const auto dayCount = [](qint64 days) {
         return days == 1 ? QStringLiteral("1 day") : QStringLiteral("%1 days").arg(days);
     };
     QStringList parts;
-    for (const auto &[offset, after] : std::as_const(reminders)) {
-        if (after)
-            parts << (offset == 0 ? QStringLiteral("when unpaid") : dayCount(offset) + QStringLiteral(" after if unpaid"));
+    for (const ReminderOffset &reminder : reminderOffsets(event)) {
+        const qint64 day = reminder.day;
+        if (reminder.afterUnpaid)
+            parts << (day == 0 ? QStringLiteral("when unpaid") : dayCount(day) + QStringLiteral(" after if unpaid"));
         else
-            parts << (offset == 0 ? QStringLiteral("on the day") : dayCount(-offset) + QStringLiteral(" before"));
+            parts << (day == 0 ? QStringLiteral("on the day") : dayCount(-day) + QStringLiteral(" before"));
     }
     return QStringLiteral("Reminders: ") + parts.join(QStringLiteral(", ")) + QLatin1Char('.');
 }

@@ -137,6 +137,21 @@ bool isOverdueReminderDue(const Event &event, QDate today)
                        [&](const ExtraReminder &reminder) { return afterReminderHasCome(reminder, status); });
 }
 
+QList<ReminderOffset> reminderOffsets(const Event &event)
+{
+    QList<ReminderOffset> offsets;
+    if (!event.notify)
+        return offsets;
+    offsets.append({-qint64(event.notifyDays), false});
+    for (const ExtraReminder &reminder : event.extraReminders)
+        offsets.append({reminder.isAfter() ? qint64(reminder.days) : -qint64(reminder.days), reminder.isAfter()});
+    std::stable_sort(offsets.begin(), offsets.end(),
+                     [](const ReminderOffset &a, const ReminderOffset &b) {
+                         return a.day != b.day ? a.day < b.day : !a.afterUnpaid && b.afterUnpaid;
+                     });
+    return offsets;
+}
+
 bool markRemindersFired(Event &event, QDate today)
 {
     if (event.extraReminders.isEmpty() || !event.notify)

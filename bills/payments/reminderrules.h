@@ -69,6 +69,20 @@ bool markRemindersFired(Event &event, QDate today);
 // it is, to the byte.
 bool settleFutureReminderMarks(const QList<Event *> &events, QDate today);
 
+// One of a bill's reminders as a day from its due date: before it negative
+// (0 the day itself), after it positive for a reminder that waits for an
+// unpaid date.
+struct ReminderOffset
+{
+    qint64 day = 0;
+    bool afterUnpaid = false;
+};
+
+// Every reminder of a bill, its own ("notify me N days before") and the
+// extra ones, ordered by their day (on one day, "before" first; otherwise
+// the bill's own first); none when its reminders are off.
+[[nodiscard]] QList<ReminderOffset> reminderOffsets(const Event &event);
+
 // The reminder's sentence for the bill's reminder kind on `today` (an
 // Upcoming one for None). Plain text, never markup.
 [[nodiscard]] QString reminderSentence(const Event &event, QDate today,

@@ -244,7 +244,7 @@ QString unknownDataAfterRecords()
 
 QString unreadableBillExtensions()
 {
-    return QStringLiteral("its extra details (schedule options, payments and amounts) could not be read");
+    return QStringLiteral("its extra details (schedule options, payments, amounts and reminders) could not be read");
 }
 
 bool readBillExtensionEntry(const QByteArray &entry, Event &event)

@@ -339,6 +339,8 @@ void EntryTest::listOptions_data()
                           "        \"overdue\": true,\n"
                           "        \"paidThrough\": null,\n"
                           "        \"remaining\": null,\n"
+                          "        \"reminders\": [\n"
+                          "        ],\n"
                           "        \"schedule\": \"monthly\",\n"
                           "        \"unpaidCount\": 2\n"
                           "    },\n"
@@ -353,6 +355,12 @@ void EntryTest::listOptions_data()
                           "        \"overdue\": false,\n"
                           "        \"paidThrough\": null,\n"
                           "        \"remaining\": 0,\n"
+                          "        \"reminders\": [\n"
+                          "            {\n"
+                          "                \"days\": 3,\n"
+                          "                \"when\": \"before\"\n"
+                          "            }\n"
+                          "        ],\n"
                           "        \"schedule\": \"once\",\n"
                           "        \"unpaidCount\": null\n"
                           "    }\n"
@@ -447,7 +455,8 @@ void EntryTest::listOptions()
     QVERIFY(process.waitForFinished(endTimeoutMs));
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), exitCode);
-    QCOMPARE(process.readAllStandardOutput(), output);
+    const QByteArray written = process.readAllStandardOutput();
+    QVERIFY2(written == output, written.constData());
     const QString expectedError = error.isEmpty()
         ? QString()
         : QStringLiteral("Payvane: ") + QString(error).replace(QLatin1String("%1"), QDir::toNativeSeparators(eventsPath))
@@ -479,10 +488,10 @@ void EntryTest::calendarOption_data()
     QTest::newRow("damaged bill file, file kept") << true << true << QString() << 1 << QStringList()
                                                   << events
                                                          + QStringLiteral("its extra details (schedule options, "
-                                                                          "payments and amounts) could not be read");
+                                                                          "payments, amounts and reminders) could not be read");
     QTest::newRow("damaged bill file, nothing on standard output")
         << false << true << QString() << 1 << QStringList()
-        << events + QStringLiteral("its extra details (schedule options, payments and amounts) could not be read");
+        << events + QStringLiteral("its extra details (schedule options, payments, amounts and reminders) could not be read");
 }
 
 void EntryTest::calendarOption()

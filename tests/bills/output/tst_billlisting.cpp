@@ -37,6 +37,10 @@ QByteArray knownFile()
     rent->payments.paidThrough = QDate(2026, 11, 1);
     rent->payments.paidOn = QDate(2026, 11, 2);
     rent->amount = Money(125050, QStringLiteral("EUR"));
+    rent->notify = true;
+    rent->notifyDays = 3;
+    rent->extraReminders = {{2, ExtraReminder::AfterUnpaid, {}}, {0, ExtraReminder::Before, {}},
+                            {14, ExtraReminder::Before, {}}};
     bills.append(rent);
 
     Event *water = bill(QStringLiteral("Water\tand\nsewage"), Event::ScheduleWeekly);
@@ -185,34 +189,36 @@ void tst_BillListing::json()
     const QByteArray expected = QStringLiteral(R"([
 {"name": "Rent", "nextDue": "2026-12-01", "daysRemaining": -43, "overdue": true, "unpaidCount": 2,
  "paidThrough": "2026-11-01", "remaining": null, "schedule": "monthly", "ends": null,
- "amount": 1250.5, "currency": "EUR", "amountText": "1.250,50\u00a0€"},
+ "amount": 1250.5, "currency": "EUR", "amountText": "1.250,50\u00a0€",
+ "reminders": [{"days": 14, "when": "before"}, {"days": 3, "when": "before"}, {"days": 0, "when": "before"},
+               {"days": 2, "when": "afterUnpaid"}]},
 {"name": "Water\tand\nsewage", "nextDue": "2027-01-13", "daysRemaining": 0, "overdue": false, "unpaidCount": null,
  "paidThrough": null, "remaining": 11, "schedule": "weekly", "ends": "2027-03-31",
- "amount": null, "currency": null, "amountText": null},
+ "amount": null, "currency": null, "amountText": null, "reminders": []},
 {"name": "\u202eevil\u001b[2J", "nextDue": "2027-01-18", "daysRemaining": 5, "overdue": false, "unpaidCount": null,
  "paidThrough": null, "remaining": null, "schedule": "weekly", "ends": null,
- "amount": null, "currency": null, "amountText": null},
+ "amount": null, "currency": null, "amountText": null, "reminders": []},
 {"name": "Dentist \"check\" \\ ü 🙂", "nextDue": "2027-02-02", "daysRemaining": 20, "overdue": false,
  "unpaidCount": null, "paidThrough": null, "remaining": 1, "schedule": "once", "ends": "2027-02-02",
- "amount": 5000, "currency": "JPY", "amountText": "5.000\u00a0JPY"},
+ "amount": 5000, "currency": "JPY", "amountText": "5.000\u00a0JPY", "reminders": []},
 {"name": "Phone", "nextDue": "2027-02-20", "daysRemaining": 38, "overdue": false, "unpaidCount": 0,
  "paidThrough": "2027-01-20", "remaining": null, "schedule": "monthly", "ends": null,
- "amount": 19.99, "currency": "EUR", "amountText": "19,99\u00a0€"},
+ "amount": 19.99, "currency": "EUR", "amountText": "19,99\u00a0€", "reminders": []},
 {"name": "Insurance", "nextDue": "2028-03-01", "daysRemaining": 413, "overdue": false, "unpaidCount": null,
  "paidThrough": null, "remaining": null, "schedule": "yearly", "ends": null,
- "amount": null, "currency": null, "amountText": null},
+ "amount": null, "currency": null, "amountText": null, "reminders": []},
 {"name": "Old loan", "nextDue": null, "daysRemaining": null, "overdue": false, "unpaidCount": null,
  "paidThrough": null, "remaining": 0, "schedule": "monthly", "ends": "2026-12-31",
- "amount": null, "currency": null, "amountText": null},
+ "amount": null, "currency": null, "amountText": null, "reminders": []},
 {"name": "Tax", "nextDue": null, "daysRemaining": null, "overdue": false, "unpaidCount": null,
  "paidThrough": null, "remaining": 0, "schedule": "once", "ends": "2026-04-01",
- "amount": null, "currency": null, "amountText": null},
+ "amount": null, "currency": null, "amountText": null, "reminders": []},
 {"name": "Nothing", "nextDue": null, "daysRemaining": null, "overdue": false, "unpaidCount": null,
  "paidThrough": null, "remaining": null, "schedule": "weekly", "ends": null,
- "amount": null, "currency": null, "amountText": null},
+ "amount": null, "currency": null, "amountText": null, "reminders": []},
 {"name": "Gift", "nextDue": null, "daysRemaining": null, "overdue": false, "unpaidCount": 0,
  "paidThrough": "2027-01-10", "remaining": 0, "schedule": "once", "ends": "2027-01-10",
- "amount": null, "currency": null, "amountText": null}
+ "amount": null, "currency": null, "amountText": null, "reminders": []}
 ])").toUtf8();
     QJsonParseError error;
     const QJsonArray want = QJsonDocument::fromJson(expected, &error).array();

@@ -288,7 +288,7 @@ void tst_BillExtensions::damagedBlocks()
     if (!block.startsWith("PVNX"))
         QCOMPARE(read.problem, QStringLiteral("unknown data follows its last record"));
     else
-        QCOMPARE(read.problem, QStringLiteral("its extra details (schedule options, payments and amounts) could not be read"));
+        QCOMPARE(read.problem, QStringLiteral("its extra details (schedule options, payments, amounts and reminders) could not be read"));
     qDeleteAll(read.events);
     qDeleteAll(bills);
 }
@@ -311,7 +311,7 @@ void tst_BillExtensions::damagedBlockIsKeptAside()
     QCOMPARE(loaded.size(), 2);
     QVERIFY(billFile.needsKeeping());
     QVERIFY(billFile.save(loaded));
-    QVERIFY(billFile.notice().contains(QStringLiteral("extra details (schedule options, payments and amounts) could not be read")));
+    QVERIFY(billFile.notice().contains(QStringLiteral("extra details (schedule options, payments, amounts and reminders) could not be read")));
     QFile kept(billFile.keptPath());
     QVERIFY(kept.open(QIODevice::ReadOnly));
     QCOMPARE(kept.readAll(), damaged);
