@@ -122,9 +122,12 @@ void NotificationServerTest::cleanupTestCase()
 
 QString NotificationServerTest::dunstctl(const QStringList &arguments) const
 {
+    // Each call is short: the waits around it poll it many times, and a
+    // call that hung for the whole end timeout would multiply it.
+    constexpr int callTimeoutMs = 5000;
     QProcess process;
     process.start(QStringLiteral("dunstctl"), arguments);
-    if (!process.waitForFinished(endTimeoutMs))
+    if (!process.waitForFinished(callTimeoutMs))
         return QStringLiteral("timeout");
     return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
 }
