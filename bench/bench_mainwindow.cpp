@@ -16,6 +16,7 @@
 // Works on the standard paths' test folders, never on the user's bills.
 #include "billmodel.h"
 #include "mainwindow.h"
+#include "monthspage.h"
 
 #include "daynumber.h"
 #include "event.h"
@@ -342,6 +343,23 @@ void BM_DeleteModel(benchmark::State &state)
         delete model;
     }
 }
+// The months page for a list: its sums, chart, table and calendar marks
+// worked out and painted.
+void BM_DrawMonthsPage(benchmark::State &state)
+{
+    const EventList bills = everydayBills(int(state.range(0)), false);
+    MonthsPage page;
+    page.resize(800, 600);
+    page.show();
+    finishOneTurn();
+    for (auto _ : state) {
+        page.showBills(bills, QDate::currentDate());
+        page.repaint();
+    }
+    qDeleteAll(bills);
+}
+BENCHMARK(BM_DrawMonthsPage)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
 BENCHMARK(BM_DeleteModel<QStandardItemModel>)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_DeleteModel<BillModel>)->Arg(10000)->Arg(20000)->Arg(40000)->Unit(benchmark::kMillisecond)->Iterations(1);
 

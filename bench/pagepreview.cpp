@@ -3,7 +3,7 @@
 // under Xvfb). Works on the standard
 // paths' test folders, never on the user's own bills.
 //
-//   pagepreview <page 0-3> [seconds] [current row]
+//   pagepreview <page 0-4> [seconds] [current row]
 #include "mainwindow.h"
 
 #include "daynumber.h"
@@ -11,6 +11,7 @@
 #include "eventstore.h"
 #include "paymentstatus.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QFile>
@@ -93,6 +94,8 @@ int main(int argc, char *argv[])
     if (page > 0 && page < 4)
         QMetaObject::invokeMethod(window, (QByteArray("on_") + buttons[page] + "_clicked").constData());
     window->show();
+    if (page == 4)
+        window->findChild<QAbstractButton *>(QStringLiteral("monthsButton"))->click();
     QTimer::singleShot(seconds * 1000, window, [window] {
         window->close();
         delete window;

@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ clang libclang-rt-14-dev
-    qt6-base-dev qt6-base-dev-tools libgl-dev
+    qt6-base-dev qt6-base-dev-tools libgl-dev qt6-charts-dev libqt6opengl6-dev
     libbenchmark-dev
     faketime xvfb xauth xdotool imagemagick python3 time
     python3-icalendar python3-recurring-ical-events python3-holidays

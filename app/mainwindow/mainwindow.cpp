@@ -9,6 +9,7 @@
 #include "billlistpage.h"
 #include "billtotals.h"
 #include "dayfollower.h"
+#include "monthspage.h"
 #include "pagescrolling.h"
 #include "plainmessage.h"
 #include "settingspage.h"
@@ -19,6 +20,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTableWidget>
 #include <QSettings>
 #include <QShortcut>
 #include <QSignalBlocker>
@@ -52,6 +54,9 @@ MainWindow::MainWindow(QWidget *parent)
 {
     ui->setupUi(this);
     ui->tabWidget->setProperty("showTabs", false);
+    // A page of its own, not of the form; it scrolls as every page does.
+    monthsPage = new MonthsPage;
+    ui->tabWidget->insertTab(MonthsTab, monthsPage, QStringLiteral("Months"));
     pageScrolling = new PageScrolling(ui, this);
     // The details are text to read: their page takes the focus itself, so
     // that the keys scroll it.
@@ -68,6 +73,8 @@ MainWindow::MainWindow(QWidget *parent)
     settingsPage = new SettingsPage(ui);
     exchange = new BillExchange(listPage, this);
     connect(ui->calendarButton, &QAbstractButton::clicked, this, [this] { exchange->chooseCalendarFile(); });
+    connect(ui->monthsButton, &QAbstractButton::clicked, this, &MainWindow::showMonths);
+    connect(monthsPage, &MonthsPage::done, this, [this] { showPage(ListTab); });
     // A style change lays out every row of the list again: the list view
     // takes its model once the style sheets are final.
     listPage->setUpView();
@@ -136,6 +143,9 @@ void MainWindow::setUpKeys()
     pressWith(ui->cancelButton, QKeySequence(Qt::Key_Escape), click(ui->cancelButton));
     pressWith(ui->viewOKButton, QKeySequence(Qt::Key_Escape), click(ui->viewOKButton));
     pressWith(ui->settingsCancelButton, QKeySequence(Qt::Key_Escape), click(ui->settingsCancelButton));
+    auto *leaveMonths = new QShortcut(QKeySequence(Qt::Key_Escape), monthsPage);
+    leaveMonths->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(leaveMonths, &QShortcut::activated, this, [this] { showPage(ListTab); });
 }
 
 void MainWindow::saveWithKey()
@@ -259,6 +269,13 @@ void MainWindow::showBillsOn(QDate day)
 void MainWindow::showPage(Page page)
 {
     ui->tabWidget->setCurrentIndex(page);
+}
+
+void MainWindow::showMonths()
+{
+    monthsPage->showBills(listPage->rowRecords(), currentDay());
+    showPage(MonthsTab);
+    monthsPage->table()->setFocus(Qt::OtherFocusReason);
 }
 
 Event *MainWindow::chosenBill(const QString &action) const

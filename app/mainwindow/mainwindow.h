@@ -17,6 +17,7 @@ class BillExchange;
 class BillFileWatcher;
 class BillListPage;
 class DayFollower;
+class MonthsPage;
 class PageScrolling;
 class SettingsPage;
 
@@ -27,7 +28,8 @@ class MainWindow;
 // The program's window: a frame around four pages stacked in one tab
 // widget whose tabs are hidden: the bill list (page 0, billlistpage.h), the
 // bill editor (1, billeditorpage.h), the details of one bill (2,
-// billdetailspage.h) and the settings (3, settingspage.h). The window's own
+// billdetailspage.h), the settings (3, settingspage.h) and the months (4,
+// monthspage.h, a page of its own rather than of the form). The window's own
 // buttons switch the pages; each page class is handed the widgets of the
 // one form.
 //
@@ -88,7 +90,7 @@ private slots:
     void on_updatePushButton_clicked();
 
 private:
-    enum Page { ListTab = 0, EditTab = 1, DetailsTab = 2, SettingsTab = 3 };
+    enum Page { ListTab = 0, EditTab = 1, DetailsTab = 2, SettingsTab = 3, MonthsTab = 4 };
 
     void setUpKeys();
     void saveWithKey();
@@ -97,6 +99,7 @@ private:
     void restoreWindowState();
     void saveWindowState() const;
     void showPage(Page page);
+    void showMonths();
     void keepDamagedBillFile();
     // The list follows what other processes write to the bill file.
     void watchBillFile();
@@ -114,6 +117,7 @@ private:
     BillEditorPage *editorPage = nullptr;
     BillDetailsPage *detailsPage = nullptr;
     SettingsPage *settingsPage = nullptr;
+    MonthsPage *monthsPage = nullptr;
     BillExchange *exchange = nullptr;
 };
 

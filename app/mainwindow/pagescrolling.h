@@ -22,7 +22,7 @@ public:
     // Puts the pages into their scroll areas; `formWindow` is the form's window.
     PageScrolling(Ui::MainWindow *form, QWidget *formWindow);
 
-    // The scroll area of a page (1 to 3; the list page scrolls its commands).
+    // The scroll area of a page (1 to 4; the list page scrolls its commands).
     [[nodiscard]] QScrollArea *pageArea(int page) const;
 
 private:
