@@ -75,7 +75,6 @@ MonthsPage::MonthsPage(QWidget *parent)
     // Tab leaves the table: the arrows go through its cells.
     m_table->setTabKeyNavigation(false);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_calendar->setObjectName(QStringLiteral("monthsCalendarWidget"));
     m_calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
     m_calendar->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
@@ -229,6 +228,9 @@ void MonthsPage::fillTable(const QString &currency)
         cell(OpenColumn, amount(sums.open));
         cell(NotTrackedColumn, amount(sums.notTracked));
     }
+    // Once for the whole table: a header that fits each cell as it is set
+    // would measure the column again for every cell.
+    m_table->resizeColumnsToContents();
     m_table->selectRow(MonthSummary::MonthsBefore);
 }
 
