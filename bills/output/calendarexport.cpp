@@ -517,10 +517,40 @@ std::vector<qint64> difference(const std::vector<qint64> &a, const std::vector<q
     return only;
 }
 
+QByteArray ruleEnd(const Event &event, qint64 count)
+{
+    if (event.endMode == Event::EndAfterTimes && count >= 0)
+        return ";COUNT=" + QByteArray::number(count);
+    if (hasEnd(event) && isWritable(event.endDate))
+        return ";UNTIL=" + event.endDate.toString(QStringLiteral("yyyyMMdd")).toLatin1();
+    return {};
+}
+
+// Most bills move no date and have a rule that names their dates exactly:
+// the comparison would find nothing, so it is not made. Their event starts
+// on the next due date.
+bool datesWithoutMoves(const Event &event, QDate today, const QByteArray &rule, BillDates *dates)
+{
+    const bool moves = event.options.weekends == ScheduleOptions::FridayBefore
+                       || event.options.weekends == ScheduleOptions::MondayAfter || event.options.businessDay != 0;
+    if (rule.isEmpty() || moves || !namesUnmovedSchedule(event, rule))
+        return false;
+    const DueDate first = nextDueDate(event, today);
+    if (!isWritable(first.date) || first.date > today.addYears(CalendarExport::HorizonYears) || first.endsAfter(event)
+        || isPaid(event, first))
+        return false;
+    dates->start = first.date;
+    dates->rule = rule + ruleEnd(event, remainingOccurrences(event, today.addDays(-1)));
+    return true;
+}
+
 // The dates of a repeating bill from `today` on: its rule with the
 // engine's differences, or its listed dates. False when it has none ahead.
 bool repeatingDates(const Event &event, QDate today, BillDates *dates)
 {
+    const QByteArray ruleText = CalendarExport::scheduleRule(event);
+    if (datesWithoutMoves(event, today, ruleText, dates))
+        return true;
     const QDate horizon = today.addYears(CalendarExport::HorizonYears);
     qint64 last = dayNumber(horizon) + MoveMarginDays;
     qint64 firstScheduled = 0;
@@ -538,7 +568,6 @@ bool repeatingDates(const Event &event, QDate today, BillDates *dates)
     }
     dates->start = dateOfDayNumber(engine.front());
     dates->rdates.assign(engine.begin() + 1, engine.end());
-    const QByteArray ruleText = CalendarExport::scheduleRule(event);
     if (ruleText.isEmpty() || !isWritable(dates->start) || !isWritable(dateOfDayNumber(last)))
         return true;
     const icalrecurrencetype rule = icalrecurrencetype_from_string(ruleText.constData());
@@ -560,13 +589,9 @@ bool repeatingDates(const Event &event, QDate today, BillDates *dates)
     if (*start > engine.front() && start != found.dates.begin())
         --start;
     const std::vector<qint64> named(start, found.dates.end());
-    QByteArray end;
-    if (event.endMode == Event::EndAfterTimes && found.countAfterLast >= 0)
-        end = ";COUNT=" + QByteArray::number(qint64(named.size()) + found.countAfterLast);
-    else if (hasEnd(event) && isWritable(event.endDate))
-        end = ";UNTIL=" + event.endDate.toString(QStringLiteral("yyyyMMdd")).toLatin1();
+    const qint64 count = found.countAfterLast >= 0 ? qint64(named.size()) + found.countAfterLast : -1;
     dates->start = dateOfDayNumber(named.front());
-    dates->rule = ruleText + end;
+    dates->rule = ruleText + ruleEnd(event, count);
     dates->exdates = difference(named, engine);
     dates->rdates = difference(engine, named);
     return true;
