@@ -178,7 +178,7 @@ void BM_CalendarPeakMemory(benchmark::State &state)
     }
     state.counters["peak_KiB"] = double(peak);
 }
-BENCHMARK(BM_CalendarPeakMemory)->Arg(1000)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_CalendarPeakMemory)->Arg(1000)->Arg(100000)->Arg(1000000)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_LongNames(benchmark::State &state)
 {
