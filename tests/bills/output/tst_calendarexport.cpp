@@ -102,6 +102,13 @@ struct Bill
         event.options.weekends = move;
         return *this;
     }
+    // The N-th business day of the month (below 0: the N-th last), for rows
+    // of the round trip: Bill::monthlyDay(1).businessDay(-1).
+    Bill &businessDay(int n)
+    {
+        event.options.businessDay = n;
+        return *this;
+    }
     // Repeats `times` times after `savedOn`, as the editor stores it.
     Bill &times(int count, QDate savedOn)
     {
