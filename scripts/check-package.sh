@@ -175,9 +175,10 @@ changelog_version=$(zcat "$prefix/share/doc/payvane/changelog.Debian.gz" | dpkg-
 # libUpdate has its SONAME and is found beside the installed program.
 readelf -d "$prefix/$libdir/payvane/libUpdate.so.1" | grep -q 'SONAME.*\[libUpdate\.so\.1\]' ||
     fail "libUpdate has no SONAME libUpdate.so.1"
-# The program itself needs QtCore only; the windows' module, loaded when a
-# start shows something, brings the rest and finds libUpdate beside it.
-gui_needed=$(readelf -d "$prefix/bin/Payvane" | grep -E 'NEEDED.*(Qt6(Gui|Widgets|Network|DBus)|libUpdate)' || true)
+# The program itself needs QtCore and libical's core library (the calendar
+# export; the ICU it brings QtCore needs anyway); the windows' module, loaded
+# when a start shows something, brings the rest and finds libUpdate beside it.
+gui_needed=$(readelf -d "$prefix/bin/Payvane" | grep -E 'NEEDED.*(Qt6(Gui|Widgets|Network|DBus)|libUpdate|libicalss|libicalvcal)' || true)
 [ -z "$gui_needed" ] || fail "Payvane itself needs $gui_needed"
 module="$prefix/$libdir/payvane/libpayvane_desktop.so"
 readelf -d "$module" | grep -q 'RUNPATH.*\[\$ORIGIN\]' || fail "the windows' module has no run path \$ORIGIN"

@@ -84,6 +84,7 @@ int printBillCalendar(const QString &path, QDate today)
 {
     CalendarExport calendar(today);
     calendar.setDescriptionFunction(CalendarExport::amountDescription);
+    calendar.setAlarmTime(CalendarExport::savedAlarmTime());
     BillFileStream bills(eventsFilePath());
     const auto note = [&calendar](const Event &event) { calendar.noteBill(event); };
     if (const int failed = checkBillsForPrinting(&bills, note); failed != ExitDone)

@@ -95,6 +95,7 @@ bool BillExchange::exportToCalendar(const QString &path)
     const EventList bills = list->selectedOrAllRecords();
     CalendarExport calendar(list->day());
     calendar.setDescriptionFunction(CalendarExport::amountDescription);
+    calendar.setAlarmTime(CalendarExport::savedAlarmTime());
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || !calendar.write(&file, bills)) {
         const QString reason = file.errorString();

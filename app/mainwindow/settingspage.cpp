@@ -1,6 +1,7 @@
 #include "settingspage.h"
 #include "ui_mainwindow.h"
 
+#include "calendarexport.h"
 #include "eventstore.h"
 #include "plainmessage.h"
 
@@ -25,6 +26,7 @@ void SettingsPage::showStored()
     ui->seperateCheckBox->setChecked(notificationSettings.separateNotifications);
     ui->sumUpCheckBox->setChecked(notificationSettings.sumUpReminders);
     ui->updateCheckBox->setChecked(Update::getUpdater()->autoRun());
+    ui->calendarAlarmTimeEdit->setTime(CalendarExport::savedAlarmTime());
 }
 
 void SettingsPage::focusChosenMethod()
@@ -54,6 +56,7 @@ void SettingsPage::storeChoices()
                              .arg(nativePath(settingsFilePath()), reason));
     }
     Update::getUpdater()->setAutoRun(ui->updateCheckBox->isChecked());
+    CalendarExport::saveAlarmTime(ui->calendarAlarmTimeEdit->time());
 }
 
 // Everything the check shows is the updater's; the page stays as it is.

@@ -8,7 +8,8 @@ class MainWindow;
 }
 
 // The settings page edits the notification flags of "settings.ini" (the
-// method, one at a time, summed up) and the updater's automatic checks; it
+// method, one at a time, summed up), the updater's automatic checks and the
+// time of day of exported calendar alarms (native settings); it
 // shows the stored values each time it is entered, so choices left with
 // Cancel are not seen again.
 class SettingsPage

@@ -9,38 +9,50 @@
 #include <QHash>
 #include <QSet>
 #include <QString>
+#include <QTime>
 
 #include <functional>
-#include <memory>
 #include <vector>
 
 class QIODevice;
 
 // Bills as an iCalendar file (RFC 5545) that calendar programs import: one
-// all-day event per bill.
+// all-day event per bill, built with libical and written as soon as it is
+// complete.
 //
-// - A repeating bill whose dates one recurrence rule names exactly is one
-//   event at its next due date with that rule: weekdays every N weeks, "Day"
-//   N or the N-th weekday of every N-th month, of the year or of chosen
-//   months, counted from the start or the end. A bill that repeats a number
-//   of times ends with a COUNT of its remaining dates (today's included), a
-//   bill with an end date with an UNTIL.
-// - Any other repeating bill (a day its month lacks that runs over into the
-//   next month, due dates moved off a weekend, several kinds of dates at
-//   once, a weekday that runs out of its month or year) is written as its
-//   exact dates from today for HorizonYears years, one event per date.
+// - A repeating bill is one event with one rule that goes on as long as the
+//   bill does (COUNT for a bill limited in times, UNTIL for one with an end
+//   date): its schedule's plain rule, before any move. Over the horizon,
+//   from its first exported date through today + HorizonYears, the rule is
+//   expanded and compared with the engine's due dates: a rule date the
+//   engine does not have is an EXDATE, a due date the rule does not have an
+//   RDATE (weekend moves, a day that ran over into the next month). Up to
+//   the horizon the event's dates are exactly the engine's; after it the
+//   rule goes on unmoved, so the calendar never goes silent. The last
+//   weekday of a month (the last day moved to the Friday before) and the
+//   first (day 1 moved to the Monday after) have rules of their own and
+//   stay exact for ever.
+// - A repeating bill whose dates no rule names (several kinds of dates at
+//   once, a weekday that runs out of its month or year) is its due dates
+//   over the horizon as RDATEs, and ends there.
 // - A singular bill is one event on its date, past or not.
-// - A repeating bill without due dates from today on (ended, or without
-//   any) is left out.
+// - A repeating bill without due dates from today on is left out.
+// - A paid due date of a bill that tracks payments is an EXDATE (a paid
+//   singular bill is left out): the calendar no longer reminds of it, and
+//   the bill stays one event, where a to-do per paid date would add a
+//   component most calendar views never show.
 //
-// Every event of a bill that reminds carries an alarm its reminder period
-// before the day. Event UIDs are derived from the bill's name and schedule
-// (and a listed event's date), not from the export, so a calendar program
-// that matches events by UID takes a new export as the same events.
+// Every reminder of a bill is one alarm at a time of day (09:00 unless set):
+// its own "notify N days before", and each extra reminder, before the due
+// date or, for a bill that tracks payments, after it. Event UIDs are
+// derived from the bill's name and schedule, not from the export, so a
+// calendar program that matches events by UID takes a new export as the
+// same events.
 class CalendarExport
 {
 public:
-    static constexpr int HorizonYears = 2;
+    static constexpr int HorizonYears = 10;
+    static constexpr int DefaultAlarmHour = 9;
 
     // Exports the dates from `today` on.
     explicit CalendarExport(QDate today);
@@ -56,6 +68,12 @@ public:
     // The description the program's calendars carry: "Amount: " and the
     // bill's amount in the default locale, or nothing without an amount.
     [[nodiscard]] static QString amountDescription(const Event &event);
+    // The time of day alarms ring at; 09:00 when not valid.
+    void setAlarmTime(QTime time);
+    // The alarm time the user chose, kept in the program's native settings
+    // (not in the settings file): 09:00 when none.
+    [[nodiscard]] static QTime savedAlarmTime();
+    static void saveAlarmTime(QTime time);
 
     // Writes the calendar of `bills`, in their order, one event at a time.
     // False when the device did not take every byte.
@@ -72,24 +90,25 @@ public:
     // The calendar of `bills` as bytes.
     [[nodiscard]] QByteArray calendar(const EventList &bills);
 
-    // How many bills the last write or calendar() wrote (each with one event
-    // or more).
+    // How many bills the last write or calendar() wrote.
     [[nodiscard]] int billsWritten() const { return m_billsWritten; }
 
-    // The recurrence rule (from "FREQ=" on, without its end) that names
-    // exactly the due dates of a repeating bill, or an empty array when
-    // there is none and its dates are listed instead.
-    [[nodiscard]] static QByteArray exactRule(const Event &event);
+    // The recurrence rule (from "FREQ=" on, without its end) of a repeating
+    // bill's schedule before any move, or an empty array when no rule names
+    // its dates and they are listed instead.
+    [[nodiscard]] static QByteArray scheduleRule(const Event &event);
 
 private:
-    class Writer;
     void forgetBills();
+    bool put(const QByteArray &bytes);
 
     QDate m_today;
     QDateTime m_stamp;
     std::function<QString(const Event &)> m_description;
+    QTime m_alarmTime = QTime(DefaultAlarmHour, 0);
     int m_billsWritten = 0;
-    std::unique_ptr<Writer> m_writer;
+    QIODevice *m_device = nullptr;
+    bool m_written = false; // every byte so far went to the device
     QByteArray m_stampValue;
     // Two bills alike in name and schedule still get UIDs of their own, the
     // second "-2" and so on. Only bills whose name and record schedule

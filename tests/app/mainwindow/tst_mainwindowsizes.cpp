@@ -137,8 +137,9 @@ void tst_MainWindowSizes::pages_data()
     QTest::newRow("editor, singular") << QStringLiteral("addButton") << -1 << bill + QStringList{"eventDate"} + reminder;
     QTest::newRow("details") << QStringLiteral("viewButton") << 0 << QStringList{"infoTabScrollArea", "viewOKButton"};
     QTest::newRow("settings") << QStringLiteral("settingsButton") << 0
-                              << QStringList{"trayRadioButton", "seperateCheckBox", "sumUpCheckBox", "updatePushButton",
-                                             "updateCheckBox", "settingOKButton", "settingsCancelButton"};
+                              << QStringList{"trayRadioButton", "seperateCheckBox", "sumUpCheckBox", "calendarAlarmTimeEdit",
+                                             "updatePushButton", "updateCheckBox", "settingOKButton",
+                                             "settingsCancelButton"};
     // The currency's box is off while the bills have one currency or none.
     QTest::newRow("months") << QStringLiteral("monthsButton") << 0
                             << QStringList{"monthsTableWidget", "qt_calendar_calendarview", "monthsDayListWidget",

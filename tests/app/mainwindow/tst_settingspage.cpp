@@ -5,6 +5,7 @@
 // test's own (see testsandbox.h).
 #include "mainwindow.h"
 
+#include "calendarexport.h"
 #include "eventstore.h"
 #include "notificationsettings.h"
 
@@ -20,6 +21,7 @@
 #include <QSettings>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimeEdit>
 #include <QTimer>
 
 #include <memory>
@@ -145,6 +147,7 @@ void tst_SettingsPage::choose(const Choices &choices)
     child<QCheckBox>("seperateCheckBox")->setChecked(choices.separate);
     child<QCheckBox>("updateCheckBox")->setChecked(choices.autoRun);
     child<QCheckBox>("sumUpCheckBox")->setChecked(choices.sumUp);
+    child<QTimeEdit>("calendarAlarmTimeEdit")->setTime(QTime(7, 45));
 }
 
 std::shared_ptr<QString> tst_SettingsPage::answerBox()
@@ -232,6 +235,7 @@ void tst_SettingsPage::cancelStoresNothing()
     if (stored)
         QCOMPARE(fileBytes(settingsFilePath()), settingsBytes(false, false));
     QCOMPARE(Update::getUpdater()->autoRun(), true);
+    QCOMPARE(CalendarExport::savedAlarmTime(), QTime(9, 0));
     // The discarded choices are not seen again.
     click("settingsButton");
     const Choices choices = shown();
@@ -275,6 +279,8 @@ void tst_SettingsPage::okStores()
     QCOMPARE(fileBytes(settingsFilePath()), settingsBytes(separate, popup, sumUp));
     QCOMPARE(Update::getUpdater()->autoRun(), autoRun);
     QCOMPARE(QSettings(QStringLiteral("Tervona"), QStringLiteral("Payvane")).value("UpdateAutoRun").toBool(), autoRun);
+    // Kept beside them, never in settings.ini (compared above).
+    QCOMPARE(CalendarExport::savedAlarmTime(), QTime(7, 45));
     // A window built later reads them back.
     window.reset();
     openWindow();
