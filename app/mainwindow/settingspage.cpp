@@ -2,6 +2,7 @@
 #include "ui_mainwindow.h"
 
 #include "eventstore.h"
+#include "holidayssection.h"
 #include "plainmessage.h"
 
 #include <update.h>
@@ -9,6 +10,12 @@
 SettingsPage::SettingsPage(Ui::MainWindow *form)
     : ui(form)
 {
+    // The holidays take effect at once, so they stand apart from the
+    // choices OK stores: after them, before the space above the buttons.
+    auto *holidays = new HolidaysSection(ui->settingsTab);
+    ui->verticalLayout_15->insertWidget(ui->verticalLayout_15->indexOf(ui->verticalSpacer_2), holidays);
+    QWidget::setTabOrder(ui->updateCheckBox, holidays->firstWidget());
+    QWidget::setTabOrder(holidays->lastWidget(), ui->settingOKButton);
 }
 
 void SettingsPage::load()
