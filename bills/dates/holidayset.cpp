@@ -13,6 +13,10 @@ std::shared_ptr<const HolidaySet> &activeSet()
     return set;
 }
 
+// Whether a set is installed: without one, asking costs no lock (the
+// engine asks for every schedule that moves dates).
+std::atomic<bool> installed{false};
+
 } // namespace
 
 HolidaySet::HolidaySet(QList<Holiday> holidays)
@@ -50,6 +54,8 @@ QString HolidaySet::nameOf(qint64 day) const
 
 std::shared_ptr<const HolidaySet> HolidaySet::active()
 {
+    if (!installed.load(std::memory_order_acquire))
+        return nullptr;
     return std::atomic_load(&activeSet());
 }
 
@@ -57,5 +63,7 @@ void HolidaySet::install(std::shared_ptr<const HolidaySet> holidays)
 {
     if (holidays && holidays->isEmpty())
         holidays.reset();
+    const bool any = holidays != nullptr;
     std::atomic_store(&activeSet(), std::move(holidays));
+    installed.store(any, std::memory_order_release);
 }
