@@ -7,6 +7,8 @@
 #include <QDataStream>
 #include <QFile>
 
+#include <cstring>
+
 namespace {
 
 constexpr char Magic[] = "PVHD";
