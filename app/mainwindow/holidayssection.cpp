@@ -83,14 +83,6 @@ HolidaysSection::HolidaysSection(QWidget *parent)
     layout->addWidget(m_summary, 5, 0, 1, 2);
     layout->setColumnStretch(0, 1);
 
-    setTabOrder(m_calendars, m_addCalendar);
-    setTabOrder(m_addCalendar, m_removeCalendar);
-    setTabOrder(m_removeCalendar, m_dates);
-    setTabOrder(m_dates, m_removeDate);
-    setTabOrder(m_removeDate, m_dateEdit);
-    setTabOrder(m_dateEdit, m_nameEdit);
-    setTabOrder(m_nameEdit, m_addDate);
-
     connect(m_addCalendar, &QPushButton::clicked, this, &HolidaysSection::pickCalendar);
     connect(m_removeCalendar, &QPushButton::clicked, this, &HolidaysSection::removeCalendar);
     connect(m_addDate, &QPushButton::clicked, this, [this] { addDate(m_dateEdit->date(), m_nameEdit->text()); });
@@ -99,14 +91,9 @@ HolidaysSection::HolidaysSection(QWidget *parent)
     showHolidays();
 }
 
-QWidget *HolidaysSection::firstWidget() const
+QList<QWidget *> HolidaysSection::tabChain() const
 {
-    return m_calendars;
-}
-
-QWidget *HolidaysSection::lastWidget() const
-{
-    return m_addDate;
+    return {m_calendars, m_addCalendar, m_removeCalendar, m_dates, m_removeDate, m_dateEdit, m_nameEdit, m_addDate};
 }
 
 void HolidaysSection::pickCalendar()

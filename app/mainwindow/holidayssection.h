@@ -24,9 +24,8 @@ public:
     bool addCalendar(const QString &path);
     // Adds a day off by hand.
     void addDate(QDate date, const QString &name);
-    // The widget the keyboard enters the section with.
-    [[nodiscard]] QWidget *firstWidget() const;
-    [[nodiscard]] QWidget *lastWidget() const;
+    // The section's widgets in the order Tab visits them.
+    [[nodiscard]] QList<QWidget *> tabChain() const;
 
 private:
     void pickCalendar();

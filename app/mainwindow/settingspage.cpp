@@ -14,8 +14,12 @@ SettingsPage::SettingsPage(Ui::MainWindow *form)
     // choices OK stores: after them, before the space above the buttons.
     auto *holidays = new HolidaysSection(ui->settingsTab);
     ui->verticalLayout_15->insertWidget(ui->verticalLayout_15->indexOf(ui->verticalSpacer_2), holidays);
-    QWidget::setTabOrder(ui->updateCheckBox, holidays->firstWidget());
-    QWidget::setTabOrder(holidays->lastWidget(), ui->settingOKButton);
+    QWidget *before = ui->updateCheckBox;
+    const QList<QWidget *> chain = holidays->tabChain() << ui->settingOKButton;
+    for (QWidget *next : chain) {
+        QWidget::setTabOrder(before, next);
+        before = next;
+    }
 }
 
 void SettingsPage::load()

@@ -138,7 +138,11 @@ void tst_MainWindowSizes::pages_data()
     QTest::newRow("details") << QStringLiteral("viewButton") << 0 << QStringList{"infoTabScrollArea", "viewOKButton"};
     QTest::newRow("settings") << QStringLiteral("settingsButton") << 0
                               << QStringList{"trayRadioButton", "seperateCheckBox", "sumUpCheckBox", "updatePushButton",
-                                             "updateCheckBox", "settingOKButton", "settingsCancelButton"};
+                                             "updateCheckBox",
+                                             // the holidays; their remove buttons are off while the lists are empty
+                                             "holidayCalendarList", "addCalendarButton", "holidayDateList",
+                                             "holidayDateEdit", "holidayNameEdit", "addHolidayButton",
+                                             "settingOKButton", "settingsCancelButton"};
 }
 
 void tst_MainWindowSizes::pages()
