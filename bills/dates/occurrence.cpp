@@ -949,9 +949,9 @@ private:
     }
 
     // The step after the last one, walking on from its scheduled day: the
-    // scheduled days only rise, while a fresh start would look two days back
-    // for every step. Scheduled days moved onto the last due day are one
-    // due date with it.
+    // scheduled days only rise, while a fresh start would look back as far
+    // as the longest move for every step. Scheduled days moved onto the last
+    // due day are one due date with it.
     Step followingLast()
     {
         qint64 scheduled = m_last.scheduled;
@@ -1013,7 +1013,8 @@ const CalendarShapes &calendarShapes()
 // period's scheduled days lie near it: from its first day to a few days
 // after it (a "Day" 31 runs over by three days at most, a 5th weekday of
 // December counted in weeks by four, a 53rd weekday of the year by six),
-// and a weekend move adds two. So the steps of a walk whose scheduled days
+// and a weekend move adds two (the counts use these periods only after the
+// last holiday). So the steps of a walk whose scheduled days
 // lie between a boundary a few days before a period's first day and the
 // next period's boundary are alike in every period of the same shape and
 // with neighbours of the same shapes (every N of 2 or more: no neighbours
@@ -1277,7 +1278,8 @@ qint64 countPlainSteps(DueDays &dueDays, Step first, qint64 dueBefore, qint64 la
     // are alike only with alike neighbours.
     const qint64 minWholePeriods = dueDays.schedule().every() > 1 ? 16 : 256;
     // Whole periods end before this day; a weekend move may take a due day
-    // two days past its period's end.
+    // two days past its period's end (only weekends move days here: the
+    // steps among holidays were walked by countSteps).
     const qint64 limit = std::min(lastScheduled == Unbounded ? Unbounded : lastScheduled + 1,
                                   dueBefore == Unbounded ? Unbounded : dueBefore - WeekendMove);
     const Schedule &schedule = dueDays.schedule();
