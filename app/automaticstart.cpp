@@ -3,6 +3,7 @@
 #include "startmode.h"
 
 #include <eventstore.h>
+#include <holidayfile.h>
 #include <instancelock.h>
 #include <reminderrules.h>
 #include <settingsfiles.h>
@@ -60,5 +61,6 @@ AutomaticStart decideAutomaticStart(const QStringList &arguments, const QString 
     const StartMode mode = startMode(arguments, &intervalSeconds);
     if (!automaticStartGoesOn(mode, intervalSeconds))
         return AutomaticStart::End;
+    installHolidaysFromDataFolder();
     return billsNeedTheWindows(today) ? AutomaticStart::RemindersToShow : AutomaticStart::End;
 }

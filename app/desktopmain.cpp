@@ -2,7 +2,9 @@
 // start from the application object on, as the program loads it.
 
 #include "desktopentry.h"
+#include "holidaycalendars.h"
 #include "mainwindow.h"
+#include "plainmessage.h"
 #include "platformchoice.h"
 #include "reminderwindow.h"
 #include "settingsfilecheck.h"
@@ -23,6 +25,7 @@
 #include <QPointer>
 #include <QSettings>
 
+#include <cstdio>
 #include <type_traits>
 
 namespace {
@@ -184,6 +187,16 @@ extern "C" Q_DECL_EXPORT int payvaneDesktopMain(int *argc, char **argv, int hand
         if (mode != StartMode::Interactive || app.sendMessage(ShowMainWindowMessage, ShowMainWindowWaitMs)
             || !app.takeOverIfEnded())
             return 0;
+    }
+
+    // Before any date is computed: the holiday calendars that changed are
+    // read again. One that cannot be read is told once (a box for a plain
+    // start, the error output for an automatic one) and changes nothing.
+    for (const QString &sentence : HolidayCalendars::update()) {
+        if (mode == StartMode::Interactive)
+            showPlainMessage(QMessageBox::Warning, QStringLiteral("Holidays"), sentence);
+        else
+            std::fprintf(stderr, "%s\n", qPrintable(sentence));
     }
 
     QWidget *window = nullptr;

@@ -3,6 +3,7 @@
 // schedule that costs the most to count.
 #include "daynumber.h"
 #include "event.h"
+#include "holidayset.h"
 #include "occurrence.h"
 
 #include <benchmark/benchmark.h>
@@ -158,6 +159,51 @@ void BM_nextOccurrence_withOptions(benchmark::State &state)
     }
 }
 BENCHMARK(BM_nextOccurrence_withOptions)->DenseRange(0, 5);
+
+// The same counts with holidays installed: 200 a year (on random days,
+// weekends included) from 2026 on, for 10 or 50 years (50 years are 10,000
+// holidays, the most a calendar is expected to bring). The steps among the
+// holidays are walked one by one; after them the shortcuts apply again.
+std::shared_ptr<const HolidaySet> holidaysPerYear(int years)
+{
+    std::mt19937 random(20261208);
+    QList<HolidaySet::Holiday> holidays;
+    const qint64 first = QDate(2026, 1, 1).toJulianDay();
+    std::uniform_int_distribution<qint64> day(0, 365 * qint64(years) - 1);
+    for (int i = 0; i < 200 * years; ++i)
+        holidays.append({first + day(random), QStringLiteral("Holiday")});
+    return std::make_shared<const HolidaySet>(holidays);
+}
+
+void BM_remainingOccurrences_withHolidays(benchmark::State &state)
+{
+    const Event e = optionsOfKind(int(state.range(0)));
+    const int years = int(state.range(1));
+    state.SetLabel(std::string(OptionNames[state.range(0)]) + ", holidays for " + std::to_string(years) + " years");
+    HolidaySet::install(holidaysPerYear(years));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(remainingOccurrences(e, Today));
+    HolidaySet::install(nullptr);
+}
+BENCHMARK(BM_remainingOccurrences_withHolidays)
+    ->ArgsProduct({benchmark::CreateDenseRange(0, 5, 1), {10, 50}})
+    ->Unit(benchmark::kMicrosecond);
+
+// A monthly bill on the 3rd or the last business day, to the year 9999,
+// with or without holidays for 50 years.
+void BM_remainingOccurrences_businessDay(benchmark::State &state)
+{
+    Event e = MonthlyDay15;
+    e.options.businessDay = int(state.range(0));
+    const bool holidays = state.range(1) != 0;
+    state.SetLabel(std::string(e.options.businessDay > 0 ? "3rd" : "last") + " business day"
+                   + (holidays ? ", holidays for 50 years" : ", no holidays"));
+    HolidaySet::install(holidays ? holidaysPerYear(50) : nullptr);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(remainingOccurrences(e, Today));
+    HolidaySet::install(nullptr);
+}
+BENCHMARK(BM_remainingOccurrences_businessDay)->ArgsProduct({{3, -1}, {0, 1}})->Unit(benchmark::kMicrosecond);
 
 // The plain count, one due date after another, for comparison.
 void BM_plainWalk_weeklyAllDays(benchmark::State &state)

@@ -4,6 +4,7 @@
 // paths' test folders, never on the user's own bills.
 //
 //   pagepreview <page 0-4> [seconds] [current row]
+#include "holidaycalendars.h"
 #include "mainwindow.h"
 
 #include "daynumber.h"
@@ -87,6 +88,8 @@ int main(int argc, char *argv[])
         return 1;
     qDeleteAll(bills);
 
+    // As the windows' start does: the holidays of the picked calendars.
+    static_cast<void>(HolidayCalendars::update());
     auto *window = new MainWindow;
     auto *tree = window->findChild<QTreeView *>(QStringLiteral("eventTreeView"));
     tree->setCurrentIndex(tree->model()->index(row, 0));

@@ -4,6 +4,8 @@
 #include "commandlineoutput.h"
 #include "listoption.h"
 
+#include <holidayfile.h>
+
 #include <QCoreApplication>
 #include <QDate>
 #include <QFile>
@@ -161,6 +163,9 @@ int answerInformationOption(int &argc, char **argv)
     QCoreApplication::setApplicationName(QStringLiteral("Payvane"));
     QCoreApplication::setApplicationVersion(QStringLiteral(PAYVANE_VERSION));
 
+    if (option == InformationOption::List || option == InformationOption::Json
+        || option == InformationOption::Calendar)
+        installHolidaysFromDataFolder();
     switch (option) {
     case InformationOption::List:
     case InformationOption::Json:

@@ -13,7 +13,13 @@
 BillDetailsPage::BillDetailsPage(Ui::MainWindow *form)
     : ui(form)
     , remindersLabel(new QLabel(form->groupBox_7))
+    , movedLabel(new QLabel(form->nextDateLabel->parentWidget()))
 {
+    movedLabel->setObjectName(QStringLiteral("movedDetailsLabel"));
+    movedLabel->setTextFormat(Qt::PlainText);
+    movedLabel->setWordWrap(true);
+    ui->verticalLayout_18->insertWidget(ui->verticalLayout_18->indexOf(ui->horizontalLayout_14) + 1, movedLabel);
+    setLineShown(movedLabel, false);
     remindersLabel->setObjectName(QStringLiteral("remindersDetailsLabel"));
     remindersLabel->setTextFormat(Qt::PlainText);
     remindersLabel->setWordWrap(true);
@@ -55,13 +61,17 @@ void BillDetailsPage::showEnd(const Event &event, QDate today)
 
 void BillDetailsPage::showNextDue(const Event &event, QDate today)
 {
-    const QDate next = nextOccurrence(event, today);
+    const DueDate nextDue = nextDueDate(event, today);
+    const QDate next = nextDue.date;
     // An invalid date counts as before today.
     const bool due = next.isValid() && daysBetween(today, next) >= 0;
     for (QWidget *label : {static_cast<QWidget *>(ui->nextDateLabelA), static_cast<QWidget *>(ui->nextDateLabel),
                            static_cast<QWidget *>(ui->nextDateLabelB), static_cast<QWidget *>(ui->nextCountLabel),
                            static_cast<QWidget *>(ui->nextDateLabelC)})
         setLineShown(label, due);
+    const QString moved = due ? movedText(nextDue, QLocale()) : QString();
+    movedLabel->setText(moved);
+    setLineShown(movedLabel, !moved.isEmpty());
     if (!due)
         return;
     ui->nextDateLabel->setText(longDateText(next));

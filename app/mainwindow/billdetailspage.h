@@ -36,6 +36,7 @@ private:
     Ui::MainWindow *ui;
     // "Reminders: ...", under the form's reminder lines; owned by the form.
     QLabel *remindersLabel;
+    QLabel *movedLabel; // why the next due date is not the scheduled one
 };
 
 #endif // PAYVANE_BILLDETAILSPAGE_H

@@ -2,6 +2,7 @@
 #include "ui_mainwindow.h"
 
 #include "billrules.h"
+#include "billtext.h"
 #include "daynumber.h"
 #include "extrareminderlist.h"
 #include "occurrence.h"
@@ -10,6 +11,8 @@
 
 #include <QLocale>
 #include <QStandardItemModel>
+
+#include <cstdlib>
 
 namespace {
 
@@ -46,6 +49,9 @@ QStandardItemModel *checkableListModel(const QStringList &texts, QObject *parent
     }
     return model;
 }
+
+// The monthly list's last choice: "Business day", after "Day" and the weekdays.
+constexpr int BusinessDayRow = 8;
 
 QStringList weekdayNames()
 {
@@ -97,7 +103,10 @@ void BillEditorPage::setUpEditorModels()
 {
     QWidget *window = ui->weeklyListView->window();
     ui->weeklyListView->setModel(createWeekdayModel(window));
-    ui->monthlyListView->setModel(createDayOrWeekdayModel(window));
+    // A month also counts business days: one more choice after the weekdays.
+    ui->monthlyListView->setModel(
+        checkableListModel(QStringList{QStringLiteral("Day")} + weekdayNames() + QStringList{QStringLiteral("Business day")},
+                           window));
     ui->yearlyListView->setModel(createDayOrWeekdayModel(window));
     ui->yearlyMonthListView->setModel(createYearOrMonthModel(window));
     // Where the room runs short, the lists shrink to three rows (they
@@ -257,6 +266,11 @@ void BillEditorPage::loadSchedule(const Event &event)
         break;
     case Event::ScheduleMonthly:
         ui->repeatingTabWidget->setCurrentIndex(1);
+        if (isBusinessDaySchedule(event)) {
+            setItemChecked(monthly, BusinessDayRow, true);
+            ui->monthlySpinBox->setValue(std::abs(event.options.businessDay));
+            break;
+        }
         checkDayAndWeekdays(monthly);
         ui->monthlySpinBox->setValue(event.ordinal);
         break;
@@ -289,7 +303,7 @@ void BillEditorPage::loadScheduleOptions(const Event &event)
 
     // Counted from the end, the number box holds the N from the end.
     const bool fromEnd = options.fromEnd > 0;
-    ui->monthlyFromEndCheckBox->setChecked(fromEnd && event.schedule == Event::ScheduleMonthly);
+    ui->monthlyFromEndCheckBox->setChecked((fromEnd || options.businessDay < 0) && event.schedule == Event::ScheduleMonthly);
     ui->yearlyFromEndCheckBox->setChecked(fromEnd && event.schedule == Event::ScheduleYearly);
     if (fromEnd && event.schedule == Event::ScheduleMonthly)
         ui->monthlySpinBox->setValue(options.fromEnd);
@@ -335,6 +349,8 @@ std::unique_ptr<Event> BillEditorPage::takeBill(const Event *edited)
         return nullptr;
     if (event->options.fromEnd > 0)
         event->ordinal = nearestForwardOrdinal(*event, event->options.fromEnd);
+    if (event->options.businessDay != 0)
+        event->ordinal = nearestPlainDay(event->options.businessDay);
     // A singular bill keeps its own date as its end; only repeating bills
     // count their remaining times.
     if (ui->timesRadioButton->isChecked() && event->schedule != Event::ScheduleSingular)
@@ -435,7 +451,13 @@ void BillEditorPage::readScheduleOptions(Event &event) const
         break;
     case Event::ScheduleMonthly:
         readEvery(ui->monthlyEverySpinBox, ui->monthlyEveryDateEdit);
-        if (ui->monthlyFromEndCheckBox->isChecked())
+        if (itemChecked(listModel(ui->monthlyListView), BusinessDayRow)) {
+            // In place of the day and weekdays, which the record keeps as
+            // the nearest plain day once the bill is checked.
+            event.options.businessDay = ui->monthlyFromEndCheckBox->isChecked() ? -event.ordinal : event.ordinal;
+            event.byDay = true;
+            event.weekdays.fill(false);
+        } else if (ui->monthlyFromEndCheckBox->isChecked())
             event.options.fromEnd = event.ordinal;
         else if (ui->shortMonthsComboBox->currentIndex() == 1)
             event.options.shortMonths = ScheduleOptions::LastDay;

@@ -3,6 +3,7 @@
 #include "billtext.h"
 #include "event.h"
 #include "longdatetexts.h"
+#include "occurrence.h"
 
 #include <QFont>
 #include <QLocale>
@@ -117,6 +118,8 @@ QVariant BillRowCells::data(int column, int role, LongDateTexts &dateTexts) cons
         return isOverdue() ? QVariant(overdueColour()) : QVariant();
     case Qt::FontRole:
         return isOverdue() ? QVariant(overdueFont()) : QVariant();
+    case Qt::ToolTipRole:
+        return column == DueDateColumn ? QVariant(dueDateToolTip()) : QVariant();
     case Qt::TextAlignmentRole:
         if (column == AmountColumn && !m_record->amount.isNull())
             return int(Qt::AlignRight | Qt::AlignVCenter);
@@ -124,4 +127,20 @@ QVariant BillRowCells::data(int column, int role, LongDateTexts &dateTexts) cons
     default:
         return QVariant();
     }
+}
+
+QString BillRowCells::dueDateToolTip() const
+{
+    // Written only when asked for: a long list keeps no texts per row.
+    QStringList lines;
+    const QString schedule = businessDayText(*m_record);
+    if (!schedule.isEmpty())
+        lines << schedule;
+    if (m_days >= 0 && m_record->schedule != Event::ScheduleSingular) {
+        const DueDate due = nextDueDate(*m_record, m_dueDate);
+        if (due.date == m_dueDate)
+            lines << movedText(due, QLocale());
+    }
+    lines.removeAll(QString());
+    return lines.join(QLatin1Char('\n'));
 }

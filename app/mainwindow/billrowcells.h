@@ -48,6 +48,10 @@ public:
     [[nodiscard]] QVariant data(int column, int role, LongDateTexts &dateTexts) const;
 
 private:
+    // The due date's tool tip: a business-day schedule, and why the date
+    // moved; empty when there is nothing to say.
+    [[nodiscard]] QString dueDateToolTip() const;
+
     // A long list keeps one of these per bill: two numbers say all.
     static constexpr qint32 NoDays = -1;        // "N/A"
     static constexpr qint32 OverdueByOne = -2;  // and below: one more day overdue each

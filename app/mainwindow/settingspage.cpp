@@ -3,6 +3,7 @@
 
 #include "calendarexport.h"
 #include "eventstore.h"
+#include "holidayssection.h"
 #include "plainmessage.h"
 
 #include <update.h>
@@ -10,6 +11,16 @@
 SettingsPage::SettingsPage(Ui::MainWindow *form)
     : ui(form)
 {
+    // The holidays take effect at once, so they stand apart from the
+    // choices OK stores: after them, before the space above the buttons.
+    auto *holidays = new HolidaysSection(ui->settingsTab);
+    ui->verticalLayout_15->insertWidget(ui->verticalLayout_15->indexOf(ui->verticalSpacer_2), holidays);
+    QWidget *before = ui->updateCheckBox;
+    const QList<QWidget *> chain = holidays->tabChain() << ui->settingOKButton;
+    for (QWidget *next : chain) {
+        QWidget::setTabOrder(before, next);
+        before = next;
+    }
 }
 
 void SettingsPage::load()

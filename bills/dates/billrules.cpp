@@ -5,6 +5,7 @@
 #include "occurrence.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -24,6 +25,13 @@ BillCheck checkWeekly(const Event &event)
 
 BillCheck checkMonthly(const Event &event)
 {
+    // The N-th business day takes the place of the day and the weekdays.
+    if (event.options.businessDay != 0) {
+        if (std::abs(event.options.businessDay) > ScheduleOptions::MaximumBusinessDay)
+            return problem(BillProblem::MonthlyLimit,
+                           "You cannot select a monthly repetition period greater than 23 business days.");
+        return {};
+    }
     // The N-th weekday of a month exists only up to the fifth.
     if (event.ordinal > 5 && event.anyWeekdaySelected())
         return problem(BillProblem::MonthlyLimit,
@@ -115,6 +123,13 @@ QDate endDateAfterTimes(const Event &event, QDate today, int times)
         end = dateOfDayNumber(walk.scheduled());
     }
     return end;
+}
+
+int nearestPlainDay(int businessDay)
+{
+    // Five business days take about seven days.
+    const int days = std::clamp((std::abs(businessDay) * 7 + 2) / 5, 1, 31);
+    return businessDay > 0 ? days : 32 - days;
 }
 
 int nearestForwardOrdinal(const Event &event, int fromEnd)

@@ -41,6 +41,11 @@ struct BillCheck
 // schedule yields no later date.
 [[nodiscard]] QDate endDateAfterTimes(const Event &event, QDate today, int times);
 
+// The record's day for a bill due on a business day (below 0 from the
+// month's end): the day of the month it is nearest to, for programs that
+// know only the record.
+[[nodiscard]] int nearestPlainDay(int businessDay);
+
 // The ordinal a record keeps for a schedule counted from the end (N = 1 the
 // last): the nearest count from the start that the record's own limits
 // accept, so that a program reading only the record still finds a valid

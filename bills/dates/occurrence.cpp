@@ -2,12 +2,14 @@
 
 #include "daynumber.h"
 #include "event.h"
+#include "holidayset.h"
 
 #include <QDate>
 
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <cstdlib>
 #include <limits>
 #include <numeric>
 #include <vector>
@@ -19,8 +21,8 @@
 // A schedule gives its dates in two steps. First the scheduled dates: the
 // record's weekdays, "Day" N and N-th weekdays, in every N-th week, month or
 // year, counted from the start or the end of their month or year. Then the
-// due dates: a scheduled date on a weekend may move to the Friday before or
-// the Monday after. The end date and the "times" limit look at the scheduled
+// due dates: a scheduled date on a weekend or a holiday may move to the
+// business day before or after. The end date and the "times" limit look at the scheduled
 // dates; what the user sees are the due dates, and two scheduled dates that
 // move onto one day are one due date.
 
@@ -49,6 +51,13 @@ constexpr int MaxMonthsSearched = 4800;
 constexpr int MaxYearsSearched = 400;
 
 constexpr qint64 UnixEpochDay = 2440588; // 1 January 1970
+
+// How far a move looks for a business day. A weekend alone moves a day by
+// two at most; a longer run of holidays and weekends than this (a closed
+// fortnight) leaves the day where it is, so that a move never crosses
+// another due date of a monthly bill and the walks below stay bounded.
+constexpr qint64 WeekendMove = 2;
+constexpr qint64 LongestHolidayMove = LongestDueDateMove;
 
 struct CivilDate
 {
@@ -129,6 +138,14 @@ public:
         , m_lastDayOfShortMonths(event.options.shortMonths == ScheduleOptions::LastDay)
         , m_weekends(event.options.weekends)
     {
+        if (event.schedule == Event::ScheduleMonthly && event.options.businessDay != 0
+            && std::abs(event.options.businessDay) <= ScheduleOptions::MaximumBusinessDay) {
+            // Already on a business day: the weekend rule has nothing to move.
+            m_businessDay = event.options.businessDay;
+            m_weekends = ScheduleOptions::KeepWeekend;
+        }
+        if (m_businessDay != 0 || movesWeekends())
+            m_holidays = HolidaySet::active();
         if (m_every > 1) {
             const qint64 start = dayNumber(event.options.everyFrom);
             const CivilDate civil = civilFromDay(start);
@@ -157,6 +174,10 @@ public:
     // N: counted from the end when the option says so, else the record's.
     [[nodiscard]] qint64 ordinal() const { return m_fromEnd > 0 ? m_fromEnd : m_event.ordinal; }
     [[nodiscard]] bool lastDayOfShortMonths() const { return m_lastDayOfShortMonths; }
+    // Not 0: the N-th (below 0 the N-th last) business day of each month.
+    [[nodiscard]] int businessDay() const { return m_businessDay; }
+    // The installed holidays, when the schedule looks at them; else null.
+    [[nodiscard]] const HolidaySet *holidays() const { return m_holidays.get(); }
 
     // Whether a week, month or year (by its index) holds due dates.
     [[nodiscard]] bool periodValid(qint64 period) const
@@ -178,15 +199,32 @@ public:
         return m_weekends == ScheduleOptions::FridayBefore || m_weekends == ScheduleOptions::MondayAfter;
     }
     [[nodiscard]] bool movesForward() const { return m_weekends == ScheduleOptions::MondayAfter; }
-    // The day a scheduled day is due: weekend days move when the bill says so.
+    // The day a scheduled day is due: weekend days and holidays move to the
+    // nearest business day before or after when the bill says so.
     [[nodiscard]] qint64 moved(qint64 day) const
     {
+        if (!movesWeekends())
+            return day;
+        if (m_holidays)
+            return movedOffHolidays(day);
         const int weekday = isoWeekday(day);
-        if (weekday < 6 || !movesWeekends())
+        if (weekday < 6)
             return day;
         if (m_weekends == ScheduleOptions::FridayBefore)
             return day - (weekday - 5);
         return day + (8 - weekday);
+    }
+    // The most days a move takes a day.
+    [[nodiscard]] qint64 longestMove() const { return m_holidays ? LongestHolidayMove : WeekendMove; }
+    // From this scheduled day on, no holiday changes a due day: every
+    // shortcut that relies on the calendar's cycle holds from here.
+    [[nodiscard]] qint64 holidayFreeFrom() const
+    {
+        if (!m_holidays)
+            return std::numeric_limits<qint64>::min();
+        // A business day counted from a month's start sees the holidays
+        // earlier in its month.
+        return m_holidays->lastHoliday() + LongestHolidayMove + 1 + (m_businessDay != 0 ? 31 : 0);
     }
 
     // The days after which the schedule's scheduled and due days repeat.
@@ -203,12 +241,26 @@ public:
     }
 
 private:
+    [[nodiscard]] qint64 movedOffHolidays(qint64 day) const
+    {
+        if (m_holidays->isBusinessDay(day))
+            return day;
+        const qint64 step = m_weekends == ScheduleOptions::FridayBefore ? -1 : 1;
+        for (qint64 distance = 1; distance <= LongestHolidayMove; ++distance) {
+            if (m_holidays->isBusinessDay(day + step * distance))
+                return day + step * distance;
+        }
+        return day;
+    }
+
     const Event &m_event;
     int m_every;
     qint64 m_firstPeriod = 0;
     qint64 m_fromEnd;
     bool m_lastDayOfShortMonths;
     qint32 m_weekends;
+    int m_businessDay = 0;
+    std::shared_ptr<const HolidaySet> m_holidays; // null: none installed, or not looked at
 };
 
 // ---- weekly
@@ -260,7 +312,15 @@ constexpr qint64 UnknownDay = std::numeric_limits<qint64>::min(); // not worked 
 // One family: what it names in a period.
 struct Family
 {
-    enum Kind { DayOfMonth, WeekdayOfMonth, DayOfYear, WeekdayOfYear, DayOfSelectedMonth, WeekdayOfSelectedMonth };
+    enum Kind {
+        DayOfMonth,
+        WeekdayOfMonth,
+        DayOfYear,
+        WeekdayOfYear,
+        DayOfSelectedMonth,
+        WeekdayOfSelectedMonth,
+        BusinessDayOfMonth
+    };
     Kind kind;
     int weekday;
     int month;
@@ -357,11 +417,36 @@ struct FamilyRules
     qint64 ordinal;     // N, from the end when fromEnd
     bool fromEnd;
     bool lastDayOfShortMonths;
+    int businessDay;
+    const HolidaySet *holidays;
 };
+
+// The N-th business day of a month (below 0 the N-th last), or its last
+// (first) business day when it has fewer; none in a month without any.
+qint64 businessDayInMonth(const FamilyRules &rules, const MonthFrame &month)
+{
+    const bool fromEnd = rules.businessDay < 0;
+    const int wanted = std::abs(rules.businessDay);
+    const qint64 step = fromEnd ? -1 : 1;
+    qint64 day = fromEnd ? month.start + month.length - 1 : month.start;
+    int weekday = fromEnd ? (month.startWeekday - 1 + month.length - 1) % 7 + 1 : month.startWeekday;
+    qint64 found = NoDay;
+    int count = 0;
+    for (int i = 0; i < month.length && count < wanted; ++i, day += step) {
+        if (weekday < 6 && !(rules.holidays && rules.holidays->isHoliday(day))) {
+            found = day;
+            ++count;
+        }
+        weekday = fromEnd ? (weekday + 5) % 7 + 1 : weekday % 7 + 1;
+    }
+    return found;
+}
 
 qint64 dayInMonth(const FamilyRules &rules, const Family &family, const MonthFrame &month)
 {
     const qint64 ordinal = rules.ordinal;
+    if (family.kind == Family::BusinessDayOfMonth)
+        return businessDayInMonth(rules, month);
     if (family.kind == Family::DayOfMonth) {
         if (rules.fromEnd)
             return nthLastDay(month.start, month.start + month.length - 1, ordinal);
@@ -494,11 +579,16 @@ private:
 
 CandidateSet::CandidateSet(const Schedule &schedule)
     : m_schedule(schedule)
-    , m_rules{schedule.ordinal(), schedule.fromEnd(), schedule.lastDayOfShortMonths()}
+    , m_rules{schedule.ordinal(), schedule.fromEnd(), schedule.lastDayOfShortMonths(), schedule.businessDay(),
+              schedule.holidays()}
 {
     const Event &event = schedule.event();
     if (schedule.kind() != Event::ScheduleMonthly && schedule.kind() != Event::ScheduleYearly)
         return;
+    if (schedule.businessDay() != 0) {
+        addFamily(Family::BusinessDayOfMonth);
+        return;
+    }
     const bool weekdaysCount = schedule.fromEnd() ? schedule.ordinal() >= 1 && schedule.ordinal() <= 5
                                                   : event.ordinal >= 1 && event.ordinal <= 5;
     if (schedule.kind() == Event::ScheduleMonthly) {
@@ -754,8 +844,8 @@ public:
         return next;
     }
 
-    // The first due day on or after `from`. A move takes a day at most two
-    // days away, and moves keep the order of the days.
+    // The first due day on or after `from`. A move takes a day at most
+    // longestMove() days away, and moves keep the order of the days.
     Step onOrAfter(qint64 from)
     {
         if (!m_moves) {
@@ -815,9 +905,10 @@ private:
         // a weekend rule moves no weekday.
         qint64 first = NoDay;
         bool firstKnown = false;
-        // A Saturday or Sunday just before `from` may move onto it or past.
+        // A weekend day or holiday just before `from` may move onto it or
+        // past.
         if (m_schedule.movesForward()) {
-            qint64 asked = from - 2;
+            qint64 asked = from - m_schedule.longestMove();
             qint64 scheduled = scheduledOnOrAfter(asked);
             while (scheduled != NoDay && scheduled < from) {
                 const qint64 due = m_schedule.moved(scheduled);
@@ -858,9 +949,9 @@ private:
     }
 
     // The step after the last one, walking on from its scheduled day: the
-    // scheduled days only rise, while a fresh start would look two days back
-    // for every step. Scheduled days moved onto the last due day are one
-    // due date with it.
+    // scheduled days only rise, while a fresh start would look back as far
+    // as the longest move for every step. Scheduled days moved onto the last
+    // due day are one due date with it.
     Step followingLast()
     {
         qint64 scheduled = m_last.scheduled;
@@ -922,7 +1013,8 @@ const CalendarShapes &calendarShapes()
 // period's scheduled days lie near it: from its first day to a few days
 // after it (a "Day" 31 runs over by three days at most, a 5th weekday of
 // December counted in weeks by four, a 53rd weekday of the year by six),
-// and a weekend move adds two. So the steps of a walk whose scheduled days
+// and a weekend move adds two (the counts use these periods only after the
+// last holiday). So the steps of a walk whose scheduled days
 // lie between a boundary a few days before a period's first day and the
 // next period's boundary are alike in every period of the same shape and
 // with neighbours of the same shapes (every N of 2 or more: no neighbours
@@ -1006,8 +1098,7 @@ public:
     // boundary of period `index`, the walk of `dueDays` going on from it.
     static Step resume(DueDays &dueDays, qint64 boundary)
     {
-        // A weekend move takes a day at most two days away.
-        Step step = dueDays.onOrAfter(boundary - 2);
+        Step step = dueDays.onOrAfter(boundary - dueDays.schedule().longestMove());
         dueDays.resumeAt(step);
         while (step.due != NoDay && step.scheduled < boundary)
             step = dueDays.following(step.due);
@@ -1042,6 +1133,8 @@ private:
     // weeks; of a year, within 53 weeks when the periods lie apart.
     static bool reachesLittle(const Schedule &schedule)
     {
+        if (schedule.businessDay() != 0)
+            return true; // inside its month
         if (schedule.ordinal() < 1)
             return false;
         if (schedule.kind() == Event::ScheduleMonthly)
@@ -1157,19 +1250,38 @@ qint64 countWalk(DueDays &dueDays, Step first, qint64 dueBefore, qint64 lastSche
     }
 }
 
+qint64 countPlainSteps(DueDays &dueDays, Step first, qint64 dueBefore, qint64 lastScheduled);
+
 // The same as countWalk, but the whole periods of a monthly or yearly bill
 // are counted by their shapes (WholePeriods): the walk only takes the steps before
 // the first whole period and from the last one on.
 qint64 countSteps(DueDays &dueDays, Step first, qint64 dueBefore, qint64 lastScheduled)
+{
+    // Holidays follow no cycle: the steps among them are walked one by one.
+    const auto within = [&](const Step &step) {
+        return step.due != NoDay && step.due < dueBefore && step.scheduled <= lastScheduled;
+    };
+    qint64 count = 0;
+    for (const qint64 plainFrom = dueDays.schedule().holidayFreeFrom(); within(first) && first.scheduled < plainFrom;
+         first = dueDays.following(first.due))
+        ++count;
+    if (!within(first))
+        return count;
+    return count + countPlainSteps(dueDays, first, dueBefore, lastScheduled);
+}
+
+// countSteps() from a step on which no holiday changes a due day.
+qint64 countPlainSteps(DueDays &dueDays, Step first, qint64 dueBefore, qint64 lastScheduled)
 {
     // Fewer whole periods than this are walked: every period of a schedule
     // whose periods lie apart may have its own shape, and adjacent periods
     // are alike only with alike neighbours.
     const qint64 minWholePeriods = dueDays.schedule().every() > 1 ? 16 : 256;
     // Whole periods end before this day; a weekend move may take a due day
-    // two days past its period's end.
+    // two days past its period's end (only weekends move days here: the
+    // steps among holidays were walked by countSteps).
     const qint64 limit = std::min(lastScheduled == Unbounded ? Unbounded : lastScheduled + 1,
-                                  dueBefore == Unbounded ? Unbounded : dueBefore - 2);
+                                  dueBefore == Unbounded ? Unbounded : dueBefore - WeekendMove);
     const Schedule &schedule = dueDays.schedule();
     const bool byPeriods = schedule.kind() == Event::ScheduleMonthly || schedule.kind() == Event::ScheduleYearly;
     if (!byPeriods || limit == Unbounded || first.due == NoDay)

@@ -9,7 +9,12 @@
 struct Event;
 
 // A due date with the date its schedule names for it. The two differ only
-// when a date on a weekend moves to the Friday before or the Monday after.
+// when a date on a weekend or a holiday moves to the business day before or
+// after (holidayset.h).
+// The most days a due date lies from its scheduled date: a longer run of
+// weekend days and holidays leaves the date where it is.
+constexpr qint64 LongestDueDateMove = 14;
+
 struct DueDate
 {
     QDate date;      // the day the bill is due

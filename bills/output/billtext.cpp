@@ -2,6 +2,7 @@
 
 #include "daynumber.h"
 #include "event.h"
+#include "holidayset.h"
 #include "longdatetexts.h"
 #include "occurrence.h"
 #include "reminderrules.h"
@@ -9,6 +10,7 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <cstdlib>
 #include <array>
 #include <utility>
 
@@ -47,6 +49,8 @@ QString monthListText(const Event &event)
 
 QString periodText(const Event &event)
 {
+    if (isBusinessDaySchedule(event))
+        return QStringLiteral("business day");
     const QString weekdays = weekdayListText(event);
     if (!event.byDay)
         return weekdays;
@@ -155,6 +159,12 @@ QString breakableText(const QString &text, int longestRun)
 
 QString countText(const Event &event)
 {
+    if (isBusinessDaySchedule(event)) {
+        const int n = event.options.businessDay;
+        if (n > 0)
+            return ordinalString(n) + QLatin1Char(' ');
+        return n == -1 ? QStringLiteral("last ") : ordinalString(-n) + QStringLiteral(" last ");
+    }
     const int fromEnd = event.options.fromEnd;
     if (fromEnd <= 0)
         return ordinalString(event.ordinal) + QLatin1Char(' ');
@@ -198,14 +208,45 @@ QString weekendText(const Event &event)
 {
     if (event.schedule < Event::ScheduleWeekly || event.schedule > Event::ScheduleYearly)
         return QString();
+    if (isBusinessDaySchedule(event))
+        return QString(); // always on a business day
     switch (event.options.weekends) {
     case ScheduleOptions::FridayBefore:
-        return QStringLiteral("Moved to the Friday before when it falls on a weekend.");
+        return QStringLiteral("Moved to the business day before when it falls on a weekend or holiday.");
     case ScheduleOptions::MondayAfter:
-        return QStringLiteral("Moved to the Monday after when it falls on a weekend.");
+        return QStringLiteral("Moved to the business day after when it falls on a weekend or holiday.");
     default:
         return QString();
     }
+}
+
+bool isBusinessDaySchedule(const Event &event)
+{
+    return event.schedule == Event::ScheduleMonthly && event.options.businessDay != 0
+           && std::abs(event.options.businessDay) <= ScheduleOptions::MaximumBusinessDay;
+}
+
+QString businessDayText(const Event &event)
+{
+    if (!isBusinessDaySchedule(event))
+        return QString();
+    const int every = event.options.effectiveEvery();
+    const QString months = every == 1 ? QStringLiteral("every month") : QStringLiteral("every %1 months").arg(every);
+    return QStringLiteral("On the %1business day of %2.").arg(countText(event), months);
+}
+
+QString movedText(const DueDate &due, const QLocale &locale)
+{
+    const qint64 scheduled = dayNumber(due.scheduled);
+    if (due.date.isNull() || scheduled == 0 || scheduled == dayNumber(due.date))
+        return QString();
+    QString reason = QStringLiteral("weekend");
+    if (due.scheduled.dayOfWeek() < 6) {
+        const std::shared_ptr<const HolidaySet> holidays = HolidaySet::active();
+        const QString name = holidays ? holidays->nameOf(scheduled) : QString();
+        reason = name.isEmpty() ? QStringLiteral("holiday") : name;
+    }
+    return QStringLiteral("Moved from %1: %2.").arg(longDateText(due.scheduled, locale), reason);
 }
 
 QString remindersText(const Event &event)

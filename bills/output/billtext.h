@@ -46,8 +46,22 @@ struct Event;
 // plain run-over; empty otherwise.
 [[nodiscard]] QString shortMonthsText(const Event &event);
 
-// Where a repeating bill's weekend dates go; empty when they stay.
+// Where a repeating bill's dates on weekends and holidays go; empty when
+// they stay (and for a bill due on business days, which never moves).
 [[nodiscard]] QString weekendText(const Event &event);
+
+// Whether a bill is due on the N-th (or N-th last) business day of its
+// months: a monthly bill with a business day the engine takes.
+[[nodiscard]] bool isBusinessDaySchedule(const Event &event);
+
+// "On the 3rd business day of every month.", "On the last business day of
+// every 2 months."; empty for other bills.
+[[nodiscard]] QString businessDayText(const Event &event);
+
+// Why a due date is not the date its schedule names: "Moved from <long
+// date>: weekend." or the holiday's name (plain text; the weekend wins when
+// the date is both); empty when it did not move.
+[[nodiscard]] QString movedText(const DueDate &due, const QLocale &locale);
 
 // "Reminders: 14 days before, on the day, 3 days after if unpaid.": the
 // bill's own reminder and its extra ones, earliest first. Empty for a bill

@@ -6,17 +6,14 @@
 #include <algorithm>
 
 // The owed dates of a bill are a tail of its due dates: due dates keep the
-// order of their scheduled dates (a weekend move takes a date at most two
-// days and never past another), so "on or after the day tracking began" and
+// order of their scheduled dates (a move takes a date at most
+// LongestDueDateMove days and never past another), so "on or after the day tracking began" and
 // "scheduled after the last paid one" both hold from some due date on. The
 // first owed date is found by a walk that starts next to that boundary, never
 // at the beginning of the bill, and the unpaid ones are counted by the
 // engine's bounded count of that walk's own dates.
 
 namespace {
-
-// A weekend move shifts a date by at most this many days.
-constexpr qint64 LongestMove = 2;
 
 bool hasEnd(const Event &event)
 {
@@ -38,7 +35,7 @@ DueDate firstOwedDate(const Event &event)
         // longest move before it; the few dates between that and the paid
         // one are stepped over.
         DueDayWalk walk(event);
-        qint64 day = walk.after(std::max(since - 1, paid - LongestMove - 1));
+        qint64 day = walk.after(std::max(since - 1, paid - LongestDueDateMove - 1));
         while (day != 0 && walk.scheduled() <= paid)
             day = walk.after(day);
         if (day != 0)
@@ -66,7 +63,7 @@ QDate dueDateOf(const Event &event, QDate scheduled)
         return scheduled;
     const qint64 target = dayNumber(scheduled);
     DueDayWalk walk(event);
-    for (qint64 day = walk.after(target - LongestMove - 1); day != 0 && walk.scheduled() <= target;
+    for (qint64 day = walk.after(target - LongestDueDateMove - 1); day != 0 && walk.scheduled() <= target;
          day = walk.after(day)) {
         if (walk.scheduled() == target)
             return dateOfDayNumber(day);

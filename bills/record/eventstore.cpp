@@ -86,6 +86,11 @@ QString settingsFilePath()
     return dataFilePath(QStringLiteral("settings.ini"));
 }
 
+QString holidaysFilePath()
+{
+    return dataFilePath(QStringLiteral("holidays.dat"));
+}
+
 QString linkTargetPath(const QString &path)
 {
     QFileInfo info(path);

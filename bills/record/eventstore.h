@@ -14,6 +14,9 @@ class QIODevice;
 // The notification settings file, "settings.ini" in the per-user data folder.
 [[nodiscard]] QString settingsFilePath();
 
+// The holidays the windows read from the user's calendars (holidayfile.h).
+[[nodiscard]] QString holidaysFilePath();
+
 // Writes the bills, in list order, to a bill file. The new file replaces the
 // old one only once it is completely written, so a failed save leaves the
 // previous file intact; only when the folder takes no new file but the file

@@ -73,6 +73,14 @@ void tst_BillEditorPage::loadAndReadBack_data()
     fromEnd.payments.paidThrough = QDate(2026, 2, 27);
     QTest::newRow("monthly second day from the end, paid dates kept") << fromEnd;
 
+    Event businessDay = repeating(Event::ScheduleMonthly);
+    businessDay.byDay = true;
+    businessDay.ordinal = 29; // the record's nearest plain day
+    businessDay.options.businessDay = -2;
+    businessDay.options.every = 3;
+    businessDay.options.everyFrom = QDate(2026, 2, 1);
+    QTest::newRow("every 3 months on the second last business day") << businessDay;
+
     Event yearly = repeating(Event::ScheduleYearly);
     yearly.weekdays[4] = true;
     yearly.ordinal = 3;

@@ -1151,7 +1151,7 @@ void tst_MainWindow::detailsSayTheOptions()
     QVERIFY(child<QLabel>("everyDetailsLabel")->text().startsWith(QStringLiteral("Every 2 months, counting from ")));
     QVERIFY(lineShown("weekendDetailsLabel"));
     QCOMPARE(child<QLabel>("weekendDetailsLabel")->text(),
-             QStringLiteral("Moved to the Monday after when it falls on a weekend."));
+             QStringLiteral("Moved to the business day after when it falls on a weekend or holiday."));
     QVERIFY(!lineShown("shortMonthsDetailsLabel"));
 
     // A plain bill shows none of these lines.
@@ -1422,7 +1422,7 @@ void tst_MainWindow::accessibleNames_data()
     QTest::newRow("description") << "eventName" << "Bill Description:";
     QTest::newRow("amount") << "amountEdit" << "Amount:";
     QTest::newRow("short months") << "shortMonthsComboBox" << "In shorter months:";
-    QTest::newRow("weekends") << "weekendComboBox" << "When a date falls on a weekend,";
+    QTest::newRow("weekends") << "weekendComboBox" << "When a date falls on a weekend or holiday,";
     QTest::newRow("once on") << "eventDate" << "Occurring once on:";
 }
 

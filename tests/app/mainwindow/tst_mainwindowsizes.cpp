@@ -138,8 +138,11 @@ void tst_MainWindowSizes::pages_data()
     QTest::newRow("details") << QStringLiteral("viewButton") << 0 << QStringList{"infoTabScrollArea", "viewOKButton"};
     QTest::newRow("settings") << QStringLiteral("settingsButton") << 0
                               << QStringList{"trayRadioButton", "seperateCheckBox", "sumUpCheckBox", "calendarAlarmTimeEdit",
-                                             "updatePushButton", "updateCheckBox", "settingOKButton",
-                                             "settingsCancelButton"};
+                                             "updatePushButton", "updateCheckBox",
+                                             // the holidays; their remove buttons are off while the lists are empty
+                                             "holidayCalendarList", "addCalendarButton", "holidayDateList",
+                                             "holidayDateEdit", "holidayNameEdit", "addHolidayButton",
+                                             "settingOKButton", "settingsCancelButton"};
     // The currency's box is off while the bills have one currency or none.
     QTest::newRow("months") << QStringLiteral("monthsButton") << 0
                             << QStringList{"monthsTableWidget", "qt_calendar_calendarview", "monthsDayListWidget",

@@ -1,6 +1,8 @@
 // The texts of the bill list and the details page.
 #include "billtext.h"
+#include "daynumber.h"
 #include "event.h"
+#include "holidayset.h"
 #include "occurrence.h"
 #include "schedulebuilders.h"
 
@@ -28,6 +30,8 @@ private slots:
     void breakableText_data();
     void breakableText();
     void optionSentences();
+    void businessDaysAndMoves_data();
+    void businessDaysAndMoves();
 };
 
 void tst_BillText::weekdayAndMonthTexts_data()
@@ -181,7 +185,7 @@ void tst_BillText::optionSentences()
     QCOMPARE(everyText(e), QStringLiteral("Every 3 weeks, counting from the week of ")
                                + longDateText(QDate(2027, 2, 8)) + QLatin1Char('.'));
     e.options.weekends = ScheduleOptions::FridayBefore;
-    QCOMPARE(weekendText(e), QStringLiteral("Moved to the Friday before when it falls on a weekend."));
+    QCOMPARE(weekendText(e), QStringLiteral("Moved to the business day before when it falls on a weekend or holiday."));
     e.schedule = Event::ScheduleSingular;
     QVERIFY(weekendText(e).isEmpty());
 
@@ -202,6 +206,61 @@ void tst_BillText::optionSentences()
     QCOMPARE(remindersText(e), QStringLiteral("Reminders: 1 day before, 1 day after if unpaid."));
     e.notify = false;
     QVERIFY(remindersText(e).isEmpty());
+}
+
+void tst_BillText::businessDaysAndMoves_data()
+{
+    QTest::addColumn<Event>("event");
+    QTest::addColumn<QDate>("from");
+    QTest::addColumn<QString>("schedule"); // businessDayText
+    QTest::addColumn<QDate>("movedFrom");  // null: not moved
+    QTest::addColumn<QString>("why");
+
+    const auto options = [](Event e, qint32 weekends, int businessDay = 0, int every = 1) {
+        e.options.weekends = weekends;
+        e.options.businessDay = businessDay;
+        e.options.every = every;
+        e.options.everyFrom = QDate(2027, 1, 1);
+        return e;
+    };
+    constexpr qint32 After = ScheduleOptions::MondayAfter;
+    QTest::newRow("a holiday by its name")
+        << options(monthly(25, true), After) << QDate(2028, 12, 1) << QString() << QDate(2028, 12, 25)
+        << "Christmas Day";
+    QTest::newRow("a Saturday holiday: the weekend wins")
+        << options(monthly(27, true), After) << QDate(2027, 3, 3) << QString() << QDate(2027, 3, 27) << "weekend";
+    QTest::newRow("a name shown as typed")
+        << options(monthly(1, true), After) << QDate(2027, 2, 2) << QString() << QDate(2027, 3, 1) << "<i>Mine</i>";
+    QTest::newRow("not moved") << options(monthly(2, true), After) << QDate(2027, 3, 1) << QString() << QDate()
+                               << QString();
+    QTest::newRow("3rd business day") << options(monthly(1, true), 0, 3) << Today
+                                      << "On the 3rd business day of every month." << QDate() << QString();
+    QTest::newRow("last business day every 2 months")
+        << options(monthly(1, true), After, -1, 2) << Today << "On the last business day of every 2 months."
+        << QDate() << QString();
+    QTest::newRow("2nd last business day") << options(monthly(1, true), 0, -2) << Today
+                                           << "On the 2nd last business day of every month." << QDate() << QString();
+    QTest::newRow("weekly: no business days") << options(weekly({1}), 0, 3) << Today << QString() << QDate()
+                                               << QString();
+}
+
+void tst_BillText::businessDaysAndMoves()
+{
+    QFETCH(Event, event);
+    QFETCH(QDate, from);
+    QFETCH(QString, schedule);
+    QFETCH(QDate, movedFrom);
+    QFETCH(QString, why);
+    HolidaySet::install(std::make_shared<const HolidaySet>(QList<HolidaySet::Holiday>{
+        {dayNumber(QDate(2028, 12, 25)), QStringLiteral("Christmas Day")},
+        {dayNumber(QDate(2027, 3, 27)), QStringLiteral("Saturday holiday")},
+        {dayNumber(QDate(2027, 3, 1)), QStringLiteral("<i>Mine</i>")}}));
+    const QLocale locale(QLocale::English, QLocale::UnitedKingdom);
+    QCOMPARE(businessDayText(event), schedule);
+    const QString moved = movedText(nextDueDate(event, from), locale);
+    HolidaySet::install(nullptr);
+    QCOMPARE(moved, movedFrom.isNull() ? QString()
+                                       : QStringLiteral("Moved from %1: %2.").arg(longDateText(movedFrom, locale), why));
 }
 
 QTEST_APPLESS_MAIN(tst_BillText)
