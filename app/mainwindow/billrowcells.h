@@ -48,6 +48,9 @@ public:
     [[nodiscard]] QVariant data(int column, int role, LongDateTexts &dateTexts) const;
 
 private:
+    // The amount as the list shows it: "40.00 of 120.00 open" for a partly
+    // paid date, "≈ 84.20" for an amount that varies.
+    [[nodiscard]] QString amountCellText() const;
     // A long list keeps one of these per bill: two numbers say all.
     static constexpr qint32 NoDays = -1;        // "N/A"
     static constexpr qint32 OverdueByOne = -2;  // and below: one more day overdue each
