@@ -6,6 +6,7 @@
 #include "event.h"
 #include "longdatetexts.h"
 #include "occurrence.h"
+#include "paymenthistorypanel.h"
 #include "paymentstatus.h"
 
 #include <QLocale>
@@ -13,7 +14,9 @@
 BillDetailsPage::BillDetailsPage(Ui::MainWindow *form)
     : ui(form)
     , remindersLabel(new QLabel(form->groupBox_7))
+    , paymentHistory(new PaymentHistoryPanel(form->groupBox_8))
 {
+    ui->verticalLayout_18->insertWidget(ui->verticalLayout_18->indexOf(ui->paymentDetailsLabel) + 1, paymentHistory);
     remindersLabel->setObjectName(QStringLiteral("remindersDetailsLabel"));
     remindersLabel->setTextFormat(Qt::PlainText);
     remindersLabel->setWordWrap(true);
@@ -79,6 +82,7 @@ void BillDetailsPage::showPayments(const Event &event, QDate today)
     const QString payments = paymentDetailsText(paymentStatus(event, today), locale);
     ui->paymentDetailsLabel->setText(payments);
     setLineShown(ui->paymentDetailsLabel, !payments.isEmpty());
+    paymentHistory->showBill(event, today);
 }
 
 void BillDetailsPage::hideScheduleLines()
