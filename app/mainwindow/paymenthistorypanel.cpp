@@ -77,8 +77,11 @@ PaymentHistoryPanel::PaymentHistoryPanel(QWidget *parent)
 void PaymentHistoryPanel::showBill(const Event &event, QDate today)
 {
     const QLocale locale;
-    const QString open = openAmountText(event, paymentStatus(event, today), locale);
-    openLabel->setText(open.isEmpty() ? QString() : QStringLiteral("Still open: %1.").arg(open));
+    const PaymentStatus status = paymentStatus(event, today);
+    const QString open = openAmountText(event, status, locale);
+    openLabel->setText(open.isEmpty() ? QString()
+                                      : QStringLiteral("%1 for the due date of %2.")
+                                            .arg(open, longDateText(status.unpaid.date, locale)));
     openLabel->setVisible(!open.isEmpty());
 
     // Newest first: by the day paid, the later recorded first on one day.
