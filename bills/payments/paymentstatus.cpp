@@ -161,10 +161,18 @@ void settlePaymentsOf(Event &event, QDate scheduled)
         state.paidOn = lastPaidOn(event);
         return;
     }
-    const DueDate owed = firstOwedDate(event);
-    if (owed.scheduled == scheduled && scheduled.isValid() && paymentsReachAmount(event, scheduled)) {
-        state.paidThrough = scheduled;
-        state.paidOn = lastPaidOn(event, scheduled);
+    DueDate owed = firstOwedDate(event);
+    if (owed.scheduled != scheduled || !scheduled.isValid())
+        return;
+    // Paid, the dates after it may be paid already too (a date owed again
+    // after the ones after it were paid): each record pays one date, so the
+    // history bounds the steps.
+    for (qsizetype step = 0; step <= event.history.size() && owed.scheduled.isValid()
+                             && paymentsReachAmount(event, owed.scheduled);
+         ++step) {
+        state.paidThrough = owed.scheduled;
+        state.paidOn = lastPaidOn(event, owed.scheduled);
+        owed = firstOwedDate(event);
     }
 }
 

@@ -393,6 +393,8 @@ void tst_PaymentStatus::partsAndTakingBack_data()
         << rent << "pay 4000;pay 8000;undo" << none << none << qint64(8000) << "4000";
     QTest::newRow("removing an early payment owes its date again")
         << rent << "paid;paid;remove 0" << none << none << qint64(-1) << "12000";
+    QTest::newRow("paying the date owed again pays the next one paid before")
+        << rent << "paid;paid;remove 0;pay 12000" << QDate(2027, 1, 15) << today << qint64(-1) << "12000 12000";
     QTest::newRow("changing a part to the whole pays the date")
         << rent << "pay 4000;change 0 12000" << dec15 << today << qint64(-1) << "12000";
     QTest::newRow("changing a payment to a part owes the date again")
