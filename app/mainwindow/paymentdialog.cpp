@@ -34,8 +34,14 @@ PaymentDialog::PaymentDialog(const PaymentRecord &payment, const QString &title,
     connect(buttons, &QDialogButtonBox::accepted, this, &PaymentDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &PaymentDialog::reject);
     form->addRow(buttons);
-    if (amountEdit)
+    // The fields were made out of their order on screen.
+    if (amountEdit) {
+        setTabOrder(amountEdit, paidOnEdit);
         amountEdit->selectAll();
+        amountEdit->setFocus(Qt::OtherFocusReason);
+    }
+    setTabOrder(paidOnEdit, noteEdit);
+    setTabOrder(noteEdit, buttons);
 }
 
 void PaymentDialog::accept()

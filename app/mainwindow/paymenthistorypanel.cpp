@@ -95,7 +95,9 @@ void PaymentHistoryPanel::showBill(const Event &event, QDate today)
     items.reserve(order.size());
     for (const qsizetype index : std::as_const(order)) {
         const PaymentRecord &payment = event.history.at(index);
-        auto *item = new QTreeWidgetItem({longDateText(payment.dueDate, locale), longDateText(payment.paidOn, locale),
+        // Short dates: the note keeps room beside them.
+        auto *item = new QTreeWidgetItem({locale.toString(payment.dueDate, QLocale::ShortFormat),
+                                          locale.toString(payment.paidOn, QLocale::ShortFormat),
                                           payment.amount.isNull() ? QString() : payment.amount.toString(locale),
                                           payment.note});
         item->setData(0, IndexRole, QVariant::fromValue(index));
@@ -107,8 +109,12 @@ void PaymentHistoryPanel::showBill(const Event &event, QDate today)
     paymentList->setVisible(any);
     lastYearLabel->setText(lastYearText(event, today, locale));
     lastYearLabel->setVisible(any);
-    payOtherButton->setEnabled(dueDateToPay(event, today).date.isValid());
-    takeBackButton->setEnabled(any);
+    // A command that cannot apply to this bill takes no room; nothing to
+    // show, no panel.
+    const bool payable = dueDateToPay(event, today).date.isValid();
+    payOtherButton->setVisible(payable);
+    takeBackButton->setVisible(any);
+    setVisible(payable || any);
     updateCommands();
 }
 
