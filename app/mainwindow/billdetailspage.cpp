@@ -17,6 +17,8 @@ BillDetailsPage::BillDetailsPage(Ui::MainWindow *form)
     , paymentHistory(new PaymentHistoryPanel(form->groupBox_8))
 {
     ui->verticalLayout_18->insertWidget(ui->verticalLayout_18->indexOf(ui->paymentDetailsLabel) + 1, paymentHistory);
+    // Made after the form, the payments' controls come before its "OK".
+    QWidget::setTabOrder(paymentHistory->lastControl(), ui->viewOKButton);
     remindersLabel->setObjectName(QStringLiteral("remindersDetailsLabel"));
     remindersLabel->setTextFormat(Qt::PlainText);
     remindersLabel->setWordWrap(true);

@@ -118,6 +118,11 @@ void PaymentHistoryPanel::showBill(const Event &event, QDate today)
     updateCommands();
 }
 
+QWidget *PaymentHistoryPanel::lastControl() const
+{
+    return removeButton;
+}
+
 qsizetype PaymentHistoryPanel::chosenPayment() const
 {
     const QTreeWidgetItem *item = paymentList->currentItem();

@@ -22,6 +22,8 @@ public:
     explicit PaymentHistoryPanel(QWidget *parent = nullptr);
 
     void showBill(const Event &event, QDate today);
+    // Its last control in the Tab order (its controls go in the order shown).
+    [[nodiscard]] QWidget *lastControl() const;
     // The history index of the chosen payment; -1 when none is chosen.
     [[nodiscard]] qsizetype chosenPayment() const;
 
