@@ -234,8 +234,8 @@ Money expectedAmount(const Event &event)
     for (auto it = event.history.crbegin(); it != event.history.crend() && count < 3; ++it) {
         if (it->amount.currency() != event.amount.currency())
             continue;
-        // Three amounts of at most 2^63 would overflow: halve before adding
-        // when needed is not worth it; past the range the estimate is the amount.
+        // Payments whose sum leaves the range kept exactly give no
+        // estimate: the amount stands.
         if (qAddOverflow(sum, it->amount.minorUnits(), &sum))
             return event.amount;
         ++count;

@@ -117,8 +117,8 @@ bool changePayment(Event &event, qsizetype index, const PaymentRecord &payment);
 // until paid.
 void startTracking(Event &event, QDate today);
 
-// Turns tracking off and forgets what was paid, the history too: the bill shows, reads and
-// writes as one that never tracked payments.
+// Turns tracking off and forgets what was paid, the history too: the bill
+// shows, reads and writes as one that never tracked payments.
 void stopTracking(Event &event);
 
 #endif // PAYVANE_PAYMENTSTATUS_H
