@@ -45,6 +45,9 @@ EventList sampleBills(QDate today)
     // Tracked for three months, paid only the first time: overdue.
     startTracking(*rent, addDays(today, -92));
     markPaid(*rent, addDays(today, -92));
+    // A part of the first unpaid date paid, with a note.
+    recordPayment(*rent, today, Money(40000, rent->amount.currency()), addDays(today, -20),
+                  QStringLiteral("first half, by transfer"));
     // Reminded again two weeks ahead, and after the date while unpaid.
     rent->extraReminders = {ExtraReminder{14, ExtraReminder::Before, QDate()},
                             ExtraReminder{3, ExtraReminder::AfterUnpaid, QDate()}};

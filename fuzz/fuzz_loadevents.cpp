@@ -53,7 +53,8 @@ void checkReader(const QByteArray &input)
         const Event &first = *read.events.at(i);
         const Event &second = *again.events.at(i);
         check(first.options == second.options && first.payments == second.payments && first.amount == second.amount
-              && first.extraReminders == second.extraReminders
+              && first.extraReminders == second.extraReminders && first.amountVaries == second.amountVaries
+              && first.history == second.history
               && first.unknownFields == second.unknownFields);
     }
 

@@ -6,6 +6,7 @@
 #include "event.h"
 #include "longdatetexts.h"
 #include "occurrence.h"
+#include "paymenthistorypanel.h"
 #include "paymentstatus.h"
 
 #include <QLocale>
@@ -14,12 +15,16 @@ BillDetailsPage::BillDetailsPage(Ui::MainWindow *form)
     : ui(form)
     , remindersLabel(new QLabel(form->groupBox_7))
     , movedLabel(new QLabel(form->nextDateLabel->parentWidget()))
+    , paymentHistory(new PaymentHistoryPanel(form->groupBox_8))
 {
     movedLabel->setObjectName(QStringLiteral("movedDetailsLabel"));
     movedLabel->setTextFormat(Qt::PlainText);
     movedLabel->setWordWrap(true);
     ui->verticalLayout_18->insertWidget(ui->verticalLayout_18->indexOf(ui->horizontalLayout_14) + 1, movedLabel);
     setLineShown(movedLabel, false);
+    ui->verticalLayout_18->insertWidget(ui->verticalLayout_18->indexOf(ui->paymentDetailsLabel) + 1, paymentHistory);
+    // Made after the form, the payments' controls come before its "OK".
+    QWidget::setTabOrder(paymentHistory->lastControl(), ui->viewOKButton);
     remindersLabel->setObjectName(QStringLiteral("remindersDetailsLabel"));
     remindersLabel->setTextFormat(Qt::PlainText);
     remindersLabel->setWordWrap(true);
@@ -89,6 +94,7 @@ void BillDetailsPage::showPayments(const Event &event, QDate today)
     const QString payments = paymentDetailsText(paymentStatus(event, today), locale);
     ui->paymentDetailsLabel->setText(payments);
     setLineShown(ui->paymentDetailsLabel, !payments.isEmpty());
+    paymentHistory->showBill(event, today);
 }
 
 void BillDetailsPage::hideScheduleLines()

@@ -4,6 +4,7 @@
 #include <QDate>
 
 struct Event;
+class PaymentHistoryPanel;
 class QLabel;
 class QWidget;
 
@@ -12,8 +13,8 @@ class MainWindow;
 }
 
 // The details page: one bill told in sentences (its name, when it ends,
-// when it is due next, its amount and payments, its schedule, its
-// reminders). A sentence that does not apply takes no room.
+// when it is due next, its amount and payments with their history, its
+// schedule, its reminders). A sentence that does not apply takes no room.
 class BillDetailsPage
 {
 public:
@@ -21,6 +22,9 @@ public:
 
     // The bill as of `today`.
     void showBill(const Event &event, QDate today);
+
+    // The payments under the payment sentence, with their commands.
+    [[nodiscard]] PaymentHistoryPanel *historyPanel() const { return paymentHistory; }
 
     // A hidden label takes no room in its line.
     static void setLineShown(QWidget *label, bool shown);
@@ -37,6 +41,7 @@ private:
     // "Reminders: ...", under the form's reminder lines; owned by the form.
     QLabel *remindersLabel;
     QLabel *movedLabel; // why the next due date is not the scheduled one
+    PaymentHistoryPanel *paymentHistory; // owned by the form
 };
 
 #endif // PAYVANE_BILLDETAILSPAGE_H

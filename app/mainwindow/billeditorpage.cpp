@@ -68,7 +68,14 @@ BillEditorPage::BillEditorPage(Ui::MainWindow *form, Today todaySource, EditedBi
     , today(std::move(todaySource))
     , editedBill(std::move(edited))
     , extraReminderList(new ExtraReminderList(form->groupBox_3))
+    , variesCheckBox(new QCheckBox(QStringLiteral("Varies"), form->currencyComboBox->parentWidget()))
 {
+    // After the currency, in the amount's line and Tab order.
+    variesCheckBox->setObjectName(QStringLiteral("amountVariesCheckBox"));
+    variesCheckBox->setToolTip(QStringLiteral("The amount changes from one due date to the next: the list shows "
+                                              "the average of the last three payments."));
+    ui->amountLayout->insertWidget(ui->amountLayout->indexOf(ui->currencyComboBox) + 1, variesCheckBox);
+    QWidget::setTabOrder(ui->currencyComboBox, variesCheckBox);
     ui->verticalLayout_5->addWidget(extraReminderList);
     extraReminderList->placeInTabOrderAfter(ui->trackPaymentsCheckBox);
     setUpEditorModels();
@@ -198,6 +205,7 @@ void BillEditorPage::clearEditor()
     extraReminderList->setReminders({});
     loadScheduleOptions(Event());
     loadAmount(Money());
+    variesCheckBox->setChecked(false);
     ui->trackPaymentsCheckBox->setChecked(false);
 }
 
@@ -237,6 +245,7 @@ void BillEditorPage::loadEditor(const Event &event)
     extraReminderList->setReminders(event.extraReminders);
     loadScheduleOptions(event);
     loadAmount(event.amount);
+    variesCheckBox->setChecked(event.amountVaries);
     ui->trackPaymentsCheckBox->setChecked(event.payments.isTracking());
 }
 
@@ -347,6 +356,7 @@ std::unique_ptr<Event> BillEditorPage::takeBill(const Event *edited)
     }
     if (!readAmount(*event))
         return nullptr;
+    event->amountVaries = variesCheckBox->isChecked() && !event->amount.isNull();
     if (event->options.fromEnd > 0)
         event->ordinal = nearestForwardOrdinal(*event, event->options.fromEnd);
     if (event->options.businessDay != 0)
@@ -356,9 +366,10 @@ std::unique_ptr<Event> BillEditorPage::takeBill(const Event *edited)
     if (ui->timesRadioButton->isChecked() && event->schedule != Event::ScheduleSingular)
         event->endDate = endDateAfterTimes(*event, today(), ui->timesSpinBox->value());
     // What the editor does not show is kept from the edited record: the paid
-    // dates, and the fields of a newer version.
+    // dates and the payments, and the fields of a newer version.
     if (edited) {
         event->payments = edited->payments;
+        event->history = edited->history;
         event->unknownFields = edited->unknownFields;
     }
     if (ui->trackPaymentsCheckBox->isChecked())
@@ -526,10 +537,14 @@ void BillEditorPage::confirmStopTracking(bool tracking)
     if (tracking || isAdding())
         return;
     const Event *edited = editedBill();
-    if (!edited || edited->payments.paidThrough.isNull())
+    if (!edited || (edited->payments.paidThrough.isNull() && edited->history.isEmpty()))
         return;
+    const qsizetype count = edited->history.size();
+    const QString forgotten = count == 0   ? QStringLiteral("what was marked paid")
+                              : count == 1 ? QStringLiteral("its payment")
+                                           : QStringLiteral("its %1 payments").arg(count);
     QMessageBox box(QMessageBox::Question, QStringLiteral("Track Payments"),
-                    QStringLiteral("Stop tracking the payments of %1 and forget what was marked paid?").arg(edited->name),
+                    QStringLiteral("Stop tracking the payments of %1 and forget %2?").arg(edited->name, forgotten),
                     QMessageBox::Yes | QMessageBox::No);
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::No);

@@ -11,6 +11,7 @@
 
 class ExtraReminderList;
 class Money;
+class QCheckBox;
 class QStandardItemModel;
 
 namespace Ui {
@@ -81,6 +82,7 @@ private:
     EditedBill editedBill;
     // Under the form's reminder lines; owned by the form.
     ExtraReminderList *extraReminderList;
+    QCheckBox *variesCheckBox; // "Varies", after the currency; owned by the form
 };
 
 #endif // PAYVANE_BILLEDITORPAGE_H

@@ -10,9 +10,11 @@
 #include "longdatetexts.h"
 #include "occurrence.h"
 #include "occurrencecounts.h"
+#include "paymentcommands.h"
 #include "paymentstatus.h"
 #include "plainmessage.h"
 
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QLocale>
 #include <QMenu>
@@ -34,6 +36,8 @@ BillListPage::BillListPage(Ui::MainWindow *form, BillFile *file, Today todaySour
     , billFile(file)
     , today(std::move(todaySource))
     , billModel(createBillModel(this))
+    , payments(new PaymentCommands([this] { return currentBill(); }, today, [this] { refreshCurrentRow(); },
+                                   form->eventTreeView->window(), this))
 {
 }
 
@@ -411,6 +415,31 @@ bool BillListPage::markBillPaid(int row)
     return true;
 }
 
+void BillListPage::refreshCurrentRow()
+{
+    const QModelIndex current = ui->eventTreeView->currentIndex();
+    Event *event = eventAtRow(current.row());
+    if (!current.isValid() || !event)
+        return;
+    fillBillRow(current.row(), event, today());
+    listChanged();
+    resortList();
+}
+
+void BillListPage::chooseHistoryFile()
+{
+    const EventList bills = selectedOrAllRecords();
+    const QString path = QFileDialog::getSaveFileName(ui->eventTreeView->window(), QStringLiteral("Export Payments"),
+                                                      QStringLiteral("payments.csv"),
+                                                      QStringLiteral("CSV files (*.csv);;All files (*)"));
+    if (path.isEmpty())
+        return;
+    QString problem;
+    if (!PaymentCommands::exportHistory(bills, path, &problem))
+        showPlainMessage(QMessageBox::Warning, QStringLiteral("Export Payments"),
+                         QStringLiteral("The payments could not be written to %1: %2").arg(nativePath(path), problem));
+}
+
 void BillListPage::payCurrentBill()
 {
     const Event *event = currentBill();
@@ -449,6 +478,11 @@ void BillListPage::showRowMenu(const QPoint &position)
     QMenu menu(list->window());
     QAction *paid = menu.addAction(ui->paidButton->icon(), QStringLiteral("Paid"));
     paid->setEnabled(ui->paidButton->isEnabled());
+    QAction *payOther = menu.addAction(QStringLiteral("Paid\u2026"));
+    payOther->setEnabled(ui->paidButton->isEnabled());
+    QAction *takeBack = menu.addAction(QStringLiteral("Take Back Last Payment"));
+    takeBack->setEnabled(payments->canTakeBack());
+    QAction *exportHistory = menu.addAction(QStringLiteral("Export Payments\u2026"));
     menu.addSeparator();
     // The other entries do what the page's buttons do.
     const QHash<QAction *, QAbstractButton *> buttons{
@@ -458,6 +492,12 @@ void BillListPage::showRowMenu(const QPoint &position)
     QAction *chosen = menu.exec(list->viewport()->mapToGlobal(position));
     if (chosen && chosen == paid)
         payCurrentBill();
+    else if (chosen && chosen == payOther)
+        payments->payOther();
+    else if (chosen && chosen == takeBack)
+        payments->takeBackLast();
+    else if (chosen && chosen == exportHistory)
+        chooseHistoryFile();
     else if (QAbstractButton *button = buttons.value(chosen))
         button->click();
 }
@@ -476,12 +516,25 @@ void BillListPage::removeSelectedBills()
                         : QStringLiteral("Are you sure you wish to permanently remove these bills?"),
                     QMessageBox::Yes | QMessageBox::No);
     box.setDefaultButton(QMessageBox::Yes);
-    if (box.exec() != QMessageBox::Yes)
-        return;
     QList<int> rows;
     rows.reserve(selected.size());
-    for (const QModelIndex &index : selected)
+    EventList bills;
+    for (const QModelIndex &index : selected) {
         rows.append(index.row());
+        if (Event *event = eventAtRow(index.row()))
+            bills.append(event);
+    }
+    // Bills with payments name how many would be forgotten instead.
+    const qsizetype paymentCount = PaymentCommands::paymentCount(bills);
+    if (paymentCount > 0) {
+        const QString start = bills.size() == 1 ? QStringLiteral("Remove \"%1\"").arg(bills.first()->name)
+                                                : QStringLiteral("Remove %1 bills").arg(bills.size());
+        if (!PaymentCommands::confirmForgetting(ui->eventTreeView->window(), QStringLiteral("Confirm Removal"), start,
+                                                paymentCount))
+            return;
+    } else if (box.exec() != QMessageBox::Yes) {
+        return;
+    }
     removeBillRows(rows);
 }
 

@@ -14,6 +14,7 @@
 class BillFile;
 class BillModel;
 class BillRowCells;
+class PaymentCommands;
 struct DueDate;
 class QPoint;
 class QSettings;
@@ -94,6 +95,11 @@ public:
     // tracking on when it was off; the row shows the bill's new state and the
     // list is sorted again. False when the bill has nothing left to pay.
     bool markBillPaid(int row);
+    // "Paid…", taking a payment back, changing one, the history as CSV.
+    [[nodiscard]] PaymentCommands *paymentCommands() const { return payments; }
+    // The current bill's row shows its record again (after its payments
+    // changed), and the list follows.
+    void refreshCurrentRow();
     // Makes the first row of the bill with this name the current and
     // selected row, in view; false when no row has it.
     bool selectBill(const QString &name);
@@ -120,11 +126,14 @@ private:
     // Asks, then marks the current bill paid (the Paid button and menu entry).
     void payCurrentBill();
     void showRowMenu(const QPoint &position);
+    // The file dialog, then the history of the selected (or all) bills as CSV.
+    void chooseHistoryFile();
 
     Ui::MainWindow *ui;
     BillFile *billFile;
     Today today;
     BillModel *billModel;
+    PaymentCommands *payments;
 };
 
 #endif // PAYVANE_BILLLISTPAGE_H

@@ -4,6 +4,7 @@
 #include "event.h"
 #include "longdatetexts.h"
 #include "occurrence.h"
+#include "paymenttexts.h"
 
 #include <QFont>
 #include <QLocale>
@@ -54,6 +55,19 @@ BillRowCells::BillRowCells(Event *record, const BillRow &line, int remaining)
         m_remaining = remaining < 0 ? NoEnd : remaining;
 }
 
+QString BillRowCells::amountCellText() const
+{
+    const QLocale locale;
+    // Only a bill with payments can be partly paid; the open part is of the
+    // first owed date, which the row shows.
+    if (!m_record->history.isEmpty() && m_record->payments.isTracking()) {
+        const QString open = openAmountText(*m_record, paymentStatus(*m_record, m_dueDate), locale);
+        if (!open.isEmpty())
+            return open;
+    }
+    return amountText(*m_record, locale);
+}
+
 QVariant BillRowCells::shownValue(int column, LongDateTexts &dateTexts) const
 {
     if (isNull())
@@ -66,7 +80,7 @@ QVariant BillRowCells::shownValue(int column, LongDateTexts &dateTexts) const
             return overdueDaysText(daysOverdue());
         return m_days >= 0 ? QVariant(m_days) : QVariant(QStringLiteral("N/A"));
     case AmountColumn:
-        return m_record->amount.isNull() ? QVariant() : QVariant(m_record->amount.toString(QLocale()));
+        return m_record->amount.isNull() ? QVariant() : QVariant(amountCellText());
     case DetailsColumn:
         return billRowDetails(*m_record, m_remaining == Finished, m_remaining == Finished ? -1 : m_remaining,
                               dateTexts);
@@ -85,7 +99,7 @@ QVariant BillRowCells::sortKey(int column) const
         return QVariant();
     if (column == DaysColumn && isOverdue())
         return -daysOverdue();
-    const Money &amount = m_record->amount;
+    const Money amount = expectedAmount(*m_record);
     if (column == AmountColumn && !amount.isNull()) {
         const quint64 units = quint64(amount.minorUnits()) ^ (quint64(1) << 63);
         const QString digits = QString::number(units);

@@ -52,6 +52,9 @@ private:
     // moved; empty when there is nothing to say.
     [[nodiscard]] QString dueDateToolTip() const;
 
+    // The amount as the list shows it: "40.00 of 120.00 open" for a partly
+    // paid date, "≈ 84.20" for an amount that varies.
+    [[nodiscard]] QString amountCellText() const;
     // A long list keeps one of these per bill: two numbers say all.
     static constexpr qint32 NoDays = -1;        // "N/A"
     static constexpr qint32 OverdueByOne = -2;  // and below: one more day overdue each

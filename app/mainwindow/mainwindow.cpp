@@ -2,6 +2,8 @@
 #include "ui_mainwindow.h"
 
 #include "billdetailspage.h"
+#include "paymentcommands.h"
+#include "paymenthistorypanel.h"
 #include "billeditorpage.h"
 #include "billexchange.h"
 #include "billfilequestions.h"
@@ -70,6 +72,7 @@ MainWindow::MainWindow(QWidget *parent)
     listPage->fillAtStart(loaded, BillListPage::storedSortKeys(nativeSettings(), BillTotals::anyAmount(loaded)));
     editorPage = new BillEditorPage(ui, today, [this] { return listPage->currentBill(); }, this);
     detailsPage = new BillDetailsPage(ui);
+    connectPaymentCommands();
     settingsPage = new SettingsPage(ui);
     exchange = new BillExchange(listPage, this);
     connect(ui->calendarButton, &QAbstractButton::clicked, this, [this] { exchange->chooseCalendarFile(); });
@@ -265,6 +268,28 @@ void MainWindow::showBillsOn(QDate day)
 }
 
 // ---- the pages
+
+void MainWindow::connectPaymentCommands()
+{
+    // The details page's payment commands act on the list's current bill,
+    // which the page shows; the page shows it again after each.
+    PaymentHistoryPanel *panel = detailsPage->historyPanel();
+    PaymentCommands *payments = listPage->paymentCommands();
+    const auto thenShow = [this](auto command) {
+        return [this, command](auto... index) {
+            if (command(index...))
+                if (const Event *event = listPage->currentBill())
+                    showBillDetails(*event);
+        };
+    };
+    connect(panel, &PaymentHistoryPanel::payOtherRequested, this, thenShow([payments] { return payments->payOther(); }));
+    connect(panel, &PaymentHistoryPanel::takeBackRequested, this,
+            thenShow([payments] { return payments->takeBackLast(); }));
+    connect(panel, &PaymentHistoryPanel::changeRequested, this,
+            thenShow([payments](qsizetype index) { return payments->changePayment(index); }));
+    connect(panel, &PaymentHistoryPanel::removeRequested, this,
+            thenShow([payments](qsizetype index) { return payments->removePayment(index); }));
+}
 
 void MainWindow::showPage(Page page)
 {

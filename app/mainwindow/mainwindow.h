@@ -103,6 +103,7 @@ private:
     void keepDamagedBillFile();
     // The list follows what other processes write to the bill file.
     void watchBillFile();
+    void connectPaymentCommands();
     void showBillFileChanges();
     // The current bill, or null after telling the user to select one.
     [[nodiscard]] Event *chosenBill(const QString &action) const;

@@ -53,14 +53,14 @@ BillTotals::BillTotals(const EventList &events, QDate today)
             break;
         case PaymentStatus::Overdue:
             dueSoon = dueDatesWithin(*event, today, windowEnd);
-            add(m_overdue, event->amount, status.unpaidCount);
+            add(m_overdue, expectedAmount(*event), status.unpaidCount, event->amountVaries);
             break;
         case PaymentStatus::Finished:
         case PaymentStatus::NoDueDate:
             break;
         }
         if (dueSoon > 0)
-            add(m_dueSoon, event->amount, dueSoon);
+            add(m_dueSoon, expectedAmount(*event), dueSoon, event->amountVaries);
     }
     const auto byCurrency = [](const Total &a, const Total &b) {
         if (a.currency.isEmpty() != b.currency.isEmpty())
@@ -71,7 +71,7 @@ BillTotals::BillTotals(const EventList &events, QDate today)
     std::sort(m_overdue.begin(), m_overdue.end(), byCurrency);
 }
 
-void BillTotals::add(QList<Total> &totals, const Money &amount, int dueDates)
+void BillTotals::add(QList<Total> &totals, const Money &amount, int dueDates, bool estimate)
 {
     const QString currency = amount.currency();
     auto total = std::find_if(totals.begin(), totals.end(),
@@ -93,11 +93,19 @@ void BillTotals::add(QList<Total> &totals, const Money &amount, int dueDates)
     std::optional<Money> sum;
     if (const std::optional<Money> part = amount.times(dueDates))
         sum = total->sum.plus(*part);
-    if (sum) {
+    std::optional<Money> estimated = total->estimated.isNull() ? Money(0, currency) : total->estimated;
+    if (estimate && estimated) {
+        const std::optional<Money> part = amount.times(dueDates);
+        estimated = part ? estimated->plus(*part) : std::nullopt;
+    }
+    if (sum && estimated) {
         total->sum = *sum;
+        if (estimate)
+            total->estimated = *estimated;
     } else {
         total->overflowed = true;
         total->sum = Money();
+        total->estimated = Money();
     }
 }
 
@@ -113,6 +121,9 @@ QString BillTotals::text(const QList<Total> &totals, const QString &start, const
             parts << billCount(total.bills) + QStringLiteral(" without an amount");
         else if (total.overflowed)
             parts << QStringLiteral("%1 too large to add up (%2)").arg(total.currency, billCount(total.bills));
+        else if (!total.estimated.isNull())
+            parts << QStringLiteral("%1 (%2, %3 of it estimated)")
+                         .arg(total.sum.toString(locale), billCount(total.bills), total.estimated.toString(locale));
         else
             parts << QStringLiteral("%1 (%2)").arg(total.sum.toString(locale), billCount(total.bills));
     }

@@ -27,11 +27,14 @@ public:
         int dueDates = 0;        // their due dates counted (a weekly bill has several in 30 days); saturates
         Money sum;               // what those dates come to; null without a currency or when overflowed
         bool overflowed = false; // the sum left the range kept exactly: no sum is given
+        // The part of `sum` that bills whose amount varies add as an estimate
+        // (expectedAmount); null when none does.
+        Money estimated;
 
         friend bool operator==(const Total &a, const Total &b)
         {
             return a.currency == b.currency && a.bills == b.bills && a.dueDates == b.dueDates
-                   && a.sum == b.sum && a.overflowed == b.overflowed;
+                   && a.sum == b.sum && a.overflowed == b.overflowed && a.estimated == b.estimated;
         }
     };
 
@@ -43,6 +46,8 @@ public:
     //   date;
     // - overdue: a tracking bill with unpaid dates before today, its amount
     //   once per unpaid date.
+    // A bill whose amount varies counts with its expected amount, which the
+    // totals also sum apart as estimated.
     BillTotals(const EventList &events, QDate today);
 
     // Sorted by currency code, the bills without an amount last.
@@ -53,6 +58,8 @@ public:
     // 2 bills without an amount." or "Nothing is due in the next 30 days."
     // The locale's own currency comes first.
     [[nodiscard]] QString dueSoonText(const QLocale &locale = QLocale()) const;
+    // A total with an estimated part says so: "$300.00 (2 bills, $84.20 of
+    // it estimated)".
     // "Overdue: $50.00 (1 bill)." or "Nothing is overdue."
     [[nodiscard]] QString overdueText(const QLocale &locale = QLocale()) const;
 
@@ -61,7 +68,7 @@ public:
     [[nodiscard]] static bool anyAmount(const EventList &events);
 
 private:
-    static void add(QList<Total> &totals, const Money &amount, int dueDates);
+    static void add(QList<Total> &totals, const Money &amount, int dueDates, bool estimate);
     static QString text(const QList<Total> &totals, const QString &start, const QLocale &locale);
 
     QList<Total> m_dueSoon;

@@ -3,6 +3,8 @@
 #include "daynumber.h"
 #include "event.h"
 
+#include <QtNumeric>
+
 #include <algorithm>
 
 // The owed dates of a bill are a tail of its due dates: due dates keep the
@@ -81,7 +83,179 @@ QDate trackingStart(const Event &event, QDate today)
     return today;
 }
 
+// What the payments for the due date scheduled on `scheduled` came to in
+// the bill's currency, and whether there is any.
+Money paidTowards(const Event &event, QDate scheduled, bool *any = nullptr)
+{
+    Money paid(0, event.amount.currency());
+    if (any)
+        *any = false;
+    for (const PaymentRecord &payment : event.history) {
+        if (payment.dueDate != scheduled)
+            continue;
+        if (any)
+            *any = true;
+        if (payment.amount.currency() != event.amount.currency() || event.amount.isNull())
+            continue;
+        paid = paid.plus(payment.amount).value_or(event.amount); // past the range: certainly enough
+    }
+    return paid;
+}
+
+bool paymentsReachAmount(const Event &event, QDate scheduled)
+{
+    bool any = false;
+    const Money paid = paidTowards(event, scheduled, &any);
+    if (event.amount.isNull())
+        return any;
+    return any && paid.minorUnits() >= event.amount.minorUnits();
+}
+
+// The scheduled date of the due date before the one scheduled on `scheduled`;
+// null when there is none. Walks ever longer stretches before it, so a
+// yearly bill costs no more steps than a weekly one.
+QDate scheduledBefore(const Event &event, QDate scheduled)
+{
+    if (event.schedule == Event::ScheduleSingular)
+        return QDate();
+    const qint64 target = dayNumber(scheduled);
+    for (qint64 span = 8; span <= 146097 * 2; span *= 2) {
+        DueDayWalk walk(event);
+        qint64 before = 0;
+        for (qint64 day = walk.after(target - span); day != 0 && walk.scheduled() < target; day = walk.after(day))
+            before = walk.scheduled();
+        if (before != 0)
+            return dateOfDayNumber(before);
+    }
+    return QDate();
+}
+
+// The latest day a payment for a paid date (or for the one scheduled on
+// `only`) was made; null when none is recorded.
+QDate lastPaidOn(const Event &event, QDate only = QDate())
+{
+    QDate last;
+    for (const PaymentRecord &payment : event.history) {
+        const bool counts = only.isValid() ? payment.dueDate == only : payment.dueDate <= event.payments.paidThrough;
+        if (counts && payment.paidOn > last)
+            last = payment.paidOn;
+    }
+    return last;
+}
+
+// After the payments of the date scheduled on `scheduled` changed: a paid
+// date they no longer reach is owed again (with every later one), the first
+// owed date they now reach is paid.
+void settlePaymentsOf(Event &event, QDate scheduled)
+{
+    PaymentState &state = event.payments;
+    if (state.paidThrough.isValid() && scheduled <= state.paidThrough) {
+        if (paymentsReachAmount(event, scheduled))
+            return;
+        const QDate before = scheduledBefore(event, scheduled);
+        const bool owedBefore = before.isValid() && dueDateOf(event, before) >= state.trackedSince;
+        state.paidThrough = owedBefore ? before : QDate();
+        state.paidOn = lastPaidOn(event);
+        return;
+    }
+    DueDate owed = firstOwedDate(event);
+    if (owed.scheduled != scheduled || !scheduled.isValid())
+        return;
+    // Paid, the dates after it may be paid already too (a date owed again
+    // after the ones after it were paid): each record pays one date, so the
+    // history bounds the steps.
+    for (qsizetype step = 0; step <= event.history.size() && owed.scheduled.isValid()
+                             && paymentsReachAmount(event, owed.scheduled);
+         ++step) {
+        state.paidThrough = owed.scheduled;
+        state.paidOn = lastPaidOn(event, owed.scheduled);
+        owed = firstOwedDate(event);
+    }
+}
+
 } // namespace
+
+Money openAmount(const Event &event, QDate scheduled)
+{
+    if (event.amount.isNull())
+        return Money();
+    const Money paid = paidTowards(event, scheduled);
+    if (paid.minorUnits() >= event.amount.minorUnits())
+        return Money(0, event.amount.currency());
+    return Money(event.amount.minorUnits() - paid.minorUnits(), event.amount.currency());
+}
+
+DueDate recordPayment(Event &event, QDate today, const Money &amount, QDate paidOn, const QString &note)
+{
+    const DueDate due = dueDateToPay(event, today);
+    if (due.date.isNull())
+        return due;
+    startTracking(event, today);
+    event.history.append(PaymentRecord{due.scheduled, paidOn, amount, note.left(PaymentRecord::MaximumNoteLength)});
+    settlePaymentsOf(event, due.scheduled);
+    return due;
+}
+
+bool takeBackLastPayment(Event &event)
+{
+    return removePayment(event, event.history.size() - 1);
+}
+
+bool removePayment(Event &event, qsizetype index)
+{
+    if (index < 0 || index >= event.history.size())
+        return false;
+    const QDate scheduled = event.history.takeAt(index).dueDate;
+    settlePaymentsOf(event, scheduled);
+    return true;
+}
+
+bool changePayment(Event &event, qsizetype index, const PaymentRecord &payment)
+{
+    if (index < 0 || index >= event.history.size())
+        return false;
+    PaymentRecord &changed = event.history[index];
+    changed.paidOn = payment.paidOn;
+    changed.amount = payment.amount;
+    changed.note = payment.note.left(PaymentRecord::MaximumNoteLength);
+    settlePaymentsOf(event, changed.dueDate);
+    return true;
+}
+
+Money expectedAmount(const Event &event)
+{
+    if (!event.amountVaries || event.amount.isNull())
+        return event.amount;
+    qint64 sum = 0;
+    qint64 count = 0;
+    for (auto it = event.history.crbegin(); it != event.history.crend() && count < 3; ++it) {
+        if (it->amount.currency() != event.amount.currency())
+            continue;
+        // Payments whose sum leaves the range kept exactly give no
+        // estimate: the amount stands.
+        if (qAddOverflow(sum, it->amount.minorUnits(), &sum))
+            return event.amount;
+        ++count;
+    }
+    if (count == 0)
+        return event.amount;
+    // Rounded half away from zero.
+    const qint64 average = (sum >= 0 ? sum + count / 2 : sum - count / 2) / count;
+    return Money(average, event.amount.currency());
+}
+
+Money paidInLastYear(const Event &event, QDate today)
+{
+    if (event.amount.isNull())
+        return Money();
+    Money sum(0, event.amount.currency());
+    const QDate from = today.addYears(-1);
+    for (const PaymentRecord &payment : event.history) {
+        if (payment.paidOn > from && payment.paidOn <= today && payment.amount.currency() == sum.currency())
+            sum = sum.plus(payment.amount).value_or(sum);
+    }
+    return sum;
+}
 
 PaymentStatus paymentStatus(const Event &event, QDate today)
 {
@@ -94,6 +268,12 @@ PaymentStatus paymentStatus(const Event &event, QDate today)
     if (status.unpaid.date.isNull()) {
         status.state = hasEnd(event) ? PaymentStatus::Finished : PaymentStatus::NoDueDate;
         return status;
+    }
+    if (!event.amount.isNull()) {
+        bool any = false;
+        paidTowards(event, status.unpaid.scheduled, &any);
+        if (any)
+            status.open = openAmount(event, status.unpaid.scheduled);
     }
     const qint64 days = daysBetween(today, status.unpaid.date);
     if (days >= 0) {
@@ -121,10 +301,7 @@ DueDate markPaid(Event &event, QDate today)
     const DueDate due = dueDateToPay(event, today);
     if (due.date.isNull())
         return due;
-    startTracking(event, today);
-    event.payments.paidThrough = due.scheduled;
-    event.payments.paidOn = today;
-    return due;
+    return recordPayment(event, today, openAmount(event, due.scheduled), today);
 }
 
 void startTracking(Event &event, QDate today)
@@ -136,4 +313,5 @@ void startTracking(Event &event, QDate today)
 void stopTracking(Event &event)
 {
     event.payments = PaymentState();
+    event.history.clear();
 }

@@ -1,7 +1,9 @@
 #ifndef PAYVANE_PAYMENTSTATUS_H
 #define PAYVANE_PAYMENTSTATUS_H
 
+#include "money.h"
 #include "occurrence.h"
+#include "paymentrecord.h"
 
 #include <QDate>
 #include <QtGlobal>
@@ -49,6 +51,10 @@ struct PaymentStatus
     // marked.
     QDate lastPaid;
     QDate paidOn;
+    // Upcoming, Overdue, for a bill with an amount of which a part of the
+    // first owed date is paid: what is still open of it (the bill's amount
+    // less the parts); null while nothing of it is paid.
+    Money open;
 
     [[nodiscard]] bool isOverdue() const { return state == Overdue; }
 };
@@ -64,18 +70,55 @@ struct PaymentStatus
 // that ended, or whose schedule names no date).
 [[nodiscard]] DueDate dueDateToPay(const Event &event, QDate today);
 
-// Marks dueDateToPay() paid on `today` and returns it; turns tracking on
-// when it was off. Returns a null date and changes nothing when there is
+// Marks dueDateToPay() paid on `today` and returns it, recording a payment
+// of what is open of it; turns tracking on when it was off. Returns a null date and changes nothing when there is
 // nothing to pay.
 DueDate markPaid(Event &event, QDate today);
+
+// Each payment is recorded in the bill's history (paymentrecord.h). A due
+// date is paid once the amounts recorded for it reach the bill's amount (a
+// bill without an amount: once anything is recorded for it); only then does
+// the bill move on to its next date. Dates paid before the history was kept
+// have no records and stay paid.
+
+// What is still open of the due date scheduled on `scheduled`: the bill's
+// amount less what its payments of that currency came to, never below
+// zero; null for a bill without an amount.
+[[nodiscard]] Money openAmount(const Event &event, QDate scheduled);
+
+// Records a payment of `amount` (null for a bill without one), paid on
+// `paidOn`, for dueDateToPay() on `today`, turning tracking on; the date is
+// marked paid when its payments reach the amount. Returns the date the
+// payment went to; null, with nothing changed, when nothing is left to pay.
+DueDate recordPayment(Event &event, QDate today, const Money &amount, QDate paidOn,
+                      const QString &note = QString());
+
+// Takes back the bill's last recorded payment; false when it has none.
+bool takeBackLastPayment(Event &event);
+// Removes the history's payment at `index`, or puts `payment` in its place
+// (the due date it pays stays); false for an index outside the history.
+// A due date whose payments no longer reach the amount is owed again, and
+// so is every later one; one they now reach is paid when it was the first
+// owed.
+bool removePayment(Event &event, qsizetype index);
+bool changePayment(Event &event, qsizetype index, const PaymentRecord &payment);
+
+// A bill whose amount varies: the average of its last three payments in
+// its currency, rounded to the minor unit (the amount itself while none is
+// recorded). Otherwise the amount.
+[[nodiscard]] Money expectedAmount(const Event &event);
+// What the payments of the last 12 months (paid after the day a year
+// before `today`, up to today) came to, in the bill's currency; null for a
+// bill without an amount.
+[[nodiscard]] Money paidInLastYear(const Event &event, QDate today);
 
 // Turns tracking on (nothing happens when it is on): from today, or from a
 // singular bill's own date when that has passed, so such a bill is overdue
 // until paid.
 void startTracking(Event &event, QDate today);
 
-// Turns tracking off and forgets what was paid: the bill shows, reads and
-// writes as one that never tracked payments.
+// Turns tracking off and forgets what was paid, the history too: the bill
+// shows, reads and writes as one that never tracked payments.
 void stopTracking(Event &event);
 
 #endif // PAYVANE_PAYMENTSTATUS_H

@@ -24,12 +24,18 @@ const QString PaidThroughField = QStringLiteral("paidThrough");
 const QString PaidOnField = QStringLiteral("paidOn");
 const QString AmountField = QStringLiteral("amount");
 const QString RemindersField = QStringLiteral("reminders");
+const QString VariesField = QStringLiteral("varies");
+const QString HistoryField = QStringLiteral("history");
 
 // An amount: its minor units (int64), then its currency's three letters.
 constexpr int AmountSize = 8 + 3;
 
 // One extra reminder: its days (int32), when (one byte), the date it fired for.
 constexpr int ReminderSize = 4 + 1 + 4;
+
+// One payment's smallest form: two dates, the minor units, three currency
+// bytes and an empty note's length.
+constexpr qint64 SmallestPayment = 4 + 4 + 8 + 3 + 4;
 
 // A field's smallest stream form: an empty name and an empty value.
 constexpr qint64 SmallestField = 8;
@@ -72,6 +78,27 @@ QByteArray remindersBytes(const QList<ExtraReminder> &reminders)
     versioned(stream) << quint32(reminders.size());
     for (const ExtraReminder &reminder : reminders)
         stream << reminder.days << quint8(reminder.when) << reminder.firedFor;
+    return bytes;
+}
+
+// A payment without an amount has three zero bytes for its currency.
+void writeAmount(QDataStream &stream, const Money &amount)
+{
+    stream << amount.minorUnits();
+    const QByteArray currency = amount.isNull() ? QByteArray(3, '\0') : amount.currency().toLatin1();
+    stream.writeRawData(currency.constData(), 3);
+}
+
+QByteArray historyBytes(const QList<PaymentRecord> &history)
+{
+    QByteArray bytes;
+    QDataStream stream(&bytes, QIODevice::WriteOnly);
+    versioned(stream) << quint32(history.size());
+    for (const PaymentRecord &payment : history) {
+        stream << payment.dueDate << payment.paidOn;
+        writeAmount(stream, payment.amount);
+        stream << payment.note;
+    }
     return bytes;
 }
 
@@ -136,6 +163,58 @@ bool remindersFrom(const QByteArray &bytes, QList<ExtraReminder> *reminders)
     return true;
 }
 
+// At least one and at most PaymentRecord::MaximumPerFile payments, each
+// with both dates, an amount of a currency code or none, and a note of at
+// most MaximumNoteLength characters; anything else is damage.
+bool historyFrom(const QByteArray &bytes, QList<PaymentRecord> *history)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QDataStream stream(&buffer);
+    versioned(stream);
+    quint32 count = 0;
+    stream >> count;
+    if (stream.status() != QDataStream::Ok || count < 1 || count > quint32(PaymentRecord::MaximumPerFile)
+        || qint64(count) * SmallestPayment > buffer.bytesAvailable())
+        return false;
+    QList<PaymentRecord> read;
+    read.reserve(count);
+    for (quint32 i = 0; i < count; ++i) {
+        PaymentRecord payment;
+        qint64 minorUnits = 0;
+        char currency[3] = {};
+        stream >> payment.dueDate >> payment.paidOn >> minorUnits;
+        if (stream.readRawData(currency, 3) != 3)
+            return false;
+        readBoundedString(stream, payment.note);
+        if (stream.status() != QDataStream::Ok || !payment.dueDate.isValid() || !payment.paidOn.isValid()
+            || payment.note.size() > PaymentRecord::MaximumNoteLength)
+            return false;
+        const QByteArray code(currency, 3);
+        if (code != QByteArray(3, '\0')) {
+            if (!Money::isCurrencyCode(QString::fromLatin1(code)))
+                return false;
+            payment.amount = Money(minorUnits, QString::fromLatin1(code));
+        } else if (minorUnits != 0) {
+            return false;
+        }
+        read.append(payment);
+    }
+    if (!buffer.atEnd())
+        return false;
+    *history = read;
+    return true;
+}
+
+bool variesFrom(const QByteArray &bytes, bool *varies)
+{
+    if (bytes != QByteArray(1, '\1'))
+        return false;
+    *varies = true;
+    return true;
+}
+
 // The fields of one bill, known ones first in a fixed order, then the
 // unknown ones as they were read. A field is written when its value is not
 // the default, so whatever was read is written back.
@@ -166,6 +245,10 @@ QList<QPair<QString, QByteArray>> fieldsOf(const Event &event)
         fields.append({AmountField, amountBytes(event.amount)});
     if (!event.extraReminders.isEmpty())
         fields.append({RemindersField, remindersBytes(event.extraReminders)});
+    if (event.amountVaries)
+        fields.append({VariesField, QByteArray(1, '\1')});
+    if (!event.history.isEmpty())
+        fields.append({HistoryField, historyBytes(event.history)});
     for (auto it = event.unknownFields.cbegin(); it != event.unknownFields.cend(); ++it)
         fields.append({it.key(), it.value()});
     return fields;
@@ -187,6 +270,8 @@ bool readEntry(const QByteArray &entry, Event &event)
     PaymentState payments;
     Money amount;
     QList<ExtraReminder> reminders;
+    bool varies = false;
+    QList<PaymentRecord> history;
     QMap<QString, QByteArray> unknown;
     QSet<QString> seen;
     for (quint32 i = 0; i < count; ++i) {
@@ -220,6 +305,10 @@ bool readEntry(const QByteArray &entry, Event &event)
             known = amountFrom(value, &amount);
         else if (name == RemindersField)
             known = remindersFrom(value, &reminders);
+        else if (name == VariesField)
+            known = variesFrom(value, &varies);
+        else if (name == HistoryField)
+            known = historyFrom(value, &history);
         else
             unknown.insert(name, value);
         if (!known)
@@ -231,6 +320,8 @@ bool readEntry(const QByteArray &entry, Event &event)
     event.payments = payments;
     event.amount = amount;
     event.extraReminders = reminders;
+    event.amountVaries = varies;
+    event.history = history;
     event.unknownFields = unknown;
     return true;
 }
@@ -303,11 +394,15 @@ bool readBillExtensions(QDataStream &stream, const EventList &events, QString *p
     // every bill with its defaults.
     QList<Event> extended;
     extended.reserve(events.size());
+    qint64 payments = 0;
     for (qsizetype i = 0; i < events.size(); ++i) {
         QByteArray entry;
         readBoundedBytes(stream, entry);
         Event fields;
         if (stream.status() != QDataStream::Ok || entry.isNull() || !readEntry(entry, fields))
+            return fail(unreadable);
+        payments += fields.history.size();
+        if (payments > PaymentRecord::MaximumPerFile)
             return fail(unreadable);
         extended.append(fields);
     }
@@ -318,6 +413,8 @@ bool readBillExtensions(QDataStream &stream, const EventList &events, QString *p
         events[i]->payments = extended.at(i).payments;
         events[i]->amount = extended.at(i).amount;
         events[i]->extraReminders = extended.at(i).extraReminders;
+        events[i]->amountVaries = extended.at(i).amountVaries;
+        events[i]->history = extended.at(i).history;
         events[i]->unknownFields = extended.at(i).unknownFields;
     }
     return true;

@@ -34,9 +34,20 @@ class QDataStream;
 //                                           reminder: int32 days (0 to 99),
 //                                           1 byte when (0 before, 1 after
 //                                           unpaid), date fired for
+//   varies                                  1 byte, 1: the amount varies
+//   history                                 uint32 count (1 to 100,000),
+//                                           then per payment, oldest first:
+//                                           date of the scheduled due date
+//                                           it pays, date paid, int64 minor
+//                                           units, 3 bytes currency (3 zero
+//                                           bytes and 0 units: no amount),
+//                                           string note (at most 1,000
+//                                           characters)
 //
 // A known field of another size, an amount whose currency is not three
-// letters A-Z, or reminders outside those ranges is damage. Fields of names this version does not know are
+// letters A-Z, reminders outside those ranges, or a history
+// that breaks its bounds is damage, and so is a file whose bills hold more
+// than 100,000 payments together (PaymentRecord::MaximumPerFile). Fields of names this version does not know are
 // kept with the bill and written back unchanged. A file in which no bill
 // uses a field has no block. All numbers big-endian, as in the records.
 

@@ -154,8 +154,12 @@ BillFileState BillFileStream::check(const std::function<void(const Event &)> &re
         QString problem;
         if (!readBlockHeader(m_block, &problem))
             return fail(BillFileState::Damaged, problem);
+        qint64 payments = 0;
         for (qint32 i = 0; i < m_count; ++i) {
             if (!readBlockEntry(m_block, event))
+                return fail(BillFileState::Damaged, unreadableBillExtensions());
+            payments += event.history.size();
+            if (payments > PaymentRecord::MaximumPerFile)
                 return fail(BillFileState::Damaged, unreadableBillExtensions());
         }
         if (left(m_block) != 0)

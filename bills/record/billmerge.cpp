@@ -5,6 +5,7 @@
 #include <QIODevice>
 #include <QSet>
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -68,7 +69,62 @@ const BillPart BillParts[] = {
      [](Event &to, const Event &from) { to.amount = from.amount; }},
     {[](const Event &a, const Event &b) { return a.extraReminders == b.extraReminders; },
      [](Event &to, const Event &from) { to.extraReminders = from.extraReminders; }},
+    {[](const Event &a, const Event &b) { return a.amountVaries == b.amountVaries; },
+     [](Event &to, const Event &from) { to.amountVaries = from.amountVaries; }},
 };
+
+QByteArray paymentKey(const PaymentRecord &payment)
+{
+    QByteArray key;
+    QDataStream stream(&key, QIODevice::WriteOnly);
+    stream.setVersion(QDataStream::Qt_4_2);
+    stream << payment.dueDate << payment.paidOn << payment.amount.minorUnits() << payment.amount.currency()
+           << payment.note;
+    return key;
+}
+
+// The payment history is a list that both sides may add to and take from:
+// ours without the payments theirs took back, then the payments theirs
+// added that ours did not add as well (the same payment recorded on both
+// sides is one payment). Counted per equal payment, so two equal payments
+// stay two.
+QList<PaymentRecord> mergedHistory(const Event &base, const Event &ours, const Event &theirs)
+{
+    if (ours.history == base.history)
+        return theirs.history;
+    if (theirs.history == base.history)
+        return ours.history;
+    QHash<QByteArray, qsizetype> inBase;
+    QHash<QByteArray, qsizetype> inOurs;
+    QHash<QByteArray, qsizetype> inTheirs;
+    for (const PaymentRecord &payment : base.history)
+        ++inBase[paymentKey(payment)];
+    for (const PaymentRecord &payment : ours.history)
+        ++inOurs[paymentKey(payment)];
+    for (const PaymentRecord &payment : theirs.history)
+        ++inTheirs[paymentKey(payment)];
+    QHash<QByteArray, qsizetype> takenBackThere;
+    for (auto it = inBase.cbegin(); it != inBase.cend(); ++it)
+        takenBackThere[it.key()] = std::max<qsizetype>(0, it.value() - inTheirs.value(it.key()));
+    QList<PaymentRecord> merged;
+    for (const PaymentRecord &payment : ours.history) {
+        qsizetype &takenBack = takenBackThere[paymentKey(payment)];
+        if (takenBack > 0)
+            --takenBack;
+        else
+            merged.append(payment);
+    }
+    for (const PaymentRecord &payment : theirs.history) {
+        const QByteArray key = paymentKey(payment);
+        const qsizetype addedThere = inTheirs.value(key) - inBase.value(key);
+        const qsizetype addedHere = std::max<qsizetype>(0, inOurs.value(key) - inBase.value(key));
+        if (addedThere - addedHere <= 0)
+            continue;
+        merged.append(payment);
+        --inTheirs[key]; // one fewer left to add
+    }
+    return merged;
+}
 
 // A field of a newer version: absent, or its bytes.
 std::optional<QByteArray> unknownField(const Event &event, const QString &name)
@@ -165,6 +221,7 @@ Event mergedBillParts(const Event &base, const Event &ours, const Event &theirs)
         if (part.same(ours, base))
             part.take(merged, theirs);
     }
+    merged.history = mergedHistory(base, ours, theirs);
     for (const QString &name : unknownFieldNames(base, ours, theirs)) {
         if (unknownField(ours, name) != unknownField(base, name))
             continue;
@@ -198,7 +255,7 @@ bool sameBill(const Event &a, const Event &b)
         if (!part.same(a, b))
             return false;
     }
-    return a.unknownFields == b.unknownFields;
+    return a.history == b.history && a.unknownFields == b.unknownFields;
 }
 
 QByteArray billKey(const Event &event)
@@ -215,6 +272,9 @@ QByteArray billKey(const Event &event)
     stream << quint32(event.extraReminders.size());
     for (const ExtraReminder &reminder : event.extraReminders)
         stream << reminder.days << reminder.when << reminder.firedFor;
+    stream << event.amountVaries << quint32(event.history.size());
+    for (const PaymentRecord &payment : event.history)
+        stream << paymentKey(payment);
     stream << event.unknownFields;
     return key;
 }

@@ -3,6 +3,7 @@
 
 #include "extrareminder.h"
 #include "money.h"
+#include "paymentrecord.h"
 #include "paymentstate.h"
 #include "scheduleoptions.h"
 
@@ -52,6 +53,12 @@ struct Event
     ScheduleOptions options;
     PaymentState payments; // paymentstatus.h reads and changes it
     Money amount;          // what one due date costs; null: no amount
+    // The amount changes from one due date to the next (a phone bill): the
+    // list shows an estimate from the last payments.
+    bool amountVaries = false;
+    // Each payment recorded, oldest first (at most
+    // PaymentRecord::MaximumPerFile in a file).
+    QList<PaymentRecord> history;
     // Reminders besides the one above (at most ExtraReminder::MaximumCount);
     // reminderrules.h says when they fire.
     QList<ExtraReminder> extraReminders;

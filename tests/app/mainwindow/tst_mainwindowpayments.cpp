@@ -33,6 +33,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
+#include <QTreeWidget>
 
 #include <memory>
 
@@ -168,6 +169,48 @@ std::shared_ptr<MenuAnswer> answerMenu(const QString &text)
     return answer;
 }
 
+// Fills in the next "Paid…" dialog once it shows and presses OK; a box that
+// refuses the amount is answered and then the dialog cancelled, keeping
+// what the box said.
+struct DialogAnswer
+{
+    bool seen = false;
+    QString refusal;
+};
+
+std::shared_ptr<DialogAnswer> answerPaymentDialog(const QString &amount, const QString &note)
+{
+    auto answer = std::make_shared<DialogAnswer>();
+    auto *timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, answer, amount, note] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+            answer->refusal = box->text();
+            box->accept();
+            return;
+        }
+        auto *dialog = qobject_cast<QDialog *>(modal);
+        if (!dialog || dialog->objectName() != QLatin1String("paymentDialog"))
+            return;
+        if (answer->seen) { // back after a refusal
+            dialog->reject();
+            return;
+        }
+        answer->seen = true;
+        QObject::connect(dialog, &QDialog::finished, timer, &QObject::deleteLater);
+        dialog->findChild<QLineEdit *>(QStringLiteral("paymentAmountEdit"))->setText(amount);
+        auto *noteEdit = dialog->findChild<QLineEdit *>(QStringLiteral("paymentNoteEdit"));
+        QTest::keyClicks(noteEdit, note);
+        // Enter presses the default button, OK, as a keyboard user would;
+        // queued, so that this timer answers a box that refuses the amount.
+        QMetaObject::invokeMethod(
+            noteEdit, [noteEdit] { QTest::keyClick(noteEdit, Qt::Key_Return); }, Qt::QueuedConnection);
+    });
+    timer->start();
+    return answer;
+}
+
 } // namespace
 
 class tst_MainWindowPayments : public QObject
@@ -186,6 +229,9 @@ private slots:
     void daysColumnOrder_data();
     void daysColumnOrder();
     void rowMenu();
+    void paidWithAnotherAmount_data();
+    void paidWithAnotherAmount();
+    void takeBackAndRemoval();
     void amountColumnComesAndGoes();
     void storedAmountSortNeedsAmounts();
     void totalsFollowTheList();
@@ -452,7 +498,8 @@ void tst_MainWindowPayments::rowMenu()
     auto menu = answerMenu(QString());
     openMenuOn(QStringLiteral("Done"));
     QVERIFY(menu->seen);
-    QCOMPARE(menu->texts, (QStringList{"Paid", "", "Edit Bill", "View Bill", "Remove Bill"}));
+    QCOMPARE(menu->texts, (QStringList{"Paid", "Paid\u2026", "Take Back Last Payment", "Export Payments\u2026", "",
+                                       "Edit Bill", "View Bill", "Remove Bill"}));
     QCOMPARE(menu->enabled.first(), false);
     QCOMPARE(window->eventAtRow(list()->currentIndex().row())->name, QStringLiteral("Done"));
 
@@ -476,6 +523,70 @@ void tst_MainWindowPayments::rowMenu()
     QCOMPARE(list()->indexAt(empty), QModelIndex());
     emit list()->customContextMenuRequested(empty);
     QVERIFY(!QApplication::activePopupWidget());
+}
+
+void tst_MainWindowPayments::paidWithAnotherAmount_data()
+{
+    QTest::addColumn<QString>("amount");
+    QTest::addColumn<QString>("amountCell");
+    QTest::addColumn<int>("daysLeft"); // the list's days after the payment
+    QTest::addColumn<QString>("refusal");
+
+    QTest::newRow("a part leaves the date open") << "40.00" << "$80.00 of $120.00 open" << 2 << "";
+    QTest::newRow("the whole amount pays the date") << "120" << "$120.00" << 9 << "";
+    QTest::newRow("nothing paid is refused") << "0" << "$120.00" << 2 << "Please enter an amount above zero.";
+}
+
+void tst_MainWindowPayments::paidWithAnotherAmount()
+{
+    QFETCH(QString, amount);
+    QFETCH(QString, amountCell);
+    QFETCH(int, daysLeft);
+    QFETCH(QString, refusal);
+    writeBills(eventsFilePath(), {weeklyBill(QStringLiteral("Rent"), today.addDays(2), dollars(12000))});
+    openWindow();
+    const QRect cell = list()->visualRect(billModel()->index(rowOf(QStringLiteral("Rent")), 2));
+    const auto menu = answerMenu(QStringLiteral("Paid\u2026"));
+    const auto dialog = answerPaymentDialog(amount, QStringLiteral("by card"));
+    emit list()->customContextMenuRequested(cell.center());
+    QVERIFY(menu->seen);
+    QVERIFY(dialog->seen);
+    QCOMPARE(dialog->refusal, refusal);
+    QCOMPARE(shown(QStringLiteral("Rent"), AmountColumn).toString(), amountCell);
+    QCOMPARE(shown(QStringLiteral("Rent"), 1), QVariant(daysLeft));
+    const Event *rent = window->eventAtRow(rowOf(QStringLiteral("Rent")));
+    QCOMPARE(rent->history.size(), refusal.isEmpty() ? 1 : 0);
+    if (refusal.isEmpty())
+        QCOMPARE(rent->history.first().note, QStringLiteral("by card"));
+}
+
+void tst_MainWindowPayments::takeBackAndRemoval()
+{
+    Event *rent = weeklyBill(QStringLiteral("Rent"), today.addDays(2), dollars(12000));
+    markPaid(*rent, today);
+    markPaid(*rent, today);
+    writeBills(eventsFilePath(), {rent});
+    openWindow();
+    QCOMPARE(shown(QStringLiteral("Rent"), 0).toDate(), today.addDays(16));
+
+    // Taken back from the details page: the date is owed again, and the
+    // page lists what is left.
+    makeCurrent(QStringLiteral("Rent"));
+    click("viewButton");
+    QCOMPARE(child<QTreeWidget>("paymentList")->topLevelItemCount(), 2);
+    auto confirm = answerBox(QMessageBox::Yes);
+    click("takeBackButton");
+    QVERIFY(confirm->seen);
+    QCOMPARE(child<QTreeWidget>("paymentList")->topLevelItemCount(), 1);
+    QCOMPARE(shown(QStringLiteral("Rent"), 0).toDate(), today.addDays(9));
+    click("viewOKButton");
+
+    // Removing it names what would be forgotten; No keeps it.
+    confirm = answerBox(QMessageBox::No);
+    click("removeButton");
+    QVERIFY(confirm->seen);
+    QCOMPARE(confirm->text, QStringLiteral("Remove \"Rent\" and forget its payment?"));
+    QCOMPARE(listedNames(), QStringList{QStringLiteral("Rent")});
 }
 
 // ---- amounts and totals

@@ -112,7 +112,7 @@ void tst_MainWindowSizes::pages_data()
     QTest::addColumn<int>("repeatTab");      // the editor's repetition tab; -1: singular
     QTest::addColumn<QStringList>("tabOrder"); // from the control that has the focus first
 
-    const QStringList bill{"eventName", "amountEdit", "currencyComboBox", "alwaysRadioButton", "timesSpinBox",
+    const QStringList bill{"eventName", "amountEdit", "currencyComboBox", "amountVariesCheckBox", "alwaysRadioButton", "timesSpinBox",
                            "untilDateEdit", "repeatingRadioButton"};
     const QStringList reminder{"notifyCheckBox", "notifyMaxSpinBox", "showOnceCheckBox", "trackPaymentsCheckBox",
                                "addExtraReminderButton", "saveButton", "cancelButton"};
@@ -135,7 +135,7 @@ void tst_MainWindowSizes::pages_data()
                               "yearlyEverySpinBox", "weekendComboBox"} + reminder;
     // The repetition is disabled; Tab reaches a group of radio buttons once.
     QTest::newRow("editor, singular") << QStringLiteral("addButton") << -1 << bill + QStringList{"eventDate"} + reminder;
-    QTest::newRow("details") << QStringLiteral("viewButton") << 0 << QStringList{"infoTabScrollArea", "viewOKButton"};
+    QTest::newRow("details") << QStringLiteral("viewButton") << 0 << QStringList{"infoTabScrollArea", "payOtherButton", "viewOKButton"};
     QTest::newRow("settings") << QStringLiteral("settingsButton") << 0
                               << QStringList{"trayRadioButton", "seperateCheckBox", "sumUpCheckBox", "calendarAlarmTimeEdit",
                                              "updatePushButton", "updateCheckBox",

@@ -1,6 +1,7 @@
 // The totals under the list: what falls due in the next 30 days and what is
 // overdue, per currency, written in two locales; sums that overflow say so.
 #include "billtotals.h"
+#include "paymentstatus.h"
 
 #include <QtTest>
 
@@ -96,6 +97,8 @@ private slots:
     void window_data();
     void window();
     void overflowSaysSo();
+    void varyingAmountIsEstimated_data();
+    void varyingAmountIsEstimated();
     void nothingToShow();
 };
 
@@ -165,6 +168,47 @@ void tst_BillTotals::window()
     QCOMPARE(totals.dueSoon().size(), counted ? 1 : 0);
     // A bill that does not track payments is never overdue.
     QVERIFY(totals.overdue().isEmpty());
+    qDeleteAll(bills);
+}
+
+void tst_BillTotals::varyingAmountIsEstimated_data()
+{
+    QTest::addColumn<QList<qint64>>("paid"); // EUR payments, oldest first; 0: one in USD
+    QTest::addColumn<qint64>("estimate");
+    QTest::addColumn<QString>("sum");         // en_US, after "EUR"
+    QTest::addColumn<QString>("estimated");
+
+    QTest::newRow("nothing paid yet: the amount") << QList<qint64>{} << qint64(9000) << "590.00" << "90.00";
+    QTest::newRow("one payment") << QList<qint64>{8420} << qint64(8420) << "584.20" << "84.20";
+    QTest::newRow("the last three of four")
+        << QList<qint64>{10000, 8000, 9000, 7000} << qint64(8000) << "580.00" << "80.00";
+    QTest::newRow("rounded to the cent") << QList<qint64>{8000, 8001, 8001} << qint64(8001) << "580.01" << "80.01";
+    QTest::newRow("another currency does not count")
+        << QList<qint64>{8000, 6000, 0} << qint64(7000) << "570.00" << "70.00";
+}
+
+void tst_BillTotals::varyingAmountIsEstimated()
+{
+    QFETCH(QList<qint64>, paid);
+    QFETCH(qint64, estimate);
+    QFETCH(QString, sum);
+    QFETCH(QString, estimated);
+    const QString euro = QStringLiteral("EUR");
+    // Due on 20 December, within the window, beside a fixed bill.
+    Event *phone = monthly(QStringLiteral("Phone"), 20, 9000, euro);
+    phone->amountVaries = true;
+    for (const qint64 units : std::as_const(paid))
+        phone->history.append({QDate(2026, 11, 20), QDate(2026, 11, 19),
+                               units ? Money(units, euro) : Money(5000, QStringLiteral("USD")), QString()});
+    const EventList bills{phone, monthly(QStringLiteral("Rent"), 15, 50000, euro)};
+    QCOMPARE(expectedAmount(*phone), Money(estimate, euro));
+    const BillTotals totals(bills, Today);
+    BillTotals::Total expected = total(euro, 2, 2, 50000 + estimate);
+    expected.estimated = Money(estimate, euro);
+    QCOMPARE(totals.dueSoon(), QList<BillTotals::Total>{expected});
+    const QString nbsp(QChar(0x00A0));
+    QCOMPARE(totals.dueSoonText(QLocale(QStringLiteral("en_US"))),
+             "Due in the next 30 days: EUR" + nbsp + sum + " (2 bills, EUR" + nbsp + estimated + " of it estimated).");
     qDeleteAll(bills);
 }
 

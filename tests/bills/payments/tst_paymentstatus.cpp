@@ -91,6 +91,8 @@ private slots:
     void pastSingularBillIsOwedWhenTracked();
     void paidDateSurvivesWeekendRuleChange();
     void trackingTurnedOff();
+    void partsAndTakingBack_data();
+    void partsAndTakingBack();
     void listRowFollowsPayments_data();
     void listRowFollowsPayments();
     void detailsSentence_data();
@@ -362,6 +364,87 @@ void tst_PaymentStatus::trackingTurnedOff()
     Event copy = bill;
     Event original = plain;
     QCOMPARE(billFileBytes({&copy}), billFileBytes({&original}));
+}
+
+void tst_PaymentStatus::partsAndTakingBack_data()
+{
+    QTest::addColumn<Event>("bill");
+    QTest::addColumn<QString>("steps"); // "pay 40.00", "paid", "undo", "remove 0", "change 0 120.00"
+    QTest::addColumn<QDate>("paidThrough");
+    QTest::addColumn<QDate>("paidOn");
+    QTest::addColumn<qint64>("open"); // of the first owed date; -1: nothing of it paid
+    QTest::addColumn<QString>("amounts"); // the history's amounts in minor units
+
+    // Today is 10 December 2026; the first owed date 15 December.
+    Event rent = tracked(monthlyDay(15), QDate(2026, 12, 1));
+    rent.amount = Money(12000, QStringLiteral("EUR"));
+    const QDate none;
+    const QDate today(2026, 12, 10);
+    const QDate dec15(2026, 12, 15);
+    QTest::newRow("a part leaves the date owed") << rent << "pay 4000" << none << none << qint64(8000) << "4000";
+    QTest::newRow("parts that reach the amount pay it")
+        << rent << "pay 4000;pay 8000" << dec15 << today << qint64(-1) << "4000 8000";
+    QTest::newRow("Paid pays what is open") << rent << "pay 4000;paid" << dec15 << today << qint64(-1) << "4000 8000";
+    QTest::newRow("more than the amount pays it") << rent << "pay 15000" << dec15 << today << qint64(-1) << "15000";
+    QTest::newRow("a part of the next date") << rent << "paid;pay 100" << dec15 << today << qint64(11900) << "12000 100";
+    QTest::newRow("taking back the last date paid") << rent << "paid;paid;undo" << dec15 << today << qint64(-1) << "12000";
+    QTest::newRow("taking back the only payment") << rent << "paid;undo" << none << none << qint64(-1) << "";
+    QTest::newRow("taking back a part reopens the date")
+        << rent << "pay 4000;pay 8000;undo" << none << none << qint64(8000) << "4000";
+    QTest::newRow("removing an early payment owes its date again")
+        << rent << "paid;paid;remove 0" << none << none << qint64(-1) << "12000";
+    QTest::newRow("paying the date owed again pays the next one paid before")
+        << rent << "paid;paid;remove 0;pay 12000" << QDate(2027, 1, 15) << today << qint64(-1) << "12000 12000";
+    QTest::newRow("changing a part to the whole pays the date")
+        << rent << "pay 4000;change 0 12000" << dec15 << today << qint64(-1) << "12000";
+    QTest::newRow("changing a payment to a part owes the date again")
+        << rent << "paid;change 0 5000" << none << none << qint64(7000) << "5000";
+    Event water = tracked(monthlyDay(15), QDate(2026, 12, 1));
+    QTest::newRow("no amount: any payment pays") << water << "paid" << dec15 << today << qint64(-1) << "0";
+    // Paid before payments were recorded: taking the next one back goes
+    // back a whole year, to the date paid then (whose day paid no record
+    // tells).
+    Event yearly = tracked(ScheduleBuilders::yearly(1, true, {}, false, {12}), QDate(2024, 1, 1), QDate(2025, 12, 1));
+    yearly.payments.paidOn = QDate(2025, 11, 28);
+    QTest::newRow("a yearly bill taken back to the date before")
+        << yearly << "paid;undo" << QDate(2025, 12, 1) << none << qint64(-1) << "";
+}
+
+void tst_PaymentStatus::partsAndTakingBack()
+{
+    QFETCH(Event, bill);
+    QFETCH(QString, steps);
+    QFETCH(QDate, paidThrough);
+    QFETCH(QDate, paidOn);
+    QFETCH(qint64, open);
+    QFETCH(QString, amounts);
+
+    const QDate today(2026, 12, 10);
+    const QString currency = bill.amount.currency();
+    for (const QString &step : steps.split(u';')) {
+        const QStringList words = step.split(u' ');
+        if (words.first() == QLatin1String("pay"))
+            QVERIFY(recordPayment(bill, today, Money(words.at(1).toLongLong(), currency), today).date.isValid());
+        else if (words.first() == QLatin1String("paid"))
+            QVERIFY(markPaid(bill, today).date.isValid());
+        else if (words.first() == QLatin1String("undo"))
+            QVERIFY(takeBackLastPayment(bill));
+        else if (words.first() == QLatin1String("remove"))
+            QVERIFY(removePayment(bill, words.at(1).toInt()));
+        else if (words.first() == QLatin1String("change"))
+            QVERIFY(changePayment(bill, words.at(1).toInt(),
+                                  PaymentRecord{QDate(), today, Money(words.at(2).toLongLong(), currency), QString()}));
+        else
+            QFAIL(qPrintable(step));
+    }
+    QCOMPARE(bill.payments.paidThrough, paidThrough);
+    QCOMPARE(bill.payments.paidOn, paidOn);
+    const PaymentStatus status = paymentStatus(bill, today);
+    QCOMPARE(status.open.isNull() ? -1 : status.open.minorUnits(), open);
+    QStringList recorded;
+    for (const PaymentRecord &payment : std::as_const(bill.history))
+        recorded << QString::number(payment.amount.minorUnits());
+    QCOMPARE(recorded.join(u' '), amounts);
 }
 
 void tst_PaymentStatus::listRowFollowsPayments_data()

@@ -4,6 +4,7 @@
 #include "billbytes.h"
 #include "billextensions.h"
 #include "billfile.h"
+#include "billfilestream.h"
 #include "eventstore.h"
 
 #include <QBuffer>
@@ -55,6 +56,8 @@ QByteArray recordsOnly(const EventList &events)
         copy->payments = PaymentState();
         copy->amount = Money();
         copy->extraReminders.clear();
+        copy->amountVaries = false;
+        copy->history.clear();
         copy->unknownFields.clear();
         plain.append(copy);
     }
@@ -114,6 +117,29 @@ QByteArray oneFieldBlock(const QString &name, const QByteArray &value)
     return BillBytes().raw("PVNX").int32(1).int32(1).int32(qint32(entry.bytes().size())).raw(entry.bytes()).bytes();
 }
 
+// A bill's payments by hand: the count, then per payment its two dates, the
+// minor units, the code (three zero bytes for none) and the note.
+QByteArray historyValue(const QList<PaymentRecord> &history)
+{
+    BillBytes value;
+    value.int32(qint32(history.size()));
+    for (const PaymentRecord &payment : history) {
+        value.day(payment.dueDate.toJulianDay()).day(payment.paidOn.toJulianDay());
+        const qint64 units = payment.amount.minorUnits();
+        value.int32(qint32(units >> 32)).int32(qint32(units & 0xffffffff));
+        value.raw(payment.amount.isNull() ? QByteArray(3, '\0') : payment.amount.currency().toLatin1());
+        value.string(payment.note);
+    }
+    return value.bytes();
+}
+
+QList<PaymentRecord> twoPayments()
+{
+    return {{QDate(2026, 11, 30), QDate(2026, 11, 28), Money(4000, QStringLiteral("EUR")), QString()},
+            {QDate(2026, 11, 30), QDate(2026, 12, 2), Money(-1, QStringLiteral("EUR")),
+             QStringLiteral("refund, \"b\u00e4nk\"\nline")}};
+}
+
 // A bill's extra reminders by hand: the count, then days, when and the date
 // each fired for.
 QByteArray remindersValue(const QList<ExtraReminder> &reminders)
@@ -160,6 +186,9 @@ private slots:
     void damagedPaymentFields_data();
     void damagedPaymentFields();
     void eightRemindersMatchTheLayoutAndRoundTrip();
+    void historyMatchesTheLayoutAndRoundTrips();
+    void paymentsOfAFile_data();
+    void paymentsOfAFile();
 };
 
 void tst_BillExtensions::plainBillsHaveNoBlock()
@@ -388,6 +417,22 @@ void tst_BillExtensions::damagedPaymentFields_data()
     field = one;
     field[8] = 2;
     QTest::newRow("neither before nor after") << oneFieldBlock(reminders, field);
+
+    const QString history = QStringLiteral("history");
+    const QList<PaymentRecord> payments = twoPayments();
+    QTest::newRow("a history of no payment") << oneFieldBlock(history, historyValue({}));
+    QTest::newRow("a payment cut short") << oneFieldBlock(history, historyValue(payments).chopped(1));
+    QTest::newRow("a payment without its day paid")
+        << oneFieldBlock(history, historyValue({{QDate(2026, 11, 30), QDate(), Money(), QString()}}));
+    QTest::newRow("a payment's note of 1,001 characters")
+        << oneFieldBlock(history, historyValue({{QDate(2026, 11, 30), QDate(2026, 12, 1), Money(),
+                                                 QString(PaymentRecord::MaximumNoteLength + 1, u'x')}}));
+    QByteArray smallLetters = historyValue(payments.mid(0, 1));
+    smallLetters.replace(20, 3, "eur");
+    QTest::newRow("a payment in small letters") << oneFieldBlock(history, smallLetters);
+    QTest::newRow("a count of more payments than the bytes")
+        << oneFieldBlock(history, BillBytes().int32(2).raw(historyValue(payments.mid(0, 1)).mid(4)).bytes());
+    QTest::newRow("varies of two bytes") << oneFieldBlock(QStringLiteral("varies"), QByteArray(2, '\1'));
 }
 
 void tst_BillExtensions::damagedPaymentFields()
@@ -401,6 +446,7 @@ void tst_BillExtensions::damagedPaymentFields()
     QCOMPARE(read.events.first()->payments, PaymentState());
     QVERIFY(read.events.first()->amount.isNull());
     QVERIFY(read.events.first()->extraReminders.isEmpty());
+    QVERIFY(read.events.first()->history.isEmpty());
     qDeleteAll(read.events);
     qDeleteAll(bills);
 }
@@ -423,6 +469,66 @@ void tst_BillExtensions::eightRemindersMatchTheLayoutAndRoundTrip()
     QCOMPARE(read.events.first()->extraReminders, sevenReminders());
     QVERIFY(read.events.last()->extraReminders.isEmpty());
     QCOMPARE(billFileBytes(read.events).toHex(), written.toHex());
+    qDeleteAll(read.events);
+    qDeleteAll(bills);
+}
+
+void tst_BillExtensions::historyMatchesTheLayoutAndRoundTrips()
+{
+    EventList bills{bill(QStringLiteral("Phone")), bill(QStringLiteral("Gas"))};
+    bills.first()->amountVaries = true;
+    bills.first()->history = twoPayments();
+    const QByteArray written = billFileBytes(bills);
+    const QByteArray value = historyValue(twoPayments());
+    BillBytes entry;
+    entry.int32(2).string(QStringLiteral("varies")).int32(1).boolean(1);
+    entry.string(QStringLiteral("history")).int32(qint32(value.size())).raw(value);
+    const QByteArray block = BillBytes().raw("PVNX").int32(1).int32(2).int32(qint32(entry.bytes().size()))
+                                 .raw(entry.bytes()).int32(4).int32(0).bytes();
+    QCOMPARE(written.toHex(), (recordsOnly(bills) + block).toHex());
+
+    const BillFileRead read = readBytes(written);
+    QCOMPARE(read.state, BillFileState::Complete);
+    QCOMPARE(read.events.first()->history, twoPayments());
+    QVERIFY(read.events.first()->amountVaries);
+    QCOMPARE(billFileBytes(read.events).toHex(), written.toHex());
+    qDeleteAll(read.events);
+    qDeleteAll(bills);
+}
+
+void tst_BillExtensions::paymentsOfAFile_data()
+{
+    QTest::addColumn<QList<int>>("perBill");
+    QTest::addColumn<bool>("complete");
+
+    const int limit = PaymentRecord::MaximumPerFile;
+    QTest::newRow("the limit in one bill") << QList<int>{limit} << true;
+    QTest::newRow("one more in one bill") << QList<int>{limit + 1} << false;
+    QTest::newRow("the limit in two bills") << QList<int>{limit - 1, 1} << true;
+    QTest::newRow("one more in two bills") << QList<int>{limit - 1, 2} << false;
+}
+
+void tst_BillExtensions::paymentsOfAFile()
+{
+    QFETCH(QList<int>, perBill);
+    QFETCH(bool, complete);
+    EventList bills;
+    for (const int count : std::as_const(perBill)) {
+        Event *paid = bill(QStringLiteral("Power"));
+        paid->history.fill({QDate(2026, 11, 30), QDate(2026, 12, 1), Money(100, QStringLiteral("EUR")), QString()},
+                           count);
+        bills.append(paid);
+    }
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("events.evt"));
+    QVERIFY(saveEvents(bills, path));
+    // Both readers judge the file alike: whole, and one bill at a time.
+    const BillFileRead read = readBillFile(path);
+    QCOMPARE(read.state == BillFileState::Complete, complete);
+    QCOMPARE(read.events.size(), perBill.size());
+    QCOMPARE(read.events.first()->history.size(), complete ? perBill.first() : 0);
+    BillFileStream stream(path);
+    QCOMPARE(stream.check() == BillFileState::Complete, complete);
     qDeleteAll(read.events);
     qDeleteAll(bills);
 }

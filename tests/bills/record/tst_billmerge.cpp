@@ -35,8 +35,8 @@ Event *findBill(const EventList &bills, const QString &name)
     return nullptr;
 }
 
-// Changes written as "Rent:paid;Gas-;+Boat;Gas>Heating": a payment, a reminder
-// mark, an extra reminder that fired, reminder days, an amount; removed;
+// Changes written as "Rent:paid;Gas-;+Boat;Gas>Heating": a payment, a
+// recorded payment ("pay3": paid on 3 December), a reminder mark, an extra reminder that fired, reminder days, an amount; removed;
 // added; renamed. `file` is told of
 // records replaced and removed, as the main window tells it.
 void apply(EventList &bills, const QString &changes, BillFile *file = nullptr)
@@ -72,6 +72,10 @@ void apply(EventList &bills, const QString &changes, BillFile *file = nullptr)
             fired.days = 3;
             fired.firedFor = QDate(2026, 12, 15);
             bill->extraReminders = {fired};
+        } else if (what.startsWith(QLatin1String("pay"))) {
+            // A payment recorded on the day of December its number names.
+            bill->history.append({QDate(2026, 12, 1), QDate(2026, 12, what.mid(3).toInt()),
+                                  Money(100, QStringLiteral("EUR")), QString()});
         } else if (what == QLatin1String("amount")) {
             bill->amount = Money(12345, QStringLiteral("EUR"));
         } else if (what.startsWith(QLatin1String("days"))) {
@@ -101,6 +105,8 @@ QString described(const Event &bill)
         parts << QStringLiteral("amount");
     if (!bill.extraReminders.isEmpty())
         parts << QStringLiteral("fired");
+    for (const PaymentRecord &payment : bill.history)
+        parts << QStringLiteral("pay%1").arg(payment.paidOn.day());
     return parts.join(u' ');
 }
 
@@ -199,6 +205,8 @@ void tst_BillMerge::secondWriterKeepsEveryChange_data()
         << false;
     QTest::newRow("automatic: extra reminder fired there, reminded and paid here")
         << "Rent:fired" << "Rent:marked;Rent:paid" << automatic << "Rent:fired;Rent:marked;Rent:paid" << 1 << false;
+    QTest::newRow("payments recorded on both sides: both kept, the one both recorded once")
+        << "Rent:pay2;Rent:pay3" << "Rent:pay2;Rent:pay4" << automatic << "Rent:pay2;Rent:pay4;Rent:pay3" << 1 << false;
     QTest::newRow("automatic: removed there, reminded here") << "Gas-" << "Gas:marked" << automatic << "Gas-" << 1 << false;
 }
 
