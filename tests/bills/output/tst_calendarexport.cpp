@@ -6,6 +6,7 @@
 #include "billrules.h"
 #include "daynumber.h"
 #include "event.h"
+#include "holidayset.h"
 #include "occurrence.h"
 
 #include <QBuffer>
@@ -18,6 +19,7 @@
 
 #include <libical/ical.h>
 
+#include <algorithm>
 #include <initializer_list>
 #include <memory>
 
@@ -356,6 +358,8 @@ class tst_CalendarExport : public QObject
 private slots:
     void datesMatchEngine_data();
     void datesMatchEngine();
+    void holidaysMatchEngine_data();
+    void holidaysMatchEngine();
     void randomBillsMatchEngine();
     void endsAsCountOrUntil_data();
     void endsAsCountOrUntil();
@@ -556,6 +560,52 @@ void tst_CalendarExport::datesMatchEngine()
     if (QTest::currentTestFailed())
         return;
     QCOMPARE(int(written), form);
+}
+
+// Business days and moves off holidays, with holidays on fixed days of every
+// year of the export's ten, and a few on days that move.
+void tst_CalendarExport::holidaysMatchEngine_data()
+{
+    QTest::addColumn<Event>("bill");
+
+    QTest::newRow("1st business day") << Bill::monthlyDay(1).businessDay(1).event;
+    QTest::newRow("3rd business day") << Bill::monthlyDay(3).businessDay(3).event;
+    QTest::newRow("last business day") << Bill::monthlyDay(28).businessDay(-1).event;
+    QTest::newRow("2nd last business day every 2 months")
+        << Bill::monthlyDay(28).businessDay(-2).every(2, QDate(2026, 12, 1)).event;
+    QTest::newRow("business day 5, 8 times") << Bill::monthlyDay(5).businessDay(5).times(8, QDate(2027, 1, 13)).event;
+    QTest::newRow("day 1 to the business day after") << Bill::monthlyDay(1).weekends(MondayAfter).event;
+    QTest::newRow("day 25 to the business day before") << Bill::monthlyDay(25).weekends(FridayBefore).event;
+    QTest::newRow("weekly Friday to the business day after") << Bill::weekly({Fri}).weekends(MondayAfter).event;
+    QTest::newRow("yearly 24 December to the business day before")
+        << Bill::yearly(24, true, {}, false, {12}).weekends(FridayBefore).event;
+    QTest::newRow("monthly day 26, holidays stay") << Bill::monthlyDay(26).event;
+}
+
+void tst_CalendarExport::holidaysMatchEngine()
+{
+    QFETCH(Event, bill);
+    bill.name = QStringLiteral("Bill");
+    QList<HolidaySet::Holiday> holidays;
+    for (int year = 2026; year <= 2038; ++year) {
+        for (const auto &[month, day] : {std::pair{1, 1}, {5, 1}, {10, 3}, {12, 24}, {12, 25}, {12, 26}, {12, 31}})
+            holidays.append({dayNumber(QDate(year, month, day)), QStringLiteral("Holiday")});
+        // A Friday off in spring, a different day each year.
+        holidays.append({dayNumber(QDate(year, 4, 1).addDays((5 - QDate(year, 4, 1).dayOfWeek() + 7) % 7)),
+                         QStringLiteral("Spring Friday")});
+    }
+    std::sort(holidays.begin(), holidays.end(),
+              [](const HolidaySet::Holiday &a, const HolidaySet::Holiday &b) { return a.day < b.day; });
+    HolidaySet::install(std::make_shared<const HolidaySet>(holidays));
+    Form written = Listed;
+    compareWithEngine(bill, QDate(2027, 1, 13), &written, true);
+    HolidaySet::install(nullptr);
+    if (QTest::currentTestFailed())
+        return;
+    // The holidays the schedule meets are corrections of its rule.
+    QCOMPARE(int(written), bill.options.weekends == ScheduleOptions::KeepWeekend && bill.options.businessDay == 0
+                               ? int(Rule)
+                               : int(Corrected));
 }
 
 // Schedules as the editor makes them, and bills from files a little outside
