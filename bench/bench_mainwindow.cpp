@@ -21,6 +21,7 @@
 #include "daynumber.h"
 #include "event.h"
 #include "eventstore.h"
+#include "paymentstatus.h"
 
 #include <QApplication>
 #include <QDir>
@@ -100,6 +101,29 @@ EventList everydayBills(int count, bool farEnd)
 void writeBills(int count, bool farEnd)
 {
     EventList bills = everydayBills(count, farEnd);
+    if (!saveEvents(bills, eventsFilePath()))
+        qFatal("cannot write %s", qPrintable(eventsFilePath()));
+    qDeleteAll(bills);
+}
+
+// The same bills, each tracking payments with `payments` of them paid (the
+// first bill `firstPayments`), as "Paid" records them.
+void writeBillsWithHistory(int count, int payments, int firstPayments)
+{
+    EventList bills = everydayBills(count, false);
+    const QDate today = QDate::currentDate();
+    for (qsizetype i = 0; i < bills.size(); ++i) {
+        Event *event = bills.at(i);
+        const int paid = i == 0 ? firstPayments : payments;
+        if (paid == 0)
+            continue;
+        // Long enough ago for weekly bills to owe that many dates.
+        startTracking(*event, today.addDays(-7 * paid - 7));
+        for (int p = 0; p < paid; ++p) {
+            if (markPaid(*event, today).date.isNull())
+                break;
+        }
+    }
     if (!saveEvents(bills, eventsFilePath()))
         qFatal("cannot write %s", qPrintable(eventsFilePath()));
     qDeleteAll(bills);
@@ -189,6 +213,31 @@ void BM_ShowMainWindow(benchmark::State &state)
     QFile::remove(eventsFilePath());
 }
 BENCHMARK(BM_ShowMainWindow)->Arg(0)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// From the construction to the first painted list, for bills with a
+// payment history against the same bills without: payments per bill, and
+// those of the first bill.
+void BM_ShowMainWindowWithHistory(benchmark::State &state)
+{
+    writeBillsWithHistory(int(state.range(0)), int(state.range(1)), int(state.range(2)));
+    state.counters["file_MiB"] = double(QFileInfo(eventsFilePath()).size()) / (1 << 20);
+    for (auto _ : state) {
+        auto *window = new MainWindow;
+        window->show();
+        finishOneTurn();
+        state.PauseTiming();
+        window->hide();
+        delete window;
+        state.ResumeTiming();
+    }
+    QFile::remove(eventsFilePath());
+}
+BENCHMARK(BM_ShowMainWindowWithHistory)
+    ->Args({10000, 0, 0})
+    ->Args({10000, 10, 10})
+    ->Args({10000, 10, 1000})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 // A click on a column header of a long list, each column in turn, until the
 // list is painted again: the first click sorts ascending, the next

@@ -173,16 +173,21 @@ void settlePaymentsOf(Event &event, QDate scheduled)
     }
 }
 
+// What is left of the bill's amount after `paid` (in its currency).
+Money amountLeft(const Event &event, const Money &paid)
+{
+    if (paid.minorUnits() >= event.amount.minorUnits())
+        return Money(0, event.amount.currency());
+    return Money(event.amount.minorUnits() - paid.minorUnits(), event.amount.currency());
+}
+
 } // namespace
 
 Money openAmount(const Event &event, QDate scheduled)
 {
     if (event.amount.isNull())
         return Money();
-    const Money paid = paidTowards(event, scheduled);
-    if (paid.minorUnits() >= event.amount.minorUnits())
-        return Money(0, event.amount.currency());
-    return Money(event.amount.minorUnits() - paid.minorUnits(), event.amount.currency());
+    return amountLeft(event, paidTowards(event, scheduled));
 }
 
 DueDate recordPayment(Event &event, QDate today, const Money &amount, QDate paidOn, const QString &note)
@@ -270,10 +275,11 @@ PaymentStatus paymentStatus(const Event &event, QDate today)
         return status;
     }
     if (!event.amount.isNull()) {
+        // One pass over the payments: a long history costs once per status.
         bool any = false;
-        paidTowards(event, status.unpaid.scheduled, &any);
+        const Money paid = paidTowards(event, status.unpaid.scheduled, &any);
         if (any)
-            status.open = openAmount(event, status.unpaid.scheduled);
+            status.open = amountLeft(event, paid);
     }
     const qint64 days = daysBetween(today, status.unpaid.date);
     if (days >= 0) {

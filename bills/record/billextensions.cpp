@@ -180,6 +180,10 @@ bool historyFrom(const QByteArray &bytes, QList<PaymentRecord> *history)
         return false;
     QList<PaymentRecord> read;
     read.reserve(count);
+    // A bill's payments are mostly in one currency: its code is checked and
+    // made a string once, and shared by the records after it.
+    QByteArray lastCode;
+    QString lastCurrency;
     for (quint32 i = 0; i < count; ++i) {
         PaymentRecord payment;
         qint64 minorUnits = 0;
@@ -193,9 +197,13 @@ bool historyFrom(const QByteArray &bytes, QList<PaymentRecord> *history)
             return false;
         const QByteArray code(currency, 3);
         if (code != QByteArray(3, '\0')) {
-            if (!Money::isCurrencyCode(QString::fromLatin1(code)))
-                return false;
-            payment.amount = Money(minorUnits, QString::fromLatin1(code));
+            if (code != lastCode) {
+                lastCurrency = QString::fromLatin1(code);
+                if (!Money::isCurrencyCode(lastCurrency))
+                    return false;
+                lastCode = code;
+            }
+            payment.amount = Money(minorUnits, lastCurrency);
         } else if (minorUnits != 0) {
             return false;
         }
