@@ -2,6 +2,7 @@
 
 #include "daynumber.h"
 #include "occurrence.h"
+#include "paymentstatus.h"
 
 #include <algorithm>
 
@@ -11,6 +12,14 @@ void addTo(qint64 &sum, qint64 amount, bool &overflowed)
 {
     if (__builtin_add_overflow(sum, amount, &sum))
         overflowed = true;
+}
+
+// An owed date: what its payments so far came to is paid, the rest open.
+void addOwed(MonthSummary::Sums &sums, qint64 amount, qint64 open)
+{
+    const qint64 left = amount <= 0 ? amount : std::clamp(open, qint64(0), amount);
+    addTo(sums.paid, amount - left, sums.overflowed);
+    addTo(sums.open, left, sums.overflowed);
 }
 
 } // namespace
@@ -74,7 +83,7 @@ void MonthSummary::addDueDate(const Event &event, QDate due, QDate scheduled)
     else if (payments.paidThrough.isValid() && scheduled <= payments.paidThrough)
         addTo(sums.paid, amount, sums.overflowed);
     else
-        addTo(sums.open, amount, sums.overflowed);
+        addOwed(sums, amount, openAmount(event, scheduled).minorUnits());
 }
 
 QStringList MonthSummary::currencies() const

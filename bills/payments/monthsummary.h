@@ -20,7 +20,8 @@
 //
 // A due date counts in the month of the day it is due. Of a bill that
 // tracks payments, a date before tracking began counts as not tracked, a
-// paid date as paid (paid early too), any other as open. Built whole from
+// paid date as paid (paid early too), any other as open, less the parts
+// paid towards it so far, which count as paid. Built whole from
 // the list, like BillTotals: cheap enough to build again on every change.
 class MonthSummary
 {

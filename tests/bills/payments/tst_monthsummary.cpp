@@ -31,6 +31,11 @@ Event *rowBill(const QString &kind)
         e->payments.paidThrough = QDate(2027, 2, 1);
         return e;
     }
+    if (kind == QLatin1String("part paid")) {
+        Event *e = rowBill(QStringLiteral("tracked"));
+        e->history = {PaymentRecord{QDate(2027, 3, 1), QDate(2027, 3, 2), Money(4000, QStringLiteral("EUR")), {}}};
+        return e;
+    }
     if (kind == QLatin1String("weekly")) {
         Event *e = monthly(1, 500);
         e->schedule = Event::ScheduleWeekly;
@@ -81,6 +86,7 @@ void tst_MonthSummary::sums_data()
     };
     row("tracked: paid month", "tracked", March2027 - 1, {10000, 10000, 0, 0, 1}, QDate(2027, 2, 1), 1);
     row("tracked: open month", "tracked", March2027, {10000, 0, 10000, 0, 1}, QDate(2027, 3, 2), 0);
+    row("tracked: a part paid", "part paid", March2027, {10000, 4000, 6000, 0, 1}, QDate(2027, 3, 1), 1);
     row("tracked: before tracking", "tracked", March2027 - 4, {10000, 0, 0, 10000, 1}, QDate(2026, 11, 1), 1);
     row("tracked: last month shown", "tracked", MonthSummary::MonthCount - 1, {10000, 0, 10000, 0, 1},
         QDate(2028, 2, 1), 1);
