@@ -445,6 +445,23 @@ struct RuleDates
 {
     std::vector<qint64> dates; // from the first period looked at, through the last day asked for
     qint64 countAfterLast = 0; // how many more up to the bill's end, for its COUNT; -1: too many
+
+    // Takes the rule's next date; false once no later one matters (past
+    // `last` without a count, or too many to count).
+    bool take(qint64 day, qint64 last, bool counted)
+    {
+        if (day <= last) {
+            dates.push_back(day);
+            return true;
+        }
+        if (!counted)
+            return false;
+        if (++countAfterLast > MostCountedDates) {
+            countAfterLast = -1;
+            return false;
+        }
+        return true;
+    }
 };
 
 // The dates libical expands `rule` to, from the start of period `period`
@@ -463,17 +480,8 @@ RuleDates ruleDates(const Event &event, icalrecurrencetype rule, qint64 period, 
     const bool counted = event.endMode == Event::EndAfterTimes;
     for (icaltimetype next = icalrecur_iterator_next(iterator); !icaltime_is_null_time(next);
          next = icalrecur_iterator_next(iterator)) {
-        const qint64 day = dayNumber(QDate(next.year, next.month, next.day));
-        if (day <= last) {
-            result.dates.push_back(day);
-            continue;
-        }
-        if (!counted)
+        if (!result.take(dayNumber(QDate(next.year, next.month, next.day)), last, counted))
             break;
-        if (++result.countAfterLast > MostCountedDates) {
-            result.countAfterLast = -1;
-            break;
-        }
     }
     icalrecur_iterator_free(iterator);
     return result;
@@ -494,18 +502,8 @@ RuleDates unmovedDates(const Event &event, qint64 period, qint64 last)
     DueDayWalk walk(unmoved);
     for (qint64 day = dayNumber(periodStart(event, period)) - 1;;) {
         day = walk.after(day);
-        if (day == 0 || (hasEnd(event) && walk.scheduled() > end))
+        if (day == 0 || (hasEnd(event) && walk.scheduled() > end) || !result.take(day, last, counted))
             break;
-        if (day <= last) {
-            result.dates.push_back(day);
-            continue;
-        }
-        if (!counted)
-            break;
-        if (++result.countAfterLast > MostCountedDates) {
-            result.countAfterLast = -1;
-            break;
-        }
     }
     return result;
 }
