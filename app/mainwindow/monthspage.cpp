@@ -170,8 +170,11 @@ void MonthsPage::fillChart(const QString &currency)
 {
     QChart *chart = m_chartView->chart();
     chart->removeAllSeries();
-    for (QAbstractAxis *axis : chart->axes())
+    // The chart gives up a removed axis without deleting it.
+    for (QAbstractAxis *axis : chart->axes()) {
         chart->removeAxis(axis);
+        delete axis;
+    }
     chart->setTitle(currency.isEmpty() ? QString() : QStringLiteral("Due per month (%1)").arg(currency));
     if (currency.isEmpty())
         return;
