@@ -12,6 +12,7 @@ packages=(
     pkg-config libical-dev
     dbus dunst openbox x11-utils
     valgrind
+    radicale qtkeychain-qt6-dev
     tzdata
 )
 
