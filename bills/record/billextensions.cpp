@@ -1,6 +1,7 @@
 #include "billextensions.h"
 
 #include "boundedread.h"
+#include "recordreader.h"
 
 #include <QBuffer>
 #include <QDataStream>
@@ -166,37 +167,42 @@ bool remindersFrom(const QByteArray &bytes, QList<ExtraReminder> *reminders)
 // At least one and at most PaymentRecord::MaximumPerFile payments, each
 // with both dates, an amount of a currency code or none, and a note of at
 // most MaximumNoteLength characters; anything else is damage.
-bool historyFrom(const QByteArray &bytes, QList<PaymentRecord> *history)
+// A field's value as its own bytes; an empty value stays distinct from a
+// null one, so unknown fields are written back as read.
+QByteArray owned(QByteArrayView field)
 {
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QDataStream stream(&buffer);
-    versioned(stream);
-    quint32 count = 0;
-    stream >> count;
-    if (stream.status() != QDataStream::Ok || count < 1 || count > quint32(PaymentRecord::MaximumPerFile)
-        || qint64(count) * SmallestPayment > buffer.bytesAvailable())
+    if (field.isNull())
+        return QByteArray();
+    return field.isEmpty() ? QByteArray("") : field.toByteArray();
+}
+
+// Read straight from the bytes: a file may hold 100,000 payments, and a
+// data stream costs a virtual read and a status check per field.
+bool historyFrom(QByteArrayView bytes, QList<PaymentRecord> *history)
+{
+    RecordReader reader(bytes.data(), bytes.size());
+    const quint32 count = reader.uint32();
+    if (reader.status() != QDataStream::Ok || count < 1 || count > quint32(PaymentRecord::MaximumPerFile)
+        || qint64(count) * SmallestPayment > reader.bytesLeft())
         return false;
     QList<PaymentRecord> read;
     read.reserve(count);
     // A bill's payments are mostly in one currency: its code is checked and
     // made a string once, and shared by the records after it.
-    QByteArray lastCode;
+    QByteArrayView lastCode;
     QString lastCurrency;
     for (quint32 i = 0; i < count; ++i) {
         PaymentRecord payment;
-        qint64 minorUnits = 0;
-        char currency[3] = {};
-        stream >> payment.dueDate >> payment.paidOn >> minorUnits;
-        if (stream.readRawData(currency, 3) != 3)
-            return false;
-        readBoundedString(stream, payment.note);
-        if (stream.status() != QDataStream::Ok || !payment.dueDate.isValid() || !payment.paidOn.isValid()
+        payment.dueDate = reader.date();
+        payment.paidOn = reader.date();
+        const qint64 minorUnits = reader.int64();
+        const char *currency = reader.raw(3);
+        payment.note = reader.string();
+        if (reader.status() != QDataStream::Ok || !payment.dueDate.isValid() || !payment.paidOn.isValid()
             || payment.note.size() > PaymentRecord::MaximumNoteLength)
             return false;
-        const QByteArray code(currency, 3);
-        if (code != QByteArray(3, '\0')) {
+        const QByteArrayView code(currency, 3);
+        if (code != QByteArrayView("\0\0\0", 3)) {
             if (code != lastCode) {
                 lastCurrency = QString::fromLatin1(code);
                 if (!Money::isCurrencyCode(lastCurrency))
@@ -209,7 +215,7 @@ bool historyFrom(const QByteArray &bytes, QList<PaymentRecord> *history)
         }
         read.append(payment);
     }
-    if (!buffer.atEnd())
+    if (!reader.atEnd())
         return false;
     *history = read;
     return true;
@@ -263,16 +269,11 @@ QList<QPair<QString, QByteArray>> fieldsOf(const Event &event)
 }
 
 // One bill's fields read into `event`; false when the entry is damaged.
-bool readEntry(const QByteArray &entry, Event &event)
+bool readEntry(QByteArrayView entry, Event &event)
 {
-    QBuffer buffer;
-    buffer.setData(entry);
-    buffer.open(QIODevice::ReadOnly);
-    QDataStream stream(&buffer);
-    versioned(stream);
-    quint32 count = 0;
-    stream >> count;
-    if (stream.status() != QDataStream::Ok || qint64(count) * SmallestField > buffer.bytesAvailable())
+    RecordReader reader(entry.data(), entry.size());
+    const quint32 count = reader.uint32();
+    if (reader.status() != QDataStream::Ok || qint64(count) * SmallestField > reader.bytesLeft())
         return false;
     ScheduleOptions options;
     PaymentState payments;
@@ -283,12 +284,11 @@ bool readEntry(const QByteArray &entry, Event &event)
     QMap<QString, QByteArray> unknown;
     QSet<QString> seen;
     for (quint32 i = 0; i < count; ++i) {
-        QString name;
-        QByteArray value;
-        readBoundedString(stream, name);
-        readBoundedBytes(stream, value);
-        if (stream.status() != QDataStream::Ok || name.isNull() || seen.contains(name))
+        const QString name = reader.string();
+        const QByteArrayView field = reader.bytes();
+        if (reader.status() != QDataStream::Ok || name.isNull() || seen.contains(name))
             return false;
+        const QByteArray value = name != HistoryField ? owned(field) : QByteArray();
         seen.insert(name);
         bool known = true;
         if (name == EveryField)
@@ -316,13 +316,13 @@ bool readEntry(const QByteArray &entry, Event &event)
         else if (name == VariesField)
             known = variesFrom(value, &varies);
         else if (name == HistoryField)
-            known = historyFrom(value, &history);
+            known = historyFrom(field, &history);
         else
             unknown.insert(name, value);
         if (!known)
             return false; // a known field of the wrong size
     }
-    if (!buffer.atEnd())
+    if (!reader.atEnd())
         return false;
     event.options = options;
     event.payments = payments;

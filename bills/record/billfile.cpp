@@ -38,22 +38,6 @@ bool isOwnRegularFile(const QString &path)
 #endif
 }
 
-// The file's bytes as kept: compressed at zlib's fastest level, which
-// still takes a bill file to about a sixth.
-QByteArray packed(const QByteArray &bytes)
-{
-    if (bytes.isEmpty())
-        return QByteArray();
-    QByteArray result = qCompress(bytes, 1);
-    result.squeeze();
-    return result;
-}
-
-QByteArray unpacked(const QByteArray &packedBytes)
-{
-    return packedBytes.isEmpty() ? QByteArray() : qUncompress(packedBytes);
-}
-
 } // namespace
 
 BillFile::BillFile(const QString &path)
@@ -71,15 +55,15 @@ EventList BillFile::load()
     m_keptPath.clear();
     m_keepError.clear();
     m_stamp = disk.stamp;
-    m_stampBytes = packed(disk.bytes);
+    m_stampBytes = PackedBytes(disk.bytes);
     m_approvedLink = disk.stamp.linkText;
     // Bytes that could not be read to the end gave no bills.
-    rebase(m_state == BillFileState::Unreadable ? QByteArray() : m_stampBytes, disk.read.events,
+    rebase(m_state == BillFileState::Unreadable ? PackedBytes() : m_stampBytes, disk.read.events,
            m_state == BillFileState::Complete);
     return disk.read.events;
 }
 
-void BillFile::rebase(const QByteArray &packedBytes, const EventList &events, bool isFile)
+void BillFile::rebase(const PackedBytes &packedBytes, const EventList &events, bool isFile)
 {
     m_baseBytes = packedBytes;
     m_baseCount = events.size();
@@ -90,13 +74,13 @@ void BillFile::rebase(const QByteArray &packedBytes, const EventList &events, bo
 bool BillFile::isFileRead(const Disk &disk) const
 {
     // The bytes are unpacked only for a file that looks the same.
-    return disk.stamp == m_stamp && disk.bytes == unpacked(m_stampBytes);
+    return disk.stamp == m_stamp && disk.bytes == m_stampBytes.unpacked();
 }
 
 void BillFile::forgetFile()
 {
     m_stamp = Stamp();
-    m_stampBytes.clear();
+    m_stampBytes = PackedBytes();
 }
 
 QList<Event> BillFile::baseBills() const
@@ -104,7 +88,7 @@ QList<Event> BillFile::baseBills() const
     // Read again from the bytes they were read from (or written as): a
     // second copy of every bill would cost more than the file itself, and
     // only a save or a merge looks at them.
-    QByteArray bytes = unpacked(m_baseBytes);
+    QByteArray bytes = m_baseBytes.unpacked();
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     const EventList read = m_baseCount > 0 ? readBillFile(buffer).events : EventList();
@@ -312,7 +296,7 @@ bool BillFile::write(const EventList &events, const Disk &disk, QString *errorSt
     const QByteArray bytes = billFileBytes(events);
     if (!writeFileEntry(bytes, targetPath(disk), errorString))
         return false;
-    rebase(packed(bytes), events, true);
+    rebase(PackedBytes(bytes), events, true);
     // The file written is the one read from now on, unless another writer
     // has replaced it already.
     const Disk written = readDisk(m_approvedLink, false);
@@ -399,7 +383,7 @@ std::optional<EventList> BillFile::reload(const EventList &events, QList<qsizety
     // The file as it is now is the base; a merged bill that holds one of its
     // bills comes from that bill.
     m_stamp = disk.stamp;
-    m_stampBytes = packed(disk.bytes);
+    m_stampBytes = PackedBytes(disk.bytes);
     rebase(m_stampBytes, theirs, true);
     m_baseRecords.fill(nullptr);
     for (qsizetype k = 0; k < merge.bills.size(); ++k) {

@@ -4,6 +4,7 @@
 #include "billmerge.h"
 #include "event.h"
 #include "eventstore.h"
+#include "packedbytes.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -134,7 +135,7 @@ private:
     // link text that may be followed; none: any link (at load).
     [[nodiscard]] Disk readDisk(const std::optional<QByteArray> &approvedLink, bool parse) const;
     // `events` were read from the bytes `packed` holds (or written as them).
-    void rebase(const QByteArray &packed, const EventList &events, bool isFile);
+    void rebase(const PackedBytes &packed, const EventList &events, bool isFile);
     // `disk` is the file read (or last written) here, byte for byte.
     [[nodiscard]] bool isFileRead(const Disk &disk) const;
     // The file read here is gone or no longer known.
@@ -159,14 +160,14 @@ private:
     // The file's bytes are kept compressed (a long list is held for as long
     // as the window is open; only a save, a merge or a look at the file
     // needs them again). The base and the file read share one copy.
-    QByteArray m_baseBytes;                // the bills as read (or last written), as in the file
+    PackedBytes m_baseBytes;               // the bills as read (or last written), as in the file
     qsizetype m_baseCount = 0;             // how many bills that is
     // The caller's records by the index of their bill in the base; null
     // where none stands for it now.
     QList<const Event *> m_baseRecords;
     bool m_baseIsFile = false;             // the base is the whole file: no change, no write
     Stamp m_stamp;                         // the file the base came from
-    QByteArray m_stampBytes;               // that file's bytes
+    PackedBytes m_stampBytes;              // that file's bytes
     QByteArray m_approvedLink;             // the link at the path when it was read; followed
     BillConflictResolver m_resolve = automaticBillChoice;
 };

@@ -3,6 +3,7 @@
 
 #include "event.h"
 
+#include <QByteArrayView>
 #include <QDataStream>
 #include <QDate>
 #include <QString>
@@ -30,10 +31,33 @@ public:
     [[nodiscard]] QDataStream::Status status() const { return m_status; }
     [[nodiscard]] qsizetype position() const { return m_position; }
 
+    [[nodiscard]] bool atEnd() const { return m_position == m_size; }
+    [[nodiscard]] qsizetype bytesLeft() const { return m_size - m_position; }
+
     quint32 uint32()
     {
         const uchar *at = take(4);
         return at ? quint32(at[0]) << 24 | quint32(at[1]) << 16 | quint32(at[2]) << 8 | quint32(at[3]) : 0;
+    }
+    qint64 int64()
+    {
+        const uchar *at = take(8);
+        quint64 value = 0;
+        for (int i = 0; at && i < 8; ++i)
+            value = value << 8 | at[i];
+        return qint64(value);
+    }
+    // The next n bytes as they stand, or null.
+    const char *raw(qsizetype n) { return reinterpret_cast<const char *>(take(n)); }
+    // A byte count (0xFFFFFFFF: null, a null view), then that many bytes,
+    // seen where they lie.
+    QByteArrayView bytes()
+    {
+        const quint32 byteCount = uint32();
+        if (m_status != QDataStream::Ok || byteCount == 0xffffffffu)
+            return QByteArrayView();
+        const char *at = raw(qsizetype(byteCount));
+        return at ? QByteArrayView(at, qsizetype(byteCount)) : QByteArrayView();
     }
     qint32 int32() { return qint32(uint32()); }
     bool boolean()
