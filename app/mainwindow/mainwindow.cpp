@@ -185,6 +185,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
     // The save may ask about bills changed twice; the list must not be
     // reloaded under it meanwhile.
     const QSignalBlocker blocker(billFileWatcher);
+    warnOfPaymentsBeyondTheFile();
     QString reason;
     if (!billFile.save(listPage->rowRecords(), &reason) && !BillFileQuestions::closeWithoutSaving(billFile.path(), reason)) {
         event->ignore();
@@ -192,6 +193,19 @@ void MainWindow::closeEvent(QCloseEvent *event)
     }
     saveWindowState();
     QMainWindow::closeEvent(event);
+}
+
+void MainWindow::warnOfPaymentsBeyondTheFile() const
+{
+    const qsizetype payments = PaymentCommands::paymentCount(listPage->rowRecords());
+    if (payments <= PaymentRecord::MaximumPerFile)
+        return;
+    showPlainMessage(QMessageBox::Warning, QStringLiteral("Payment History"),
+                     QStringLiteral("The bills hold %1 payments, and a bill file keeps at most %2: the %3 paid "
+                                    "longest ago are left out of the history.")
+                         .arg(payments)
+                         .arg(PaymentRecord::MaximumPerFile)
+                         .arg(payments - PaymentRecord::MaximumPerFile));
 }
 
 void MainWindow::changeEvent(QEvent *event)

@@ -90,6 +90,8 @@ private slots:
     void on_updatePushButton_clicked();
 
 private:
+    // Said before a save that leaves the oldest payments out.
+    void warnOfPaymentsBeyondTheFile() const;
     enum Page { ListTab = 0, EditTab = 1, DetailsTab = 2, SettingsTab = 3, MonthsTab = 4 };
 
     void setUpKeys();

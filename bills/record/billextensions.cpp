@@ -6,7 +6,11 @@
 #include <QBuffer>
 #include <QDataStream>
 #include <QIODevice>
+#include <QHash>
 #include <QSet>
+
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -334,6 +338,40 @@ bool readEntry(QByteArrayView entry, Event &event)
     return true;
 }
 
+// The histories of the bills that lose payments when the list holds more
+// than a file may: the oldest paid go, so that the file stays readable (a
+// reader refuses the whole block of a file that claims more).
+QHash<const Event *, QList<PaymentRecord>> historiesWithinLimit(const EventList &events)
+{
+    struct Paid {
+        qint64 day;
+        const Event *event;
+        qsizetype index;
+    };
+    std::vector<Paid> all;
+    for (const Event *event : events) {
+        for (qsizetype i = 0; i < event->history.size(); ++i)
+            all.push_back({event->history.at(i).paidOn.toJulianDay(), event, i});
+    }
+    QHash<const Event *, QList<PaymentRecord>> trimmed;
+    if (all.size() <= std::size_t(PaymentRecord::MaximumPerFile))
+        return trimmed;
+    const auto cut = all.begin() + qsizetype(all.size()) - PaymentRecord::MaximumPerFile;
+    std::nth_element(all.begin(), cut, all.end(), [](const Paid &a, const Paid &b) { return a.day < b.day; });
+    QHash<const Event *, QSet<qsizetype>> dropped;
+    for (auto it = all.begin(); it != cut; ++it)
+        dropped[it->event].insert(it->index);
+    for (auto it = dropped.cbegin(); it != dropped.cend(); ++it) {
+        QList<PaymentRecord> kept;
+        for (qsizetype i = 0; i < it.key()->history.size(); ++i) {
+            if (!it.value().contains(i))
+                kept.append(it.key()->history.at(i));
+        }
+        trimmed.insert(it.key(), kept);
+    }
+    return trimmed;
+}
+
 } // namespace
 
 QString unknownDataAfterRecords()
@@ -364,13 +402,19 @@ void writeBillExtensions(QDataStream &stream, const EventList &events)
 {
     if (!needsBillExtensions(events))
         return;
+    const QHash<const Event *, QList<PaymentRecord>> trimmed = historiesWithinLimit(events);
     stream << Marker << Version << quint32(events.size());
     for (const Event *event : events) {
         QByteArray entry;
         {
             QDataStream entryStream(&entry, QIODevice::WriteOnly);
             versioned(entryStream);
-            const QList<QPair<QString, QByteArray>> fields = fieldsOf(*event);
+            Event kept;
+            if (trimmed.contains(event)) {
+                kept = *event;
+                kept.history = trimmed.value(event);
+            }
+            const QList<QPair<QString, QByteArray>> fields = fieldsOf(trimmed.contains(event) ? kept : *event);
             entryStream << quint32(fields.size());
             for (const auto &field : fields)
                 entryStream << field.first << field.second;

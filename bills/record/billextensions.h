@@ -54,7 +54,9 @@ class QDataStream;
 // Whether any bill has a field for the block.
 [[nodiscard]] bool needsBillExtensions(const EventList &events);
 
-// Writes the block for the bills (nothing when none needs it).
+// Writes the block for the bills (nothing when none needs it). Bills that
+// hold more payments together than a file may are written without the
+// oldest paid, so that the file stays readable; the caller warns before.
 void writeBillExtensions(QDataStream &stream, const EventList &events);
 
 // Reads a block that begins at the stream's position and must end with the

@@ -430,6 +430,9 @@ void tst_BillExtensions::damagedPaymentFields_data()
     QByteArray smallLetters = historyValue(payments.mid(0, 1));
     smallLetters.replace(20, 3, "eur");
     QTest::newRow("a payment in small letters") << oneFieldBlock(history, smallLetters);
+    const int limit = PaymentRecord::MaximumPerFile;
+    QTest::newRow("more payments than a file may hold")
+        << oneFieldBlock(history, historyValue(QList<PaymentRecord>(limit + 1, payments.first())));
     QTest::newRow("a count of more payments than the bytes")
         << oneFieldBlock(history, BillBytes().int32(2).raw(historyValue(payments.mid(0, 1)).mid(4)).bytes());
     QTest::newRow("varies of two bytes") << oneFieldBlock(QStringLiteral("varies"), QByteArray(2, '\1'));
@@ -499,36 +502,47 @@ void tst_BillExtensions::historyMatchesTheLayoutAndRoundTrips()
 void tst_BillExtensions::paymentsOfAFile_data()
 {
     QTest::addColumn<QList<int>>("perBill");
-    QTest::addColumn<bool>("complete");
+    QTest::addColumn<QList<int>>("firstDay"); // bill b pays on days firstDay[b], +1, ...
+    QTest::addColumn<QList<int>>("kept");
 
     const int limit = PaymentRecord::MaximumPerFile;
-    QTest::newRow("the limit in one bill") << QList<int>{limit} << true;
-    QTest::newRow("one more in one bill") << QList<int>{limit + 1} << false;
-    QTest::newRow("the limit in two bills") << QList<int>{limit - 1, 1} << true;
-    QTest::newRow("one more in two bills") << QList<int>{limit - 1, 2} << false;
+    QTest::newRow("the limit in one bill") << QList<int>{limit} << QList<int>{0} << QList<int>{limit};
+    QTest::newRow("one more in one bill") << QList<int>{limit + 1} << QList<int>{0} << QList<int>{limit};
+    QTest::newRow("the limit in two bills") << QList<int>{limit - 1, 1} << QList<int>{0, 0} << QList<int>{limit - 1, 1};
+    QTest::newRow("one more in two bills, the oldest in the second")
+        << QList<int>{limit - 1, 2} << QList<int>{10, 0} << QList<int>{limit - 1, 1};
 }
 
+// A list holding more payments than a file may is written without the
+// oldest paid, and the file stays readable by both readers.
 void tst_BillExtensions::paymentsOfAFile()
 {
     QFETCH(QList<int>, perBill);
-    QFETCH(bool, complete);
+    QFETCH(QList<int>, firstDay);
+    QFETCH(QList<int>, kept);
+    const QDate origin(2000, 1, 1);
     EventList bills;
-    for (const int count : std::as_const(perBill)) {
+    for (qsizetype b = 0; b < perBill.size(); ++b) {
         Event *paid = bill(QStringLiteral("Power"));
-        paid->history.fill({QDate(2026, 11, 30), QDate(2026, 12, 1), Money(100, QStringLiteral("EUR")), QString()},
-                           count);
+        for (int i = 0; i < perBill.at(b); ++i)
+            paid->history.append({QDate(2026, 11, 30), origin.addDays(firstDay.at(b) + i),
+                                  Money(100, QStringLiteral("EUR")), QString()});
         bills.append(paid);
     }
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("events.evt"));
     QVERIFY(saveEvents(bills, path));
-    // Both readers judge the file alike: whole, and one bill at a time.
     const BillFileRead read = readBillFile(path);
-    QCOMPARE(read.state == BillFileState::Complete, complete);
+    QCOMPARE(read.state, BillFileState::Complete);
     QCOMPARE(read.events.size(), perBill.size());
-    QCOMPARE(read.events.first()->history.size(), complete ? perBill.first() : 0);
+    for (qsizetype b = 0; b < kept.size(); ++b) {
+        const QList<PaymentRecord> &history = read.events.at(b)->history;
+        QCOMPARE(history.size(), kept.at(b));
+        // What is left are the newest, in their order.
+        QCOMPARE(history.last().paidOn, origin.addDays(firstDay.at(b) + perBill.at(b) - 1));
+    }
     BillFileStream stream(path);
-    QCOMPARE(stream.check() == BillFileState::Complete, complete);
+    QCOMPARE(stream.check(), BillFileState::Complete);
     qDeleteAll(read.events);
     qDeleteAll(bills);
 }
