@@ -123,6 +123,7 @@ struct BillListing::Entry
     QString schedule;
     QDate ends;
     Money amount;
+    bool amountEstimated = false; // an amount that varies, estimated from its payments
     QList<ReminderOffset> reminders;
 };
 
@@ -185,7 +186,8 @@ BillListing::Entry BillListing::entryOf(const Event &event, OccurrenceCounts &co
     entry.schedule = scheduleName(event.schedule);
     if (event.endMode != Event::EndNever)
         entry.ends = event.endDate;
-    entry.amount = event.amount;
+    entry.amountEstimated = event.amountVaries && !event.amount.isNull();
+    entry.amount = entry.amountEstimated ? expectedAmount(event) : event.amount;
     entry.reminders = reminderOffsets(event);
     return entry;
 }
@@ -405,7 +407,8 @@ QByteArray BillListing::tableOf(const QList<Entry> &list) const
     QStringList amounts(list.size());
     for (qsizetype i = 0; i < list.size(); ++i) {
         if (!list.at(i).amount.isNull()) {
-            amounts[i] = cellText(list.at(i).amount.toString(m_locale));
+            amounts[i] = cellText((list.at(i).amountEstimated ? QStringLiteral("\u2248 ") : QString())
+                                  + list.at(i).amount.toString(m_locale));
             amountWidth = std::max(amountWidth, amounts.at(i).size());
         }
     }
@@ -476,6 +479,8 @@ QByteArray BillListing::jsonOf(const QList<Entry> &list) const
         object.insert(QLatin1String("currency"), hasAmount ? QJsonValue(entry.amount.currency()) : QJsonValue());
         object.insert(QLatin1String("amountText"),
                       hasAmount ? QJsonValue(entry.amount.toString(m_locale)) : QJsonValue());
+        if (entry.amountEstimated)
+            object.insert(QLatin1String("amountEstimated"), true);
         object.insert(QLatin1String("reminders"), remindersValue(entry.reminders));
         array.append(object);
     }

@@ -242,15 +242,18 @@ void tst_BillListing::jsonAmounts_data()
     QTest::addColumn<qint64>("minorUnits");
     QTest::addColumn<QString>("currency");
     QTest::addColumn<QByteArray>("written");
+    QTest::addColumn<QList<qint64>>("varyingPayments"); // none: the amount does not vary
 
-    QTest::newRow("euros and a half") << qint64(125050) << "EUR" << QByteArray("1250.5");
-    QTest::newRow("cents") << qint64(7) << "EUR" << QByteArray("0.07");
-    QTest::newRow("whole euros") << qint64(1200) << "EUR" << QByteArray("12");
-    QTest::newRow("yen: no minor unit") << qint64(5000) << "JPY" << QByteArray("5000");
-    QTest::newRow("dinars: three decimals") << qint64(1234) << "KWD" << QByteArray("1.234");
-    QTest::newRow("15 digits") << qint64(999999999999999) << "EUR" << QByteArray("9999999999999.99");
+    QTest::newRow("varies: the average of the last three payments")
+        << qint64(10000) << "EUR" << QByteArray("84.2") << QList<qint64>{1, 8000, 8420, 8840};
+    QTest::newRow("euros and a half") << qint64(125050) << "EUR" << QByteArray("1250.5") << QList<qint64>();
+    QTest::newRow("cents") << qint64(7) << "EUR" << QByteArray("0.07") << QList<qint64>();
+    QTest::newRow("whole euros") << qint64(1200) << "EUR" << QByteArray("12") << QList<qint64>();
+    QTest::newRow("yen: no minor unit") << qint64(5000) << "JPY" << QByteArray("5000") << QList<qint64>();
+    QTest::newRow("dinars: three decimals") << qint64(1234) << "KWD" << QByteArray("1.234") << QList<qint64>();
+    QTest::newRow("15 digits") << qint64(999999999999999) << "EUR" << QByteArray("9999999999999.99") << QList<qint64>();
     QTest::newRow("largest yen") << std::numeric_limits<qint64>::max() << "JPY"
-                                 << QByteArray("9223372036854775807");
+                                 << QByteArray("9223372036854775807") << QList<qint64>();
 }
 
 void tst_BillListing::jsonAmounts()
@@ -258,11 +261,16 @@ void tst_BillListing::jsonAmounts()
     QFETCH(qint64, minorUnits);
     QFETCH(QString, currency);
     QFETCH(QByteArray, written);
+    QFETCH(QList<qint64>, varyingPayments);
     Event *event = bill(QStringLiteral("Bill"), Event::ScheduleWeekly);
     event->amount = Money(minorUnits, currency);
+    event->amountVaries = !varyingPayments.isEmpty();
+    for (const qint64 paid : varyingPayments)
+        event->history.append({Today, Today, Money(paid, currency), QString()});
     m_bills.append(event);
     const QByteArray json = BillListing(Today).json(m_bills);
     QVERIFY2(json.contains("\"amount\": " + written + ",\n"), json.constData());
+    QCOMPARE(json.contains("\"amountEstimated\": true"), event->amountVaries);
     QCOMPARE(QJsonDocument::fromJson(json).array().at(0).toObject().value(QLatin1String("currency")).toString(),
              currency);
 }
