@@ -210,6 +210,8 @@ void tst_DesktopNotifications::answersAreSaved()
     QCOMPARE(saved.size(), 2);
     QCOMPARE(saved.at(0)->payments.paidThrough, fakeNow.date().addDays(2));
     QCOMPARE(saved.at(0)->payments.paidOn, fakeNow.date());
+    QCOMPARE(saved.at(0)->history.size(), 1); // the payment is in the history, once
+    QCOMPARE(saved.at(0)->history.first().dueDate, fakeNow.date().addDays(2));
     // "Remind me tomorrow" is "Notify me again in 1 days".
     QCOMPARE(saved.at(1)->notifyAgainDays, 1);
     QCOMPARE(saved.at(1)->lastNotified, fakeNow.date());

@@ -585,6 +585,9 @@ void ReminderWindowTest::overdueBillPaidInTheWindow()
     const DueDate paid = nextDueDate(*saved.at(0), today.addDays(-5));
     QCOMPARE(saved.at(0)->payments.paidThrough, paid.scheduled);
     QCOMPARE(saved.at(0)->payments.paidOn, today);
+    QCOMPARE(saved.at(0)->history.size(), 1); // the payment is in the history, once
+    QCOMPARE(saved.at(0)->history.first().dueDate, paid.scheduled);
+    QCOMPARE(saved.at(0)->history.first().paidOn, today);
     QCOMPARE(saved.at(0)->lastNotified, today);
     QVERIFY(!saved.at(1)->payments.isTracking());
     qDeleteAll(saved);
