@@ -7,6 +7,8 @@
 
 #include <event.h>
 #include <eventstore.h>
+#include <daynumber.h>
+#include <holidayfile.h>
 
 #include <QDir>
 #include <QFile>
@@ -26,7 +28,7 @@ using namespace programsandbox;
 using Sandbox = ProgramSandbox;
 
 // What takes the bill file's place in listOptions.
-enum class BillFileCase { Bills, None, Damaged, Empty, Folder, Fifo };
+enum class BillFileCase { Bills, BillsAndHolidays, None, Damaged, Empty, Folder, Fifo };
 
 // A regular file's bytes; nothing for anything else (a FIFO would block).
 QByteArray contents(const QString &path)
@@ -372,6 +374,11 @@ void EntryTest::listOptions_data()
     QTest::newRow("--json") << QStringList{"--json"} << F::Bills << QString() << true << 0 << json << QString();
     QTest::newRow("--list --json") << QStringList{"--list", "--json"} << F::Bills << QString() << true << 0 << json
                                    << QString();
+    // Water moves to the business day after; 15 January is a holiday.
+    QByteArray moved = json;
+    moved.replace("\"daysRemaining\": -45", "\"daysRemaining\": -42").replace("2027-01-15", "2027-01-18");
+    QTest::newRow("--json with holidays") << QStringList{"--json"} << F::BillsAndHolidays << QString() << true << 0
+                                          << moved << QString();
     QTest::newRow("no bill file yet") << list << F::None << QString() << true << 0
                                       << QByteArray("Due Date    Days Remaining  Unpaid  Amount  Description\n")
                                       << QString();
@@ -424,6 +431,22 @@ void EntryTest::listOptions()
         QVERIFY(sandbox.writeBill(true));
         QFile file(eventsPath);
         QVERIFY(file.resize(file.size() - 1));
+        break;
+    }
+    case BillFileCase::BillsAndHolidays: {
+        writeTwoBills(sandbox);
+        if (QTest::currentTestFailed())
+            return;
+        EventList bills = loadEvents(eventsPath);
+        bills.last()->options.weekends = ScheduleOptions::MondayAfter;
+        const bool saved = saveEvents(bills, eventsPath);
+        qDeleteAll(bills);
+        QVERIFY(saved);
+        HolidayFile holidays;
+        holidays.sources.append({QString(), -1, 0, {{dayNumber(QDate(2027, 1, 15)), QStringLiteral("Feast")}}});
+        QFile file(QFileInfo(eventsPath).dir().filePath(QStringLiteral("holidays.dat")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.write(holidays.toBytes()) > 0);
         break;
     }
     case BillFileCase::Empty:
