@@ -4,6 +4,7 @@
 #include "occurrence.h"
 
 #include <QBarCategoryAxis>
+#include <QFontMetrics>
 #include <QBarSet>
 #include <QCalendarWidget>
 #include <QChart>
@@ -26,6 +27,9 @@ namespace {
 
 // The columns of the table; the chart's sets are the last three.
 enum Column { MonthColumn, DueColumn, PaidColumn, OpenColumn, NotTrackedColumn, ColumnCount };
+
+// What the chart takes besides its bars: the amount axis and its margins.
+constexpr int ChartOutsideBars = 120;
 
 QString monthName(QDate month, const QLocale &locale)
 {
@@ -63,6 +67,11 @@ MonthsPage::MonthsPage(QWidget *parent)
     m_chartView->setObjectName(QStringLiteral("monthsChartView"));
     m_chartView->setRenderHint(QPainter::Antialiasing);
     m_chartView->setMinimumHeight(200);
+    // The chart hides a month's label that is wider than its bar's room, so
+    // the bars get at least a label's height (the labels stand upright); on
+    // a narrow window the page scrolls rather than losing months.
+    const int labelRoom = QFontMetrics(m_chartView->chart()->font()).height() + 4;
+    m_chartView->setMinimumWidth(MonthSummary::MonthCount * labelRoom + ChartOutsideBars);
     // The table beside it says the same in words the keys can reach.
     m_chartView->setFocusPolicy(Qt::NoFocus);
     m_chartView->chart()->legend()->setAlignment(Qt::AlignBottom);
