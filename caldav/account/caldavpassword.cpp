@@ -15,6 +15,13 @@ QHash<QString, QString> &rememberedPasswords()
     return passwords;
 }
 
+// Whether an answer came from a running store (one without the entry too).
+bool reachedStore(QKeychain::Error error)
+{
+    return error == QKeychain::NoError || error == QKeychain::EntryNotFound
+        || error == QKeychain::CouldNotDeleteEntry;
+}
+
 } // namespace
 
 CalDavPassword::CalDavPassword(const QString &key, QObject *parent)
@@ -28,9 +35,11 @@ QString CalDavPassword::remembered(const QString &key)
     return rememberedPasswords().value(key);
 }
 
+// The jobs have no parent: one still running when its CalDavPassword goes
+// finishes on its own (QtKeychain's backends call back into the job).
 void CalDavPassword::read()
 {
-    auto *job = new QKeychain::ReadPasswordJob(Service, this);
+    auto *job = new QKeychain::ReadPasswordJob(Service);
     connect(job, &QKeychain::Job::finished, this, [this, job] {
         if (!noteStore(job)) {
             emit readFinished(remembered(m_key));
@@ -43,13 +52,17 @@ void CalDavPassword::read()
 
 void CalDavPassword::write(const QString &password)
 {
-    auto *job = new QKeychain::WritePasswordJob(Service, this);
+    auto *job = new QKeychain::WritePasswordJob(Service);
     job->setTextData(password);
-    connect(job, &QKeychain::Job::finished, this, [this, job, password] {
-        if (noteStore(job))
-            rememberedPasswords().remove(m_key);
+    // What memory holds does not wait for this object.
+    connect(job, &QKeychain::Job::finished, job, [key = m_key, job, password] {
+        if (reachedStore(job->error()))
+            rememberedPasswords().remove(key);
         else
-            rememberedPasswords().insert(m_key, password);
+            rememberedPasswords().insert(key, password);
+    });
+    connect(job, &QKeychain::Job::finished, this, [this, job] {
+        noteStore(job);
         emit writeFinished();
     });
     start(job);
@@ -58,7 +71,7 @@ void CalDavPassword::write(const QString &password)
 void CalDavPassword::remove()
 {
     rememberedPasswords().remove(m_key);
-    auto *job = new QKeychain::DeletePasswordJob(Service, this);
+    auto *job = new QKeychain::DeletePasswordJob(Service);
     connect(job, &QKeychain::Job::finished, this, [this, job] {
         noteStore(job);
         emit removeFinished();
@@ -78,26 +91,17 @@ void CalDavPassword::start(QKeychain::Job *job)
 
 bool CalDavPassword::noteStore(const QKeychain::Job *job)
 {
-    switch (job->error()) {
-    case QKeychain::NoError:
-    case QKeychain::EntryNotFound:
-    case QKeychain::CouldNotDeleteEntry:
+    const QKeychain::Error error = job->error();
+    if (reachedStore(error)) {
         m_store = Store::Runs;
         m_storeSentence.clear();
         return true;
-    case QKeychain::AccessDeniedByUser:
-    case QKeychain::AccessDenied:
-        m_store = Store::Missing;
-        m_storeSentence = QStringLiteral("The secret store did not let Payvane in, so Payvane will ask for the "
-                                         "calendar's password each time.");
-        return false;
-    case QKeychain::NoBackendAvailable:
-    case QKeychain::NotImplemented:
-    case QKeychain::OtherError:
-        break;
     }
     m_store = Store::Missing;
-    m_storeSentence = QStringLiteral("No secret store runs on this desktop, so Payvane will ask for the calendar's "
-                                     "password each time.");
+    m_storeSentence = error == QKeychain::AccessDenied || error == QKeychain::AccessDeniedByUser
+        ? QStringLiteral("The secret store did not let Payvane in, so Payvane will ask for the calendar's password "
+                         "each time.")
+        : QStringLiteral("No secret store runs on this desktop, so Payvane will ask for the calendar's password "
+                         "each time.");
     return false;
 }
