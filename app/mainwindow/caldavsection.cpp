@@ -119,14 +119,10 @@ void CalDavSection::storeChoices()
     }
     account.store();
 
-    // A password filed under the account's former URL or name is no
-    // longer used; it leaves the store with them.
-    if (account.passwordKey() != m_stored.passwordKey() && !m_stored.url.isEmpty()) {
-        auto *former = new CalDavPassword(m_stored.passwordKey(), this);
-        connect(former, &CalDavPassword::removeFinished, former, &QObject::deleteLater);
-        former->remove();
-    }
+    const CalDavAccount former = m_stored;
     m_stored = account;
+    if (account.passwordKey() != former.passwordKey() && !former.url.isEmpty())
+        leaveFormerPassword(former.passwordKey(), account.url.isEmpty() ? QString() : account.passwordKey());
     if (m_password->text().isEmpty() || account.url.isEmpty())
         return;
     auto *password = new CalDavPassword(account.passwordKey(), this);
@@ -136,6 +132,24 @@ void CalDavSection::storeChoices()
     });
     password->write(m_password->text());
     m_password->clear();
+}
+
+void CalDavSection::leaveFormerPassword(const QString &formerKey, const QString &newKey)
+{
+    // A password filed under the account's former URL or name is no longer
+    // used; a corrected URL keeps it unless a new one was typed.
+    auto *former = new CalDavPassword(formerKey, this);
+    const bool keep = !newKey.isEmpty() && m_password->text().isEmpty();
+    connect(former, &CalDavPassword::readFinished, this, [this, former, newKey, keep](const QString &known) {
+        if (keep && !known.isEmpty()) {
+            auto *moved = new CalDavPassword(newKey, this);
+            connect(moved, &CalDavPassword::writeFinished, moved, &QObject::deleteLater);
+            moved->write(known);
+        }
+        connect(former, &CalDavPassword::removeFinished, former, &QObject::deleteLater);
+        former->remove();
+    });
+    former->read();
 }
 
 void CalDavSection::showLastResult()

@@ -34,6 +34,7 @@ public slots:
     void showLastResult();
 
 private:
+    void leaveFormerPassword(const QString &formerKey, const QString &newKey);
     void showUrlNote();
     void askStore(const QString &key);
     void showStoreSentence(const QString &sentence);

@@ -102,6 +102,7 @@ private slots:
     void checkForUpdatesKeepsThePage();
     void calDavStored_data();
     void calDavStored();
+    void calDavPasswordFollowsTheAccount();
     void calDavLastResultAsPlainText();
     void calDavPasswordAsked();
 
@@ -462,6 +463,35 @@ void tst_SettingsPage::calDavStored()
     window.reset();
     if (!password.isEmpty())
         QCOMPARE(filesHolding(password), QStringList());
+}
+
+void tst_SettingsPage::calDavPasswordFollowsTheAccount()
+{
+    openWindow();
+    click("settingsButton");
+    child<QCheckBox>("caldavCheckBox")->setChecked(true);
+    child<QLineEdit>("caldavUrlEdit")->setText(QStringLiteral("https://dav.example.org/cla/"));
+    child<QLineEdit>("caldavUserEdit")->setText(QStringLiteral("carl"));
+    child<QLineEdit>("caldavPasswordEdit")->setText(QStringLiteral("pw-moved-61d2"));
+    click("settingOKButton");
+    QTRY_COMPARE(CalDavPassword::remembered(QStringLiteral("carl@https://dav.example.org/cla/")),
+                 QStringLiteral("pw-moved-61d2"));
+
+    // A corrected URL keeps the password; a new user name with a new password
+    // replaces it.
+    click("settingsButton");
+    child<QLineEdit>("caldavUrlEdit")->setText(QStringLiteral("https://dav.example.org/cal/"));
+    click("settingOKButton");
+    QTRY_COMPARE(CalDavPassword::remembered(QStringLiteral("carl@https://dav.example.org/cal/")),
+                 QStringLiteral("pw-moved-61d2"));
+    QTRY_COMPARE(CalDavPassword::remembered(QStringLiteral("carl@https://dav.example.org/cla/")), QString());
+    click("settingsButton");
+    child<QLineEdit>("caldavUserEdit")->setText(QStringLiteral("carla"));
+    child<QLineEdit>("caldavPasswordEdit")->setText(QStringLiteral("pw-new-0c44"));
+    click("settingOKButton");
+    QTRY_COMPARE(CalDavPassword::remembered(QStringLiteral("carla@https://dav.example.org/cal/")),
+                 QStringLiteral("pw-new-0c44"));
+    QTRY_COMPARE(CalDavPassword::remembered(QStringLiteral("carl@https://dav.example.org/cal/")), QString());
 }
 
 void tst_SettingsPage::calDavLastResultAsPlainText()
