@@ -12,7 +12,7 @@ packages=(
     pkg-config libical-dev
     dbus dunst openbox x11-utils
     valgrind
-    radicale qtkeychain-qt6-dev
+    radicale qtkeychain-qt6-dev gnome-keyring
     tzdata
 )
 

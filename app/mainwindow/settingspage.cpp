@@ -1,6 +1,7 @@
 #include "settingspage.h"
 #include "ui_mainwindow.h"
 
+#include "caldavsection.h"
 #include "calendarexport.h"
 #include "eventstore.h"
 #include "holidayssection.h"
@@ -15,8 +16,11 @@ SettingsPage::SettingsPage(Ui::MainWindow *form)
     // choices OK stores: after them, before the space above the buttons.
     auto *holidays = new HolidaysSection(ui->settingsTab);
     ui->verticalLayout_15->insertWidget(ui->verticalLayout_15->indexOf(ui->verticalSpacer_2), holidays);
+    // The calendar publishing's choices are stored with the page's, on OK.
+    calDav = new CalDavSection(ui->settingsTab);
+    ui->verticalLayout_15->insertWidget(ui->verticalLayout_15->indexOf(holidays) + 1, calDav);
     QWidget *before = ui->updateCheckBox;
-    const QList<QWidget *> chain = holidays->tabChain() << ui->settingOKButton;
+    const QList<QWidget *> chain = holidays->tabChain() + calDav->tabChain() << ui->settingOKButton;
     for (QWidget *next : chain) {
         QWidget::setTabOrder(before, next);
         before = next;
@@ -38,6 +42,7 @@ void SettingsPage::showStored()
     ui->sumUpCheckBox->setChecked(notificationSettings.sumUpReminders);
     ui->updateCheckBox->setChecked(Update::getUpdater()->autoRun());
     ui->calendarAlarmTimeEdit->setTime(CalendarExport::savedAlarmTime());
+    calDav->showStored();
 }
 
 void SettingsPage::focusChosenMethod()
@@ -68,6 +73,7 @@ void SettingsPage::storeChoices()
     }
     Update::getUpdater()->setAutoRun(ui->updateCheckBox->isChecked());
     CalendarExport::saveAlarmTime(ui->calendarAlarmTimeEdit->time());
+    calDav->storeChoices();
 }
 
 // Everything the check shows is the updater's; the page stays as it is.

@@ -3,15 +3,17 @@
 
 #include "notificationsettings.h"
 
+class CalDavSection;
+
 namespace Ui {
 class MainWindow;
 }
 
 // The settings page edits the notification flags of "settings.ini" (the
-// method, one at a time, summed up), the updater's automatic checks and the
-// time of day of exported calendar alarms (native settings); it
-// shows the stored values each time it is entered, so choices left with
-// Cancel are not seen again.
+// method, one at a time, summed up), the updater's automatic checks, the
+// time of day of exported calendar alarms and the CalDAV calendar the bills
+// are published to (native settings); it shows the stored values each time
+// it is entered, so choices left with Cancel are not seen again.
 class SettingsPage
 {
 public:
@@ -27,10 +29,13 @@ public:
     void storeChoices();
     // The updater's check, on demand.
     static void checkForUpdates();
+    // The CalDAV section, whose last result is shown again after a publish.
+    [[nodiscard]] CalDavSection *calDavSection() const { return calDav; }
 
 private:
     Ui::MainWindow *ui;
     NotificationSettings notificationSettings;
+    CalDavSection *calDav; // owned by the page's widget
 };
 
 #endif // PAYVANE_SETTINGSPAGE_H

@@ -142,6 +142,7 @@ void tst_MainWindowSizes::pages_data()
                                              // the holidays; their remove buttons are off while the lists are empty
                                              "holidayCalendarList", "addCalendarButton", "holidayDateList",
                                              "holidayDateEdit", "holidayNameEdit", "addHolidayButton",
+                                             "caldavCheckBox", "caldavUrlEdit", "caldavUserEdit", "caldavPasswordEdit",
                                              "settingOKButton", "settingsCancelButton"};
     // The currency's box is off while the bills have one currency or none.
     QTest::newRow("months") << QStringLiteral("monthsButton") << 0

@@ -1,10 +1,15 @@
 // The main window's settings page: it shows what is stored each time it is
 // entered, OK stores the notification flags in "settings.ini" and the
 // updater's switch, Cancel stores nothing, and "Check for updates" asks the
-// (local) server while the page stays. Files live in a home folder of the
-// test's own (see testsandbox.h).
+// (local) server while the page stays; the CalDAV account goes to the
+// native settings and its password, with no secret store running here, to
+// memory only. Files live in a home folder of the test's own (see
+// testsandbox.h).
 #include "mainwindow.h"
 
+#include "caldavpassword.h"
+#include "caldavpasswordprompt.h"
+#include "caldavsection.h"
 #include "calendarexport.h"
 #include "eventstore.h"
 #include "notificationsettings.h"
@@ -14,10 +19,15 @@
 #include <update.h>
 
 #include <QCheckBox>
+#include <QDirIterator>
 #include <QFile>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QSettings>
 #include <QTabWidget>
 #include <QTest>
@@ -56,6 +66,21 @@ QByteArray fileBytes(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// The files under the home folder whose bytes hold `text`.
+QStringList filesHolding(const QString &text)
+{
+    QStringList found;
+    QDirIterator files(QDir::homePath(), QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        if (fileBytes(files.next()).contains(text.toUtf8()))
+            found << files.filePath();
+    }
+    return found;
+}
+
+const QString NoStore = QStringLiteral("No secret store runs on this desktop, so Payvane will ask for the calendar's "
+                                       "password each time.");
+
 } // namespace
 
 class tst_SettingsPage : public QObject
@@ -75,6 +100,11 @@ private slots:
     void okStores();
     void okWhenSettingsCannotBeWritten();
     void checkForUpdatesKeepsThePage();
+    void calDavStored_data();
+    void calDavStored();
+    void calDavPasswordFollowsTheAccount();
+    void calDavLastResultAsPlainText();
+    void calDavPasswordAsked();
 
 private:
     void openWindow();
@@ -92,6 +122,9 @@ private:
     void choose(const Choices &choices);
     // Answers the next modal message box with OK and keeps its text.
     std::shared_ptr<QString> answerBox();
+    // Answers each password question with `answer` (cancels it when empty)
+    // and keeps the labels it showed.
+    std::shared_ptr<QStringList> answerPassword(const QString &answer);
 
     std::unique_ptr<MainWindow> window;
     std::unique_ptr<QObject> answerers;
@@ -104,6 +137,8 @@ void tst_SettingsPage::initTestCase()
     QCoreApplication::setApplicationVersion(QStringLiteral("1.0.1.2"));
     QVERIFY(settingsFilePath().startsWith(QDir::homePath()));
     QVERIFY(QSettings(QStringLiteral("Tervona"), QStringLiteral("Payvane")).fileName().startsWith(QDir::homePath()));
+    // No secret store: the session bus leads nowhere.
+    qputenv("DBUS_SESSION_BUS_ADDRESS", QFile::encodeName(QStringLiteral("unix:path=") + QDir::homePath() + "/no-bus"));
 }
 
 void tst_SettingsPage::init()
@@ -167,6 +202,28 @@ std::shared_ptr<QString> tst_SettingsPage::answerBox()
     });
     timer->start();
     return text;
+}
+
+std::shared_ptr<QStringList> tst_SettingsPage::answerPassword(const QString &answer)
+{
+    auto labels = std::make_shared<QStringList>();
+    auto *timer = new QTimer(answerers.get());
+    timer->setInterval(10);
+    connect(timer, &QTimer::timeout, timer, [labels, answer] {
+        auto *dialog = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        const auto *label = dialog->findChild<QLabel *>();
+        *labels << (label->textFormat() == Qt::PlainText ? label->text() : QStringLiteral("(not plain text)"));
+        if (answer.isEmpty()) {
+            dialog->reject();
+        } else {
+            dialog->setTextValue(answer);
+            dialog->accept();
+        }
+    });
+    timer->start();
+    return labels;
 }
 
 void tst_SettingsPage::entering_data()
@@ -344,6 +401,141 @@ void tst_SettingsPage::checkForUpdatesKeepsThePage()
     QCOMPARE(choices.autoRun, false);
     QVERIFY(!QFile::exists(settingsFilePath()));
     QCOMPARE(Update::getUpdater()->autoRun(), true);
+}
+
+void tst_SettingsPage::calDavStored_data()
+{
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<bool>("storedEnabled");
+    QTest::addColumn<bool>("noted"); // a sentence under the URL
+    QTest::addColumn<QString>("told");
+
+    QTest::newRow("https, on") << true << "https://dav.example.org/cal/" << "pw-https-7c1e" << true << false
+                               << QString();
+    QTest::newRow("plain http elsewhere, on, warned")
+        << true << "http://dav.example.org/cal/" << "pw-http-52ab" << true << true << QString();
+    QTest::newRow("off, URL kept") << false << "https://dav.example.org/cal/" << "pw-off-0d93" << false << false
+                                   << QString();
+    QTest::newRow("off, nothing") << false << "" << "" << false << false << QString();
+    QTest::newRow("ftp stays off")
+        << true << "ftp://dav.example.org/cal/" << "pw-ftp-e4f0" << false << true
+        << "Publishing to the CalDAV calendar stays off. The calendar's URL must begin with https:// or http://.";
+}
+
+void tst_SettingsPage::calDavStored()
+{
+    QFETCH(bool, enabled);
+    QFETCH(QString, url);
+    QFETCH(QString, password);
+    QFETCH(bool, storedEnabled);
+    QFETCH(bool, noted);
+    QFETCH(QString, told);
+
+    openWindow();
+    click("settingsButton");
+    child<QCheckBox>("caldavCheckBox")->setChecked(enabled);
+    child<QLineEdit>("caldavUrlEdit")->setText(url);
+    child<QLineEdit>("caldavUserEdit")->setText(QStringLiteral(" anna "));
+    child<QLineEdit>("caldavPasswordEdit")->setText(password);
+    QCOMPARE(child<QLabel>("caldavUrlNoteLabel")->isVisibleTo(window.get()), noted);
+    const auto shownBox = answerBox();
+    click("settingOKButton");
+    QCOMPARE(*shownBox, told);
+
+    const QSettings settings(QStringLiteral("Tervona"), QStringLiteral("Payvane"));
+    QCOMPARE(settings.value("CalDav/Enabled").toBool(), storedEnabled);
+    QCOMPARE(settings.value("CalDav/Url").toString(), url);
+    QCOMPARE(settings.value("CalDav/User").toString(), QStringLiteral("anna"));
+    // settings.ini holds the notification flags alone.
+    QCOMPARE(fileBytes(settingsFilePath()), settingsBytes(false, false));
+    const QString key = QStringLiteral("anna@") + url;
+    if (!password.isEmpty()) {
+        QTRY_COMPARE(CalDavPassword::remembered(key), password);
+        QCOMPARE(child<QLabel>("caldavStoreLabel")->text(), NoStore);
+    }
+    // The password field never shows it again.
+    click("settingsButton");
+    QCOMPARE(child<QLineEdit>("caldavPasswordEdit")->text(), QString());
+    QCOMPARE(child<QLineEdit>("caldavUrlEdit")->text(), url);
+    QCOMPARE(child<QCheckBox>("caldavCheckBox")->isChecked(), storedEnabled);
+    window.reset();
+    if (!password.isEmpty())
+        QCOMPARE(filesHolding(password), QStringList());
+}
+
+void tst_SettingsPage::calDavPasswordFollowsTheAccount()
+{
+    openWindow();
+    click("settingsButton");
+    child<QCheckBox>("caldavCheckBox")->setChecked(true);
+    child<QLineEdit>("caldavUrlEdit")->setText(QStringLiteral("https://dav.example.org/cla/"));
+    child<QLineEdit>("caldavUserEdit")->setText(QStringLiteral("carl"));
+    child<QLineEdit>("caldavPasswordEdit")->setText(QStringLiteral("pw-moved-61d2"));
+    click("settingOKButton");
+    QTRY_COMPARE(CalDavPassword::remembered(QStringLiteral("carl@https://dav.example.org/cla/")),
+                 QStringLiteral("pw-moved-61d2"));
+
+    // A corrected URL keeps the password; a new user name with a new password
+    // replaces it.
+    click("settingsButton");
+    child<QLineEdit>("caldavUrlEdit")->setText(QStringLiteral("https://dav.example.org/cal/"));
+    click("settingOKButton");
+    QTRY_COMPARE(CalDavPassword::remembered(QStringLiteral("carl@https://dav.example.org/cal/")),
+                 QStringLiteral("pw-moved-61d2"));
+    QTRY_COMPARE(CalDavPassword::remembered(QStringLiteral("carl@https://dav.example.org/cla/")), QString());
+    click("settingsButton");
+    child<QLineEdit>("caldavUserEdit")->setText(QStringLiteral("carla"));
+    child<QLineEdit>("caldavPasswordEdit")->setText(QStringLiteral("pw-new-0c44"));
+    click("settingOKButton");
+    QTRY_COMPARE(CalDavPassword::remembered(QStringLiteral("carla@https://dav.example.org/cal/")),
+                 QStringLiteral("pw-new-0c44"));
+    QTRY_COMPARE(CalDavPassword::remembered(QStringLiteral("carl@https://dav.example.org/cal/")), QString());
+}
+
+void tst_SettingsPage::calDavLastResultAsPlainText()
+{
+    QSettings settings(QStringLiteral("Tervona"), QStringLiteral("Payvane"));
+    settings.setValue("CalDav/LastResult", QStringLiteral("The server refused <b>Rent</b> &amp; 2 other bills."));
+    settings.sync();
+    openWindow();
+    click("settingsButton");
+    const auto *result = child<QLabel>("caldavResultLabel");
+    QCOMPARE(result->textFormat(), Qt::PlainText);
+    QCOMPARE(result->text(), QStringLiteral("The server refused <b>Rent</b> &amp; 2 other bills."));
+
+    // A publish ends while the page shows.
+    settings.setValue("CalDav/LastResult", QStringLiteral("Published 12 bills to dav.example.org at 09:14."));
+    settings.sync();
+    child<CalDavSection>("caldavGroupBox")->showLastResult();
+    QCOMPARE(result->text(), QStringLiteral("Published 12 bills to dav.example.org at 09:14."));
+}
+
+void tst_SettingsPage::calDavPasswordAsked()
+{
+    openWindow();
+    CalDavAccount account;
+    account.enabled = true;
+    account.url = QStringLiteral("https://dav.example.org/cal/");
+    account.user = QStringLiteral("<b>bea</b>");
+    // Asks until given, then holds the answer for the run.
+    for (const QString &answer : {QString(), QStringLiteral("pw-asked-9b27"), QStringLiteral("never asked")}) {
+        answerers = std::make_unique<QObject>();
+        const auto labels = answerPassword(answer);
+        CalDavPasswordPrompt prompt(account, window.get());
+        QSignalSpy obtained(&prompt, &CalDavPasswordPrompt::obtained);
+        QSignalSpy declined(&prompt, &CalDavPasswordPrompt::declined);
+        prompt.obtain();
+        QTRY_COMPARE(obtained.size() + declined.size(), 1);
+        QCOMPARE(declined.size(), answer.isEmpty() ? 1 : 0);
+        if (!answer.isEmpty())
+            QCOMPARE(obtained.first().first().toString(), QStringLiteral("pw-asked-9b27"));
+        const QStringList asked{QStringLiteral("The password of <b>bea</b> for the calendar on dav.example.org:")};
+        QCOMPARE(*labels, answer == QLatin1String("never asked") ? QStringList() : asked);
+    }
+    window.reset();
+    QCOMPARE(filesHolding(QStringLiteral("pw-asked-9b27")), QStringList());
 }
 
 PAYVANE_SANDBOXED_TEST_MAIN(tst_SettingsPage)
