@@ -114,10 +114,21 @@ bool CalDavPublisher::start(const QUrl &collection, const QString &user, const Q
         order.append(object.uid);
     }
 
-    QString problem;
-    if (!m_record.load(m_recordPath, m_collection, &problem))
-        qWarning("The record of the published calendar was set aside: %s", qPrintable(problem));
-    planSteps(order, replace);
+    // Only a web address: a file: URL would let a PUT write local files.
+    const QString scheme = m_collection.scheme();
+    m_recordLoaded = (scheme == QLatin1String("https") || scheme == QLatin1String("http"))
+                     && !m_collection.host().isEmpty();
+    if (m_recordLoaded) {
+        QString problem;
+        if (!m_record.load(m_recordPath, m_collection, &problem))
+            qWarning("The record of the published calendar was set aside: %s", qPrintable(problem));
+        planSteps(order, replace);
+    } else {
+        m_counts.failed += int(order.size());
+        stop(QStringLiteral("The calendar's address must begin with https:// (or http://) and name a server."));
+    }
+    // Credentials of an earlier publish are not used for this one.
+    m_network->clearAccessCache();
     // The outcome always comes after publish() returned.
     QMetaObject::invokeMethod(this, &CalDavPublisher::sendMore, Qt::QueuedConnection);
     return true;
@@ -417,7 +428,7 @@ void CalDavPublisher::finish()
     }
     QString result = m_stopSentence.isEmpty() ? sentence() : m_stopSentence;
     QString problem;
-    if (!m_record.save(m_recordPath, &problem))
+    if (m_recordLoaded && !m_record.save(m_recordPath, &problem))
         result += QStringLiteral(" What was sent could not be noted: %1.").arg(problem);
     m_running = false;
     m_wanted.clear();

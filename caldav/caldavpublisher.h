@@ -115,6 +115,7 @@ private:
     QString m_password;
     QHash<QByteArray, CalendarObject> m_wanted;
     SentCalendarRecord m_record;
+    bool m_recordLoaded = false; // the record belongs to this publish's collection
     QList<Step> m_steps;
     qsizetype m_nextStep = 0;
     QHash<QNetworkReply *, Step> m_inFlight;

@@ -203,6 +203,9 @@ void tst_CalDavPublisher::refusedPublishSendsLater_data()
                                     << QStringLiteral("The calendar refused the user name or password.");
     QTest::newRow("no such calendar") << RadicaleServer::Password << QStringLiteral("elsewhere") << true
                                       << QStringLiteral("There is no calendar at %1.");
+    QTest::newRow("not a web address") << RadicaleServer::Password << QStringLiteral("file") << true
+                                       << QStringLiteral("The calendar's address must begin with https:// (or "
+                                                         "http://) and name a server.");
     QTest::newRow("server not running") << RadicaleServer::Password << QStringLiteral("bills") << false
                                         << QStringLiteral("The calendar at %1 could not be reached: ");
 }
@@ -224,6 +227,8 @@ void tst_CalDavPublisher::refusedPublishSendsLater()
     CalDavPublisher publisher;
     publisher.setRecordPath(recordPath());
     QUrl collection = server.collection().resolved(QUrl(QStringLiteral("../") + calendar + u'/'));
+    if (calendar == QLatin1String("file"))
+        collection = QUrl::fromLocalFile(m_dir.path() + u'/');
     Outcome outcome = publishAndWait(publisher, collection, password, bills);
     QVERIFY(outcome.finished);
     if (sentence.contains(QLatin1String("%1")))
