@@ -2,6 +2,7 @@
 // the calendar, what a change there does to the next publish, and a server
 // that stops in the middle.
 #include "../common/radicaleserver.h"
+#include "../update/fakewebserver.h"
 
 #include "caldavpublisher.h"
 #include "calendarobject.h"
@@ -130,6 +131,7 @@ private slots:
     void changeInTheCalendarIsKept();
     void serverStoppedInTheMiddle();
     void damagedRecordIsSetAside();
+    void answersWithoutEtag();
 
 private:
     QTemporaryDir m_dir;
@@ -349,6 +351,41 @@ void tst_CalDavPublisher::damagedRecordIsSetAside()
     QCOMPARE(aside.readAll(), whole.chopped(3));
     QCOMPARE(countsText(publishAndWait(publisher, server.collection(), RadicaleServer::Password, bills).counts),
              QStringLiteral("0 0 0 2 0 0"));
+}
+
+void tst_CalDavPublisher::answersWithoutEtag()
+{
+    FakeWebServer server;
+    server.setAnswer(FakeWebServer::httpAnswer("201 Created", {}));
+    Bills bills{monthlyBill(QStringLiteral("Rent"), 1)};
+    QVERIFY(assignCalendarUids(bills));
+    CalDavPublisher publisher;
+    publisher.setRecordPath(recordPath());
+    const QUrl collection(QString::fromLatin1(server.url("/cal/")));
+    const QByteArray object = "/cal/" + bills.first()->calendarUid.toByteArray(QUuid::WithoutBraces) + ".ics";
+
+    // The ETag is asked for once; without one, a change still only replaces
+    // an object that is there, and nothing more is asked.
+    QCOMPARE(countsText(publishAndWait(publisher, collection, QString(), bills).counts),
+             QStringLiteral("1 0 0 0 0 0"));
+    bills.first()->notifyDays = 9;
+    QCOMPARE(countsText(publishAndWait(publisher, collection, QString(), bills).counts),
+             QStringLiteral("0 1 0 0 0 0"));
+    QStringList sent;
+    for (const QByteArray &request : std::as_const(server.requests)) {
+        const QByteArray head = request.left(request.indexOf("\r\n\r\n"));
+        QString line = QString::fromLatin1(head.left(head.indexOf("\r\n")));
+        for (const QByteArray &header : head.split('\n')) {
+            if (header.startsWith("If-"))
+                line += QStringLiteral(" ") + QString::fromLatin1(header.trimmed());
+        }
+        sent << line;
+    }
+    const QString path = QString::fromLatin1(object);
+    QCOMPARE(sent, QStringList({QStringLiteral("PUT %1 HTTP/1.1 If-None-Match: *").arg(path),
+                                QStringLiteral("HEAD %1 HTTP/1.1").arg(path),
+                                QStringLiteral("PUT %1 HTTP/1.1 If-Match: *").arg(path),
+                                QStringLiteral("HEAD %1 HTTP/1.1").arg(path)}));
 }
 
 QTEST_GUILESS_MAIN(tst_CalDavPublisher)
