@@ -11,6 +11,7 @@ namespace {
 
 const QString LastResultKey = QStringLiteral("CalDav/LastResult");
 constexpr int LongestNameInSentence = 60;
+constexpr int RecordSaveInterval = 500;
 
 int statusCode(const QNetworkReply *reply)
 {
@@ -61,7 +62,13 @@ CalDavPublisher::CalDavPublisher(QObject *parent)
     connect(m_network, &QNetworkAccessManager::authenticationRequired, this, &CalDavPublisher::authenticate);
 }
 
-CalDavPublisher::~CalDavPublisher() = default;
+CalDavPublisher::~CalDavPublisher()
+{
+    // Ended in the middle (the program quits): what went through and what
+    // may have is noted, so the next publish neither repeats nor mistakes it.
+    if (m_running && m_recordLoaded)
+        m_record.save(m_recordPath);
+}
 
 QString CalDavPublisher::lastResult()
 {
@@ -92,6 +99,7 @@ bool CalDavPublisher::start(const QUrl &collection, const QString &user, const Q
     m_differingNames.clear();
     m_steps.clear();
     m_nextStep = 0;
+    m_answers = 0;
     m_wanted.clear();
 
     // The password goes only through the authenticator, never in the URL.
@@ -281,6 +289,9 @@ void CalDavPublisher::answered(QNetworkReply *reply)
     } else {
         onAnswer(step, reply, status, body);
     }
+    // A long publish notes its progress now and then, not only at its end.
+    if (++m_answers % RecordSaveInterval == 0 && m_recordLoaded)
+        m_record.save(m_recordPath);
     sendMore();
 }
 

@@ -118,6 +118,7 @@ private:
     bool m_recordLoaded = false; // the record belongs to this publish's collection
     QList<Step> m_steps;
     qsizetype m_nextStep = 0;
+    int m_answers = 0;
     QHash<QNetworkReply *, Step> m_inFlight;
     QHash<QNetworkReply *, QByteArray> m_bodies;
     QSet<QNetworkReply *> m_askedForPassword;
