@@ -51,6 +51,12 @@ QByteArray calendarFingerprint(const QByteArray &text)
     unfolded.replace("\r\n", "\n");
     unfolded.replace("\n ", "");
     unfolded.replace("\n\t", "");
+    // Only the event: a server may write the calendar around it anew
+    // (another PRODID, no CALSCALE).
+    const qsizetype begin = unfolded.indexOf("BEGIN:VEVENT");
+    const qsizetype end = unfolded.lastIndexOf("END:VEVENT");
+    if (begin >= 0 && end > begin)
+        unfolded = unfolded.mid(begin, end - begin);
     QList<QByteArray> lines = unfolded.split('\n');
     lines.erase(std::remove_if(lines.begin(), lines.end(),
                                [](const QByteArray &line) {

@@ -23,10 +23,11 @@ struct CalendarObject
 // (DTSTAMP). A bill the export leaves out (no dates ahead) has none.
 [[nodiscard]] QList<CalendarObject> calendarObjects(const EventList &bills, QDate today, const QDateTime &stamp);
 
-// What a calendar object says, apart from its stamp and from what a server
-// may change without changing it: its lines unfolded, without DTSTAMP,
-// sorted (servers store properties in an order of their own), hashed
-// (SHA-256). Equal for the text sent and the same text read back.
+// What a calendar object's event says, apart from its stamp and from what a
+// server may change without changing it: the event's lines unfolded (not
+// the calendar around it, whose PRODID a server may replace), without
+// DTSTAMP, sorted (servers store properties in an order of their own),
+// hashed (SHA-256). Equal for the text sent and the same text read back.
 [[nodiscard]] QByteArray calendarFingerprint(const QByteArray &text);
 
 #endif // PAYVANE_CALENDAROBJECT_H

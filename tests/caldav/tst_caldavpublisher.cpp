@@ -343,6 +343,7 @@ void tst_CalDavPublisher::damagedRecordIsSetAside()
     // Without a record, creating meets the objects already there: they are
     // recognised as this program's, not overwritten and not doubled.
     const auto etags = storedEtags(server);
+    QTest::ignoreMessage(QtWarningMsg, "The record of the published calendar was set aside: its contents are damaged");
     const Outcome outcome = publishAndWait(publisher, server.collection(), RadicaleServer::Password, bills);
     QCOMPARE(countsText(outcome.counts), QStringLiteral("2 0 0 0 0 0"));
     QCOMPARE(storedEtags(server), etags);
