@@ -54,7 +54,7 @@ void checkReader(const QByteArray &input)
         const Event &second = *again.events.at(i);
         check(first.options == second.options && first.payments == second.payments && first.amount == second.amount
               && first.extraReminders == second.extraReminders && first.amountVaries == second.amountVaries
-              && first.history == second.history
+              && first.history == second.history && first.calendarUid == second.calendarUid
               && first.unknownFields == second.unknownFields);
     }
 

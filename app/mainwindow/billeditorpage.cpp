@@ -366,10 +366,12 @@ std::unique_ptr<Event> BillEditorPage::takeBill(const Event *edited)
     if (ui->timesRadioButton->isChecked() && event->schedule != Event::ScheduleSingular)
         event->endDate = endDateAfterTimes(*event, today(), ui->timesSpinBox->value());
     // What the editor does not show is kept from the edited record: the paid
-    // dates and the payments, and the fields of a newer version.
+    // dates and the payments, the calendar UID, and the fields of a newer
+    // version.
     if (edited) {
         event->payments = edited->payments;
         event->history = edited->history;
+        event->calendarUid = edited->calendarUid;
         event->unknownFields = edited->unknownFields;
     }
     if (ui->trackPaymentsCheckBox->isChecked())

@@ -815,19 +815,26 @@ bool CalendarExport::begin(QIODevice *device)
 
 bool CalendarExport::writeBill(const Event &event)
 {
+    m_lastUid.clear();
     if (!m_device || !m_written)
         return false;
     BillDates dates;
     if (!billDates(event, m_today, &dates))
         return true;
     BillTexts texts;
-    texts.uid = uidBase(event);
-    if (m_twinKeys.contains(twinKey(event))) {
-        const int seen = ++m_uidsSeen[texts.uid];
-        if (seen > 1)
-            texts.uid += '-' + QByteArray::number(seen);
+    if (!event.calendarUid.isNull()) {
+        // A bill that is published keeps its own UID through every change.
+        texts.uid = event.calendarUid.toByteArray(QUuid::WithoutBraces);
+    } else {
+        texts.uid = uidBase(event);
+        if (m_twinKeys.contains(twinKey(event))) {
+            const int seen = ++m_uidsSeen[texts.uid];
+            if (seen > 1)
+                texts.uid += '-' + QByteArray::number(seen);
+        }
+        texts.uid += "@payvane";
     }
-    texts.uid += "@payvane";
+    m_lastUid = texts.uid;
     texts.stamp = icaltime_from_string(m_stampValue.constData());
     texts.summary = plainText(event.name);
     if (m_description)

@@ -44,10 +44,11 @@ class QIODevice;
 //
 // Every reminder of a bill is one alarm at a time of day (09:00 unless set):
 // its own "notify N days before", and each extra reminder, before the due
-// date or, for a bill that tracks payments, after it. Event UIDs are
-// derived from the bill's name and schedule, not from the export, so a
-// calendar program that matches events by UID takes a new export as the
-// same events.
+// date or, for a bill that tracks payments, after it. A bill with a
+// calendar UID (Event::calendarUid) is the event of that UID; other event
+// UIDs are derived from the bill's name and schedule, not from the export,
+// so a calendar program that matches events by UID takes a new export as
+// the same events.
 class CalendarExport
 {
 public:
@@ -86,6 +87,9 @@ public:
     bool begin(QIODevice *device);
     bool writeBill(const Event &event);
     bool end();
+    // The UID of the event the last writeBill() wrote; empty when it wrote
+    // none (a bill without dates ahead).
+    [[nodiscard]] const QByteArray &lastUid() const { return m_lastUid; }
 
     // The calendar of `bills` as bytes.
     [[nodiscard]] QByteArray calendar(const EventList &bills);
@@ -110,6 +114,7 @@ private:
     QIODevice *m_device = nullptr;
     bool m_written = false; // every byte so far went to the device
     QByteArray m_stampValue;
+    QByteArray m_lastUid;
     // Two bills alike in name and schedule still get UIDs of their own, the
     // second "-2" and so on. Only bills whose name and record schedule
     // repeat are counted: a fixed-size filter over the noted bills finds

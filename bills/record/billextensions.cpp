@@ -31,6 +31,7 @@ const QString AmountField = QStringLiteral("amount");
 const QString RemindersField = QStringLiteral("reminders");
 const QString VariesField = QStringLiteral("varies");
 const QString HistoryField = QStringLiteral("history");
+const QString CalendarUidField = QStringLiteral("calendarUid");
 
 // An amount: its minor units (int64), then its currency's three letters.
 constexpr int AmountSize = 8 + 3;
@@ -225,6 +226,14 @@ bool historyFrom(QByteArrayView bytes, QList<PaymentRecord> *history)
     return true;
 }
 
+bool calendarUidFrom(const QByteArray &bytes, QUuid *uid)
+{
+    if (bytes.size() != 16)
+        return false;
+    *uid = QUuid::fromRfc4122(bytes);
+    return !uid->isNull();
+}
+
 bool variesFrom(const QByteArray &bytes, bool *varies)
 {
     if (bytes != QByteArray(1, '\1'))
@@ -267,6 +276,8 @@ QList<QPair<QString, QByteArray>> fieldsOf(const Event &event)
         fields.append({VariesField, QByteArray(1, '\1')});
     if (!event.history.isEmpty())
         fields.append({HistoryField, historyBytes(event.history)});
+    if (!event.calendarUid.isNull())
+        fields.append({CalendarUidField, event.calendarUid.toRfc4122()});
     for (auto it = event.unknownFields.cbegin(); it != event.unknownFields.cend(); ++it)
         fields.append({it.key(), it.value()});
     return fields;
@@ -285,6 +296,7 @@ bool readEntry(QByteArrayView entry, Event &event)
     QList<ExtraReminder> reminders;
     bool varies = false;
     QList<PaymentRecord> history;
+    QUuid calendarUid;
     QMap<QString, QByteArray> unknown;
     QSet<QString> seen;
     for (quint32 i = 0; i < count; ++i) {
@@ -321,6 +333,8 @@ bool readEntry(QByteArrayView entry, Event &event)
             known = variesFrom(value, &varies);
         else if (name == HistoryField)
             known = historyFrom(field, &history);
+        else if (name == CalendarUidField)
+            known = calendarUidFrom(value, &calendarUid);
         else
             unknown.insert(name, value);
         if (!known)
@@ -334,6 +348,7 @@ bool readEntry(QByteArrayView entry, Event &event)
     event.extraReminders = reminders;
     event.amountVaries = varies;
     event.history = history;
+    event.calendarUid = calendarUid;
     event.unknownFields = unknown;
     return true;
 }
@@ -467,6 +482,7 @@ bool readBillExtensions(QDataStream &stream, const EventList &events, QString *p
         events[i]->extraReminders = extended.at(i).extraReminders;
         events[i]->amountVaries = extended.at(i).amountVaries;
         events[i]->history = extended.at(i).history;
+        events[i]->calendarUid = extended.at(i).calendarUid;
         events[i]->unknownFields = extended.at(i).unknownFields;
     }
     return true;

@@ -43,9 +43,11 @@ class QDataStream;
 //                                           bytes and 0 units: no amount),
 //                                           string note (at most 1,000
 //                                           characters)
+//   calendarUid                             16 bytes, a UUID (RFC 4122
+//                                           order), not the null one
 //
 // A known field of another size, an amount whose currency is not three
-// letters A-Z, reminders outside those ranges, or a history
+// letters A-Z, reminders outside those ranges, a null calendarUid, or a history
 // that breaks its bounds is damage, and so is a file whose bills hold more
 // than 100,000 payments together (PaymentRecord::MaximumPerFile). Fields of names this version does not know are
 // kept with the bill and written back unchanged. A file in which no bill

@@ -190,6 +190,7 @@ bool BillFileStream::next(Event *event)
     event->options = ScheduleOptions();
     event->payments = PaymentState();
     event->amount = Money();
+    event->calendarUid = QUuid();
     event->unknownFields.clear();
     if (!read || (m_hasBlock && !readBlockEntry(m_block, *event))) {
         m_problem = changedWhileRead();

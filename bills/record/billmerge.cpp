@@ -71,6 +71,8 @@ const BillPart BillParts[] = {
      [](Event &to, const Event &from) { to.extraReminders = from.extraReminders; }},
     {[](const Event &a, const Event &b) { return a.amountVaries == b.amountVaries; },
      [](Event &to, const Event &from) { to.amountVaries = from.amountVaries; }},
+    {[](const Event &a, const Event &b) { return a.calendarUid == b.calendarUid; },
+     [](Event &to, const Event &from) { to.calendarUid = from.calendarUid; }},
 };
 
 QByteArray paymentKey(const PaymentRecord &payment)
@@ -275,7 +277,7 @@ QByteArray billKey(const Event &event)
     stream << event.amountVaries << quint32(event.history.size());
     for (const PaymentRecord &payment : event.history)
         stream << paymentKey(payment);
-    stream << event.unknownFields;
+    stream << event.calendarUid << event.unknownFields;
     return key;
 }
 

@@ -51,7 +51,7 @@ using BillConflictResolver = std::function<BillChoice(const BillConflict &)>;
 // (record fields of dates and repetition, with its ScheduleOptions); the
 // reminder options; the reminder state (last shown, snoozed days); the
 // payments; the amount; the extra reminders (with what each fired for);
-// whether the amount varies; and each field of a newer version on its own.
+// whether the amount varies; the calendar UID; and each field of a newer version on its own.
 // The payment history is merged whatever both did: what one side took back
 // goes, what either added stays, once when both added the same payment.
 // The bill with each part from the side that changed it, `ours` where both

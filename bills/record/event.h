@@ -12,6 +12,7 @@
 #include <QList>
 #include <QMap>
 #include <QString>
+#include <QUuid>
 #include <QMetaType>
 #include <QtGlobal>
 
@@ -62,6 +63,10 @@ struct Event
     // Reminders besides the one above (at most ExtraReminder::MaximumCount);
     // reminderrules.h says when they fire.
     QList<ExtraReminder> extraReminders;
+    // The bill's own identity in a published calendar (its event's UID), so
+    // a renamed bill stays the same calendar object; null until publishing
+    // is turned on (assignCalendarUids, calendaruids.h).
+    QUuid calendarUid;
     // Extension fields of names this version does not know, written back as
     // they were read, so a newer program's fields survive this one.
     QMap<QString, QByteArray> unknownFields;

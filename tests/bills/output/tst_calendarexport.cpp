@@ -957,6 +957,17 @@ void tst_CalendarExport::uidsStableAndUnique()
     // A changed schedule is another event.
     rent.ordinal = 2;
     QVERIFY(uids(exported({&rent}, QDate(2027, 1, 13))).first() != first.first());
+
+    // A bill with a calendar UID is that event, whatever its name, schedule
+    // or twins; the others keep theirs.
+    twin.calendarUid = QUuid::fromString(QStringLiteral("{0f8fad5b-d9cb-469f-a165-70867728950e}"));
+    twin.name = QStringLiteral("Rent renamed");
+    twin.ordinal = 3;
+    rent.ordinal = 1;
+    rent.endMode = Event::EndNever;
+    const QStringList owned = uids(exported(bills, QDate(2027, 1, 13)));
+    QCOMPARE(owned, QStringList({first.at(0), QStringLiteral("0f8fad5b-d9cb-469f-a165-70867728950e"), first.at(2),
+                                 first.at(3)}));
 }
 
 void tst_CalendarExport::failedWriteIsReported()

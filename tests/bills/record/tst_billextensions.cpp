@@ -5,6 +5,7 @@
 #include "billextensions.h"
 #include "billfile.h"
 #include "billfilestream.h"
+#include "calendaruids.h"
 #include "eventstore.h"
 
 #include <QBuffer>
@@ -58,6 +59,7 @@ QByteArray recordsOnly(const EventList &events)
         copy->extraReminders.clear();
         copy->amountVaries = false;
         copy->history.clear();
+        copy->calendarUid = QUuid();
         copy->unknownFields.clear();
         plain.append(copy);
     }
@@ -187,6 +189,7 @@ private slots:
     void damagedPaymentFields();
     void eightRemindersMatchTheLayoutAndRoundTrip();
     void historyMatchesTheLayoutAndRoundTrips();
+    void calendarUidsAreGivenOnceAndRoundTrip();
     void paymentsOfAFile_data();
     void paymentsOfAFile();
 };
@@ -436,6 +439,9 @@ void tst_BillExtensions::damagedPaymentFields_data()
     QTest::newRow("a count of more payments than the bytes")
         << oneFieldBlock(history, BillBytes().int32(2).raw(historyValue(payments.mid(0, 1)).mid(4)).bytes());
     QTest::newRow("varies of two bytes") << oneFieldBlock(QStringLiteral("varies"), QByteArray(2, '\1'));
+    const QByteArray uid = QUuid::createUuid().toRfc4122();
+    QTest::newRow("a calendar UID of 15 bytes") << oneFieldBlock(QStringLiteral("calendarUid"), uid.left(15));
+    QTest::newRow("the null calendar UID") << oneFieldBlock(QStringLiteral("calendarUid"), QByteArray(16, '\0'));
 }
 
 void tst_BillExtensions::damagedPaymentFields()
@@ -495,6 +501,36 @@ void tst_BillExtensions::historyMatchesTheLayoutAndRoundTrips()
     QCOMPARE(read.events.first()->history, twoPayments());
     QVERIFY(read.events.first()->amountVaries);
     QCOMPARE(billFileBytes(read.events).toHex(), written.toHex());
+    qDeleteAll(read.events);
+    qDeleteAll(bills);
+}
+
+void tst_BillExtensions::calendarUidsAreGivenOnceAndRoundTrip()
+{
+    EventList bills{bill(QStringLiteral("Rent")), bill(QStringLiteral("Gas")), bill(QStringLiteral("Copy"))};
+    const QUuid kept = QUuid::createUuid();
+    bills.at(0)->calendarUid = kept;
+    bills.at(2)->calendarUid = kept; // copied with its bill
+    QVERIFY(assignCalendarUids(bills));
+    QCOMPARE(bills.at(0)->calendarUid, kept);
+    QVERIFY(!bills.at(1)->calendarUid.isNull());
+    QVERIFY(!bills.at(2)->calendarUid.isNull());
+    QVERIFY(bills.at(2)->calendarUid != kept && bills.at(2)->calendarUid != bills.at(1)->calendarUid);
+    QVERIFY(!assignCalendarUids(bills));
+
+    const QByteArray written = billFileBytes(bills);
+    QCOMPARE(written.left(recordsOnly(bills).size()).toHex(), recordsOnly(bills).toHex());
+    const BillFileRead read = readBytes(written);
+    QCOMPARE(read.state, BillFileState::Complete);
+    for (qsizetype i = 0; i < bills.size(); ++i)
+        QCOMPARE(read.events.at(i)->calendarUid, bills.at(i)->calendarUid);
+    QCOMPARE(billFileBytes(read.events).toHex(), written.toHex());
+    // The field's bytes are the UUID in its RFC 4122 order.
+    EventList one{bill(QStringLiteral("Rent"))};
+    one.first()->calendarUid = kept;
+    QCOMPARE(billFileBytes(one).toHex(),
+             (recordsOnly(one) + oneFieldBlock(QStringLiteral("calendarUid"), kept.toRfc4122())).toHex());
+    qDeleteAll(one);
     qDeleteAll(read.events);
     qDeleteAll(bills);
 }

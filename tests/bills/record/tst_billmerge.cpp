@@ -36,7 +36,8 @@ Event *findBill(const EventList &bills, const QString &name)
 }
 
 // Changes written as "Rent:paid;Gas-;+Boat;Gas>Heating": a payment, a
-// recorded payment ("pay3": paid on 3 December), a reminder mark, an extra reminder that fired, reminder days, an amount; removed;
+// recorded payment ("pay3": paid on 3 December), a reminder mark, an extra reminder that fired, reminder days, an amount,
+// a calendar UID; removed;
 // added; renamed. `file` is told of
 // records replaced and removed, as the main window tells it.
 void apply(EventList &bills, const QString &changes, BillFile *file = nullptr)
@@ -78,6 +79,8 @@ void apply(EventList &bills, const QString &changes, BillFile *file = nullptr)
                                   Money(100, QStringLiteral("EUR")), QString()});
         } else if (what == QLatin1String("amount")) {
             bill->amount = Money(12345, QStringLiteral("EUR"));
+        } else if (what == QLatin1String("uid")) {
+            bill->calendarUid = QUuid::createUuidV5(QUuid(), bill->name);
         } else if (what.startsWith(QLatin1String("days"))) {
             // As the editor does: a new record in place of the old one.
             auto *edited = new Event(*bill);
@@ -105,6 +108,8 @@ QString described(const Event &bill)
         parts << QStringLiteral("amount");
     if (!bill.extraReminders.isEmpty())
         parts << QStringLiteral("fired");
+    if (bill.calendarUid == QUuid::createUuidV5(QUuid(), bill.name))
+        parts << QStringLiteral("uid");
     for (const PaymentRecord &payment : bill.history)
         parts << QStringLiteral("pay%1").arg(payment.paidOn.day());
     return parts.join(u' ');
@@ -207,6 +212,8 @@ void tst_BillMerge::secondWriterKeepsEveryChange_data()
         << "Rent:fired" << "Rent:marked;Rent:paid" << automatic << "Rent:fired;Rent:marked;Rent:paid" << 1 << false;
     QTest::newRow("payments recorded on both sides: both kept, the one both recorded once")
         << "Rent:pay2;Rent:pay3" << "Rent:pay2;Rent:pay4" << automatic << "Rent:pay2;Rent:pay4;Rent:pay3" << 1 << false;
+    QTest::newRow("automatic: calendar UID given there, reminded here")
+        << "Rent:uid" << "Rent:marked" << automatic << "Rent:uid;Rent:marked" << 1 << false;
     QTest::newRow("automatic: removed there, reminded here") << "Gas-" << "Gas:marked" << automatic << "Gas-" << 1 << false;
 }
 
