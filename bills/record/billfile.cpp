@@ -3,12 +3,14 @@
 #include "regularfile.h"
 
 #include <QBuffer>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QStandardPaths>
 
 #ifdef Q_OS_UNIX
 #include <algorithm>
@@ -56,9 +58,29 @@ QByteArray unpacked(const QByteArray &packedBytes)
 
 } // namespace
 
+namespace {
+
+// A conflict copy is a copy of a bill file; anything much larger is not one.
+constexpr qint64 MaxConflictCopyBytes = 256 * 1024 * 1024;
+
+QByteArray digestOf(const QByteArray &bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+}
+
+} // namespace
+
 BillFile::BillFile(const QString &path)
     : m_path(path)
 {
+    if (path == eventsFilePath())
+        m_ancestorPath = defaultMergeAncestorPath();
+}
+
+QString BillFile::defaultMergeAncestorPath()
+{
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::CacheLocation))
+        .filePath(QStringLiteral("merge-ancestor.evt"));
 }
 
 EventList BillFile::load()
@@ -297,7 +319,11 @@ bool BillFile::save(const EventList &events, QString *errorString)
     const auto deleteMerged = qScopeGuard([&merge] { qDeleteAll(merge.bills); });
     // The bills read stay the base and the file's stamp the one read, so a
     // later save finds the file changed and merges again.
-    return writeFileEntry(billFileBytes(merge.bills), targetPath(disk), errorString);
+    const QByteArray bytes = billFileBytes(merge.bills);
+    if (!writeFileEntry(bytes, targetPath(disk), errorString))
+        return false;
+    keepMergeAncestor(disk.bytes, bytes);
+    return true;
 }
 
 QString BillFile::targetPath(const Disk &disk) const
@@ -312,6 +338,7 @@ bool BillFile::write(const EventList &events, const Disk &disk, QString *errorSt
     const QByteArray bytes = billFileBytes(events);
     if (!writeFileEntry(bytes, targetPath(disk), errorString))
         return false;
+    keepMergeAncestor(disk.plantedLink ? QByteArray() : disk.bytes, bytes);
     rebase(packed(bytes), events, true);
     // The file written is the one read from now on, unless another writer
     // has replaced it already.
@@ -405,6 +432,77 @@ std::optional<EventList> BillFile::reload(const EventList &events, QList<qsizety
     for (qsizetype k = 0; k < merge.bills.size(); ++k) {
         if (merge.fromTheirs.at(k) >= 0)
             m_baseRecords[merge.fromTheirs.at(k)] = merge.bills.at(k);
+    }
+    if (fromOurs)
+        *fromOurs = merge.fromOurs;
+    return merge.bills;
+}
+
+void BillFile::keepMergeAncestor(const QByteArray &before, const QByteArray &written) const
+{
+    // A file this machine wrote itself holds its own changes, which the
+    // other machines may not have yet: only a file that came from elsewhere
+    // (another machine's sync, another program) becomes the common ancestor
+    // once there is one. An
+    // older ancestor than the true one only shows changes on both sides
+    // alike; a newer one would hide this machine's changes. The ancestor is
+    // a hint: failing to keep it costs a merge its precision, not the bills.
+    if (m_ancestorPath.isEmpty())
+        return;
+    const QString digestPath = m_ancestorPath + QStringLiteral(".written");
+    QFile digestFile(digestPath);
+    QByteArray lastWritten;
+    if (openRegularFileForReading(digestFile))
+        lastWritten = digestFile.read(128).trimmed();
+    digestFile.close();
+    // Without any ancestor yet, the file before this machine's first change
+    // is the best there is (it mostly came from the other machine).
+    const bool noAncestor = !QFileInfo::exists(m_ancestorPath);
+    if (!before.isEmpty() && (noAncestor || digestOf(before) != lastWritten))
+        (void)writeFileEntry(before, m_ancestorPath);
+    (void)writeFileEntry(digestOf(written), digestPath);
+}
+
+QList<Event> BillFile::mergeAncestorBills() const
+{
+    QList<Event> bills;
+    if (m_ancestorPath.isEmpty())
+        return bills;
+    const BillFileRead read = readBillFile(m_ancestorPath);
+    if (read.state == BillFileState::Complete) {
+        for (const Event *event : read.events)
+            bills.append(*event);
+    }
+    qDeleteAll(read.events);
+    return bills;
+}
+
+std::optional<EventList> BillFile::mergeCopy(const QString &copyPath, const EventList &events,
+                                             QList<qsizetype> *fromOurs, QString *problem)
+{
+    const auto refuse = [problem](const QString &reason) {
+        if (problem)
+            *problem = reason;
+        return std::nullopt;
+    };
+    if (QFileInfo(copyPath).size() > MaxConflictCopyBytes)
+        return refuse(QStringLiteral("it is far larger than a bill file"));
+    const BillFileRead copy = readBillFile(copyPath);
+    const auto cleanUp = qScopeGuard([&copy] { qDeleteAll(copy.events); });
+    if (copy.state == BillFileState::Missing)
+        return refuse(QStringLiteral("it is no longer there"));
+    if (copy.state != BillFileState::Complete)
+        return refuse(copy.problem);
+
+    const QList<Event> ancestor = mergeAncestorBills();
+    BillMerge merge = mergeBills(ancestor, copy.events, events, matchBills(ancestor, events), m_resolve);
+    // The merged bills stand for the bills read that the caller's did: the
+    // file stays the base, and the save that follows writes the merge.
+    const QList<qsizetype> origins = originsOf(events);
+    m_baseRecords.fill(nullptr);
+    for (qsizetype k = 0; k < events.size(); ++k) {
+        if (origins.at(k) >= 0 && merge.fromOurs.at(k) >= 0)
+            m_baseRecords[origins.at(k)] = merge.bills.at(merge.fromOurs.at(k));
     }
     if (fromOurs)
         *fromOurs = merge.fromOurs;
