@@ -13,8 +13,29 @@ public:
     // the file by another program stays. A box closed without an answer
     // keeps the window's version, as before merging.
     [[nodiscard]] static BillChoice whichBillToKeep(const BillConflict &conflict);
+    // The same for a bill changed both in the window's list and in a
+    // conflict copy (`copyPath`) that a sync program left.
+    [[nodiscard]] static BillChoice whichBillToKeepFromCopy(const BillConflict &conflict, const QString &copyPath);
+
+    enum class CopyAnswer { Merge, Later, Delete };
+    // What to do with a conflict copy a sync program left beside the bill
+    // file. A box closed without an answer is Later.
+    [[nodiscard]] static CopyAnswer whatToDoWithCopy(const QString &copyPath);
+    // The second question before a conflict copy is deleted; false keeps it.
+    [[nodiscard]] static bool deleteCopyForGood(const QString &copyPath);
     // Whether to close although the bills could not be saved to `path`.
     [[nodiscard]] static bool closeWithoutSaving(const QString &path, const QString &reason);
+
+private:
+    // The sentences of the question about a bill changed on both sides.
+    struct ConflictTexts
+    {
+        QString removedHere;  // %1 the bill's name, %2 the copy's when there is one
+        QString removedThere;
+        QString changedBoth;
+    };
+    [[nodiscard]] static BillChoice askWhichBill(const BillConflict &conflict, const ConflictTexts &texts,
+                                                 const QString &copy);
 };
 
 #endif // PAYVANE_BILLFILEQUESTIONS_H

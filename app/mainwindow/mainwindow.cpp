@@ -10,6 +10,7 @@
 #include "billfilewatcher.h"
 #include "billlistpage.h"
 #include "billtotals.h"
+#include "conflictcopies.h"
 #include "dayfollower.h"
 #include "monthspage.h"
 #include "pagescrolling.h"
@@ -19,7 +20,9 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFile>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTableWidget>
@@ -88,6 +91,8 @@ MainWindow::MainWindow(QWidget *parent)
     connect(dayFollower, &DayFollower::dayChanged, this, &MainWindow::showBillsOn);
     dayFollower->start();
     watchBillFile();
+    // Once the window is on screen (after any notice about the file itself).
+    QTimer::singleShot(0, this, &MainWindow::offerConflictCopies);
 }
 
 void MainWindow::keepDamagedBillFile()
@@ -238,6 +243,91 @@ void MainWindow::showBillFileChanges()
     // that cannot be merged now is left to the save.)
     if (reloaded && billFile.changedOnDisk())
         QTimer::singleShot(0, this, &MainWindow::showBillFileChanges);
+    // The folder changed: a sync program may have left a conflict copy.
+    offerConflictCopies();
+}
+
+void MainWindow::offerConflictCopies()
+{
+    if (offeringCopies || ui->tabWidget->currentIndex() != ListTab)
+        return;
+    offeringCopies = true;
+    const auto done = qScopeGuard([this] { offeringCopies = false; });
+    const QStringList copies = conflictCopies(billFile.path());
+    for (const QString &copy : copies) {
+        if (copiesLeft.contains(copy))
+            continue;
+        switch (BillFileQuestions::whatToDoWithCopy(copy)) {
+        case BillFileQuestions::CopyAnswer::Merge:
+            mergeConflictCopy(copy);
+            break;
+        case BillFileQuestions::CopyAnswer::Delete:
+            deleteConflictCopy(copy);
+            break;
+        case BillFileQuestions::CopyAnswer::Later:
+            copiesLeft.insert(copy);
+            break;
+        }
+    }
+}
+
+void MainWindow::mergeConflictCopy(const QString &copyPath)
+{
+    QString problem;
+    {
+        // Neither the questions about bills changed on both sides nor the
+        // save may let a reload replace the rows meanwhile.
+        const QSignalBlocker blocker(billFileWatcher);
+        const EventList records = listPage->rowRecords();
+        QList<qsizetype> fromOurs;
+        const auto resolve = [copyPath](const BillConflict &conflict) {
+            return BillFileQuestions::whichBillToKeepFromCopy(conflict, copyPath);
+        };
+        std::optional<EventList> merged = billFile.mergeCopy(copyPath, records, &fromOurs, &problem, resolve);
+        if (!merged) {
+            copiesLeft.insert(copyPath);
+            showPlainMessage(QMessageBox::Warning, QStringLiteral("Conflict Copy"),
+                             QStringLiteral("%1 could not be read completely (%2), so nothing of it was merged and "
+                                            "it was left as it is.")
+                                 .arg(nativePath(copyPath), problem));
+            return;
+        }
+        listPage->replaceAllRows(records, *merged, fromOurs);
+        // Saved before the copy is set aside, so its changes are in the
+        // file once it is no longer offered.
+        if (!billFile.save(listPage->rowRecords(), &problem)) {
+            copiesLeft.insert(copyPath);
+            showPlainMessage(QMessageBox::Warning, QStringLiteral("Conflict Copy"),
+                             QStringLiteral("The changes of %1 are in your list, but your bills could not be saved "
+                                            "(%2), so the copy was left as it is.")
+                                 .arg(nativePath(copyPath), problem));
+            return;
+        }
+    }
+    QString kept;
+    if (!setAsideMergedCopy(copyPath, &kept, &problem)) {
+        copiesLeft.insert(copyPath);
+        showPlainMessage(QMessageBox::Warning, QStringLiteral("Conflict Copy"),
+                         QStringLiteral("The changes of %1 were merged and saved, but the copy could not be set "
+                                        "aside (%2), so it will be offered again.")
+                             .arg(nativePath(copyPath), problem));
+    }
+    if (billFile.changedOnDisk())
+        QTimer::singleShot(0, this, &MainWindow::showBillFileChanges);
+}
+
+void MainWindow::deleteConflictCopy(const QString &copyPath)
+{
+    if (!BillFileQuestions::deleteCopyForGood(copyPath)) {
+        copiesLeft.insert(copyPath);
+        return;
+    }
+    QFile copy(copyPath);
+    if (!copy.remove()) {
+        copiesLeft.insert(copyPath);
+        showPlainMessage(QMessageBox::Warning, QStringLiteral("Conflict Copy"),
+                         QStringLiteral("%1 could not be deleted (%2).").arg(nativePath(copyPath), copy.errorString()));
+    }
 }
 
 // ---- the day shown

@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QMainWindow>
+#include <QSet>
 #include <QString>
 
 #include <functional>
@@ -105,6 +106,11 @@ private:
     void watchBillFile();
     void connectPaymentCommands();
     void showBillFileChanges();
+    // Offers each conflict copy beside the bill file once per run (again
+    // after "Later" only in the next run).
+    void offerConflictCopies();
+    void mergeConflictCopy(const QString &copyPath);
+    void deleteConflictCopy(const QString &copyPath);
     // The current bill, or null after telling the user to select one.
     [[nodiscard]] Event *chosenBill(const QString &action) const;
 
@@ -113,6 +119,8 @@ private:
     BillFile billFile; // the data file: read at start, merged with what others wrote, written back at close
     BillFileWatcher *billFileWatcher = nullptr;
     bool billFileChangePending = false; // shown when the list page is shown again
+    bool offeringCopies = false;        // a question about a conflict copy is open
+    QSet<QString> copiesLeft;           // conflict copies the user put off this run, or that could not be merged
     PageScrolling *pageScrolling = nullptr;
     BillListPage *listPage = nullptr;
     BillEditorPage *editorPage = nullptr;

@@ -478,7 +478,8 @@ QList<Event> BillFile::mergeAncestorBills() const
 }
 
 std::optional<EventList> BillFile::mergeCopy(const QString &copyPath, const EventList &events,
-                                             QList<qsizetype> *fromOurs, QString *problem)
+                                             QList<qsizetype> *fromOurs, QString *problem,
+                                             const BillConflictResolver &resolve)
 {
     const auto refuse = [problem](const QString &reason) {
         if (problem)
@@ -495,7 +496,8 @@ std::optional<EventList> BillFile::mergeCopy(const QString &copyPath, const Even
         return refuse(copy.problem);
 
     const QList<Event> ancestor = mergeAncestorBills();
-    BillMerge merge = mergeBills(ancestor, copy.events, events, matchBills(ancestor, events), m_resolve);
+    BillMerge merge = mergeBills(ancestor, copy.events, events, matchBills(ancestor, events),
+                                 resolve ? resolve : m_resolve);
     // The merged bills stand for the bills read that the caller's did: the
     // file stays the base, and the save that follows writes the merge.
     const QList<qsizetype> origins = originsOf(events);

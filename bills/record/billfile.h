@@ -98,13 +98,15 @@ public:
     // before changing it (kept at the merge ancestor path, below); without
     // one, the two lists are joined (equal bills once, others kept, so a
     // bill changed on one side shows twice rather than losing a change).
-    // Bills both sides changed go to the resolver. Returns the merged bills
+    // Bills both sides changed go to `resolve` (none: the file's resolver).
+    // Returns the merged bills
     // as new records that the caller owns in place of its own, with
     // *fromOurs as for reload(); the file read stays the base. Nothing when
     // the copy cannot be read completely (the reason in *problem): a copy is
     // merged whole or not at all.
     [[nodiscard]] std::optional<EventList> mergeCopy(const QString &copyPath, const EventList &events,
-                                                     QList<qsizetype> *fromOurs, QString *problem = nullptr);
+                                                     QList<qsizetype> *fromOurs, QString *problem = nullptr,
+                                                     const BillConflictResolver &resolve = {});
 
     // Where each save keeps the merge ancestor: the file as it was before
     // the save, when this machine did not write it itself (beside it, with

@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTabWidget>
@@ -56,6 +57,12 @@ void writeBills(const QString &path, const EventList &bills)
 {
     QVERIFY(saveEvents(bills, path));
     qDeleteAll(bills);
+}
+
+QByteArray loadFileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // The bill of that name in a list, or null.
@@ -101,6 +108,35 @@ std::shared_ptr<QString> answerBox(const QString &buttonText)
     return text;
 }
 
+// Answers the modal message boxes that come, one after another, with the
+// buttons of these texts, and keeps their texts.
+std::shared_ptr<QStringList> answerBoxes(const QStringList &buttonTexts)
+{
+    auto texts = std::make_shared<QStringList>();
+    auto *timer = new QTimer;
+    timer->setInterval(10);
+    auto answered = std::make_shared<QPointer<QMessageBox>>();
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, texts, buttonTexts, answered] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || box == *answered)
+            return;
+        *answered = box;
+        texts->append(box->text());
+        for (QAbstractButton *button : box->buttons()) {
+            if (button->text().remove(QLatin1Char('&')) == buttonTexts.at(texts->size() - 1)) {
+                button->click();
+                break;
+            }
+        }
+        if (texts->size() == buttonTexts.size()) {
+            timer->stop();
+            timer->deleteLater();
+        }
+    });
+    timer->start();
+    return texts;
+}
+
 } // namespace
 
 class tst_MainWindowWriters : public QObject
@@ -114,6 +150,8 @@ private slots:
     void paymentsWrittenMeanwhileAreKept();
     void fileReplacedMeanwhileIsShownAndKept();
     void billChangedTwiceIsAsked();
+    void conflictCopyIsOffered_data();
+    void conflictCopyIsOffered();
 
 private:
     void openWindow();
@@ -133,6 +171,8 @@ void tst_MainWindowWriters::initTestCase()
 void tst_MainWindowWriters::init()
 {
     QDir(QFileInfo(eventsFilePath()).absolutePath()).removeRecursively();
+    QFile::remove(BillFile::defaultMergeAncestorPath());
+    QFile::remove(BillFile::defaultMergeAncestorPath() + QStringLiteral(".written"));
     writeBills(eventsFilePath(), someBills(10));
 }
 
@@ -227,6 +267,55 @@ void tst_MainWindowWriters::billChangedTwiceIsAsked()
     const EventList saved = loadEvents(eventsFilePath());
     QCOMPARE(billNamed(saved, QStringLiteral("Rent"))->payments, mine);
     qDeleteAll(saved);
+}
+
+void tst_MainWindowWriters::conflictCopyIsOffered_data()
+{
+    QTest::addColumn<QStringList>("answers");
+    QTest::addColumn<bool>("damaged");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<QString>("left"); // what is at the copy's name afterwards: "copy", "merged" or "nothing"
+    QTest::newRow("merged") << QStringList{"Merge"} << false << 11 << "merged";
+    QTest::newRow("later") << QStringList{"Later"} << false << 10 << "copy";
+    QTest::newRow("delete, then keep") << QStringList{"Delete", "Keep"} << false << 10 << "copy";
+    QTest::newRow("deleted for good") << QStringList{"Delete", "Delete"} << false << 10 << "nothing";
+    QTest::newRow("damaged copy") << QStringList{"Merge", "OK"} << true << 10 << "copy";
+}
+
+// A sync program left the other machine's bills (one bill more) beside the
+// file: the window offers them once it is open.
+void tst_MainWindowWriters::conflictCopyIsOffered()
+{
+    QFETCH(QStringList, answers);
+    QFETCH(bool, damaged);
+    QFETCH(int, rows);
+    QFETCH(QString, left);
+    const QString copy = QFileInfo(eventsFilePath()).dir().filePath(
+        QStringLiteral("events.sync-conflict-20270301-100000-AAAAAAA.evt"));
+    writeBills(copy, someBills(11));
+    if (damaged)
+        QVERIFY(QFile::resize(copy, QFileInfo(copy).size() - 5));
+    const QByteArray copyBytes = loadFileBytes(copy);
+
+    const auto texts = answerBoxes(answers);
+    openWindow();
+    QTRY_COMPARE(texts->size(), answers.size());
+    QVERIFY(texts->first().contains(QDir::toNativeSeparators(copy)));
+    if (damaged)
+        QVERIFY(texts->last().contains(QStringLiteral("could not be read completely")));
+    QTRY_COMPARE(billModel(*window)->rowCount(), rows);
+    QCOMPARE(QFileInfo::exists(copy), left == QLatin1String("copy"));
+    QCOMPARE(QFileInfo::exists(copy + QStringLiteral(".merged")), left == QLatin1String("merged"));
+    if (left != QLatin1String("nothing"))
+        QCOMPARE(loadFileBytes(left == QLatin1String("copy") ? copy : copy + QStringLiteral(".merged")), copyBytes);
+    // Merged changes are in the file before the copy goes.
+    const EventList saved = loadEvents(eventsFilePath());
+    QCOMPARE(saved.size(), qsizetype(left == QLatin1String("merged") ? 11 : 10));
+    qDeleteAll(saved);
+    // Put off or kept, it is not asked again while the window is open.
+    writeMeanwhile([](EventList &bills) { bills.append(weeklyBill(QStringLiteral("Boat"), QDate::currentDate())); });
+    QTRY_COMPARE(billModel(*window)->rowCount(), rows + 1);
+    QCOMPARE(texts->size(), answers.size());
 }
 
 QTEST_MAIN(tst_MainWindowWriters)
