@@ -19,16 +19,14 @@ BillChoice BillFileQuestions::whichBillToKeep(const BillConflict &conflict)
                         QString());
 }
 
-BillChoice BillFileQuestions::whichBillToKeepFromCopy(const BillConflict &conflict, const QString &copyPath)
+BillChoice BillFileQuestions::whichBillToKeepFrom(const BillConflict &conflict, const QString &otherPath)
 {
     return askWhichBill(conflict,
-                        {QStringLiteral("You removed the bill %1, but the conflict copy %2 holds it changed. Remove "
-                                        "it anyway?"),
-                         QStringLiteral("You changed the bill %1, but the conflict copy %2 no longer holds it. Keep "
-                                        "your version?"),
-                         QStringLiteral("The bill %1 was changed both in your list and in the conflict copy %2. "
-                                        "Which changes do you want to keep?")},
-                        nativePath(copyPath));
+                        {QStringLiteral("You removed the bill %1, but %2 holds it changed. Remove it anyway?"),
+                         QStringLiteral("You changed the bill %1, but %2 no longer holds it. Keep your version?"),
+                         QStringLiteral("The bill %1 differs between your list and %2. Which version do you want "
+                                        "to keep?")},
+                        nativePath(otherPath));
 }
 
 BillChoice BillFileQuestions::askWhichBill(const BillConflict &conflict, const ConflictTexts &texts,
@@ -113,4 +111,23 @@ bool BillFileQuestions::deleteCopyForGood(const QString &copyPath)
     box.setDefaultButton(keep);
     box.exec();
     return box.clickedButton() == remove;
+}
+
+BillFileQuestions::ExistingBillsAnswer BillFileQuestions::whatToDoWithExistingBills(const QString &path)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Data Folder"),
+                    QStringLiteral("The folder already holds a bill file, %1, perhaps your other machine's. Merge "
+                                   "your bills into it, or use it as it is? Your own files stay where they are "
+                                   "either way.")
+                        .arg(nativePath(path)),
+                    QMessageBox::NoButton);
+    box.setTextFormat(Qt::PlainText);
+    QPushButton *merge = box.addButton(QStringLiteral("Merge"), QMessageBox::AcceptRole);
+    QPushButton *asItIs = box.addButton(QStringLiteral("Use As It Is"), QMessageBox::AcceptRole);
+    QPushButton *cancel = box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    box.setDefaultButton(cancel);
+    box.exec();
+    if (box.clickedButton() == merge)
+        return ExistingBillsAnswer::Merge;
+    return box.clickedButton() == asItIs ? ExistingBillsAnswer::UseAsItIs : ExistingBillsAnswer::Cancel;
 }

@@ -13,9 +13,10 @@ public:
     // the file by another program stays. A box closed without an answer
     // keeps the window's version, as before merging.
     [[nodiscard]] static BillChoice whichBillToKeep(const BillConflict &conflict);
-    // The same for a bill changed both in the window's list and in a
-    // conflict copy (`copyPath`) that a sync program left.
-    [[nodiscard]] static BillChoice whichBillToKeepFromCopy(const BillConflict &conflict, const QString &copyPath);
+    // The same for a bill that differs between the window's list and another
+    // bill file, `otherPath` (a conflict copy a sync program left, another
+    // machine's file).
+    [[nodiscard]] static BillChoice whichBillToKeepFrom(const BillConflict &conflict, const QString &otherPath);
 
     enum class CopyAnswer { Merge, Later, Delete };
     // What to do with a conflict copy a sync program left beside the bill
@@ -23,6 +24,11 @@ public:
     [[nodiscard]] static CopyAnswer whatToDoWithCopy(const QString &copyPath);
     // The second question before a conflict copy is deleted; false keeps it.
     [[nodiscard]] static bool deleteCopyForGood(const QString &copyPath);
+    enum class ExistingBillsAnswer { Merge, UseAsItIs, Cancel };
+    // What to do with the bill file `path` found in the folder the data is
+    // to move to (another machine's, synced there).
+    [[nodiscard]] static ExistingBillsAnswer whatToDoWithExistingBills(const QString &path);
+
     // Whether to close although the bills could not be saved to `path`.
     [[nodiscard]] static bool closeWithoutSaving(const QString &path, const QString &reason);
 

@@ -65,6 +65,11 @@ public:
     bool exportBills(const QString &path);
     bool exportToCalendar(const QString &path);
 
+    // Moves the data files to `folder` and goes on with the bills there
+    // (the settings page's "Move…"); false, with the user told why, when
+    // nothing changed.
+    bool moveDataFolder(const QString &folder);
+
     // The details page filled for a bill (billdetailspage.h), as of today.
     void showBillDetails(const Event &event);
 
@@ -111,6 +116,12 @@ private:
     void offerConflictCopies();
     void mergeConflictCopy(const QString &copyPath);
     void deleteConflictCopy(const QString &copyPath);
+    // Moving the data folder (moveDataFolder()): into a folder without a
+    // bill file, or into one that holds one already.
+    bool moveDataFilesTo(const QString &from, const QString &to);
+    bool useBillsIn(const QString &from, const QString &to);
+    // The window goes on with the bill file of the data folder now in use.
+    void openBillFileAgain();
     // The current bill, or null after telling the user to select one.
     [[nodiscard]] Event *chosenBill(const QString &action) const;
 

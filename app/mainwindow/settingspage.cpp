@@ -2,6 +2,7 @@
 #include "ui_mainwindow.h"
 
 #include "calendarexport.h"
+#include "datafoldersection.h"
 #include "eventstore.h"
 #include "holidayssection.h"
 #include "plainmessage.h"
@@ -15,8 +16,11 @@ SettingsPage::SettingsPage(Ui::MainWindow *form)
     // choices OK stores: after them, before the space above the buttons.
     auto *holidays = new HolidaysSection(ui->settingsTab);
     ui->verticalLayout_15->insertWidget(ui->verticalLayout_15->indexOf(ui->verticalSpacer_2), holidays);
+    // So does moving the data folder, after the holidays.
+    dataFolder = new DataFolderSection(ui->settingsTab);
+    ui->verticalLayout_15->insertWidget(ui->verticalLayout_15->indexOf(ui->verticalSpacer_2), dataFolder);
     QWidget *before = ui->updateCheckBox;
-    const QList<QWidget *> chain = holidays->tabChain() << ui->settingOKButton;
+    const QList<QWidget *> chain = holidays->tabChain() << dataFolder->tabChain() << ui->settingOKButton;
     for (QWidget *next : chain) {
         QWidget::setTabOrder(before, next);
         before = next;

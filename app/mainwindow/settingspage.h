@@ -3,13 +3,16 @@
 
 #include "notificationsettings.h"
 
+class DataFolderSection;
+
 namespace Ui {
 class MainWindow;
 }
 
 // The settings page edits the notification flags of "settings.ini" (the
 // method, one at a time, summed up), the updater's automatic checks and the
-// time of day of exported calendar alarms (native settings); it
+// time of day of exported calendar alarms (native settings), with the
+// holidays and data folder sections, which act at once; it
 // shows the stored values each time it is entered, so choices left with
 // Cancel are not seen again.
 class SettingsPage
@@ -27,10 +30,13 @@ public:
     void storeChoices();
     // The updater's check, on demand.
     static void checkForUpdates();
+    // The section that moves the data folder (the window does the move).
+    [[nodiscard]] DataFolderSection *dataFolderSection() const { return dataFolder; }
 
 private:
     Ui::MainWindow *ui;
     NotificationSettings notificationSettings;
+    DataFolderSection *dataFolder = nullptr; // owned by the page's widget
 };
 
 #endif // PAYVANE_SETTINGSPAGE_H

@@ -477,6 +477,34 @@ QList<Event> BillFile::mergeAncestorBills() const
     return bills;
 }
 
+void BillFile::settleBillsAddedTwice(QList<Event> &ancestor, QList<qsizetype> &origins, const EventList &ours,
+                                     const EventList &theirs, const BillConflictResolver &resolve)
+{
+    // A bill of one name that both sides have and the ancestor lacks (or
+    // there is no ancestor) was added on both, or comes from two lists that
+    // met: when the two differ, the resolver picks one, rather than the
+    // merge keeping both. The side not picked becomes the ancestor's bill,
+    // so the merge takes the other as the change.
+    const QList<qsizetype> theirOrigins = matchBills(ancestor, theirs);
+    QMultiHash<QString, qsizetype> unmatched;
+    for (qsizetype j = theirs.size() - 1; j >= 0; --j) {
+        if (theirOrigins.at(j) < 0)
+            unmatched.insert(theirs.at(j)->name, j);
+    }
+    for (qsizetype k = 0; k < ours.size(); ++k) {
+        const auto found = unmatched.find(ours.at(k)->name);
+        if (origins.at(k) >= 0 || found == unmatched.end())
+            continue;
+        const Event *their = theirs.at(found.value());
+        unmatched.erase(found);
+        if (sameBill(*ours.at(k), *their))
+            continue;
+        const BillChoice choice = resolve(BillConflict{ours.at(k), ours.at(k), their, false});
+        ancestor.append(choice == BillChoice::Theirs ? *ours.at(k) : *their);
+        origins[k] = ancestor.size() - 1;
+    }
+}
+
 std::optional<EventList> BillFile::mergeCopy(const QString &copyPath, const EventList &events,
                                              QList<qsizetype> *fromOurs, QString *problem,
                                              const BillConflictResolver &resolve)
@@ -495,16 +523,18 @@ std::optional<EventList> BillFile::mergeCopy(const QString &copyPath, const Even
     if (copy.state != BillFileState::Complete)
         return refuse(copy.problem);
 
-    const QList<Event> ancestor = mergeAncestorBills();
-    BillMerge merge = mergeBills(ancestor, copy.events, events, matchBills(ancestor, events),
-                                 resolve ? resolve : m_resolve);
+    const BillConflictResolver &resolver = resolve ? resolve : m_resolve;
+    QList<Event> ancestor = mergeAncestorBills();
+    QList<qsizetype> origins = matchBills(ancestor, events);
+    settleBillsAddedTwice(ancestor, origins, events, copy.events, resolver);
+    BillMerge merge = mergeBills(ancestor, copy.events, events, origins, resolver);
     // The merged bills stand for the bills read that the caller's did: the
     // file stays the base, and the save that follows writes the merge.
-    const QList<qsizetype> origins = originsOf(events);
+    const QList<qsizetype> readOrigins = originsOf(events);
     m_baseRecords.fill(nullptr);
     for (qsizetype k = 0; k < events.size(); ++k) {
-        if (origins.at(k) >= 0 && merge.fromOurs.at(k) >= 0)
-            m_baseRecords[origins.at(k)] = merge.bills.at(merge.fromOurs.at(k));
+        if (readOrigins.at(k) >= 0 && merge.fromOurs.at(k) >= 0)
+            m_baseRecords[readOrigins.at(k)] = merge.bills.at(merge.fromOurs.at(k));
     }
     if (fromOurs)
         *fromOurs = merge.fromOurs;

@@ -96,11 +96,10 @@ public:
     // bills, as for save()), without writing. Three ways: the common
     // ancestor is the bill file as this machine last had it from elsewhere
     // before changing it (kept at the merge ancestor path, below); without
-    // one, the two lists are joined (equal bills once, others kept, so a
-    // bill changed on one side shows twice rather than losing a change).
-    // Bills both sides changed go to `resolve` (none: the file's resolver).
-    // Returns the merged bills
-    // as new records that the caller owns in place of its own, with
+    // one, the two lists are joined: equal bills once, the others kept, and
+    // of two different bills of one name the resolver picks one. Bills both
+    // sides changed go to `resolve` (none: the file's resolver). Returns
+    // the merged bills as new records that the caller owns in place of its own, with
     // *fromOurs as for reload(); the file read stays the base. Nothing when
     // the copy cannot be read completely (the reason in *problem): a copy is
     // merged whole or not at all.
@@ -178,6 +177,8 @@ private:
     // A save replaced `before` (the file's bytes; empty: none) by `written`.
     void keepMergeAncestor(const QByteArray &before, const QByteArray &written) const;
     [[nodiscard]] QList<Event> mergeAncestorBills() const;
+    static void settleBillsAddedTwice(QList<Event> &ancestor, QList<qsizetype> &origins, const EventList &ours,
+                                      const EventList &theirs, const BillConflictResolver &resolve);
 
     QString m_path;
     BillFileState m_state = BillFileState::Missing;

@@ -105,10 +105,10 @@ QStringList presentDataFiles(const QString &folder)
     return present;
 }
 
-bool copyDataFiles(const QString &from, const QString &to, QStringList *copied, QString *errorString)
+bool copyDataFiles(const QString &from, const QString &to, const QStringList &names, QStringList *copied,
+                   QString *errorString)
 {
     copied->clear();
-    const QStringList names = presentDataFiles(from);
     const QDir target(to);
     for (const QString &name : names) {
         if (entryExists(target.filePath(name)))

@@ -22,14 +22,14 @@
 // The names of the files the program keeps in the data folder.
 [[nodiscard]] QStringList dataFileNames();
 
-// Copies the data files of `from` that exist into `to`, one by one: each
-// copy is written beside its name, synced to disk and renamed into place,
-// then read back and compared with the original byte by byte. A file the
-// target already holds is never replaced: the copy refuses before writing
+// Copies the files `names` of `from` into `to`, one by one: each copy is
+// written beside its name, synced to disk and renamed into place, then read
+// back and compared with the original byte by byte. A file the target
+// already holds is never replaced: the copy refuses before writing
 // anything. On failure, whatever this call copied is removed again and the
 // reason is in *errorString. *copied lists the names copied.
-[[nodiscard]] bool copyDataFiles(const QString &from, const QString &to, QStringList *copied,
-                                 QString *errorString = nullptr);
+[[nodiscard]] bool copyDataFiles(const QString &from, const QString &to, const QStringList &names,
+                                 QStringList *copied, QString *errorString = nullptr);
 
 // Which of the data files `folder` holds (as entries of any kind).
 [[nodiscard]] QStringList presentDataFiles(const QString &folder);

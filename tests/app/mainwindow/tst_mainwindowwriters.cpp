@@ -4,6 +4,7 @@
 #include "mainwindow.h"
 
 #include "billfile.h"
+#include "datafolder.h"
 #include "event.h"
 #include "eventstore.h"
 #include "mainwindowprobe.h"
@@ -18,6 +19,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
@@ -152,6 +154,8 @@ private slots:
     void billChangedTwiceIsAsked();
     void conflictCopyIsOffered_data();
     void conflictCopyIsOffered();
+    void dataFolderMoves_data();
+    void dataFolderMoves();
 
 private:
     void openWindow();
@@ -179,6 +183,7 @@ void tst_MainWindowWriters::init()
 void tst_MainWindowWriters::cleanup()
 {
     window.reset();
+    QVERIFY(setDataFolderPath(defaultDataFolderPath()));
     QDir(QFileInfo(eventsFilePath()).absolutePath()).removeRecursively();
 }
 
@@ -316,6 +321,71 @@ void tst_MainWindowWriters::conflictCopyIsOffered()
     writeMeanwhile([](EventList &bills) { bills.append(weeklyBill(QStringLiteral("Boat"), QDate::currentDate())); });
     QTRY_COMPARE(billModel(*window)->rowCount(), rows + 1);
     QCOMPARE(texts->size(), answers.size());
+}
+
+void tst_MainWindowWriters::dataFolderMoves_data()
+{
+    QTest::addColumn<int>("billsThere");   // bills in the folder moved to; -1: no bill file there
+    QTest::addColumn<bool>("damagedThere"); // that bill file is cut short
+    QTest::addColumn<bool>("settingsThere"); // it holds a settings file
+    QTest::addColumn<QStringList>("answers");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<bool>("moved");       // the folder picked is in use afterwards
+    QTest::addColumn<bool>("oldBillsKept");
+    QTest::newRow("empty folder") << -1 << false << false << QStringList{"OK"} << 10 << true << false;
+    QTest::newRow("other bills, merged")
+        << 11 << false << false << QStringList{"Merge", "Keep Mine", "OK"} << 11 << true << true;
+    QTest::newRow("other bills as they are")
+        << 3 << false << false << QStringList{"Use As It Is", "OK"} << 3 << true << true;
+    QTest::newRow("other bills, cancelled") << 3 << false << false << QStringList{"Cancel"} << 10 << false << true;
+    QTest::newRow("other bills, damaged") << 3 << true << false << QStringList{"Merge", "OK"} << 10 << false << true;
+    QTest::newRow("other settings file") << -1 << false << true << QStringList{"OK"} << 10 << false << true;
+}
+
+// The settings page's "Move…" with the folder picked: the list as shown
+// moves, or meets the bills there, or nothing changes at all.
+void tst_MainWindowWriters::dataFolderMoves()
+{
+    QFETCH(int, billsThere);
+    QFETCH(bool, damagedThere);
+    QFETCH(bool, settingsThere);
+    QFETCH(QStringList, answers);
+    QFETCH(int, rows);
+    QFETCH(bool, moved);
+    QFETCH(bool, oldBillsKept);
+    QTemporaryDir target;
+    const QString targetBills = QDir(target.path()).filePath(QStringLiteral("events.evt"));
+    if (billsThere >= 0)
+        writeBills(targetBills, someBills(billsThere));
+    if (damagedThere)
+        QVERIFY(QFile::resize(targetBills, QFileInfo(targetBills).size() - 5));
+    if (settingsThere) {
+        QFile settings(QDir(target.path()).filePath(QStringLiteral("settings.ini")));
+        QVERIFY(settings.open(QIODevice::WriteOnly));
+    }
+    const QString oldBills = eventsFilePath();
+    QFile oldSettings(settingsFilePath());
+    QVERIFY(oldSettings.open(QIODevice::WriteOnly));
+    oldSettings.close();
+    openWindow();
+    QVERIFY(window->markBillPaid(rowOf(*window, QStringLiteral("Gas"))));
+
+    const auto texts = answerBoxes(answers);
+    QCOMPARE(window->moveDataFolder(target.path()), moved);
+    QCOMPARE(texts->size(), answers.size());
+    QCOMPARE(billModel(*window)->rowCount(), rows);
+    QCOMPARE(dataFolderPath(), moved ? QDir::cleanPath(target.path()) : defaultDataFolderPath());
+    QCOMPARE(QFileInfo::exists(oldBills), oldBillsKept);
+    QCOMPARE(QFileInfo::exists(oldSettings.fileName()), oldBillsKept);
+    QCOMPARE(QFileInfo::exists(targetBills), moved || billsThere >= 0);
+
+    QVERIFY(window->close());
+    const EventList saved = loadEvents(eventsFilePath());
+    QCOMPARE(saved.size(), qsizetype(rows));
+    // The payment made before the move stays wherever the list came from.
+    if (rows != 3)
+        QVERIFY(billNamed(saved, QStringLiteral("Gas"))->payments.isTracking());
+    qDeleteAll(saved);
 }
 
 QTEST_MAIN(tst_MainWindowWriters)

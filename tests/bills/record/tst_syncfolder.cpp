@@ -267,6 +267,10 @@ void TestSyncFolder::changesOnTwoMachines_data()
     QTest::newRow("the same bill added on both")
         << QStringList{"add:Phone", "days:Rent=1"} << QStringList{"add:Phone"} << true
         << QStringList{"Rent:1:0", "Power:3:0", "Water:3:0", "Phone:3:0"};
+    // Asked which stays (here: the one in the file), never kept twice.
+    QTest::newRow("one name added differently on both")
+        << QStringList{"add:Phone", "days:Phone=5"} << QStringList{"add:Phone"} << false
+        << QStringList{"Rent:3:0", "Power:3:0", "Water:3:0", "Phone:3:0"};
 }
 
 void TestSyncFolder::changesOnTwoMachines()
@@ -344,7 +348,7 @@ void TestSyncFolder::dataFolderMoves()
     QVERIFY(putFile(settingsFilePath(), QByteArray("settings")));
     QTemporaryDir target;
     QStringList copied;
-    QVERIFY(copyDataFiles(defaultFolder, target.path(), &copied));
+    QVERIFY(copyDataFiles(defaultFolder, target.path(), presentDataFiles(defaultFolder), &copied));
     QCOMPARE(copied, (QStringList{"events.evt", "settings.ini"}));
     QCOMPARE(fileBytes(target.filePath(QStringLiteral("events.evt"))), std::optional<QByteArray>("bills"));
 
@@ -353,7 +357,7 @@ void TestSyncFolder::dataFolderMoves()
     QCOMPARE(holidaysFilePath(), target.filePath(QStringLiteral("holidays.dat")));
     // A file already there is never replaced: nothing is copied.
     QString reason;
-    QVERIFY(!copyDataFiles(defaultFolder, target.path(), &copied, &reason));
+    QVERIFY(!copyDataFiles(defaultFolder, target.path(), presentDataFiles(defaultFolder), &copied, &reason));
     QVERIFY(copied.isEmpty());
     QCOMPARE(fileBytes(target.filePath(QStringLiteral("settings.ini"))), std::optional<QByteArray>("settings"));
 
