@@ -56,10 +56,6 @@ QByteArray unpacked(const QByteArray &packedBytes)
     return packedBytes.isEmpty() ? QByteArray() : qUncompress(packedBytes);
 }
 
-} // namespace
-
-namespace {
-
 // A conflict copy is a copy of a bill file; anything much larger is not one.
 constexpr qint64 MaxConflictCopyBytes = 256 * 1024 * 1024;
 
@@ -441,12 +437,12 @@ std::optional<EventList> BillFile::reload(const EventList &events, QList<qsizety
 void BillFile::keepMergeAncestor(const QByteArray &before, const QByteArray &written) const
 {
     // A file this machine wrote itself holds its own changes, which the
-    // other machines may not have yet: only a file that came from elsewhere
-    // (another machine's sync, another program) becomes the common ancestor
-    // once there is one. An
-    // older ancestor than the true one only shows changes on both sides
-    // alike; a newer one would hide this machine's changes. The ancestor is
-    // a hint: failing to keep it costs a merge its precision, not the bills.
+    // other machines may not have yet: once there is an ancestor, only a
+    // file that came from elsewhere (another machine's sync, another
+    // program) replaces it. An older ancestor than the true one only shows
+    // changes on both sides alike; a newer one would hide this machine's
+    // changes. The ancestor is a hint: failing to keep it costs a merge its
+    // precision, not the bills.
     if (m_ancestorPath.isEmpty())
         return;
     const QString digestPath = m_ancestorPath + QStringLiteral(".written");

@@ -142,7 +142,7 @@ void tst_MainWindowSizes::pages_data()
                                              // the holidays; their remove buttons are off while the lists are empty
                                              "holidayCalendarList", "addCalendarButton", "holidayDateList",
                                              "holidayDateEdit", "holidayNameEdit", "addHolidayButton",
-                                             "settingOKButton", "settingsCancelButton"};
+                                             "moveDataFolderButton", "settingOKButton", "settingsCancelButton"};
     // The currency's box is off while the bills have one currency or none.
     QTest::newRow("months") << QStringLiteral("monthsButton") << 0
                             << QStringList{"monthsTableWidget", "qt_calendar_calendarview", "monthsDayListWidget",
