@@ -42,11 +42,6 @@ QRegularExpression conflictCopyPattern(const QString &billFileName)
 
 } // namespace
 
-bool isConflictCopyName(const QString &fileName, const QString &billFileName)
-{
-    return conflictCopyPattern(billFileName).match(fileName).hasMatch();
-}
-
 QStringList conflictCopies(const QString &billFilePath)
 {
     const QFileInfo bill(billFilePath);

@@ -21,9 +21,6 @@ constexpr int MaxConflictCopies = 20;
 // exactly to the patterns above.
 [[nodiscard]] QStringList conflictCopies(const QString &billFilePath);
 
-// Whether `fileName` names a conflict copy of the bill file named `billFileName`.
-[[nodiscard]] bool isConflictCopyName(const QString &fileName, const QString &billFileName);
-
 // Sets a merged copy aside under its name with ".merged" added (a number
 // before it when that is taken), so it is no longer offered; renames, never
 // copies or removes. The new path in *keptPath.
