@@ -9,8 +9,34 @@
 
 BillChoice BillFileQuestions::whichBillToKeep(const BillConflict &conflict)
 {
+    return askWhichBill(conflict,
+                        {QStringLiteral("You removed the bill %1, but it was changed meanwhile in your bill file, by "
+                                        "another program. Remove it anyway?"),
+                         QStringLiteral("You changed the bill %1, but it was removed meanwhile from your bill file, by "
+                                        "another program. Keep your version?"),
+                         QStringLiteral("The bill %1 was changed here and, meanwhile, in your bill file, by another "
+                                        "program. Which changes do you want to keep?")},
+                        QString());
+}
+
+BillChoice BillFileQuestions::whichBillToKeepFrom(const BillConflict &conflict, const QString &otherPath)
+{
+    return askWhichBill(conflict,
+                        {QStringLiteral("You removed the bill %1, but %2 holds it changed. Remove it anyway?"),
+                         QStringLiteral("You changed the bill %1, but %2 no longer holds it. Keep your version?"),
+                         QStringLiteral("The bill %1 differs between your list and %2. Which version do you want "
+                                        "to keep?")},
+                        nativePath(otherPath));
+}
+
+BillChoice BillFileQuestions::askWhichBill(const BillConflict &conflict, const ConflictTexts &texts,
+                                           const QString &copy)
+{
+    // One pass fills both, so a name never brings in a placeholder of its own.
+    const auto sentence = [&](const QString &text) {
+        return copy.isEmpty() ? text.arg(conflict.base->name) : text.arg(conflict.base->name, copy);
+    };
     // Names are shown as they are, never as markup.
-    const QString name = conflict.base->name;
     QMessageBox box(QMessageBox::Question, QStringLiteral("Bill Changed Twice"), QString(), QMessageBox::NoButton);
     box.setTextFormat(Qt::PlainText);
     QHash<QAbstractButton *, BillChoice> choices;
@@ -20,18 +46,15 @@ BillChoice BillFileQuestions::whichBillToKeep(const BillConflict &conflict)
         return button;
     };
     if (!conflict.ours) {
-        box.setText(QStringLiteral("You removed the bill %1, but it was changed meanwhile in your bill file, by "
-                                   "another program. Remove it anyway?").arg(name));
+        box.setText(sentence(texts.removedHere));
         box.setDefaultButton(addChoice(QStringLiteral("Remove"), QMessageBox::AcceptRole, BillChoice::Ours));
         addChoice(QStringLiteral("Keep"), QMessageBox::RejectRole, BillChoice::Theirs);
     } else if (!conflict.theirs) {
-        box.setText(QStringLiteral("You changed the bill %1, but it was removed meanwhile from your bill file, by "
-                                   "another program. Keep your version?").arg(name));
+        box.setText(sentence(texts.removedThere));
         box.setDefaultButton(addChoice(QStringLiteral("Keep Mine"), QMessageBox::AcceptRole, BillChoice::Ours));
         addChoice(QStringLiteral("Remove"), QMessageBox::RejectRole, BillChoice::Theirs);
     } else {
-        box.setText(QStringLiteral("The bill %1 was changed here and, meanwhile, in your bill file, by another "
-                                   "program. Which changes do you want to keep?").arg(name));
+        box.setText(sentence(texts.changedBoth));
         QPushButton *both = conflict.separateChanges
                                 ? addChoice(QStringLiteral("Keep Both"), QMessageBox::AcceptRole, BillChoice::Both)
                                 : nullptr;
@@ -55,4 +78,56 @@ bool BillFileQuestions::closeWithoutSaving(const QString &path, const QString &r
     box.setDefaultButton(stayButton);
     box.exec();
     return box.clickedButton() == closeButton;
+}
+
+BillFileQuestions::CopyAnswer BillFileQuestions::whatToDoWithCopy(const QString &copyPath)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Conflict Copy"),
+                    QStringLiteral("A sync program left %1 beside your bill file: the bills as another machine saved "
+                                   "them while this one saved its own. Merge its changes into your list now?")
+                        .arg(nativePath(copyPath)),
+                    QMessageBox::NoButton);
+    box.setTextFormat(Qt::PlainText);
+    QPushButton *merge = box.addButton(QStringLiteral("Merge"), QMessageBox::AcceptRole);
+    box.addButton(QStringLiteral("Later"), QMessageBox::RejectRole);
+    QPushButton *remove = box.addButton(QStringLiteral("Delete"), QMessageBox::DestructiveRole);
+    box.setDefaultButton(merge);
+    box.exec();
+    if (box.clickedButton() == merge)
+        return CopyAnswer::Merge;
+    return box.clickedButton() == remove ? CopyAnswer::Delete : CopyAnswer::Later;
+}
+
+bool BillFileQuestions::deleteCopyForGood(const QString &copyPath)
+{
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Delete Conflict Copy"),
+                    QStringLiteral("Delete %1 for good? Whatever the other machine changed in it and your list "
+                                   "lacks is lost.")
+                        .arg(nativePath(copyPath)),
+                    QMessageBox::NoButton);
+    box.setTextFormat(Qt::PlainText);
+    QPushButton *remove = box.addButton(QStringLiteral("Delete"), QMessageBox::DestructiveRole);
+    QPushButton *keep = box.addButton(QStringLiteral("Keep"), QMessageBox::RejectRole);
+    box.setDefaultButton(keep);
+    box.exec();
+    return box.clickedButton() == remove;
+}
+
+BillFileQuestions::ExistingBillsAnswer BillFileQuestions::whatToDoWithExistingBills(const QString &path)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Data Folder"),
+                    QStringLiteral("The folder already holds a bill file, %1, perhaps your other machine's. Merge "
+                                   "your bills into it, or use it as it is? Your own files stay where they are "
+                                   "either way.")
+                        .arg(nativePath(path)),
+                    QMessageBox::NoButton);
+    box.setTextFormat(Qt::PlainText);
+    QPushButton *merge = box.addButton(QStringLiteral("Merge"), QMessageBox::AcceptRole);
+    QPushButton *asItIs = box.addButton(QStringLiteral("Use As It Is"), QMessageBox::AcceptRole);
+    QPushButton *cancel = box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    box.setDefaultButton(cancel);
+    box.exec();
+    if (box.clickedButton() == merge)
+        return ExistingBillsAnswer::Merge;
+    return box.clickedButton() == asItIs ? ExistingBillsAnswer::UseAsItIs : ExistingBillsAnswer::Cancel;
 }

@@ -10,6 +10,9 @@
 #include "billfilewatcher.h"
 #include "billlistpage.h"
 #include "billtotals.h"
+#include "conflictcopies.h"
+#include "datafolder.h"
+#include "datafoldersection.h"
 #include "dayfollower.h"
 #include "monthspage.h"
 #include "pagescrolling.h"
@@ -19,7 +22,11 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QFile>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTableWidget>
@@ -74,6 +81,7 @@ MainWindow::MainWindow(QWidget *parent)
     detailsPage = new BillDetailsPage(ui);
     connectPaymentCommands();
     settingsPage = new SettingsPage(ui);
+    connect(settingsPage->dataFolderSection(), &DataFolderSection::moveRequested, this, &MainWindow::moveDataFolder);
     exchange = new BillExchange(listPage, this);
     connect(ui->calendarButton, &QAbstractButton::clicked, this, [this] { exchange->chooseCalendarFile(); });
     connect(ui->monthsButton, &QAbstractButton::clicked, this, &MainWindow::showMonths);
@@ -88,6 +96,8 @@ MainWindow::MainWindow(QWidget *parent)
     connect(dayFollower, &DayFollower::dayChanged, this, &MainWindow::showBillsOn);
     dayFollower->start();
     watchBillFile();
+    // Once the window is on screen (after any notice about the file itself).
+    QTimer::singleShot(0, this, &MainWindow::offerConflictCopies);
 }
 
 void MainWindow::keepDamagedBillFile()
@@ -252,6 +262,240 @@ void MainWindow::showBillFileChanges()
     // that cannot be merged now is left to the save.)
     if (reloaded && billFile.changedOnDisk())
         QTimer::singleShot(0, this, &MainWindow::showBillFileChanges);
+    // The folder changed: a sync program may have left a conflict copy.
+    offerConflictCopies();
+}
+
+void MainWindow::offerConflictCopies()
+{
+    if (offeringCopies || ui->tabWidget->currentIndex() != ListTab)
+        return;
+    offeringCopies = true;
+    const auto done = qScopeGuard([this] { offeringCopies = false; });
+    const QStringList copies = conflictCopies(billFile.path());
+    for (const QString &copy : copies) {
+        if (copiesLeft.contains(copy))
+            continue;
+        switch (BillFileQuestions::whatToDoWithCopy(copy)) {
+        case BillFileQuestions::CopyAnswer::Merge:
+            mergeConflictCopy(copy);
+            break;
+        case BillFileQuestions::CopyAnswer::Delete:
+            deleteConflictCopy(copy);
+            break;
+        case BillFileQuestions::CopyAnswer::Later:
+            copiesLeft.insert(copy);
+            break;
+        }
+    }
+}
+
+void MainWindow::mergeConflictCopy(const QString &copyPath)
+{
+    QString problem;
+    {
+        // Neither the questions about bills changed on both sides nor the
+        // save may let a reload replace the rows meanwhile.
+        const QSignalBlocker blocker(billFileWatcher);
+        const EventList records = listPage->rowRecords();
+        QList<qsizetype> fromOurs;
+        const auto resolve = [copyPath](const BillConflict &conflict) {
+            return BillFileQuestions::whichBillToKeepFrom(conflict, copyPath);
+        };
+        std::optional<EventList> merged = billFile.mergeCopy(copyPath, records, &fromOurs, &problem, resolve);
+        if (!merged) {
+            copiesLeft.insert(copyPath);
+            showPlainMessage(QMessageBox::Warning, QStringLiteral("Conflict Copy"),
+                             QStringLiteral("%1 could not be read completely (%2), so nothing of it was merged and "
+                                            "it was left as it is.")
+                                 .arg(nativePath(copyPath), problem));
+            return;
+        }
+        listPage->replaceAllRows(records, *merged, fromOurs);
+        // Saved before the copy is set aside, so its changes are in the
+        // file once it is no longer offered.
+        if (!billFile.save(listPage->rowRecords(), &problem)) {
+            copiesLeft.insert(copyPath);
+            showPlainMessage(QMessageBox::Warning, QStringLiteral("Conflict Copy"),
+                             QStringLiteral("The changes of %1 are in your list, but your bills could not be saved "
+                                            "(%2), so the copy was left as it is.")
+                                 .arg(nativePath(copyPath), problem));
+            return;
+        }
+    }
+    QString kept;
+    if (!setAsideMergedCopy(copyPath, &kept, &problem)) {
+        copiesLeft.insert(copyPath);
+        showPlainMessage(QMessageBox::Warning, QStringLiteral("Conflict Copy"),
+                         QStringLiteral("The changes of %1 were merged and saved, but the copy could not be set "
+                                        "aside (%2), so it will be offered again.")
+                             .arg(nativePath(copyPath), problem));
+    }
+    if (billFile.changedOnDisk())
+        QTimer::singleShot(0, this, &MainWindow::showBillFileChanges);
+}
+
+// ---- moving the data folder
+
+namespace {
+
+void tellDataFolder(QMessageBox::Icon icon, const QString &sentence)
+{
+    showPlainMessage(icon, QStringLiteral("Data Folder"), sentence);
+}
+
+} // namespace
+
+bool MainWindow::moveDataFolder(const QString &folder)
+{
+    const QString from = QDir::cleanPath(dataFolderPath());
+    const QString to = QDir::cleanPath(QDir(folder).absolutePath());
+    if (to == from) {
+        tellDataFolder(QMessageBox::Information, QStringLiteral("Your data is in %1 already.").arg(nativePath(to)));
+        return false;
+    }
+    if (!QFileInfo(to).isDir() && !QDir().mkpath(to)) {
+        tellDataFolder(QMessageBox::Warning,
+                       QStringLiteral("Nothing was moved: the folder %1 could not be made.").arg(nativePath(to)));
+        return false;
+    }
+    // What moves is the list as shown: it is saved first.
+    QString reason;
+    {
+        const QSignalBlocker blocker(billFileWatcher);
+        if (!billFile.save(listPage->rowRecords(), &reason)) {
+            tellDataFolder(QMessageBox::Warning,
+                           QStringLiteral("Nothing was moved: your bills could not be saved first (%1).").arg(reason));
+            return false;
+        }
+    }
+    const QString bills = QDir(to).filePath(QFileInfo(billFile.path()).fileName());
+    const bool moved = QFileInfo::exists(bills) || QFileInfo(bills).isSymLink() ? useBillsIn(from, to)
+                                                                              : moveDataFilesTo(from, to);
+    if (moved) {
+        openBillFileAgain();
+        settingsPage->load();
+    }
+    settingsPage->dataFolderSection()->showFolder();
+    return moved;
+}
+
+bool MainWindow::moveDataFilesTo(const QString &from, const QString &to)
+{
+    QStringList copied;
+    QString reason;
+    if (!copyDataFiles(from, to, presentDataFiles(from), &copied, &reason)) {
+        tellDataFolder(QMessageBox::Warning, QStringLiteral("Nothing was moved: %1.").arg(reason));
+        return false;
+    }
+    if (!setDataFolderPath(to)) {
+        for (const QString &name : std::as_const(copied))
+            QFile::remove(QDir(to).filePath(name));
+        tellDataFolder(QMessageBox::Warning,
+                       QStringLiteral("Nothing was moved: the new place could not be stored in your settings."));
+        return false;
+    }
+    // Only once every copy reads back as the original and the new place
+    // is stored do the old files go.
+    QStringList kept;
+    for (const QString &name : std::as_const(copied)) {
+        if (!QFile::remove(QDir(from).filePath(name)))
+            kept << name;
+    }
+    if (kept.isEmpty()) {
+        tellDataFolder(QMessageBox::Information, QStringLiteral("Your data files were moved to %1.").arg(nativePath(to)));
+    } else {
+        tellDataFolder(QMessageBox::Information,
+                       QStringLiteral("Your data files were copied to %1 and are used there; the old copies of %2 "
+                                      "could not be removed from %3.")
+                           .arg(nativePath(to), kept.join(QStringLiteral(", ")), nativePath(from)));
+    }
+    return true;
+}
+
+bool MainWindow::useBillsIn(const QString &from, const QString &to)
+{
+    const QString path = QDir(to).filePath(QFileInfo(billFile.path()).fileName());
+    const BillFileQuestions::ExistingBillsAnswer answer = BillFileQuestions::whatToDoWithExistingBills(path);
+    if (answer == BillFileQuestions::ExistingBillsAnswer::Cancel)
+        return false;
+    // The other file is read completely before anything changes.
+    BillFile there(path);
+    qDeleteAll(there.load());
+    if (there.state() != BillFileState::Complete) {
+        tellDataFolder(QMessageBox::Warning,
+                       QStringLiteral("Nothing was changed: the bill file %1 could not be read completely (%2).")
+                           .arg(nativePath(path), there.problem()));
+        return false;
+    }
+    if (!setDataFolderPath(to)) {
+        tellDataFolder(QMessageBox::Warning,
+                       QStringLiteral("Nothing was changed: the new place could not be stored in your settings."));
+        return false;
+    }
+    if (answer == BillFileQuestions::ExistingBillsAnswer::UseAsItIs) {
+        tellDataFolder(QMessageBox::Information,
+                       QStringLiteral("Payvane now uses the bills in %1; your own files stay in %2.")
+                           .arg(nativePath(to), nativePath(from)));
+        return true;
+    }
+    // The two lists have no common past known here: equal bills are kept
+    // once, all others too, and the user picks between two different bills
+    // of one name.
+    QString reason;
+    const QString ancestor = billFile.mergeAncestorPath();
+    billFile.setMergeAncestorPath(QString());
+    const EventList records = listPage->rowRecords();
+    QList<qsizetype> fromOurs;
+    const auto resolve = [path](const BillConflict &conflict) {
+        return BillFileQuestions::whichBillToKeepFrom(conflict, path);
+    };
+    const std::optional<EventList> merged = billFile.mergeCopy(path, records, &fromOurs, &reason, resolve);
+    billFile.setMergeAncestorPath(ancestor);
+    if (merged)
+        listPage->replaceAllRows(records, *merged, fromOurs);
+    if (!merged || !there.save(listPage->rowRecords(), &reason)) {
+        (void)setDataFolderPath(from);
+        const QString stays = merged ? QStringLiteral(" Your list holds both, and stays in %1.").arg(nativePath(from))
+                                     : QString();
+        tellDataFolder(QMessageBox::Warning,
+                       QStringLiteral("Your bills could not be merged into %1 (%2).").arg(nativePath(path), reason)
+                           + stays);
+        return false;
+    }
+    tellDataFolder(QMessageBox::Information,
+                   QStringLiteral("Payvane now uses the bills in %1, merged with yours; your own files stay in %2.")
+                       .arg(nativePath(to), nativePath(from)));
+    return true;
+}
+
+void MainWindow::openBillFileAgain()
+{
+    const EventList records = listPage->rowRecords();
+    billFile = BillFile(eventsFilePath());
+    billFile.setConflictResolver(&BillFileQuestions::whichBillToKeep);
+    const EventList loaded = billFile.load();
+    listPage->replaceAllRows(records, loaded, QList<qsizetype>(records.size(), -1));
+    // A blocker may still hold the old watcher while this runs.
+    billFileWatcher->deleteLater();
+    billFileWatcher = new BillFileWatcher(billFile.path(), this);
+    connect(billFileWatcher, &BillFileWatcher::changed, this, &MainWindow::showBillFileChanges);
+    copiesLeft.clear();
+    QTimer::singleShot(0, this, &MainWindow::offerConflictCopies);
+}
+
+void MainWindow::deleteConflictCopy(const QString &copyPath)
+{
+    if (!BillFileQuestions::deleteCopyForGood(copyPath)) {
+        copiesLeft.insert(copyPath);
+        return;
+    }
+    QFile copy(copyPath);
+    if (!copy.remove()) {
+        copiesLeft.insert(copyPath);
+        showPlainMessage(QMessageBox::Warning, QStringLiteral("Conflict Copy"),
+                         QStringLiteral("%1 could not be deleted (%2).").arg(nativePath(copyPath), copy.errorString()));
+    }
 }
 
 // ---- the day shown

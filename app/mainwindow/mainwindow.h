@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QMainWindow>
+#include <QSet>
 #include <QString>
 
 #include <functional>
@@ -64,6 +65,11 @@ public:
     bool exportBills(const QString &path);
     bool exportToCalendar(const QString &path);
 
+    // Moves the data files to `folder` and goes on with the bills there
+    // (the settings page's "Move…"); false, with the user told why, when
+    // nothing changed.
+    bool moveDataFolder(const QString &folder);
+
     // The details page filled for a bill (billdetailspage.h), as of today.
     void showBillDetails(const Event &event);
 
@@ -107,6 +113,17 @@ private:
     void watchBillFile();
     void connectPaymentCommands();
     void showBillFileChanges();
+    // Offers each conflict copy beside the bill file once per run (again
+    // after "Later" only in the next run).
+    void offerConflictCopies();
+    void mergeConflictCopy(const QString &copyPath);
+    void deleteConflictCopy(const QString &copyPath);
+    // Moving the data folder (moveDataFolder()): into a folder without a
+    // bill file, or into one that holds one already.
+    bool moveDataFilesTo(const QString &from, const QString &to);
+    bool useBillsIn(const QString &from, const QString &to);
+    // The window goes on with the bill file of the data folder now in use.
+    void openBillFileAgain();
     // The current bill, or null after telling the user to select one.
     [[nodiscard]] Event *chosenBill(const QString &action) const;
 
@@ -115,6 +132,8 @@ private:
     BillFile billFile; // the data file: read at start, merged with what others wrote, written back at close
     BillFileWatcher *billFileWatcher = nullptr;
     bool billFileChangePending = false; // shown when the list page is shown again
+    bool offeringCopies = false;        // a question about a conflict copy is open
+    QSet<QString> copiesLeft;           // conflict copies the user put off this run, or that could not be merged
     PageScrolling *pageScrolling = nullptr;
     BillListPage *listPage = nullptr;
     BillEditorPage *editorPage = nullptr;

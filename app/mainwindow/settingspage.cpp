@@ -3,6 +3,7 @@
 
 #include "caldavsection.h"
 #include "calendarexport.h"
+#include "datafoldersection.h"
 #include "eventstore.h"
 #include "holidayssection.h"
 #include "plainmessage.h"
@@ -19,8 +20,12 @@ SettingsPage::SettingsPage(Ui::MainWindow *form)
     // The calendar publishing's choices are stored with the page's, on OK.
     calDav = new CalDavSection(ui->settingsTab);
     ui->verticalLayout_15->insertWidget(ui->verticalLayout_15->indexOf(holidays) + 1, calDav);
+    // So does moving the data folder, after the calendar publishing.
+    dataFolder = new DataFolderSection(ui->settingsTab);
+    ui->verticalLayout_15->insertWidget(ui->verticalLayout_15->indexOf(calDav) + 1, dataFolder);
     QWidget *before = ui->updateCheckBox;
-    const QList<QWidget *> chain = holidays->tabChain() + calDav->tabChain() << ui->settingOKButton;
+    const QList<QWidget *> chain = holidays->tabChain() + calDav->tabChain() + dataFolder->tabChain()
+        << ui->settingOKButton;
     for (QWidget *next : chain) {
         QWidget::setTabOrder(before, next);
         before = next;

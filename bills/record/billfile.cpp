@@ -3,12 +3,14 @@
 #include "regularfile.h"
 
 #include <QBuffer>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QStandardPaths>
 
 #ifdef Q_OS_UNIX
 #include <algorithm>
@@ -38,11 +40,27 @@ bool isOwnRegularFile(const QString &path)
 #endif
 }
 
+// A conflict copy is a copy of a bill file; anything much larger is not one.
+constexpr qint64 MaxConflictCopyBytes = 256 * 1024 * 1024;
+
+QByteArray digestOf(const QByteArray &bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+}
+
 } // namespace
 
 BillFile::BillFile(const QString &path)
     : m_path(path)
 {
+    if (path == eventsFilePath())
+        m_ancestorPath = defaultMergeAncestorPath();
+}
+
+QString BillFile::defaultMergeAncestorPath()
+{
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::CacheLocation))
+        .filePath(QStringLiteral("merge-ancestor.evt"));
 }
 
 EventList BillFile::load()
@@ -281,7 +299,11 @@ bool BillFile::save(const EventList &events, QString *errorString)
     const auto deleteMerged = qScopeGuard([&merge] { qDeleteAll(merge.bills); });
     // The bills read stay the base and the file's stamp the one read, so a
     // later save finds the file changed and merges again.
-    return writeFileEntry(billFileBytes(merge.bills), targetPath(disk), errorString);
+    const QByteArray bytes = billFileBytes(merge.bills);
+    if (!writeFileEntry(bytes, targetPath(disk), errorString))
+        return false;
+    keepMergeAncestor(disk.bytes, bytes);
+    return true;
 }
 
 QString BillFile::targetPath(const Disk &disk) const
@@ -296,6 +318,7 @@ bool BillFile::write(const EventList &events, const Disk &disk, QString *errorSt
     const QByteArray bytes = billFileBytes(events);
     if (!writeFileEntry(bytes, targetPath(disk), errorString))
         return false;
+    keepMergeAncestor(disk.plantedLink ? QByteArray() : disk.bytes, bytes);
     rebase(PackedBytes(bytes), events, true);
     // The file written is the one read from now on, unless another writer
     // has replaced it already.
@@ -389,6 +412,109 @@ std::optional<EventList> BillFile::reload(const EventList &events, QList<qsizety
     for (qsizetype k = 0; k < merge.bills.size(); ++k) {
         if (merge.fromTheirs.at(k) >= 0)
             m_baseRecords[merge.fromTheirs.at(k)] = merge.bills.at(k);
+    }
+    if (fromOurs)
+        *fromOurs = merge.fromOurs;
+    return merge.bills;
+}
+
+void BillFile::keepMergeAncestor(const QByteArray &before, const QByteArray &written) const
+{
+    // A file this machine wrote itself holds its own changes, which the
+    // other machines may not have yet: once there is an ancestor, only a
+    // file that came from elsewhere (another machine's sync, another
+    // program) replaces it. An older ancestor than the true one only shows
+    // changes on both sides alike; a newer one would hide this machine's
+    // changes. The ancestor is a hint: failing to keep it costs a merge its
+    // precision, not the bills.
+    if (m_ancestorPath.isEmpty())
+        return;
+    const QString digestPath = m_ancestorPath + QStringLiteral(".written");
+    QFile digestFile(digestPath);
+    QByteArray lastWritten;
+    if (openRegularFileForReading(digestFile))
+        lastWritten = digestFile.read(128).trimmed();
+    digestFile.close();
+    // Without any ancestor yet, the file before this machine's first change
+    // is the best there is (it mostly came from the other machine).
+    const bool noAncestor = !QFileInfo::exists(m_ancestorPath);
+    if (!before.isEmpty() && (noAncestor || digestOf(before) != lastWritten))
+        (void)writeFileEntry(before, m_ancestorPath);
+    (void)writeFileEntry(digestOf(written), digestPath);
+}
+
+QList<Event> BillFile::mergeAncestorBills() const
+{
+    QList<Event> bills;
+    if (m_ancestorPath.isEmpty())
+        return bills;
+    const BillFileRead read = readBillFile(m_ancestorPath);
+    if (read.state == BillFileState::Complete) {
+        for (const Event *event : read.events)
+            bills.append(*event);
+    }
+    qDeleteAll(read.events);
+    return bills;
+}
+
+void BillFile::settleBillsAddedTwice(QList<Event> &ancestor, QList<qsizetype> &origins, const EventList &ours,
+                                     const EventList &theirs, const BillConflictResolver &resolve)
+{
+    // A bill of one name that both sides have and the ancestor lacks (or
+    // there is no ancestor) was added on both, or comes from two lists that
+    // met: when the two differ, the resolver picks one, rather than the
+    // merge keeping both. The side not picked becomes the ancestor's bill,
+    // so the merge takes the other as the change.
+    const QList<qsizetype> theirOrigins = matchBills(ancestor, theirs);
+    QMultiHash<QString, qsizetype> unmatched;
+    for (qsizetype j = theirs.size() - 1; j >= 0; --j) {
+        if (theirOrigins.at(j) < 0)
+            unmatched.insert(theirs.at(j)->name, j);
+    }
+    for (qsizetype k = 0; k < ours.size(); ++k) {
+        const auto found = unmatched.find(ours.at(k)->name);
+        if (origins.at(k) >= 0 || found == unmatched.end())
+            continue;
+        const Event *their = theirs.at(found.value());
+        unmatched.erase(found);
+        if (sameBill(*ours.at(k), *their))
+            continue;
+        const BillChoice choice = resolve(BillConflict{ours.at(k), ours.at(k), their, false});
+        ancestor.append(choice == BillChoice::Theirs ? *ours.at(k) : *their);
+        origins[k] = ancestor.size() - 1;
+    }
+}
+
+std::optional<EventList> BillFile::mergeCopy(const QString &copyPath, const EventList &events,
+                                             QList<qsizetype> *fromOurs, QString *problem,
+                                             const BillConflictResolver &resolve)
+{
+    const auto refuse = [problem](const QString &reason) {
+        if (problem)
+            *problem = reason;
+        return std::nullopt;
+    };
+    if (QFileInfo(copyPath).size() > MaxConflictCopyBytes)
+        return refuse(QStringLiteral("it is far larger than a bill file"));
+    const BillFileRead copy = readBillFile(copyPath);
+    const auto cleanUp = qScopeGuard([&copy] { qDeleteAll(copy.events); });
+    if (copy.state == BillFileState::Missing)
+        return refuse(QStringLiteral("it is no longer there"));
+    if (copy.state != BillFileState::Complete)
+        return refuse(copy.problem);
+
+    const BillConflictResolver &resolver = resolve ? resolve : m_resolve;
+    QList<Event> ancestor = mergeAncestorBills();
+    QList<qsizetype> origins = matchBills(ancestor, events);
+    settleBillsAddedTwice(ancestor, origins, events, copy.events, resolver);
+    BillMerge merge = mergeBills(ancestor, copy.events, events, origins, resolver);
+    // The merged bills stand for the bills read that the caller's did: the
+    // file stays the base, and the save that follows writes the merge.
+    const QList<qsizetype> readOrigins = originsOf(events);
+    m_baseRecords.fill(nullptr);
+    for (qsizetype k = 0; k < events.size(); ++k) {
+        if (readOrigins.at(k) >= 0 && merge.fromOurs.at(k) >= 0)
+            m_baseRecords[readOrigins.at(k)] = merge.bills.at(merge.fromOurs.at(k));
     }
     if (fromOurs)
         *fromOurs = merge.fromOurs;

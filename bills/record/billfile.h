@@ -92,6 +92,31 @@ public:
     // since: a save deals with those.
     [[nodiscard]] std::optional<EventList> reload(const EventList &events, QList<qsizetype> *fromOurs = nullptr);
 
+    // Merges a conflict copy that a sync program left beside the file (the
+    // other machine's bills, conflictcopies.h) into `events` (the caller's
+    // bills, as for save()), without writing. Three ways: the common
+    // ancestor is the bill file as this machine last had it from elsewhere
+    // before changing it (kept at the merge ancestor path, below); without
+    // one, the two lists are joined: equal bills once, the others kept, and
+    // of two different bills of one name the resolver picks one. Bills both
+    // sides changed go to `resolve` (none: the file's resolver). Returns
+    // the merged bills as new records that the caller owns in place of its own, with
+    // *fromOurs as for reload(); the file read stays the base. Nothing when
+    // the copy cannot be read completely (the reason in *problem): a copy is
+    // merged whole or not at all.
+    [[nodiscard]] std::optional<EventList> mergeCopy(const QString &copyPath, const EventList &events,
+                                                     QList<qsizetype> *fromOurs, QString *problem = nullptr,
+                                                     const BillConflictResolver &resolve = {});
+
+    // Where each save keeps the merge ancestor: the file as it was before
+    // the save, when this machine did not write it itself (beside it, with
+    // ".written" added, the digest of what it wrote last). Empty: none kept.
+    // The user's bill file keeps it in the private cache folder, which no
+    // sync program shares.
+    void setMergeAncestorPath(const QString &path) { m_ancestorPath = path; }
+    [[nodiscard]] QString mergeAncestorPath() const { return m_ancestorPath; }
+    [[nodiscard]] static QString defaultMergeAncestorPath();
+
     // The one sentence that tells the user what happened to the file: empty
     // unless it was not read completely.
     [[nodiscard]] QString notice() const;
@@ -150,6 +175,11 @@ private:
     [[nodiscard]] QString targetPath(const Disk &disk) const;
     // Writes the bills as they are; they become the bills read.
     bool write(const EventList &events, const Disk &disk, QString *errorString);
+    // A save replaced `before` (the file's bytes; empty: none) by `written`.
+    void keepMergeAncestor(const QByteArray &before, const QByteArray &written) const;
+    [[nodiscard]] QList<Event> mergeAncestorBills() const;
+    static void settleBillsAddedTwice(QList<Event> &ancestor, QList<qsizetype> &origins, const EventList &ours,
+                                      const EventList &theirs, const BillConflictResolver &resolve);
 
     QString m_path;
     BillFileState m_state = BillFileState::Missing;
@@ -169,6 +199,7 @@ private:
     Stamp m_stamp;                         // the file the base came from
     PackedBytes m_stampBytes;              // that file's bytes
     QByteArray m_approvedLink;             // the link at the path when it was read; followed
+    QString m_ancestorPath;                // the merge ancestor for conflict copies; empty: none
     BillConflictResolver m_resolve = automaticBillChoice;
 };
 

@@ -1,6 +1,7 @@
 #include "eventstore.h"
 
 #include "billextensions.h"
+#include "datafolder.h"
 #include "recordreader.h"
 #include "regularfile.h"
 
@@ -11,7 +12,6 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSaveFile>
-#include <QStandardPaths>
 
 #include <array>
 
@@ -26,7 +26,7 @@ namespace {
 
 QString dataFilePath(const QString &fileName)
 {
-    QString path = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    QString path = dataFolderPath();
     if (!path.endsWith(QDir::separator()))
         path += QDir::separator();
     return path + fileName;

@@ -8,10 +8,10 @@
 
 class QIODevice;
 
-// The user's bill file, "events.evt" in the per-user data folder.
+// The user's bill file, "events.evt" in the data folder (datafolder.h).
 [[nodiscard]] QString eventsFilePath();
 
-// The notification settings file, "settings.ini" in the per-user data folder.
+// The notification settings file, "settings.ini" in the data folder.
 [[nodiscard]] QString settingsFilePath();
 
 // The holidays the windows read from the user's calendars (holidayfile.h).

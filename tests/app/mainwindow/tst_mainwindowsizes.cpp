@@ -143,7 +143,7 @@ void tst_MainWindowSizes::pages_data()
                                              "holidayCalendarList", "addCalendarButton", "holidayDateList",
                                              "holidayDateEdit", "holidayNameEdit", "addHolidayButton",
                                              "caldavCheckBox", "caldavUrlEdit", "caldavUserEdit", "caldavPasswordEdit",
-                                             "settingOKButton", "settingsCancelButton"};
+                                             "moveDataFolderButton", "settingOKButton", "settingsCancelButton"};
     // The currency's box is off while the bills have one currency or none.
     QTest::newRow("months") << QStringLiteral("monthsButton") << 0
                             << QStringList{"monthsTableWidget", "qt_calendar_calendarview", "monthsDayListWidget",

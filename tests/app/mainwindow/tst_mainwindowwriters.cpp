@@ -4,6 +4,7 @@
 #include "mainwindow.h"
 
 #include "billfile.h"
+#include "datafolder.h"
 #include "event.h"
 #include "eventstore.h"
 #include "mainwindowprobe.h"
@@ -14,9 +15,11 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
@@ -56,6 +59,12 @@ void writeBills(const QString &path, const EventList &bills)
 {
     QVERIFY(saveEvents(bills, path));
     qDeleteAll(bills);
+}
+
+QByteArray loadFileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // The bill of that name in a list, or null.
@@ -101,6 +110,35 @@ std::shared_ptr<QString> answerBox(const QString &buttonText)
     return text;
 }
 
+// Answers the modal message boxes that come, one after another, with the
+// buttons of these texts, and keeps their texts.
+std::shared_ptr<QStringList> answerBoxes(const QStringList &buttonTexts)
+{
+    auto texts = std::make_shared<QStringList>();
+    auto *timer = new QTimer;
+    timer->setInterval(10);
+    auto answered = std::make_shared<QPointer<QMessageBox>>();
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, texts, buttonTexts, answered] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || box == *answered)
+            return;
+        *answered = box;
+        texts->append(box->text());
+        for (QAbstractButton *button : box->buttons()) {
+            if (button->text().remove(QLatin1Char('&')) == buttonTexts.at(texts->size() - 1)) {
+                button->click();
+                break;
+            }
+        }
+        if (texts->size() == buttonTexts.size()) {
+            timer->stop();
+            timer->deleteLater();
+        }
+    });
+    timer->start();
+    return texts;
+}
+
 } // namespace
 
 class tst_MainWindowWriters : public QObject
@@ -114,6 +152,10 @@ private slots:
     void paymentsWrittenMeanwhileAreKept();
     void fileReplacedMeanwhileIsShownAndKept();
     void billChangedTwiceIsAsked();
+    void conflictCopyIsOffered_data();
+    void conflictCopyIsOffered();
+    void dataFolderMoves_data();
+    void dataFolderMoves();
 
 private:
     void openWindow();
@@ -133,12 +175,15 @@ void tst_MainWindowWriters::initTestCase()
 void tst_MainWindowWriters::init()
 {
     QDir(QFileInfo(eventsFilePath()).absolutePath()).removeRecursively();
+    QFile::remove(BillFile::defaultMergeAncestorPath());
+    QFile::remove(BillFile::defaultMergeAncestorPath() + QStringLiteral(".written"));
     writeBills(eventsFilePath(), someBills(10));
 }
 
 void tst_MainWindowWriters::cleanup()
 {
     window.reset();
+    QVERIFY(setDataFolderPath(defaultDataFolderPath()));
     QDir(QFileInfo(eventsFilePath()).absolutePath()).removeRecursively();
 }
 
@@ -226,6 +271,120 @@ void tst_MainWindowWriters::billChangedTwiceIsAsked()
     QVERIFY(window->close());
     const EventList saved = loadEvents(eventsFilePath());
     QCOMPARE(billNamed(saved, QStringLiteral("Rent"))->payments, mine);
+    qDeleteAll(saved);
+}
+
+void tst_MainWindowWriters::conflictCopyIsOffered_data()
+{
+    QTest::addColumn<QStringList>("answers");
+    QTest::addColumn<bool>("damaged");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<QString>("left"); // what is at the copy's name afterwards: "copy", "merged" or "nothing"
+    QTest::newRow("merged") << QStringList{"Merge"} << false << 11 << "merged";
+    QTest::newRow("later") << QStringList{"Later"} << false << 10 << "copy";
+    QTest::newRow("delete, then keep") << QStringList{"Delete", "Keep"} << false << 10 << "copy";
+    QTest::newRow("deleted for good") << QStringList{"Delete", "Delete"} << false << 10 << "nothing";
+    QTest::newRow("damaged copy") << QStringList{"Merge", "OK"} << true << 10 << "copy";
+}
+
+// A sync program left the other machine's bills (one bill more) beside the
+// file: the window offers them once it is open.
+void tst_MainWindowWriters::conflictCopyIsOffered()
+{
+    QFETCH(QStringList, answers);
+    QFETCH(bool, damaged);
+    QFETCH(int, rows);
+    QFETCH(QString, left);
+    const QString copy = QFileInfo(eventsFilePath()).dir().filePath(
+        QStringLiteral("events.sync-conflict-20270301-100000-AAAAAAA.evt"));
+    writeBills(copy, someBills(11));
+    if (damaged)
+        QVERIFY(QFile::resize(copy, QFileInfo(copy).size() - 5));
+    const QByteArray copyBytes = loadFileBytes(copy);
+
+    const auto texts = answerBoxes(answers);
+    openWindow();
+    QTRY_COMPARE(texts->size(), answers.size());
+    QVERIFY(texts->first().contains(QDir::toNativeSeparators(copy)));
+    if (damaged)
+        QVERIFY(texts->last().contains(QStringLiteral("could not be read completely")));
+    QTRY_COMPARE(billModel(*window)->rowCount(), rows);
+    QCOMPARE(QFileInfo::exists(copy), left == QLatin1String("copy"));
+    QCOMPARE(QFileInfo::exists(copy + QStringLiteral(".merged")), left == QLatin1String("merged"));
+    if (left != QLatin1String("nothing"))
+        QCOMPARE(loadFileBytes(left == QLatin1String("copy") ? copy : copy + QStringLiteral(".merged")), copyBytes);
+    // Merged changes are in the file before the copy goes.
+    const EventList saved = loadEvents(eventsFilePath());
+    QCOMPARE(saved.size(), qsizetype(left == QLatin1String("merged") ? 11 : 10));
+    qDeleteAll(saved);
+    // Put off or kept, it is not asked again while the window is open.
+    writeMeanwhile([](EventList &bills) { bills.append(weeklyBill(QStringLiteral("Boat"), QDate::currentDate())); });
+    QTRY_COMPARE(billModel(*window)->rowCount(), rows + 1);
+    QCOMPARE(texts->size(), answers.size());
+}
+
+void tst_MainWindowWriters::dataFolderMoves_data()
+{
+    QTest::addColumn<int>("billsThere");   // bills in the folder moved to; -1: no bill file there
+    QTest::addColumn<bool>("damagedThere"); // that bill file is cut short
+    QTest::addColumn<bool>("settingsThere"); // it holds a settings file
+    QTest::addColumn<QStringList>("answers");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<bool>("moved");       // the folder picked is in use afterwards
+    QTest::addColumn<bool>("oldBillsKept");
+    QTest::newRow("empty folder") << -1 << false << false << QStringList{"OK"} << 10 << true << false;
+    QTest::newRow("other bills, merged")
+        << 11 << false << false << QStringList{"Merge", "Keep Mine", "OK"} << 11 << true << true;
+    QTest::newRow("other bills as they are")
+        << 3 << false << false << QStringList{"Use As It Is", "OK"} << 3 << true << true;
+    QTest::newRow("other bills, cancelled") << 3 << false << false << QStringList{"Cancel"} << 10 << false << true;
+    QTest::newRow("other bills, damaged") << 3 << true << false << QStringList{"Merge", "OK"} << 10 << false << true;
+    QTest::newRow("other settings file") << -1 << false << true << QStringList{"OK"} << 10 << false << true;
+}
+
+// The settings page's "Move…" with the folder picked: the list as shown
+// moves, or meets the bills there, or nothing changes at all.
+void tst_MainWindowWriters::dataFolderMoves()
+{
+    QFETCH(int, billsThere);
+    QFETCH(bool, damagedThere);
+    QFETCH(bool, settingsThere);
+    QFETCH(QStringList, answers);
+    QFETCH(int, rows);
+    QFETCH(bool, moved);
+    QFETCH(bool, oldBillsKept);
+    QTemporaryDir target;
+    const QString targetBills = QDir(target.path()).filePath(QStringLiteral("events.evt"));
+    if (billsThere >= 0)
+        writeBills(targetBills, someBills(billsThere));
+    if (damagedThere)
+        QVERIFY(QFile::resize(targetBills, QFileInfo(targetBills).size() - 5));
+    if (settingsThere) {
+        QFile settings(QDir(target.path()).filePath(QStringLiteral("settings.ini")));
+        QVERIFY(settings.open(QIODevice::WriteOnly));
+    }
+    const QString oldBills = eventsFilePath();
+    QFile oldSettings(settingsFilePath());
+    QVERIFY(oldSettings.open(QIODevice::WriteOnly));
+    oldSettings.close();
+    openWindow();
+    QVERIFY(window->markBillPaid(rowOf(*window, QStringLiteral("Gas"))));
+
+    const auto texts = answerBoxes(answers);
+    QCOMPARE(window->moveDataFolder(target.path()), moved);
+    QCOMPARE(texts->size(), answers.size());
+    QCOMPARE(billModel(*window)->rowCount(), rows);
+    QCOMPARE(dataFolderPath(), moved ? QDir::cleanPath(target.path()) : defaultDataFolderPath());
+    QCOMPARE(QFileInfo::exists(oldBills), oldBillsKept);
+    QCOMPARE(QFileInfo::exists(oldSettings.fileName()), oldBillsKept);
+    QCOMPARE(QFileInfo::exists(targetBills), moved || billsThere >= 0);
+
+    QVERIFY(window->close());
+    const EventList saved = loadEvents(eventsFilePath());
+    QCOMPARE(saved.size(), qsizetype(rows));
+    // The payment made before the move stays wherever the list came from.
+    if (rows != 3)
+        QVERIFY(billNamed(saved, QStringLiteral("Gas"))->payments.isTracking());
     qDeleteAll(saved);
 }
 
