@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QSettings>
 
 #include <cstdio>
 
@@ -40,6 +41,13 @@ bool billsNeedTheWindows(QDate today)
     return needed;
 }
 
+// Publishing to a CalDAV calendar goes on at every automatic start, in the
+// windows' module (its account is in the native settings' group "CalDav").
+bool calendarPublishingIsOn()
+{
+    return QSettings().value(QStringLiteral("CalDav/Enabled")).toBool();
+}
+
 } // namespace
 
 AutomaticStart decideAutomaticStart(const QStringList &arguments, const QString &programFilePath, QDate today)
@@ -62,5 +70,6 @@ AutomaticStart decideAutomaticStart(const QStringList &arguments, const QString 
     if (!automaticStartGoesOn(mode, intervalSeconds))
         return AutomaticStart::End;
     installHolidaysFromDataFolder();
-    return billsNeedTheWindows(today) ? AutomaticStart::RemindersToShow : AutomaticStart::End;
+    return billsNeedTheWindows(today) || calendarPublishingIsOn() ? AutomaticStart::RemindersToShow
+                                                                  : AutomaticStart::End;
 }

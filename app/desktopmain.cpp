@@ -1,6 +1,7 @@
 // The program's windows as a module of their own (desktopentry.h): the
 // start from the application object on, as the program loads it.
 
+#include "automaticpublishing.h"
 #include "desktopentry.h"
 #include "holidaycalendars.h"
 #include "mainwindow.h"
@@ -201,6 +202,7 @@ extern "C" Q_DECL_EXPORT int payvaneDesktopMain(int *argc, char **argv, int hand
 
     QWidget *window = nullptr;
     ReminderWindow *reminderWindow = nullptr;
+    AutomaticPublishing *automaticPublishing = nullptr;
     if (mode == StartMode::Interactive) {
         window = new MainWindow;
     } else {
@@ -208,16 +210,26 @@ extern "C" Q_DECL_EXPORT int payvaneDesktopMain(int *argc, char **argv, int hand
             return 0;
         // The desktop's notifications when chosen and a service answers;
         // else the reminder window (the popup dialog, for that choice).
+        // The calendar is published beside the reminders, and the program
+        // ends once both are done.
+        auto *publishing = new AutomaticPublishing(&app);
+        publishing->start(QDate::currentDate());
         NotificationSettings notificationSettings;
         notificationSettings.load(settingsFilePath());
         if (notificationSettings.desktopNotifications) {
             auto *service = new NotificationService(&app);
-            if (service->isAvailable())
-                return runDesktopReminders(app, service, notificationSettings.sumUpReminders);
+            if (service->isAvailable()) {
+                const int exitCode = runDesktopReminders(app, service, notificationSettings.sumUpReminders);
+                publishing->waitUntilDone();
+                return exitCode;
+            }
         }
         reminderWindow = createReminderWindow();
-        if (!reminderWindow)
+        if (!reminderWindow) {
+            publishing->waitUntilDone();
             return 0;
+        }
+        automaticPublishing = publishing;
         window = reminderWindow;
     }
 
@@ -237,6 +249,8 @@ extern "C" Q_DECL_EXPORT int payvaneDesktopMain(int *argc, char **argv, int hand
     window->show();
 
     int exitCode = QApplication::exec();
+    if (automaticPublishing)
+        automaticPublishing->waitUntilDone();
     // The window lives as long as the event loop; it goes before the
     // application object so its destructor still finds one.
     delete window;

@@ -363,6 +363,7 @@ void BillListPage::listChanged()
     showAmountColumn(BillTotals::anyAmount(records));
     widenNarrowColumns();
     updatePaidCommand();
+    emit billsChanged();
 }
 
 void BillListPage::showAmountColumn(bool shown)

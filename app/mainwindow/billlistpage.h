@@ -112,6 +112,10 @@ public:
     void showBillsOn(QDate day);
     void resortList();
 
+signals:
+    // Rows were added, changed or removed (or the list filled).
+    void billsChanged();
+
 private:
     [[nodiscard]] static BillRowCells rowCells(Event *event, QDate day, const DueDate &next, int remaining);
     void fillBillRow(int row, Event *event, QDate day);

@@ -18,6 +18,8 @@
 #include "pagescrolling.h"
 #include "plainmessage.h"
 #include "settingspage.h"
+#include "caldavsection.h"
+#include "calendarpublishing.h"
 #include "windowgeometry.h"
 
 #include <QApplication>
@@ -83,6 +85,9 @@ MainWindow::MainWindow(QWidget *parent)
     settingsPage = new SettingsPage(ui);
     connect(settingsPage->dataFolderSection(), &DataFolderSection::moveRequested, this, &MainWindow::moveDataFolder);
     exchange = new BillExchange(listPage, this);
+    publishing = new CalendarPublishing([this] { return listPage->rowRecords(); }, today, this);
+    connect(listPage, &BillListPage::billsChanged, publishing, &CalendarPublishing::publishSoon);
+    connect(publishing, &CalendarPublishing::published, settingsPage->calDavSection(), &CalDavSection::showLastResult);
     connect(ui->calendarButton, &QAbstractButton::clicked, this, [this] { exchange->chooseCalendarFile(); });
     connect(ui->monthsButton, &QAbstractButton::clicked, this, &MainWindow::showMonths);
     connect(monthsPage, &MonthsPage::done, this, [this] { showPage(ListTab); });
@@ -202,6 +207,9 @@ void MainWindow::closeEvent(QCloseEvent *event)
         return;
     }
     saveWindowState();
+    // The calendar gets what was saved; the program ends once it has.
+    publishing->publishSoon();
+    publishing->finishBeforeQuitting();
     QMainWindow::closeEvent(event);
 }
 
@@ -640,6 +648,7 @@ void MainWindow::on_settingOKButton_clicked()
 {
     settingsPage->storeChoices();
     showPage(ListTab);
+    publishing->publishSoon(); // publishing may have been turned on
 }
 
 void MainWindow::on_settingsCancelButton_clicked()

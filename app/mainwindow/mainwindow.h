@@ -15,6 +15,7 @@
 class BillDetailsPage;
 class BillEditorPage;
 class BillExchange;
+class CalendarPublishing;
 class BillFileWatcher;
 class BillListPage;
 class DayFollower;
@@ -141,6 +142,7 @@ private:
     SettingsPage *settingsPage = nullptr;
     MonthsPage *monthsPage = nullptr;
     BillExchange *exchange = nullptr;
+    CalendarPublishing *publishing = nullptr;
 };
 
 #endif // PAYVANE_MAINWINDOW_H
