@@ -78,6 +78,28 @@ QString dataFolderPath()
     return defaultDataFolderPath();
 }
 
+bool makeFolderFor(const QString &path, QString *errorString)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    if (QFileInfo(folder).isDir())
+        return true;
+    // A chosen folder that is gone (a drive not mounted, a sync folder
+    // removed) is not made anew: the files written there would stand in
+    // for the user's, or be hidden once the drive is back.
+    const QString chosen = dataFolderPath();
+    if (chosen != defaultDataFolderPath() && QDir::cleanPath(folder) == chosen) {
+        if (errorString)
+            *errorString = QStringLiteral("The data folder %1 is missing; is its drive connected?")
+                               .arg(QDir::toNativeSeparators(folder));
+        return false;
+    }
+    if (QDir().mkpath(folder))
+        return true;
+    if (errorString)
+        *errorString = QStringLiteral("Cannot create the folder %1.").arg(QDir::toNativeSeparators(folder));
+    return false;
+}
+
 bool setDataFolderPath(const QString &folder)
 {
     QSettings settings = nativeSettings();

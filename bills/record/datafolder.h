@@ -15,6 +15,10 @@
 [[nodiscard]] QString dataFolderPath();
 // The per-user data folder, where the files are unless moved.
 [[nodiscard]] QString defaultDataFolderPath();
+// Makes the folder a file at `path` goes into, unless it is the chosen
+// data folder, which is never made anew once gone; false, with the reason
+// in *errorString, when the folder is not there.
+[[nodiscard]] bool makeFolderFor(const QString &path, QString *errorString = nullptr);
 // Uses `folder` from now on (the default folder: the key is removed). The
 // files are not moved; false when the settings store cannot be written.
 [[nodiscard]] bool setDataFolderPath(const QString &folder);

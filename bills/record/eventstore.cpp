@@ -171,10 +171,8 @@ bool writeInPlace(const QByteArray &bytes, const QByteArray &entry, QString *err
 
 bool writeFileEntry(const QByteArray &bytes, const QString &path, QString *errorString)
 {
-    const QFileInfo info(path);
-    if (!QDir().mkpath(info.absolutePath()))
-        return fail(errorString, QStringLiteral("Cannot create the folder %1.")
-                                     .arg(QDir::toNativeSeparators(info.absolutePath())));
+    if (!makeFolderFor(path, errorString))
+        return false;
     const QByteArray entry = QFile::encodeName(path);
     struct stat old;
     const bool replacesFile = ::lstat(entry.constData(), &old) == 0 && S_ISREG(old.st_mode);
@@ -217,10 +215,8 @@ bool writeFileEntry(const QByteArray &bytes, const QString &path, QString *error
 
 bool writeFileEntry(const QByteArray &bytes, const QString &path, QString *errorString)
 {
-    const QFileInfo info(path);
-    if (!QDir().mkpath(info.absolutePath()))
-        return fail(errorString, QStringLiteral("Cannot create the folder %1.")
-                                     .arg(QDir::toNativeSeparators(info.absolutePath())));
+    if (!makeFolderFor(path, errorString))
+        return false;
     QSaveFile file(path);
     // A folder that takes no new file (no permission) while the file itself
     // is writable: write in place rather than not at all.

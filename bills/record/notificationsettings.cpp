@@ -1,5 +1,7 @@
 #include "notificationsettings.h"
 
+#include "datafolder.h"
+
 #include "regularfile.h"
 
 #include <QDataStream>
@@ -40,13 +42,8 @@ bool NotificationSettings::load(const QString &path)
 bool NotificationSettings::save(const QString &path, QString *errorString) const
 {
     // A first run has no data folder yet; without it the choice would be lost.
-    const QFileInfo info(path);
-    if (!QDir().mkpath(info.absolutePath())) {
-        if (errorString)
-            *errorString = QStringLiteral("Cannot create the folder %1.")
-                               .arg(QDir::toNativeSeparators(info.absolutePath()));
+    if (!makeFolderFor(path, errorString))
         return false;
-    }
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {

@@ -188,6 +188,14 @@ void TestSyncFolder::dataFolderMoves()
     QVERIFY(copied.isEmpty());
     QCOMPARE(fileBytes(target.filePath(QStringLiteral("settings.ini"))), std::optional<QByteArray>("settings"));
 
+    // A chosen folder that is gone (its drive not mounted) is not made anew.
+    const QString gone = target.filePath(QStringLiteral("unmounted"));
+    QVERIFY(setDataFolderPath(gone));
+    QVERIFY(!saveEvents({}, eventsFilePath()));
+    QVERIFY(!writeFileEntry(QByteArray("bills"), eventsFilePath(), &reason));
+    QVERIFY2(reason.contains(QStringLiteral("is missing")), qPrintable(reason));
+    QVERIFY(!QFileInfo::exists(gone));
+
     // A relative path in the settings is not taken.
     QSettings(QStringLiteral("Tervona"), QStringLiteral("Payvane")).setValue(QStringLiteral("DataFolder"), "sync");
     QCOMPARE(QFileInfo(eventsFilePath()).absolutePath(), QDir::cleanPath(defaultFolder));
