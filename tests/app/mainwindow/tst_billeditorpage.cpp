@@ -95,7 +95,8 @@ void tst_BillEditorPage::loadAndReadBack_data()
     singular.endMode = Event::EndAfterTimes;
     singular.endDate = singular.eventDate;
     singular.unknownFields.insert(QStringLiteral("future"), QByteArray("kept"));
-    QTest::newRow("singular, no reminder, a newer version's field") << singular;
+    singular.calendarUid = QUuid::fromString(QStringLiteral("{0f8fad5b-d9cb-469f-a165-70867728950e}"));
+    QTest::newRow("singular, no reminder, a newer version's field, a calendar UID") << singular;
 }
 
 void tst_BillEditorPage::loadAndReadBack()
@@ -139,6 +140,7 @@ void tst_BillEditorPage::loadAndReadBack()
     QCOMPARE(read->amount, bill.amount);
     QVERIFY(read->payments == bill.payments);
     QCOMPARE(read->unknownFields, bill.unknownFields);
+    QCOMPARE(read->calendarUid, bill.calendarUid);
     // A save clears the reminder state, so the bill is reminded of at once.
     QCOMPARE(read->lastNotified, Today.addDays(-1));
     QList<ExtraReminder> unfired = bill.extraReminders;
