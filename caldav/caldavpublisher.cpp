@@ -1,15 +1,15 @@
 #include "caldavpublisher.h"
 
+#include "caldavaccount.h"
+
 #include <QAuthenticator>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QSettings>
 #include <QTime>
 
 namespace {
 
-const QString LastResultKey = QStringLiteral("CalDav/LastResult");
 constexpr int LongestNameInSentence = 60;
 constexpr int RecordSaveInterval = 500;
 
@@ -68,11 +68,6 @@ CalDavPublisher::~CalDavPublisher()
     // may have is noted, so the next publish neither repeats nor mistakes it.
     if (m_running && m_recordLoaded)
         m_record.save(m_recordPath);
-}
-
-QString CalDavPublisher::lastResult()
-{
-    return QSettings().value(LastResultKey).toString();
 }
 
 bool CalDavPublisher::publish(const QUrl &collection, const QString &user, const QString &password,
@@ -444,6 +439,6 @@ void CalDavPublisher::finish()
     m_running = false;
     m_wanted.clear();
     m_password.clear();
-    QSettings().setValue(LastResultKey, result);
+    CalDavAccount::storeLastResult(result);
     emit finished(m_counts, result);
 }

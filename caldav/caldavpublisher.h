@@ -70,8 +70,6 @@ public:
                                  const EventList &bills, QDate today);
     [[nodiscard]] bool isRunning() const { return m_running; }
 
-    // The last outcome in one sentence, as kept in the native settings.
-    [[nodiscard]] static QString lastResult();
 
 signals:
     void finished(const CalDavPublisher::Counts &counts, const QString &sentence);

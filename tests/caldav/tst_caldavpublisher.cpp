@@ -4,6 +4,7 @@
 #include "../common/radicaleserver.h"
 #include "../update/fakewebserver.h"
 
+#include "caldavaccount.h"
 #include "caldavpublisher.h"
 #include "calendarobject.h"
 #include "billmerge.h"
@@ -166,7 +167,7 @@ void tst_CalDavPublisher::publishesOnlyTheDifference()
     QCOMPARE(countsText(outcome.counts), QStringLiteral("3 0 0 0 0 0"));
     const QString published = QStringLiteral("Published 3 bills to %1 at ").arg(server.collection().toString());
     QVERIFY2(outcome.sentence.startsWith(published), qPrintable(outcome.sentence));
-    QCOMPARE(CalDavPublisher::lastResult(), outcome.sentence);
+    QCOMPARE(CalDavAccount::lastResult(), outcome.sentence);
     // One object per bill, named by its UID, holding the bill's event.
     QCOMPARE(storedFingerprints(server), wantedObjects(server, bills));
     const auto first = server.objects();
@@ -238,7 +239,7 @@ void tst_CalDavPublisher::refusedPublishSendsLater()
     QVERIFY2(outcome.sentence.startsWith(sentence), qPrintable(outcome.sentence));
     QCOMPARE(outcome.counts.created, 0);
     QCOMPARE(outcome.counts.failed, 2);
-    QCOMPARE(CalDavPublisher::lastResult(), outcome.sentence);
+    QCOMPARE(CalDavAccount::lastResult(), outcome.sentence);
 
     // Put right, the next publish sends what did not go out.
     if (!serverRuns)
