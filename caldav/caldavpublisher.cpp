@@ -192,6 +192,7 @@ void CalDavPublisher::send(const Step &step)
     // Without an ETag, "*" still keeps a change from creating an object
     // that was removed in the calendar.
     const QByteArray etag = sent && !sent->etag.isEmpty() ? sent->etag : QByteArrayLiteral("*");
+    Step sentStep = step;
     QNetworkReply *reply = nullptr;
     switch (step.kind) {
     case Kind::Create:
@@ -202,6 +203,8 @@ void CalDavPublisher::send(const Step &step)
         else if (!step.force)
             request.setRawHeader("If-Match", etag);
         reply = m_network->put(request, m_wanted.value(step.uid).text);
+        if (sent)
+            sentStep.earlierPending = sent->pending;
         notePending(step.uid);
         break;
     case Kind::Remove:
@@ -218,7 +221,7 @@ void CalDavPublisher::send(const Step &step)
     }
     // No answer worth taking is longer: the rest waits on the wire.
     reply->setReadBufferSize(MaximumAnswerSize + 1);
-    m_inFlight.insert(reply, step);
+    m_inFlight.insert(reply, sentStep);
     connect(reply, &QNetworkReply::readyRead, this, [this, reply, step] {
         if (step.kind != Kind::Look) {
             reply->skip(reply->bytesAvailable());
@@ -301,7 +304,7 @@ void CalDavPublisher::onAnswer(const Step &step, QNetworkReply *reply, int statu
         } else if (status == 412) {
             // Changed in the calendar, or our own earlier request whose
             // answer never came: a look tells which.
-            m_steps.append({Kind::Look, step.uid, false, step.kind, step.retried});
+            m_steps.append({Kind::Look, step.uid, false, step.kind, step.retried, step.earlierPending});
         } else if (status == 404 || status == 409) {
             ++m_counts.failed;
             stop(QStringLiteral("There is no calendar at %1.").arg(m_collection.toDisplayString()));
@@ -358,7 +361,7 @@ void CalDavPublisher::lookedAt(const Step &step, int status, const QByteArray &e
     }
     const SentCalendarRecord::Entry *sent = m_record.entry(step.uid);
     if (!step.retried && !found.isEmpty() && !etag.isEmpty() && sent
-        && (found == sent->pending || found == sent->fingerprint)) {
+        && (found == sent->pending || found == sent->fingerprint || found == step.earlierPending)) {
         // Our own earlier text, whose answer never came (or whose ETag the
         // server changed without changing it): changed with its new ETag.
         m_record.set(step.uid, {etag, found, {}, sent->name, false});

@@ -83,6 +83,9 @@ private:
         bool force = false; // replace the calendar's version
         Kind after = Kind::Create; // Look and ReadTag: the step they follow
         bool retried = false; // sent again after a look: never looked at twice
+        // The text an earlier publish sent without an answer, before this
+        // request took its place in the record: the calendar may hold it.
+        QByteArray earlierPending = QByteArray();
     };
 
     bool start(const QUrl &collection, const QString &user, const QString &password, const EventList &bills,

@@ -7,6 +7,7 @@
 #include "caldavaccount.h"
 #include "caldavpublisher.h"
 #include "calendarobject.h"
+#include "sentcalendarrecord.h"
 #include "billmerge.h"
 #include "calendaruids.h"
 
@@ -131,6 +132,7 @@ private slots:
     void refusedPublishSendsLater();
     void changeInTheCalendarIsKept();
     void serverStoppedInTheMiddle();
+    void unansweredTextIsRecognisedAfterAChange();
     void damagedRecordIsSetAside();
     void answersWithoutEtag();
 
@@ -322,6 +324,33 @@ void tst_CalDavPublisher::serverStoppedInTheMiddle()
     outcome = publishAndWait(publisher, server.collection(), RadicaleServer::Password, bills);
     QVERIFY2(outcome.sentence.startsWith(QStringLiteral("Published 150 bills")), qPrintable(outcome.sentence));
     QCOMPARE(outcome.counts.failed, 0);
+    QCOMPARE(storedFingerprints(server), wantedObjects(server, bills));
+}
+
+// A text sent without an answer (the server stopped) is in the calendar;
+// the bill changes before the next publish, which finds that text there
+// and takes it for its own rather than for a change made in the calendar.
+void tst_CalDavPublisher::unansweredTextIsRecognisedAfterAChange()
+{
+    RadicaleServer server;
+    QVERIFY(server.start());
+    QVERIFY(server.makeCalendar());
+    Bills bills{monthlyBill(QStringLiteral("Rent"), 1)};
+    QVERIFY(assignCalendarUids(bills));
+    const CalendarObject sent = calendarObjects(bills, Today, QDateTime::currentDateTimeUtc()).first();
+    QCOMPARE(server.request("PUT", QUrl(server.collection().toString() + QString::fromLatin1(sent.uid) + ".ics"),
+                            sent.text, {{"Content-Type", "text/calendar; charset=utf-8"}}),
+             201);
+    SentCalendarRecord record;
+    QVERIFY(record.load(recordPath(), server.collection()));
+    record.set(sent.uid, {QByteArray(), QByteArray(), sent.fingerprint, sent.name, false});
+    QVERIFY(record.save(recordPath()));
+
+    bills.at(0)->name = QStringLiteral("Rent (new name)");
+    CalDavPublisher publisher;
+    publisher.setRecordPath(recordPath());
+    const Outcome outcome = publishAndWait(publisher, server.collection(), RadicaleServer::Password, bills);
+    QCOMPARE(countsText(outcome.counts), QStringLiteral("0 1 0 0 0 0"));
     QCOMPARE(storedFingerprints(server), wantedObjects(server, bills));
 }
 
