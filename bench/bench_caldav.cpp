@@ -5,6 +5,7 @@
 // second publish with nothing changed, whose "puts" counter must be 0. BM_CalendarObjects is the part a publish does before it
 // returns to its caller: the objects of every bill.
 #include "../tests/common/radicaleserver.h"
+#include "instantcaldavserver.h"
 
 #include "billfiles.h"
 
@@ -31,7 +32,9 @@ EventList mixedBills(int count)
     return bills;
 }
 
-CalDavPublisher::Counts publishAndWait(CalDavPublisher &publisher, const QUrl &collection, const EventList &bills)
+CalDavPublisher::Counts publishAndWait(CalDavPublisher &publisher, const QUrl &collection, const EventList &bills,
+                                       const QString &user = RadicaleServer::User,
+                                       const QString &password = RadicaleServer::Password)
 {
     CalDavPublisher::Counts result;
     QEventLoop loop;
@@ -40,7 +43,7 @@ CalDavPublisher::Counts publishAndWait(CalDavPublisher &publisher, const QUrl &c
                          result = counts;
                          loop.quit();
                      });
-    if (publisher.publish(collection, RadicaleServer::User, RadicaleServer::Password, bills, Today))
+    if (publisher.publish(collection, user, password, bills, Today))
         loop.exec();
     publisher.disconnect(&loop);
     return result;
@@ -145,6 +148,41 @@ void BM_SecondPublish(benchmark::State &state)
     qDeleteAll(bills);
 }
 
+// The same first and second publish against a server that answers at once:
+// the publisher's own part of the time.
+void BM_PublishToInstantServer(benchmark::State &state)
+{
+    const EventList bills = mixedBills(int(state.range(0)));
+    const QList<QByteArray> credentials = InstantCalDavServer::Credentials.split(':');
+    const QString user = QString::fromLatin1(credentials.first());
+    const QString password = QString::fromLatin1(credentials.last());
+    CalDavPublisher::Counts first;
+    CalDavPublisher::Counts second;
+    int challenges = 0;
+    qsizetype stored = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        InstantCalDavServer server;
+        QTemporaryDir dir;
+        CalDavPublisher publisher;
+        publisher.setRecordPath(dir.filePath(QStringLiteral("calendar-sent.dat")));
+        state.ResumeTiming();
+        first = publishAndWait(publisher, server.collection(), bills, user, password);
+        if (state.range(1))
+            second = publishAndWait(publisher, server.collection(), bills, user, password);
+        state.PauseTiming();
+        challenges = server.challenges();
+        stored = server.objectCount();
+        state.ResumeTiming();
+    }
+    state.counters["created"] = first.created;
+    state.counters["stored"] = double(stored);
+    state.counters["challenges"] = challenges;
+    state.counters["failed"] = first.failed + second.failed;
+    state.counters["second_puts"] = second.created + second.changed;
+    qDeleteAll(bills);
+}
+
 void BM_CalendarObjects(benchmark::State &state)
 {
     const EventList bills = mixedBills(int(state.range(0)));
@@ -168,6 +206,9 @@ BENCHMARK(BM_FirstPublishToFilledCalendar)->Arg(10000)->Unit(benchmark::kSecond)
     ->UseRealTime();
 BENCHMARK(BM_SecondPublish)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(1)
     ->Repetitions(5)->ReportAggregatesOnly(true)->UseRealTime();
+// Arguments: bills, whether a second publish (nothing changed) follows.
+BENCHMARK(BM_PublishToInstantServer)->Args({10000, 0})->Args({10000, 1})->Unit(benchmark::kSecond)
+    ->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true)->UseRealTime();
 BENCHMARK(BM_CalendarObjects)->Arg(10000)->Unit(benchmark::kMillisecond)->Repetitions(5)
     ->ReportAggregatesOnly(true);
 
