@@ -4,6 +4,7 @@
 
 #include <billfilestream.h>
 #include <billlisting.h>
+#include <datafolder.h>
 #include <eventstore.h>
 
 #include <QDir>
@@ -36,6 +37,11 @@ int checkBillsForPrinting(BillFileStream *bills, const std::function<void(const 
 {
     if (const QString problem = missingHomeFolder(); !problem.isEmpty()) {
         printErrorLine(problem);
+        return ExitFailed;
+    }
+    // An empty list would pass for the user's bills.
+    if (const QString missing = missingDataFolderFor(eventsFilePath()); !missing.isEmpty()) {
+        printErrorLine(missing);
         return ExitFailed;
     }
     const BillFileState state = bills->check(record);

@@ -1,5 +1,7 @@
 #include "billfile.h"
 
+#include "datafolder.h"
+
 #include "regularfile.h"
 
 #include <QBuffer>
@@ -523,6 +525,13 @@ std::optional<EventList> BillFile::mergeCopy(const QString &copyPath, const Even
 
 QString BillFile::notice() const
 {
+    // No file because its folder is gone: the list is empty for now, not
+    // because the bills are.
+    if (m_state == BillFileState::Missing) {
+        const QString missing = missingDataFolderFor(m_path);
+        return missing.isEmpty() ? missing
+                                 : missing + QStringLiteral(" Payvane shows no bills and saves none until it is back.");
+    }
     if (m_state != BillFileState::Damaged && m_state != BillFileState::Unreadable)
         return QString();
     const QString what = m_state == BillFileState::Damaged

@@ -118,7 +118,7 @@ public:
     [[nodiscard]] static QString defaultMergeAncestorPath();
 
     // The one sentence that tells the user what happened to the file: empty
-    // unless it was not read completely.
+    // unless it was not read completely, or its chosen folder is gone.
     [[nodiscard]] QString notice() const;
 
     // The name under which a file is kept aside at `now`.

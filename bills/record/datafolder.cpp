@@ -78,19 +78,25 @@ QString dataFolderPath()
     return defaultDataFolderPath();
 }
 
+QString missingDataFolderFor(const QString &path)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    const QString chosen = dataFolderPath();
+    if (chosen == defaultDataFolderPath() || QDir::cleanPath(folder) != chosen || QFileInfo(folder).isDir())
+        return QString();
+    return QStringLiteral("The data folder %1 is missing; is its drive connected?").arg(QDir::toNativeSeparators(folder));
+}
+
 bool makeFolderFor(const QString &path, QString *errorString)
 {
     const QString folder = QFileInfo(path).absolutePath();
     if (QFileInfo(folder).isDir())
         return true;
-    // A chosen folder that is gone (a drive not mounted, a sync folder
-    // removed) is not made anew: the files written there would stand in
-    // for the user's, or be hidden once the drive is back.
-    const QString chosen = dataFolderPath();
-    if (chosen != defaultDataFolderPath() && QDir::cleanPath(folder) == chosen) {
+    // A chosen folder that is gone is not made anew: the files written
+    // there would stand in for the user's, or be hidden once it is back.
+    if (const QString missing = missingDataFolderFor(path); !missing.isEmpty()) {
         if (errorString)
-            *errorString = QStringLiteral("The data folder %1 is missing; is its drive connected?")
-                               .arg(QDir::toNativeSeparators(folder));
+            *errorString = missing;
         return false;
     }
     if (QDir().mkpath(folder))

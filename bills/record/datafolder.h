@@ -15,6 +15,10 @@
 [[nodiscard]] QString dataFolderPath();
 // The per-user data folder, where the files are unless moved.
 [[nodiscard]] QString defaultDataFolderPath();
+// The sentence that says the chosen data folder is gone (a drive not
+// mounted, a sync folder removed) when `path` is a file in it; empty when
+// its folder is there, or is not the chosen one.
+[[nodiscard]] QString missingDataFolderFor(const QString &path);
 // Makes the folder a file at `path` goes into, unless it is the chosen
 // data folder, which is never made anew once gone; false, with the reason
 // in *errorString, when the folder is not there.

@@ -28,7 +28,7 @@ using namespace programsandbox;
 using Sandbox = ProgramSandbox;
 
 // What takes the bill file's place in listOptions.
-enum class BillFileCase { Bills, BillsAndHolidays, None, Damaged, Empty, Folder, Fifo };
+enum class BillFileCase { Bills, BillsAndHolidays, None, Damaged, Empty, Folder, Fifo, DataFolderGone };
 
 // A regular file's bytes; nothing for anything else (a FIFO would block).
 QByteArray contents(const QString &path)
@@ -391,6 +391,8 @@ void EntryTest::listOptions_data()
                                            << events + QStringLiteral("it is not a regular file");
     QTest::newRow("a FIFO in its place") << QStringList{"--json"} << F::Fifo << QString() << true << 1
                                          << QByteArray() << events + QStringLiteral("it is not a regular file");
+    QTest::newRow("chosen data folder gone") << list << F::DataFolderGone << QString() << true << 1 << QByteArray()
+                                             << QStringLiteral("The data folder %2 is missing; is its drive connected?");
     QTest::newRow("HOME not set") << list << F::Bills << QString() << false << 1 << QByteArray()
                                   << QStringLiteral("there is no home folder (HOME is not set), so no bill file "
                                                     "can be found in it");
@@ -419,6 +421,7 @@ void EntryTest::listOptions()
     Sandbox sandbox;
     const QString eventsPath = sandbox.eventsPath();
     const QByteArray eventsName = QFile::encodeName(eventsPath);
+    const QString goneFolder = sandbox.path(QStringLiteral("Sync"));
     switch (billFile) {
     case BillFileCase::Bills:
         writeTwoBills(sandbox);
@@ -458,6 +461,9 @@ void EntryTest::listOptions()
     case BillFileCase::Fifo:
         QVERIFY(::mkfifo(eventsName.constData(), 0600) == 0);
         break;
+    case BillFileCase::DataFolderGone:
+        QSettings(sandbox.configPath(), QSettings::IniFormat).setValue(QStringLiteral("DataFolder"), goneFolder);
+        break;
     }
     const QByteArray config = contents(sandbox.configPath());
     const QByteArray bills = contents(eventsPath);
@@ -482,7 +488,10 @@ void EntryTest::listOptions()
     QVERIFY2(written == output, written.constData());
     const QString expectedError = error.isEmpty()
         ? QString()
-        : QStringLiteral("Payvane: ") + QString(error).replace(QLatin1String("%1"), QDir::toNativeSeparators(eventsPath))
+        : QStringLiteral("Payvane: ")
+              + QString(error)
+                    .replace(QLatin1String("%1"), QDir::toNativeSeparators(eventsPath))
+                    .replace(QLatin1String("%2"), QDir::toNativeSeparators(goneFolder))
               + QLatin1Char('\n');
     QCOMPARE(QString::fromLocal8Bit(process.readAllStandardError()), expectedError);
     QCOMPARE(contents(sandbox.configPath()), config);

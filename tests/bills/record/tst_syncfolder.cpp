@@ -195,6 +195,10 @@ void TestSyncFolder::dataFolderMoves()
     QVERIFY(!writeFileEntry(QByteArray("bills"), eventsFilePath(), &reason));
     QVERIFY2(reason.contains(QStringLiteral("is missing")), qPrintable(reason));
     QVERIFY(!QFileInfo::exists(gone));
+    // The window says so at once rather than show an empty list as the user's.
+    BillFile billFile(eventsFilePath());
+    QVERIFY(billFile.load().isEmpty());
+    QVERIFY2(billFile.notice().contains(QStringLiteral("is missing")), qPrintable(billFile.notice()));
 
     // A relative path in the settings is not taken.
     QSettings(QStringLiteral("Tervona"), QStringLiteral("Payvane")).setValue(QStringLiteral("DataFolder"), "sync");
