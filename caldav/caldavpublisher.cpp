@@ -398,6 +398,18 @@ void CalDavPublisher::stop(const QString &sentence)
         m_stopSentence = sentence;
 }
 
+int CalDavPublisher::differingInRecord() const
+{
+    // The record, not this run's count: a publish stopped early still
+    // leaves the objects an earlier one found changed.
+    int count = 0;
+    for (const SentCalendarRecord::Entry &entry : m_record.entries()) {
+        if (entry.differs)
+            ++count;
+    }
+    return count;
+}
+
 QString CalDavPublisher::sentence() const
 {
     if (!m_differingNames.isEmpty()) {
@@ -442,6 +454,9 @@ void CalDavPublisher::finish()
     m_running = false;
     m_wanted.clear();
     m_password.clear();
-    CalDavAccount::storeLastResult(result);
+    if (m_recordLoaded)
+        CalDavAccount::storeLastResult(result, differingInRecord());
+    else
+        CalDavAccount::storeLastResult(result);
     emit finished(m_counts, result);
 }

@@ -104,6 +104,7 @@ private:
     void authenticate(QNetworkReply *reply, QAuthenticator *authenticator);
     [[nodiscard]] QUrl objectUrl(const QByteArray &uid) const;
     [[nodiscard]] QString sentence() const;
+    [[nodiscard]] int differingInRecord() const;
 
     QNetworkAccessManager *m_network = nullptr;
     QString m_recordPath;

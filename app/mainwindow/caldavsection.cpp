@@ -8,6 +8,8 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 
@@ -46,11 +48,13 @@ CalDavSection::CalDavSection(QWidget *parent)
     , m_password(lineEdit(this, QStringLiteral("caldavPasswordEdit"), 1024))
     , m_storeNote(noteLabel(this, QStringLiteral("caldavStoreLabel")))
     , m_lastResult(noteLabel(this, QStringLiteral("caldavResultLabel")))
+    , m_replace(new QPushButton(QStringLiteral("&Replace the calendar's versions"), this))
 {
     setObjectName(QStringLiteral("caldavGroupBox"));
     m_enabled->setObjectName(QStringLiteral("caldavCheckBox"));
     m_url->setPlaceholderText(QStringLiteral("https://example.org/dav/calendars/me/bills/"));
     m_password->setEchoMode(QLineEdit::Password);
+    m_replace->setObjectName(QStringLiteral("caldavReplaceButton"));
 
     auto *urlLabel = new QLabel(QStringLiteral("Calendar &URL:"), this);
     urlLabel->setBuddy(m_url);
@@ -70,8 +74,10 @@ CalDavSection::CalDavSection(QWidget *parent)
     layout->addWidget(m_password, 4, 1);
     layout->addWidget(m_storeNote, 5, 0, 1, 2);
     layout->addWidget(m_lastResult, 6, 0, 1, 2);
+    layout->addWidget(m_replace, 7, 0, 1, 2, Qt::AlignLeft);
     layout->setColumnStretch(1, 1);
 
+    connect(m_replace, &QPushButton::clicked, this, &CalDavSection::askReplace);
     connect(m_url, &QLineEdit::textChanged, this, &CalDavSection::showUrlNote);
     connect(m_enabled, &QCheckBox::toggled, this, [this](bool on) {
         showUrlNote();
@@ -85,7 +91,7 @@ CalDavSection::CalDavSection(QWidget *parent)
 
 QList<QWidget *> CalDavSection::tabChain() const
 {
-    return {m_enabled, m_url, m_user, m_password};
+    return {m_enabled, m_url, m_user, m_password, m_replace};
 }
 
 void CalDavSection::showStored()
@@ -156,6 +162,25 @@ void CalDavSection::showLastResult()
 {
     const QString result = CalDavAccount::lastResult();
     m_lastResult->setText(result.isEmpty() ? QStringLiteral("Nothing has been published yet.") : result);
+    m_replace->setEnabled(CalDavAccount::differingCount() > 0);
+}
+
+void CalDavSection::askReplace()
+{
+    const int count = CalDavAccount::differingCount();
+    if (count <= 0)
+        return;
+    const QString bills = count == 1 ? QStringLiteral("1 bill") : QStringLiteral("%1 bills").arg(count);
+    QMessageBox box(QMessageBox::Question, QStringLiteral("CalDAV Calendar"),
+                    QStringLiteral("Replace the calendar's versions of %1 with Payvane's? The changes made in the "
+                                   "calendar are lost.")
+                        .arg(bills),
+                    QMessageBox::Yes | QMessageBox::No, this);
+    box.setTextFormat(Qt::PlainText);
+    // Losing the calendar's changes is never the answer to a stray Enter.
+    box.setDefaultButton(QMessageBox::No);
+    if (box.exec() == QMessageBox::Yes)
+        emit replaceRequested();
 }
 
 void CalDavSection::showUrlNote()

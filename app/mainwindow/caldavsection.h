@@ -8,11 +8,14 @@
 class QCheckBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 
 // The settings page's CalDAV publishing: on or off, the calendar's URL, the
 // user name and the password (into the desktop's secret store, or this
 // run's memory where none runs), and the publisher's last result. Stored
-// with the page's other choices, on OK.
+// with the page's other choices, on OK. When the last publish left objects
+// changed in the calendar, a button offers to put this program's versions
+// back, after asking.
 class CalDavSection : public QGroupBox
 {
     Q_OBJECT
@@ -29,11 +32,17 @@ public:
     // The section's widgets in the order Tab visits them.
     [[nodiscard]] QList<QWidget *> tabChain() const;
 
+signals:
+    // The user agreed to replace the calendar's differing versions.
+    void replaceRequested();
+
 public slots:
-    // The publisher's last result sentence, as plain text.
+    // The publisher's last result sentence, as plain text, and whether
+    // anything is left to replace.
     void showLastResult();
 
 private:
+    void askReplace();
     void leaveFormerPassword(const QString &formerKey, const QString &newKey);
     void showUrlNote();
     void askStore(const QString &key);
@@ -46,6 +55,7 @@ private:
     QLineEdit *m_password;
     QLabel *m_storeNote;
     QLabel *m_lastResult;
+    QPushButton *m_replace;
     CalDavAccount m_stored; // as the page was entered, or last stored
 };
 

@@ -10,6 +10,8 @@
 #include <QUrl>
 #include <QWidget>
 
+#include <utility>
+
 CalendarPublishing::CalendarPublishing(CurrentBills bills, Today today, QWidget *window)
     : QObject(window)
     , m_bills(std::move(bills))
@@ -36,6 +38,24 @@ void CalendarPublishing::publishSoon()
         return;
     }
     m_quiet->start();
+}
+
+void CalendarPublishing::replaceCalendarVersions()
+{
+    if (!CalDavAccount::stored().isReady()) {
+        const QString sentence = QStringLiteral(
+            "Nothing was replaced: publishing to the CalDAV calendar is off or its address cannot be used.");
+        CalDavAccount::storeLastResult(sentence);
+        emit published(sentence);
+        return;
+    }
+    m_replace = true;
+    // The publish under way, or the password being asked, ends in it.
+    if (m_publisher->isRunning() || m_asking)
+        return;
+    // It publishes the latest changes as well.
+    m_quiet->stop();
+    publishNow();
 }
 
 bool CalendarPublishing::isBusy() const
@@ -74,8 +94,9 @@ void CalendarPublishing::publishNow()
         prompt->deleteLater();
         m_asking = false;
         m_again = false;
-        const QString sentence =
-            QStringLiteral("Nothing was published: the calendar's password was not given.");
+        const QString sentence = std::exchange(m_replace, false)
+            ? QStringLiteral("Nothing was replaced: the calendar's password was not given.")
+            : QStringLiteral("Nothing was published: the calendar's password was not given.");
         CalDavAccount::storeLastResult(sentence);
         emit published(sentence);
         m_keepRunning.reset();
@@ -90,13 +111,25 @@ void CalendarPublishing::publishWith(const QString &password)
     // A new bill is its own calendar object from its first publish on; the
     // UID is saved with the bill file.
     static_cast<void>(assignCalendarUids(bills));
-    if (!m_publisher->publish(QUrl(account.url), account.user, password, bills, m_today()))
+    const QUrl collection(account.url);
+    if (m_replace) {
+        if (m_publisher->replaceCalendarVersions(collection, account.user, password, bills, m_today()))
+            m_replace = false;
+        return;
+    }
+    if (!m_publisher->publish(collection, account.user, password, bills, m_today()))
         m_again = true;
 }
 
 void CalendarPublishing::ended(const QString &sentence)
 {
     emit published(sentence);
+    if (m_replace) {
+        // The replace publishes the changes made meanwhile too.
+        m_again = false;
+        publishNow();
+        return;
+    }
     if (m_again) {
         m_again = false;
         m_keepRunning ? publishNow() : m_quiet->start();

@@ -21,6 +21,8 @@ class QWidget;
 // store, or asked); a bill gets its calendar UID before its first publish.
 // A change while a publish runs is published after it. What could not be
 // sent stays in the publisher's record and goes out with the next publish.
+// Replacing the calendar's differing versions is such a publish too: asked
+// for while one runs, it runs after it.
 class CalendarPublishing : public QObject
 {
     Q_OBJECT
@@ -36,6 +38,9 @@ public:
 
     // Publishes the bills as they are a moment from now.
     void publishSoon();
+    // Publishes the bills now, putting this program's versions over the
+    // objects that were changed in the calendar.
+    void replaceCalendarVersions();
     // Keeps the program running until the publish under way (or due) has
     // ended: the window may close meanwhile.
     void finishBeforeQuitting();
@@ -58,6 +63,7 @@ private:
     QString m_password; // this run's, once obtained
     bool m_asking = false;
     bool m_again = false; // the list changed during the publish
+    bool m_replace = false; // the next publish replaces the calendar's versions
     std::unique_ptr<QEventLoopLocker> m_keepRunning;
 };
 

@@ -88,6 +88,8 @@ MainWindow::MainWindow(QWidget *parent)
     publishing = new CalendarPublishing([this] { return listPage->rowRecords(); }, today, this);
     connect(listPage, &BillListPage::billsChanged, publishing, &CalendarPublishing::publishSoon);
     connect(publishing, &CalendarPublishing::published, settingsPage->calDavSection(), &CalDavSection::showLastResult);
+    connect(settingsPage->calDavSection(), &CalDavSection::replaceRequested, publishing,
+            &CalendarPublishing::replaceCalendarVersions);
     connect(ui->calendarButton, &QAbstractButton::clicked, this, [this] { exchange->chooseCalendarFile(); });
     connect(ui->monthsButton, &QAbstractButton::clicked, this, &MainWindow::showMonths);
     connect(monthsPage, &MonthsPage::done, this, [this] { showPage(ListTab); });

@@ -9,6 +9,7 @@ const QString EnabledKey = QStringLiteral("CalDav/Enabled");
 const QString UrlKey = QStringLiteral("CalDav/Url");
 const QString UserKey = QStringLiteral("CalDav/User");
 const QString LastResultKey = QStringLiteral("CalDav/LastResult");
+const QString DifferingKey = QStringLiteral("CalDav/Differing");
 
 bool isThisMachine(const QString &host)
 {
@@ -81,7 +82,23 @@ QString CalDavAccount::lastResult()
     return QSettings().value(LastResultKey).toString();
 }
 
+int CalDavAccount::differingCount()
+{
+    return qMax(0, QSettings().value(DifferingKey, 0).toInt());
+}
+
 void CalDavAccount::storeLastResult(const QString &sentence)
 {
     QSettings().setValue(LastResultKey, sentence);
+}
+
+void CalDavAccount::storeLastResult(const QString &sentence, int differing)
+{
+    QSettings settings;
+    settings.setValue(LastResultKey, sentence);
+    // Absent unless something differs: a settings file as before otherwise.
+    if (differing > 0)
+        settings.setValue(DifferingKey, differing);
+    else
+        settings.remove(DifferingKey);
 }

@@ -36,7 +36,12 @@ public:
 
     // The publisher's last result sentence; empty before the first publish.
     [[nodiscard]] static QString lastResult();
+    // How many calendar objects were left differing from this program's
+    // versions (changed in the calendar) when the last result was noted.
+    [[nodiscard]] static int differingCount();
+    // A result that did not reach the calendar keeps the differing count.
     static void storeLastResult(const QString &sentence);
+    static void storeLastResult(const QString &sentence, int differing);
 };
 
 #endif // PAYVANE_CALDAVACCOUNT_H

@@ -278,6 +278,7 @@ void tst_CalDavPublisher::changeInTheCalendarIsKept()
         QCOMPARE(outcome.sentence, QStringLiteral("The bill \u201cRent\u201d was changed in the calendar; Payvane "
                                                   "kept its own version and left the calendar's."));
         QVERIFY(server.objects().value(rentPath).data.contains("Rent (moved on the phone)"));
+        QCOMPARE(CalDavAccount::differingCount(), 1);
     }
     QVERIFY(sameBill(*bills.at(0), rentBefore)); // ours stays as it was
 
@@ -285,6 +286,7 @@ void tst_CalDavPublisher::changeInTheCalendarIsKept()
     const Outcome outcome = publishAndWait(publisher, server.collection(), RadicaleServer::Password, bills, true);
     QCOMPARE(countsText(outcome.counts), QStringLiteral("0 1 0 1 0 0"));
     QCOMPARE(storedFingerprints(server), wantedObjects(server, bills));
+    QCOMPARE(CalDavAccount::differingCount(), 0);
 }
 
 void tst_CalDavPublisher::serverStoppedInTheMiddle()

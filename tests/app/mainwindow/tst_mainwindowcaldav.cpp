@@ -1,6 +1,7 @@
 // The main window publishes its bills to a real CalDAV server (radicale on
 // 127.0.0.1): once it opens, after a change, and before the program ends
-// when it closes. No secret store runs, so the password is asked for once.
+// when it closes; a bill changed in the calendar is put back only when the
+// user asks. No secret store runs, so the password is asked for once.
 #include "mainwindow.h"
 
 #include "../../common/radicaleserver.h"
@@ -10,6 +11,9 @@
 
 #include <QApplication>
 #include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
@@ -24,6 +28,13 @@ Event *weeklyBill(const QString &name)
     event->weekdays[0] = true;
     event->endMode = Event::EndNever;
     return event;
+}
+
+void click(const QWidget *window, const char *name)
+{
+    auto *button = window->findChild<QAbstractButton *>(QLatin1String(name));
+    QVERIFY2(button, name);
+    button->click();
 }
 
 } // namespace
@@ -81,6 +92,47 @@ void tst_MainWindowCalDav::publishesOpenedChangedAndClosed()
     window->removeBillRow(0);
     QTRY_COMPARE_WITH_TIMEOUT(server.objects().size(), 2, 30000);
     QCOMPARE(passwordsAsked, 1);
+
+    // A bill changed in the calendar, then here: the calendar's version
+    // stays until the user has it replaced.
+    const QString name = window->eventAtRow(0)->name;
+    QUrl objectUrl = server.collection();
+    objectUrl.setPath(server.objectPath(window->eventAtRow(0)->calendarUid.toByteArray(QUuid::WithoutBraces)));
+    QByteArray theirs = server.objects().value(objectUrl.path()).data;
+    theirs.replace("SUMMARY:" + name.toUtf8(), "SUMMARY:" + name.toUtf8() + " (moved on the phone)");
+    QCOMPARE(server.request("PUT", objectUrl, theirs, {{"Content-Type", "text/calendar"}}) / 100, 2);
+    QVERIFY(window->selectBill(name));
+    click(window, "editButton");
+    window->findChild<QLineEdit *>(QStringLiteral("eventName"))->setText(name + QStringLiteral(" at six"));
+    click(window, "saveButton");
+    click(window, "settingsButton");
+    auto *replace = window->findChild<QPushButton *>(QStringLiteral("caldavReplaceButton"));
+    QTRY_VERIFY_WITH_TIMEOUT(replace->isEnabled(), 30000);
+    QCOMPARE(window->findChild<QWidget *>(QStringLiteral("caldavPasswordEdit"))->nextInFocusChain(), replace);
+    QVERIFY(server.objects().value(objectUrl.path()).data.contains("(moved on the phone)"));
+
+    QString question;
+    bool noIsDefault = false;
+    QTimer yes;
+    connect(&yes, &QTimer::timeout, this, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        question = box->text();
+        noIsDefault = box->defaultButton() == box->button(QMessageBox::No);
+        box->button(QMessageBox::Yes)->click();
+    });
+    yes.start(50);
+    replace->click();
+    QCOMPARE(question, QStringLiteral("Replace the calendar's versions of 1 bill with Payvane's? The changes made "
+                                      "in the calendar are lost."));
+    QVERIFY(noIsDefault);
+    QTRY_VERIFY_WITH_TIMEOUT(!replace->isEnabled(), 30000);
+    const QByteArray ours = server.objects().value(objectUrl.path()).data;
+    QVERIFY(ours.contains("SUMMARY:" + name.toUtf8() + " at six"));
+    QVERIFY(!ours.contains("moved on the phone"));
+    QCOMPARE(passwordsAsked, 1);
+    click(window, "settingsCancelButton");
 
     // The bills keep the UIDs they were published with.
     window->close();

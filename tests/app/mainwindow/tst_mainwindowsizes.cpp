@@ -142,6 +142,7 @@ void tst_MainWindowSizes::pages_data()
                                              // the holidays; their remove buttons are off while the lists are empty
                                              "holidayCalendarList", "addCalendarButton", "holidayDateList",
                                              "holidayDateEdit", "holidayNameEdit", "addHolidayButton",
+                                             // the calendar's replace button is off: nothing differs
                                              "caldavCheckBox", "caldavUrlEdit", "caldavUserEdit", "caldavPasswordEdit",
                                              "moveDataFolderButton", "settingOKButton", "settingsCancelButton"};
     // The currency's box is off while the bills have one currency or none.
