@@ -17,6 +17,8 @@
 #include <QApplication>
 #include <QFile>
 #include <QStandardPaths>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTimer>
 #include <QTreeView>
 
@@ -85,6 +87,8 @@ int main(int argc, char *argv[])
     const int page = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 0;
     const int seconds = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 5;
     const int row = argc > 3 ? QString::fromLocal8Bit(argv[3]).toInt() : 1;
+    // "end": the page scrolled to its end (the last sections of the settings).
+    const bool toEnd = argc > 4 && QByteArray(argv[4]) == "end";
 
     EventList bills = sampleBills(QDate::currentDate());
     if (!saveEvents(bills, eventsFilePath()))
@@ -100,6 +104,14 @@ int main(int argc, char *argv[])
     if (page > 0 && page < 4)
         QMetaObject::invokeMethod(window, (QByteArray("on_") + buttons[page] + "_clicked").constData());
     window->show();
+    if (toEnd) {
+        QTimer::singleShot(100, window, [window] {
+            for (QScrollArea *area : window->findChildren<QScrollArea *>()) {
+                if (area->isVisible())
+                    area->verticalScrollBar()->setValue(area->verticalScrollBar()->maximum());
+            }
+        });
+    }
     if (page == 4)
         window->findChild<QAbstractButton *>(QStringLiteral("monthsButton"))->click();
     QTimer::singleShot(seconds * 1000, window, [window] {
