@@ -1,12 +1,17 @@
 #include "caldavpublisher.h"
 
 #include "caldavaccount.h"
+#include "calendarexport.h"
 
 #include <QAuthenticator>
+#include <QFutureWatcher>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QTime>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <vector>
 
 namespace {
 
@@ -54,12 +59,40 @@ QString answerText(const QNetworkReply *reply)
 
 } // namespace
 
+// What the worker needs, all of it its own.
+struct CalDavPublisher::Input
+{
+    std::vector<Event> bills;
+    QDate today;
+    QDateTime stamp;
+    QTime alarmTime;
+    QString recordPath;
+    QUrl collection;
+    bool webAddress = false;
+    bool replace = false;
+};
+
+// What the worker hands back: the objects, the record and the requests.
+struct CalDavPublisher::Preparation
+{
+    QHash<QByteArray, CalendarObject> wanted;
+    SentCalendarRecord record;
+    bool recordLoaded = false;  // only for a web address
+    bool recordSetAside = false; // its file could not be read (recordProblem says why)
+    QString recordProblem;
+    QList<Step> steps;
+    Counts counts;
+    QStringList differingNames;
+};
+
 CalDavPublisher::CalDavPublisher(QObject *parent)
     : QObject(parent)
     , m_network(new QNetworkAccessManager(this))
+    , m_preparing(new QFutureWatcher<Preparation>(this))
     , m_recordPath(SentCalendarRecord::defaultPath())
 {
     connect(m_network, &QNetworkAccessManager::authenticationRequired, this, &CalDavPublisher::authenticate);
+    connect(m_preparing, &QFutureWatcherBase::finished, this, &CalDavPublisher::prepared);
 }
 
 CalDavPublisher::~CalDavPublisher()
@@ -96,6 +129,9 @@ bool CalDavPublisher::start(const QUrl &collection, const QString &user, const Q
     m_nextStep = 0;
     m_answers = 0;
     m_wanted.clear();
+    // Nothing of this publish is noted until the worker's plan is here.
+    m_record = SentCalendarRecord();
+    m_recordLoaded = false;
 
     // The password goes only through the authenticator, never in the URL.
     m_collection = collection.adjusted(QUrl::RemoveUserInfo | QUrl::RemoveQuery | QUrl::RemoveFragment);
@@ -104,67 +140,108 @@ bool CalDavPublisher::start(const QUrl &collection, const QString &user, const Q
     m_user = user;
     m_password = password;
 
-    const QList<CalendarObject> objects = calendarObjects(bills, today, QDateTime::currentDateTimeUtc());
+    Input input;
+    input.bills.reserve(size_t(bills.size()));
+    for (const Event *bill : bills) {
+        if (bill)
+            input.bills.push_back(*bill);
+    }
+    input.today = today;
+    input.stamp = QDateTime::currentDateTimeUtc();
+    input.alarmTime = CalendarExport::savedAlarmTime();
+    input.recordPath = m_recordPath;
+    input.collection = m_collection;
+    // Only a web address: a file: URL would let a PUT write local files.
+    const QString scheme = m_collection.scheme();
+    input.webAddress = (scheme == QLatin1String("https") || scheme == QLatin1String("http"))
+                       && !m_collection.host().isEmpty();
+    input.replace = replace;
+    // Credentials of an earlier publish are not used for this one.
+    m_network->clearAccessCache();
+    // The outcome always comes after publish() returned: the plan arrives
+    // through the event loop.
+    m_preparing->setFuture(QtConcurrent::run(&CalDavPublisher::prepare, std::move(input)));
+    return true;
+}
+
+CalDavPublisher::Preparation CalDavPublisher::prepare(Input input)
+{
+    Preparation preparation;
+    EventList bills;
+    bills.reserve(qsizetype(input.bills.size()));
+    for (Event &bill : input.bills)
+        bills.append(&bill);
+    const QList<CalendarObject> objects = calendarObjects(bills, input.today, input.stamp, input.alarmTime);
     QList<QByteArray> order;
     order.reserve(objects.size());
     for (const CalendarObject &object : objects) {
         // Two bills of one UID would be one object: the first is published.
-        if (!SentCalendarRecord::isSafeUid(object.uid) || m_wanted.contains(object.uid)) {
-            ++m_counts.failed;
+        if (!SentCalendarRecord::isSafeUid(object.uid) || preparation.wanted.contains(object.uid)) {
+            ++preparation.counts.failed;
             continue;
         }
-        m_wanted.insert(object.uid, object);
+        preparation.wanted.insert(object.uid, object);
         order.append(object.uid);
     }
-
-    // Only a web address: a file: URL would let a PUT write local files.
-    const QString scheme = m_collection.scheme();
-    m_recordLoaded = (scheme == QLatin1String("https") || scheme == QLatin1String("http"))
-                     && !m_collection.host().isEmpty();
-    if (m_recordLoaded) {
-        QString problem;
-        if (!m_record.load(m_recordPath, m_collection, &problem))
-            qWarning("The record of the published calendar was set aside: %s", qPrintable(problem));
-        planSteps(order, replace);
-    } else {
-        m_counts.failed += int(order.size());
-        stop(QStringLiteral("The calendar's address must begin with https:// (or http://) and name a server."));
+    if (!input.webAddress) {
+        preparation.counts.failed += int(order.size());
+        return preparation;
     }
-    // Credentials of an earlier publish are not used for this one.
-    m_network->clearAccessCache();
-    // The outcome always comes after publish() returned.
-    QMetaObject::invokeMethod(this, &CalDavPublisher::sendMore, Qt::QueuedConnection);
-    return true;
+    preparation.recordLoaded = true;
+    preparation.recordSetAside =
+        !preparation.record.load(input.recordPath, input.collection, &preparation.recordProblem);
+    planSteps(preparation, order, input.replace);
+    return preparation;
 }
 
-void CalDavPublisher::planSteps(const QList<QByteArray> &order, bool replace)
+void CalDavPublisher::planSteps(Preparation &preparation, const QList<QByteArray> &order, bool replace)
 {
+    const SentCalendarRecord &record = preparation.record;
+    Counts &counts = preparation.counts;
     for (const QByteArray &uid : order) {
-        const CalendarObject &object = m_wanted[uid];
-        const SentCalendarRecord::Entry *sent = m_record.entry(uid);
+        const CalendarObject &object = preparation.wanted[uid];
+        const SentCalendarRecord::Entry *sent = record.entry(uid);
         if (!sent || (sent->fingerprint.isEmpty() && !sent->differs)) {
-            m_steps.append({Kind::Create, uid});
+            preparation.steps.append({Kind::Create, uid});
         } else if (sent->differs && !replace) {
-            ++m_counts.differing;
-            m_differingNames.append(object.name);
+            ++counts.differing;
+            preparation.differingNames.append(object.name);
         } else if (sent->differs) {
-            m_steps.append({Kind::Change, uid, true});
+            preparation.steps.append({Kind::Change, uid, true});
         } else if (sent->fingerprint == object.fingerprint) {
-            ++m_counts.unchanged;
+            ++counts.unchanged;
         } else {
-            m_steps.append({Kind::Change, uid});
+            preparation.steps.append({Kind::Change, uid});
         }
     }
-    for (auto it = m_record.entries().cbegin(); it != m_record.entries().cend(); ++it) {
-        if (m_wanted.contains(it.key()))
+    for (auto it = record.entries().cbegin(); it != record.entries().cend(); ++it) {
+        if (preparation.wanted.contains(it.key()))
             continue;
         if (it.value().differs && !replace) {
-            ++m_counts.differing;
-            m_differingNames.append(it.value().name);
+            ++counts.differing;
+            preparation.differingNames.append(it.value().name);
         } else {
-            m_steps.append({Kind::Remove, it.key(), it.value().differs});
+            preparation.steps.append({Kind::Remove, it.key(), it.value().differs});
         }
     }
+}
+
+void CalDavPublisher::prepared()
+{
+    Preparation preparation = m_preparing->future().takeResult();
+    m_wanted = std::move(preparation.wanted);
+    m_steps = std::move(preparation.steps);
+    m_counts = preparation.counts;
+    m_differingNames = std::move(preparation.differingNames);
+    m_recordLoaded = preparation.recordLoaded;
+    if (m_recordLoaded) {
+        m_record = std::move(preparation.record);
+        if (preparation.recordSetAside)
+            qWarning("The record of the published calendar was set aside: %s", qPrintable(preparation.recordProblem));
+    } else {
+        stop(QStringLiteral("The calendar's address must begin with https:// (or http://) and name a server."));
+    }
+    sendMore();
 }
 
 QUrl CalDavPublisher::objectUrl(const QByteArray &uid) const

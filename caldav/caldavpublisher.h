@@ -17,10 +17,17 @@
 class QAuthenticator;
 class QNetworkAccessManager;
 class QNetworkReply;
+template <typename T>
+class QFutureWatcher;
 
 // Publishes the bills to a CalDAV collection, one calendar object per bill
 // (calendarObjects), in the background: publish() returns at once and
-// finished() tells the outcome.
+// finished() tells the outcome. It copies the bills and returns; a worker
+// thread makes the objects, reads the record and plans the requests (for
+// thousands of bills that takes a noticeable part of a second), and the
+// requests go out from the publisher's own thread when the plan is there.
+// The worker works on its copies alone, so a publisher deleted in the
+// meantime leaves it nothing to touch.
 //
 // Only the difference to what was last sent (SentCalendarRecord) goes out:
 // a new object with PUT and If-None-Match: *, a changed one with PUT and
@@ -60,8 +67,8 @@ public:
     void setTransferTimeout(int milliseconds) { m_transferTimeoutMs = milliseconds; }
 
     // Starts publishing `bills` as they are on `today` (the caller may
-    // change or delete them at once: their objects are made before this
-    // returns). False, doing nothing, while a publish runs.
+    // change or delete them at once: they are copied before this returns).
+    // False, doing nothing, while a publish runs.
     bool publish(const QUrl &collection, const QString &user, const QString &password, const EventList &bills,
                  QDate today);
     // The same, but the objects marked as differing are replaced with this
@@ -88,9 +95,15 @@ private:
         QByteArray earlierPending = QByteArray();
     };
 
+    struct Input;
+    struct Preparation;
+
     bool start(const QUrl &collection, const QString &user, const QString &password, const EventList &bills,
                QDate today, bool replace);
-    void planSteps(const QList<QByteArray> &order, bool replace);
+    // On the worker thread: only its input and its result, never the publisher.
+    [[nodiscard]] static Preparation prepare(Input input);
+    static void planSteps(Preparation &preparation, const QList<QByteArray> &order, bool replace);
+    void prepared();
     void sendMore();
     void send(const Step &step);
     void notePending(const QByteArray &uid);
@@ -107,6 +120,7 @@ private:
     [[nodiscard]] int differingInRecord() const;
 
     QNetworkAccessManager *m_network = nullptr;
+    QFutureWatcher<Preparation> *m_preparing = nullptr;
     QString m_recordPath;
     int m_requestsAtOnce = DefaultRequestsAtOnce;
     int m_transferTimeoutMs = DefaultTransferTimeoutMs;

@@ -9,10 +9,15 @@
 
 QList<CalendarObject> calendarObjects(const EventList &bills, QDate today, const QDateTime &stamp)
 {
+    return calendarObjects(bills, today, stamp, CalendarExport::savedAlarmTime());
+}
+
+QList<CalendarObject> calendarObjects(const EventList &bills, QDate today, const QDateTime &stamp, QTime alarmTime)
+{
     CalendarExport calendar(today);
     calendar.setStamp(stamp);
     calendar.setDescriptionFunction(CalendarExport::amountDescription);
-    calendar.setAlarmTime(CalendarExport::savedAlarmTime());
+    calendar.setAlarmTime(alarmTime);
     for (const Event *event : bills) {
         if (event)
             calendar.noteBill(*event);

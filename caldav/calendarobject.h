@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QTime>
 
 // One bill as a calendar object of a CalDAV collection: a VCALENDAR of
 // exactly the event the calendar export writes for it.
@@ -22,6 +23,10 @@ struct CalendarObject
 // The objects of `bills` from `today` on, in their order, stamped `stamp`
 // (DTSTAMP). A bill the export leaves out (no dates ahead) has none.
 [[nodiscard]] QList<CalendarObject> calendarObjects(const EventList &bills, QDate today, const QDateTime &stamp);
+// The same with the alarms at `alarmTime` instead of the one the user chose
+// (CalendarExport::savedAlarmTime), which only the caller's thread reads.
+[[nodiscard]] QList<CalendarObject> calendarObjects(const EventList &bills, QDate today, const QDateTime &stamp,
+                                                    QTime alarmTime);
 
 // What a calendar object's event says, apart from its stamp and from what a
 // server may change without changing it: the event's lines unfolded (not

@@ -135,6 +135,7 @@ private slots:
     void unansweredTextIsRecognisedAfterAChange();
     void damagedRecordIsSetAside();
     void answersWithoutEtag();
+    void billsAndPublisherMayGoAtOnce();
 
 private:
     QTemporaryDir m_dir;
@@ -419,6 +420,52 @@ void tst_CalDavPublisher::answersWithoutEtag()
                                 QStringLiteral("HEAD %1 HTTP/1.1").arg(path),
                                 QStringLiteral("PUT %1 HTTP/1.1 If-Match: *").arg(path),
                                 QStringLiteral("HEAD %1 HTTP/1.1").arg(path)}));
+}
+
+// publish() copies the bills and returns while a worker makes the objects:
+// the caller may delete its bills at once, and a publisher deleted before
+// the objects are made leaves the worker nothing of its own to touch
+// (AddressSanitizer watches) and sends nothing.
+void tst_CalDavPublisher::billsAndPublisherMayGoAtOnce()
+{
+    RadicaleServer server;
+    QVERIFY(server.start());
+    QVERIFY(server.makeCalendar());
+    {
+        Bills many;
+        for (int i = 0; i < 3000; ++i)
+            many.append(monthlyBill(QStringLiteral("Bill %1").arg(i), 1 + i % 28));
+        auto *publisher = new CalDavPublisher;
+        publisher->setRecordPath(recordPath());
+        QVERIFY(publisher->publish(server.collection(), RadicaleServer::User, RadicaleServer::Password, many, Today));
+        QVERIFY(publisher->isRunning());
+        delete publisher;
+    }
+
+    Bills bills{monthlyBill(QStringLiteral("Rent"), 1), singularBill(QStringLiteral("Water"), QDate(2027, 1, 20))};
+    QVERIFY(assignCalendarUids(bills));
+    CalDavPublisher publisher;
+    publisher.setRecordPath(recordPath());
+    Outcome outcome;
+    QEventLoop loop;
+    connect(&publisher, &CalDavPublisher::finished, &loop,
+            [&](const CalDavPublisher::Counts &counts, const QString &sentence) {
+                outcome = {true, counts, sentence};
+                loop.quit();
+            });
+    {
+        Bills copies;
+        for (const Event *bill : std::as_const(bills))
+            copies.append(new Event(*bill));
+        QVERIFY(publisher.publish(server.collection(), RadicaleServer::User, RadicaleServer::Password, copies,
+                                  Today));
+    }
+    // Only a guard against a hang.
+    QTimer::singleShot(300000, &loop, &QEventLoop::quit);
+    loop.exec();
+    QVERIFY(outcome.finished);
+    QCOMPARE(countsText(outcome.counts), QStringLiteral("2 0 0 0 0 0"));
+    QCOMPARE(storedFingerprints(server), wantedObjects(server, bills));
 }
 
 QTEST_GUILESS_MAIN(tst_CalDavPublisher)
