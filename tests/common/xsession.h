@@ -17,7 +17,7 @@ inline QString missingTool(bool windowManager)
 {
     QStringList tools{QStringLiteral("Xvfb"), QStringLiteral("xdotool"), QStringLiteral("xprop")};
     if (windowManager)
-        tools << QStringLiteral("openbox");
+        tools << QStringLiteral("openbox") << QStringLiteral("xmessage");
     for (const QString &tool : std::as_const(tools)) {
         if (QStandardPaths::findExecutable(tool).isEmpty())
             return tool;
@@ -61,7 +61,7 @@ public:
         for (int waited = 0; waited < 30000 && windowManager.state() != QProcess::NotRunning; waited += 50) {
             if (!tool(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
                      .contains(QLatin1String("not found")))
-                return true;
+                return managesWindows();
             QTest::qWait(50);
         }
         return false;
@@ -113,6 +113,39 @@ public:
     }
 
 private:
+    // Openbox announces itself before it takes windows: one mapped in the
+    // moment after is never managed and stays unmapped. Probe windows are
+    // shown until one gets a state from it; then it takes every window.
+    bool managesWindows()
+    {
+        for (int attempt = 0; attempt < 15; ++attempt) {
+            if (probeIsManaged())
+                return true;
+        }
+        return false;
+    }
+
+    bool probeIsManaged()
+    {
+        QProcess probe;
+        probe.setProcessEnvironment(environment());
+        probe.start(QStringLiteral("xmessage"), {QStringLiteral("-name"), QStringLiteral("xsession-probe"),
+                                                 QStringLiteral("Is the window manager ready?")});
+        bool managed = false;
+        for (int waited = 0; !managed && waited < 2000 && probe.state() != QProcess::NotRunning; waited += 50) {
+            QTest::qWait(50);
+            const QStringList windows =
+                tool(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--classname"),
+                                                 QStringLiteral("^xsession-probe$")})
+                    .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+            for (const QString &window : windows)
+                managed = managed || windowState(window) == QLatin1String("Normal");
+        }
+        probe.kill();
+        probe.waitForFinished();
+        return managed;
+    }
+
     QProcess server;
     QProcess windowManager;
     QString m_display;
