@@ -7,6 +7,31 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+namespace {
+
+struct Choice
+{
+    QString text;
+    QMessageBox::ButtonRole role;
+};
+
+// Asks in a box of plain text (paths and names are never markup); the
+// index of the choice taken, -1 when none was.
+int ask(QMessageBox::Icon icon, const QString &title, const QString &text, const QList<Choice> &choices,
+        int defaultChoice)
+{
+    QMessageBox box(icon, title, text, QMessageBox::NoButton);
+    box.setTextFormat(Qt::PlainText);
+    QList<QAbstractButton *> buttons;
+    for (const Choice &choice : choices)
+        buttons.append(box.addButton(choice.text, choice.role));
+    box.setDefaultButton(qobject_cast<QPushButton *>(buttons.at(defaultChoice)));
+    box.exec();
+    return int(buttons.indexOf(box.clickedButton()));
+}
+
+} // namespace
+
 BillChoice BillFileQuestions::whichBillToKeep(const BillConflict &conflict)
 {
     return askWhichBill(conflict,
@@ -68,66 +93,56 @@ BillChoice BillFileQuestions::askWhichBill(const BillConflict &conflict, const C
 
 bool BillFileQuestions::closeWithoutSaving(const QString &path, const QString &reason)
 {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Save Bills"),
-                    QStringLiteral("Your bills could not be saved to %1 (%2): close anyway and lose "
-                                   "the changes?")
-                        .arg(nativePath(path), reason));
-    box.setTextFormat(Qt::PlainText);
-    QPushButton *closeButton = box.addButton(QStringLiteral("Close Anyway"), QMessageBox::DestructiveRole);
-    QPushButton *stayButton = box.addButton(QStringLiteral("Stay Open"), QMessageBox::RejectRole);
-    box.setDefaultButton(stayButton);
-    box.exec();
-    return box.clickedButton() == closeButton;
+    return ask(QMessageBox::Warning, QStringLiteral("Save Bills"),
+               QStringLiteral("Your bills could not be saved to %1 (%2): close anyway and lose the changes?")
+                   .arg(nativePath(path), reason),
+               {{QStringLiteral("Close Anyway"), QMessageBox::DestructiveRole},
+                {QStringLiteral("Stay Open"), QMessageBox::RejectRole}},
+               1)
+           == 0;
 }
 
 BillFileQuestions::CopyAnswer BillFileQuestions::whatToDoWithCopy(const QString &copyPath)
 {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Conflict Copy"),
-                    QStringLiteral("A sync program left %1 beside your bill file: the bills as another machine saved "
-                                   "them while this one saved its own. Merge its changes into your list now?")
-                        .arg(nativePath(copyPath)),
-                    QMessageBox::NoButton);
-    box.setTextFormat(Qt::PlainText);
-    QPushButton *merge = box.addButton(QStringLiteral("Merge"), QMessageBox::AcceptRole);
-    box.addButton(QStringLiteral("Later"), QMessageBox::RejectRole);
-    QPushButton *remove = box.addButton(QStringLiteral("Delete"), QMessageBox::DestructiveRole);
-    box.setDefaultButton(merge);
-    box.exec();
-    if (box.clickedButton() == merge)
+    const int answer =
+        ask(QMessageBox::Question, QStringLiteral("Conflict Copy"),
+            QStringLiteral("A sync program left %1 beside your bill file: the bills as another machine saved "
+                           "them while this one saved its own. Merge its changes into your list now?")
+                .arg(nativePath(copyPath)),
+            {{QStringLiteral("Merge"), QMessageBox::AcceptRole},
+             {QStringLiteral("Later"), QMessageBox::RejectRole},
+             {QStringLiteral("Delete"), QMessageBox::DestructiveRole}},
+            0);
+    if (answer == 0)
         return CopyAnswer::Merge;
-    return box.clickedButton() == remove ? CopyAnswer::Delete : CopyAnswer::Later;
+    return answer == 2 ? CopyAnswer::Delete : CopyAnswer::Later;
 }
 
 bool BillFileQuestions::deleteCopyForGood(const QString &copyPath)
 {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Delete Conflict Copy"),
-                    QStringLiteral("Delete %1 for good? Whatever the other machine changed in it and your list "
-                                   "lacks is lost.")
-                        .arg(nativePath(copyPath)),
-                    QMessageBox::NoButton);
-    box.setTextFormat(Qt::PlainText);
-    QPushButton *remove = box.addButton(QStringLiteral("Delete"), QMessageBox::DestructiveRole);
-    QPushButton *keep = box.addButton(QStringLiteral("Keep"), QMessageBox::RejectRole);
-    box.setDefaultButton(keep);
-    box.exec();
-    return box.clickedButton() == remove;
+    return ask(QMessageBox::Warning, QStringLiteral("Delete Conflict Copy"),
+               QStringLiteral("Delete %1 for good? Whatever the other machine changed in it and your list "
+                              "lacks is lost.")
+                   .arg(nativePath(copyPath)),
+               {{QStringLiteral("Delete"), QMessageBox::DestructiveRole},
+                {QStringLiteral("Keep"), QMessageBox::RejectRole}},
+               1)
+           == 0;
 }
 
 BillFileQuestions::ExistingBillsAnswer BillFileQuestions::whatToDoWithExistingBills(const QString &path)
 {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Data Folder"),
-                    QStringLiteral("The folder already holds a bill file, %1, perhaps your other machine's. Merge "
-                                   "your bills into it, or use it as it is? Your own files stay where they are "
-                                   "either way.")
-                        .arg(nativePath(path)),
-                    QMessageBox::NoButton);
-    box.setTextFormat(Qt::PlainText);
-    QPushButton *merge = box.addButton(QStringLiteral("Merge"), QMessageBox::AcceptRole);
-    QPushButton *asItIs = box.addButton(QStringLiteral("Use As It Is"), QMessageBox::AcceptRole);
-    QPushButton *cancel = box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
-    box.setDefaultButton(cancel);
-    box.exec();
-    if (box.clickedButton() == merge)
+    const int answer =
+        ask(QMessageBox::Question, QStringLiteral("Data Folder"),
+            QStringLiteral("The folder already holds a bill file, %1, perhaps your other machine's. Merge "
+                           "your bills into it, or use it as it is? Your own files stay where they are "
+                           "either way.")
+                .arg(nativePath(path)),
+            {{QStringLiteral("Merge"), QMessageBox::AcceptRole},
+             {QStringLiteral("Use As It Is"), QMessageBox::AcceptRole},
+             {QStringLiteral("Cancel"), QMessageBox::RejectRole}},
+            2);
+    if (answer == 0)
         return ExistingBillsAnswer::Merge;
-    return box.clickedButton() == asItIs ? ExistingBillsAnswer::UseAsItIs : ExistingBillsAnswer::Cancel;
+    return answer == 1 ? ExistingBillsAnswer::UseAsItIs : ExistingBillsAnswer::Cancel;
 }
